@@ -1,0 +1,885 @@
+#include "app/CleanerModel.h"
+
+#include "app/Format.h"
+#include "app/StoreFiles.h"
+#include "core/Paths.h"
+#include "core/RecordJson.h"
+
+#include <QJsonDocument>
+#include <QMutex>
+#include <QThread>
+
+#include <limits>
+
+namespace Varnoll {
+
+using namespace Morvane;
+
+namespace {
+
+constexpr int kHistoryLimit = 100;
+constexpr std::int64_t kMebibyte = 1024 * 1024;
+
+const QString kReady = QStringLiteral("准备就绪");
+const QString kPreparing = QStringLiteral("正在准备扫描");
+const QString kCleaning = QStringLiteral("正在移到废纸篓");
+const QString kKeepOneCopy = QStringLiteral("每组至少保留一份。先取消另一份的选择，再调整保留文件。");
+const QString kLocked = QStringLiteral("请先退出对应应用及其辅助程序，再选择此项目。");
+const QString kKeptFirst = QStringLiteral("每组已保留列表第一份；可逐项调整。扫描不会自动选择文件。");
+const QString kSaveFailed = QStringLiteral("本地记录未能保存：");
+
+/// Runs `work` on its own low-priority thread; nobody waits for it.
+void runInBackground(std::function<void()> work)
+{
+    QThread *thread = QThread::create(std::move(work));
+    QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    thread->start(QThread::LowPriority);
+}
+
+bool containsText(const QString &haystack, const QString &needle)
+{
+    return haystack.contains(needle, Qt::CaseInsensitive);
+}
+
+/// True when `path` equals `ignored` or lies below it.
+bool isCoveredBy(const QString &path, const QString &ignored)
+{
+    if (path == ignored)
+        return true;
+    const QString prefix = ignored.endsWith(u'/') ? ignored : ignored + u'/';
+    return path.startsWith(prefix);
+}
+
+} // namespace
+
+/// Posts work from any thread to the model on the UI thread. The model detaches it in
+/// its destructor; reports that arrive later are dropped.
+class MainThreadRelay {
+public:
+    explicit MainThreadRelay(CleanerModel *model) : m_model(model) {}
+
+    void post(std::function<void(CleanerModel *)> work)
+    {
+        QMutexLocker lock(&m_mutex);
+        if (!m_model)
+            return;
+        CleanerModel *model = m_model;
+        QMetaObject::invokeMethod(
+            model, [model, work = std::move(work)] { work(model); }, Qt::QueuedConnection);
+    }
+
+    void detach()
+    {
+        QMutexLocker lock(&m_mutex);
+        m_model = nullptr;
+    }
+
+private:
+    QMutex m_mutex;
+    CleanerModel *m_model;
+};
+
+struct CleanerModel::ScanOutcome {
+    std::optional<ScanResult> result;
+    bool cancelled = false;
+    QString error;
+};
+
+CleanerModel::CleanerModel(std::shared_ptr<CoreServices> services, ModelOptions options, QObject *parent)
+    : QObject(parent)
+    , m_services(std::move(services))
+    , m_relay(std::make_shared<MainThreadRelay>(this))
+    , m_status(kReady)
+{
+    // Derived values announce a change whenever one of their sources is assigned.
+    connect(this, &CleanerModel::totalDiskChanged, this, &CleanerModel::diskChanged);
+    connect(this, &CleanerModel::freeDiskChanged, this, &CleanerModel::diskChanged);
+    for (auto source : {&CleanerModel::pageChanged, &CleanerModel::resultsChanged}) {
+        connect(this, source, this, &CleanerModel::currentResultChanged);
+        connect(this, source, this, &CleanerModel::visibleEntriesChanged);
+        connect(this, source, this, &CleanerModel::selectionSummaryChanged);
+    }
+    connect(this, &CleanerModel::searchChanged, this, &CleanerModel::visibleEntriesChanged);
+    connect(this, &CleanerModel::categoryChanged, this, &CleanerModel::visibleEntriesChanged);
+    connect(this, &CleanerModel::selectionChanged, this, &CleanerModel::selectionSummaryChanged);
+    connect(this, &CleanerModel::resultsChanged, this, &CleanerModel::junkBytesChanged);
+
+    m_backgroundInspector = options.backgroundInspector;
+    m_home = options.home;
+    m_systemLibrary = options.systemLibrary;
+    m_runningOverride = options.runningBundleIDs;
+    m_startupSystemDirectories = options.startupSystemDirectories;
+    m_loginItemsController = LoginItemsController{m_home};
+    m_managedHiddenController = ManagedHiddenStartupController{m_home};
+    m_store = options.store.value_or(defaultStoreFolder(m_home));
+    m_startupJournal = StartupChangeJournal{joinPath(m_store, QStringLiteral("startup-changes.json"))};
+    m_applicationDirectories = options.applications.value_or(
+        QStringList{QStringLiteral("/Applications"), joinPath(m_home, QStringLiteral("Applications"))});
+    m_largeDirectory = joinPath(m_home, QStringLiteral("Downloads"));
+
+    // Unreadable or malformed files mean starting empty, silently.
+    if (const auto bytes = readWholeFile(joinPath(m_store, QStringLiteral("preferences.json")))) {
+        if (auto preferences = LocalPreferences::fromJson(*bytes))
+            m_preferences = std::move(*preferences);
+    }
+    if (const auto bytes = readWholeFile(joinPath(m_store, QStringLiteral("history.json")))) {
+        if (auto records = recordsFromJson(*bytes))
+            m_records = std::move(*records);
+    }
+    refreshDisk();
+}
+
+CleanerModel::~CleanerModel()
+{
+    m_relay->detach();
+    if (m_worker)
+        m_worker->cancel();
+}
+
+// --- Setters: each announces its change, even to an equal value ----------------------
+
+void CleanerModel::setPage(Page page)
+{
+    m_page = page;
+    Q_EMIT pageChanged();
+}
+
+void CleanerModel::setResults(QHash<ScanKind, ScanResult> results)
+{
+    m_results = std::move(results);
+    Q_EMIT resultsChanged();
+}
+
+void CleanerModel::setSelection(QSet<QUuid> selection)
+{
+    m_selection = std::move(selection);
+    Q_EMIT selectionChanged();
+}
+
+void CleanerModel::setBusy(bool busy)
+{
+    m_busy = busy;
+    Q_EMIT busyChanged();
+}
+
+void CleanerModel::setStatus(const QString &status)
+{
+    m_status = status;
+    Q_EMIT statusChanged();
+}
+
+void CleanerModel::setExamined(qint64 examined)
+{
+    m_examined = examined;
+    Q_EMIT examinedChanged();
+}
+
+void CleanerModel::setNotice(std::optional<QString> notice)
+{
+    m_notice = std::move(notice);
+    Q_EMIT noticeChanged();
+}
+
+void CleanerModel::setRecords(QList<CleanupRecord> records)
+{
+    m_records = std::move(records);
+    Q_EMIT recordsChanged();
+}
+
+void CleanerModel::setPreferences(LocalPreferences preferences)
+{
+    m_preferences = std::move(preferences);
+    Q_EMIT preferencesChanged();
+}
+
+void CleanerModel::setLargeDirectory(const QString &path)
+{
+    m_largeDirectory = path;
+    Q_EMIT largeDirectoryChanged();
+}
+
+void CleanerModel::setDisk(qint64 total, qint64 free)
+{
+    m_totalDisk = total;
+    Q_EMIT totalDiskChanged();
+    m_freeDisk = free;
+    Q_EMIT freeDiskChanged();
+}
+
+void CleanerModel::setSearch(const QString &search)
+{
+    m_search = search;
+    Q_EMIT searchChanged();
+}
+
+void CleanerModel::setMinimumSizeMB(int value)
+{
+    m_minimumSizeMB = value;
+    Q_EMIT minimumSizeMBChanged();
+}
+
+void CleanerModel::setOlderThanDays(int value)
+{
+    m_olderThanDays = value;
+    Q_EMIT olderThanDaysChanged();
+}
+
+void CleanerModel::setFileType(FileTypeFilter type)
+{
+    m_fileType = type;
+    Q_EMIT fileTypeChanged();
+}
+
+void CleanerModel::setFileTypeRaw(int raw)
+{
+    if (const auto type = fileTypeFilterFromRaw(raw))
+        setFileType(*type);
+}
+
+void CleanerModel::setCategory(std::optional<FileCategory> category)
+{
+    m_category = category;
+    Q_EMIT categoryChanged();
+}
+
+void CleanerModel::setCategoryRaw(int raw)
+{
+    setCategory(fileCategoryFromRaw(raw));
+}
+
+void CleanerModel::setShowReview(bool show)
+{
+    m_showReview = show;
+    Q_EMIT showReviewChanged();
+}
+
+void CleanerModel::setShowPolicy(bool show)
+{
+    m_showPolicy = show;
+    Q_EMIT showPolicyChanged();
+}
+
+// --- Derived values ----------------------------------------------------------------
+
+std::optional<ScanKind> CleanerModel::currentKind() const
+{
+    return pageKind(m_page);
+}
+
+const ScanResult *CleanerModel::currentResultPointer() const
+{
+    const auto kind = currentKind();
+    if (!kind)
+        return nullptr;
+    const auto it = m_results.constFind(*kind);
+    return it == m_results.constEnd() ? nullptr : &it.value();
+}
+
+std::optional<ScanResult> CleanerModel::currentResult() const
+{
+    if (const ScanResult *result = currentResultPointer())
+        return *result;
+    return std::nullopt;
+}
+
+QSet<QString> CleanerModel::runningIDs() const
+{
+    if (m_runningOverride)
+        return *m_runningOverride;
+    return m_services->runningApplicationIDs();
+}
+
+double CleanerModel::usedFraction() const
+{
+    if (m_totalDisk < 1)
+        return 0.0;
+    return double(m_totalDisk - m_freeDisk) / double(m_totalDisk);
+}
+
+QList<FileEntry> CleanerModel::visibleEntries() const
+{
+    const ScanResult *result = currentResultPointer();
+    if (!result)
+        return {};
+    if (!m_category && m_search.isEmpty())
+        return result->entries;
+    QList<FileEntry> visible;
+    for (const FileEntry &entry : result->entries) {
+        if (m_category && entry.category != *m_category)
+            continue;
+        if (!m_search.isEmpty() && !containsText(entry.name, m_search) && !containsText(entry.path, m_search))
+            continue;
+        visible.append(entry);
+    }
+    return visible;
+}
+
+QList<FileEntry> CleanerModel::selectedEntries() const
+{
+    const ScanResult *result = currentResultPointer();
+    if (!result || m_selection.isEmpty())
+        return {};
+    QList<FileEntry> selected;
+    for (const FileEntry &entry : result->entries) {
+        if (m_selection.contains(entry.id))
+            selected.append(entry);
+    }
+    return selected;
+}
+
+qint64 CleanerModel::selectedBytes() const
+{
+    qint64 total = 0;
+    for (const FileEntry &entry : selectedEntries())
+        total += entry.bytes;
+    return total;
+}
+
+qint64 CleanerModel::junkBytes() const
+{
+    const auto it = m_results.constFind(ScanKind::junk);
+    return it == m_results.constEnd() ? 0 : it->bytes();
+}
+
+QString CleanerModel::categoryAmount(FileCategory category) const
+{
+    const ScanResult *result = currentResultPointer();
+    if (!result)
+        return QStringLiteral("未扫描");
+    const auto coverage = result->coverageFor(category);
+    if (!coverage)
+        return QStringLiteral("未扫描");
+    qint64 sum = 0;
+    for (const FileEntry &entry : result->entries) {
+        if (entry.category == category)
+            sum += entry.bytes;
+    }
+    switch (coverage->coverageState()) {
+    case CoverageState::complete: return formatBytes(sum);
+    case CoverageState::partial:
+        return sum < 1 ? QStringLiteral("尚未确认") : QStringLiteral("已查 ") + formatBytes(sum);
+    case CoverageState::notScanned: return QStringLiteral("未扫描");
+    case CoverageState::skipped: return QStringLiteral("已跳过");
+    case CoverageState::unreadable: return QStringLiteral("无法读取");
+    case CoverageState::missing: return QStringLiteral("目录不存在");
+    }
+    return QStringLiteral("未扫描");
+}
+
+bool CleanerModel::isLocked(const FileEntry &entry, const QSet<QString> &running) const
+{
+    if (!entry.bundleID)
+        return false;
+    if (running.contains(*entry.bundleID))
+        return true;
+    return entry.category == FileCategory::browserData && browserIsRunning(*entry.bundleID, running);
+}
+
+std::optional<FileEntry> CleanerModel::entryById(const QUuid &id) const
+{
+    const ScanResult *result = currentResultPointer();
+    if (!result)
+        return std::nullopt;
+    for (const FileEntry &entry : result->entries) {
+        if (entry.id == id)
+            return entry;
+    }
+    return std::nullopt;
+}
+
+// --- Navigation and disk -------------------------------------------------------------
+
+void CleanerModel::navigate(Page page)
+{
+    if (m_busy)
+        return;
+    setPage(page);
+    setSelection({});
+    setCategory(std::nullopt);
+    setSearch(QString());
+    setMinimumSizeMB(page == Page::installers ? 0 : 100);
+    setOlderThanDays(page == Page::installers ? 30 : 0);
+    setFileType(FileTypeFilter::all);
+    // These two pages always open without a result.
+    const auto kind = pageKind(page);
+    if (kind && (*kind == ScanKind::installers || *kind == ScanKind::largeFiles)) {
+        auto results = m_results;
+        results.remove(*kind);
+        setResults(std::move(results));
+    }
+}
+
+void CleanerModel::refreshDisk()
+{
+    const auto capacity = m_services->homeVolumeCapacity();
+    if (!capacity)
+        return;
+    setDisk(capacity->total, capacity->free);
+}
+
+// --- Scans ---------------------------------------------------------------------------
+
+FileQuery CleanerModel::makeQuery() const
+{
+    FileQuery query;
+    // Clamp instead of overflowing: the largest size that fits still means "no file".
+    constexpr std::int64_t maxMebibytes = std::numeric_limits<std::int64_t>::max() / kMebibyte;
+    if (m_minimumSizeMB < 0)
+        query.minimumBytes = 0;
+    else if (m_minimumSizeMB > maxMebibytes)
+        query.minimumBytes = std::numeric_limits<std::int64_t>::max();
+    else
+        query.minimumBytes = std::int64_t(m_minimumSizeMB) * kMebibyte;
+    if (m_olderThanDays >= 1)
+        query.olderThanDays = m_olderThanDays;
+    query.fileType = m_fileType;
+    return query;
+}
+
+ScanConfiguration CleanerModel::makeConfiguration() const
+{
+    ScanConfiguration configuration;
+    configuration.browser = m_browser;
+    configuration.home = m_home;
+    configuration.applicationDirectories = m_applicationDirectories;
+    configuration.runningBundleIDs = runningIDs();
+    configuration.ignoredPaths = QSet<QString>(m_preferences.ignoredPaths.cbegin(), m_preferences.ignoredPaths.cend());
+    configuration.now = QDateTime::currentDateTimeUtc();
+    configuration.entryLimit = 5000;
+    configuration.visitLimit = 200000;
+    configuration.timeLimit = 45.0;
+    configuration.systemLibrary = m_systemLibrary;
+    return configuration;
+}
+
+void CleanerModel::scanKind(int rawKind)
+{
+    if (const auto kind = scanKindFromRaw(rawKind))
+        scan(*kind);
+}
+
+void CleanerModel::scan(std::optional<ScanKind> requested)
+{
+    if (m_busy)
+        return;
+    const ScanKind kind = requested ? *requested : currentKind().value_or(ScanKind::junk);
+    if (m_page == Page::overview)
+        navigate(Page::junk);
+    setSelection({});
+    setNotice(std::nullopt);
+    setBusy(true);
+    setExamined(0);
+    setStatus(kPreparing);
+
+    const ScanConfiguration configuration = makeConfiguration();
+    const FileQuery query = makeQuery();
+    const QString largeDirectory = m_largeDirectory;
+    const CancellationToken token;
+    m_worker = token;
+    const quint64 generation = ++m_scanCounter;
+    m_scanGeneration = generation;
+
+    const std::shared_ptr<MainThreadRelay> relay = m_relay;
+    const std::shared_ptr<CoreServices> services = m_services;
+    ProgressFn progress = [relay, generation](const QString &message, std::int64_t count) {
+        relay->post([=](CleanerModel *model) { model->applyProgress(generation, message, count); });
+    };
+    runInBackground([=] {
+        ScanOutcome outcome;
+        try {
+            outcome.result = services->makeScanner(configuration)->scan(kind, largeDirectory, query, progress, token);
+        } catch (const CancellationError &) {
+            outcome.cancelled = true;
+        } catch (const CoreError &error) {
+            outcome.error = error.description();
+        } catch (const std::exception &error) {
+            outcome.error = QString::fromUtf8(error.what());
+        } catch (...) {
+            outcome.error = QStringLiteral("扫描遇到未知错误。");
+        }
+        relay->post([=](CleanerModel *model) { model->finishScan(generation, kind, outcome); });
+    });
+}
+
+void CleanerModel::cancelScan()
+{
+    if (m_worker)
+        m_worker->cancel();
+}
+
+void CleanerModel::applyProgress(quint64 generation, const QString &message, qint64 count)
+{
+    // A report that arrives after its scan ended must not overwrite the final status.
+    if (generation != m_scanGeneration)
+        return;
+    setStatus(message);
+    setExamined(count);
+}
+
+void CleanerModel::finishScan(quint64 generation, ScanKind kind, const ScanOutcome &outcome)
+{
+    if (generation != m_scanGeneration)
+        return;
+    m_scanGeneration = 0;
+    if (outcome.result) {
+        auto results = m_results;
+        // Paths ignored while the scan ran must not come back with its result.
+        results.insert(kind, withoutIgnored(*outcome.result));
+        setResults(std::move(results));
+        setExamined(outcome.result->examined);
+        setStatus(outcome.result->hasIncompleteCoverage() ? QStringLiteral("扫描结束，部分范围未完成")
+                                                          : QStringLiteral("扫描完成"));
+        setSelection({});
+    } else if (outcome.cancelled) {
+        setStatus(QStringLiteral("扫描已取消，保留上次结果"));
+    } else {
+        setNotice(outcome.error);
+        setStatus(QStringLiteral("扫描未完成"));
+    }
+    setBusy(false);
+    m_worker.reset();
+    refreshDisk();
+}
+
+ScanResult CleanerModel::withoutIgnored(const ScanResult &result) const
+{
+    if (m_preferences.ignoredPaths.isEmpty())
+        return result;
+    QSet<QString> gone;
+    for (const FileEntry &entry : result.entries) {
+        for (const QString &ignored : m_preferences.ignoredPaths) {
+            if (isCoveredBy(entry.path, ignored)) {
+                gone.insert(entry.path);
+                break;
+            }
+        }
+    }
+    return result.removingPaths(gone);
+}
+
+// --- Selection -----------------------------------------------------------------------
+
+void CleanerModel::toggle(const FileEntry &entry)
+{
+    if (entry.category == FileCategory::spaceItem)
+        return;
+    if (entry.category == FileCategory::duplicate && !m_selection.contains(entry.id)) {
+        if (const ScanResult *result = currentResultPointer()) {
+            for (const DuplicateGroup &group : result->duplicateGroups) {
+                const bool member = std::any_of(group.files.cbegin(), group.files.cend(),
+                                                [&](const FileEntry &f) { return f.id == entry.id; });
+                if (!member)
+                    continue;
+                const auto unticked = std::count_if(group.files.cbegin(), group.files.cend(),
+                                                     [&](const FileEntry &f) { return !m_selection.contains(f.id); });
+                if (unticked < 2) {
+                    setNotice(kKeepOneCopy);
+                    return;
+                }
+                break;
+            }
+        }
+    }
+    if (isLocked(entry, runningIDs())) {
+        setNotice(kLocked);
+        return;
+    }
+    auto selection = m_selection;
+    if (selection.contains(entry.id))
+        selection.remove(entry.id);
+    else
+        selection.insert(entry.id);
+    setSelection(std::move(selection));
+}
+
+void CleanerModel::toggleId(const QString &id)
+{
+    if (const auto entry = entryById(QUuid::fromString(id)))
+        toggle(*entry);
+}
+
+void CleanerModel::toggleVisible()
+{
+    const QSet<QString> running = runningIDs();
+    QSet<QUuid> eligible;
+    for (const FileEntry &entry : visibleEntries()) {
+        if (!isLocked(entry, running))
+            eligible.insert(entry.id);
+    }
+    if (m_page == Page::space)
+        return;
+    if (m_page == Page::duplicates) {
+        if (!m_selection.isEmpty()) {
+            setSelection({});
+            return;
+        }
+        QSet<QUuid> selection;
+        if (const ScanResult *result = currentResultPointer()) {
+            for (const DuplicateGroup &group : result->duplicateGroups) {
+                QList<QUuid> shown;
+                for (const FileEntry &file : group.files) {
+                    if (eligible.contains(file.id))
+                        shown.append(file.id);
+                }
+                for (qsizetype i = 1; i < shown.size(); ++i)
+                    selection.insert(shown.at(i));
+            }
+        }
+        setSelection(std::move(selection));
+        setNotice(kKeptFirst);
+        return;
+    }
+    auto selection = m_selection;
+    if (selection.contains(eligible))
+        selection.subtract(eligible);
+    else
+        selection.unite(eligible);
+    setSelection(std::move(selection));
+}
+
+// --- Clean-up ------------------------------------------------------------------------
+
+void CleanerModel::cleanSelection()
+{
+    if (m_busy || m_page == Page::space || !currentKind() || selectedEntries().isEmpty())
+        return;
+    const ScanKind kind = *currentKind();
+    const QSet<QUuid> ids = m_selection;
+    const ScanResult *result = currentResultPointer();
+    const QList<FileEntry> snapshot = result ? result->entries : QList<FileEntry>();
+    const QSet<QString> running = runningIDs();
+    const QList<DuplicateGroup> groups = result ? result->duplicateGroups : QList<DuplicateGroup>();
+    const QList<FileEntry> owners = result ? result->ownerApplications : QList<FileEntry>();
+
+    setShowReview(false);
+    setBusy(true);
+    setStatus(kCleaning);
+    setNotice(std::nullopt);
+
+    const std::shared_ptr<MainThreadRelay> relay = m_relay;
+    const std::shared_ptr<CoreServices> services = m_services;
+    runInBackground([=] {
+        CleanupRecord record;
+        try {
+            record = services->clean(ids, snapshot, running, groups, owners);
+        } catch (...) {
+            // The service promises not to throw; should it still, every item is
+            // reported as left where it was rather than the run being lost.
+            record.id = QUuid::createUuid();
+            record.date = QDateTime::currentDateTimeUtc();
+            for (const FileEntry &entry : snapshot) {
+                if (!ids.contains(entry.id))
+                    continue;
+                CleanupItemResult item;
+                item.entryID = entry.id;
+                item.name = entry.name;
+                item.path = entry.path;
+                item.bytes = entry.bytes;
+                item.sizeIsComplete = entry.sizeIsComplete;
+                item.category = entry.category;
+                item.message = QStringLiteral("清理服务出错，项目未移动。");
+                record.items.append(item);
+            }
+        }
+        relay->post([=](CleanerModel *model) { model->finishCleanup(kind, record); });
+    });
+}
+
+void CleanerModel::finishCleanup(ScanKind kind, const CleanupRecord &record)
+{
+    auto records = m_records;
+    records.prepend(record);
+    if (records.size() > kHistoryLimit)
+        records.resize(kHistoryLimit);
+    setRecords(std::move(records));
+    const std::optional<QString> saveError = persist();
+
+    QSet<QString> moved;
+    for (const CleanupItemResult &item : record.items) {
+        if (item.moved)
+            moved.insert(item.path);
+    }
+    auto results = m_results;
+    if (const auto it = results.constFind(kind); it != results.constEnd()) {
+        QSet<QUuid> movedApplications;
+        for (const FileEntry &entry : it->entries) {
+            if (entry.category == FileCategory::application && moved.contains(entry.path))
+                movedApplications.insert(entry.id);
+        }
+        QSet<QString> gone = moved;
+        for (const FileEntry &entry : it->entries) {
+            if (entry.ownerID && movedApplications.contains(*entry.ownerID))
+                gone.insert(entry.path);
+        }
+        results.insert(kind, it->removingPaths(gone));
+    }
+    if (!moved.isEmpty()) {
+        for (auto it = results.begin(); it != results.end();) {
+            it = it.key() == kind ? std::next(it) : results.erase(it);
+        }
+    }
+    setResults(std::move(results));
+    setSelection({});
+    setBusy(false);
+    refreshDisk();
+
+    const qint64 count = record.count();
+    const qint64 untreated = qint64(record.items.size()) - count;
+    setStatus(QStringLiteral("已移入废纸篓 %1 项").arg(count));
+    QString notice = untreated < 1
+        ? QStringLiteral("已将 %1 项移到废纸篓。清空废纸篓后才会释放相应空间。").arg(count)
+        : QStringLiteral("%1 项已移入废纸篓，%2 项未处理。可在清理记录查看原因。").arg(count).arg(untreated);
+    if (saveError)
+        notice += u'\n' + *saveError;
+    setNotice(notice);
+}
+
+void CleanerModel::openTrash()
+{
+    m_services->openTrash();
+}
+
+void CleanerModel::openPrivacy()
+{
+    m_services->openPrivacySettings();
+}
+
+void CleanerModel::revealPath(const QString &path)
+{
+    m_services->revealFile(path);
+}
+
+// --- Ignore list and store -------------------------------------------------------------
+
+void CleanerModel::ignore(const FileEntry &entry)
+{
+    const QString path = entry.path;
+    if (!m_preferences.ignoredPaths.contains(path)) {
+        LocalPreferences preferences = m_preferences;
+        preferences.ignoredPaths.append(path);
+        setPreferences(std::move(preferences));
+    }
+    if (m_selection.contains(entry.id)) {
+        auto selection = m_selection;
+        selection.remove(entry.id);
+        setSelection(std::move(selection));
+    }
+    auto results = m_results;
+    for (ScanResult &result : results) {
+        QSet<QString> gone;
+        for (const FileEntry &candidate : result.entries) {
+            if (isCoveredBy(candidate.path, path))
+                gone.insert(candidate.path);
+        }
+        if (!gone.isEmpty())
+            result = result.removingPaths(gone);
+    }
+    setResults(std::move(results));
+    if (const auto error = persist())
+        setNotice(*error);
+}
+
+void CleanerModel::ignoreId(const QString &id)
+{
+    if (const auto entry = entryById(QUuid::fromString(id)))
+        ignore(*entry);
+}
+
+void CleanerModel::removeIgnore(const QString &path)
+{
+    LocalPreferences preferences = m_preferences;
+    preferences.ignoredPaths.removeAll(path);
+    setPreferences(std::move(preferences));
+    if (const auto error = persist())
+        setNotice(*error);
+}
+
+std::optional<QString> CleanerModel::persist()
+{
+    if (const auto error = ensureFolder(m_store))
+        return kSaveFailed + *error;
+    if (const auto error = writeFileAtomically(joinPath(m_store, QStringLiteral("preferences.json")),
+                                               m_preferences.toJson()))
+        return kSaveFailed + *error;
+    const QByteArray history = compactEscapedJson(QJsonDocument(toJson(m_records)));
+    if (const auto error = writeFileAtomically(joinPath(m_store, QStringLiteral("history.json")), history))
+        return kSaveFailed + *error;
+    return std::nullopt;
+}
+
+// --- Filters, folder and space browsing -------------------------------------------------
+
+void CleanerModel::changeFileFilters()
+{
+    if (m_busy)
+        return;
+    const auto kind = currentKind();
+    if (!kind)
+        return;
+    auto results = m_results;
+    results.remove(*kind);
+    setResults(std::move(results));
+    setSelection({});
+}
+
+void CleanerModel::chooseDirectory()
+{
+    if (m_busy)
+        return;
+    Q_EMIT directoryRequested(QStringLiteral("扫描此文件夹"),
+                              QStringLiteral("只扫描所选文件夹；文件处理需要另行选择并确认。"), m_largeDirectory);
+}
+
+void CleanerModel::directoryChosen(const QString &path)
+{
+    if (m_busy || path.isEmpty())
+        return;
+    setDirectory(m_services->resolveSymlinks(path));
+    scan();
+}
+
+void CleanerModel::setDirectory(const QString &path)
+{
+    setLargeDirectory(path);
+    auto results = m_results;
+    for (ScanKind kind : {ScanKind::largeFiles, ScanKind::duplicates, ScanKind::space, ScanKind::installers})
+        results.remove(kind);
+    setResults(std::move(results));
+    setSelection({});
+}
+
+void CleanerModel::drillInto(const FileEntry &entry)
+{
+    if (m_page != Page::space || !entry.kind.isFolder() || m_busy)
+        return;
+    try {
+        m_services->validatePath(entry.path, m_largeDirectory);
+    } catch (const CoreError &error) {
+        setNotice(error.description());
+        return;
+    }
+    setDirectory(entry.path);
+    scan(ScanKind::space);
+}
+
+void CleanerModel::drillIntoId(const QString &id)
+{
+    if (const auto entry = entryById(QUuid::fromString(id)))
+        drillInto(*entry);
+}
+
+bool CleanerModel::canGoToParent() const
+{
+    const QString parent = parentPath(m_largeDirectory);
+    return parent != QLatin1String("/") && parent != m_largeDirectory;
+}
+
+void CleanerModel::parentSpace()
+{
+    if (m_page != Page::space || m_busy || !canGoToParent())
+        return;
+    setDirectory(parentPath(m_largeDirectory));
+    scan(ScanKind::space);
+}
+
+} // namespace Varnoll

@@ -1,0 +1,271 @@
+#pragma once
+
+#include "app/CoreServices.h"
+#include "app/LocalPreferences.h"
+#include "app/Page.h"
+#include "core/Records.h"
+
+#include <QHash>
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+#include <QUuid>
+
+#include <memory>
+#include <optional>
+
+namespace Varnoll {
+
+class MainThreadRelay;
+
+/// What the application passes when it creates the model. Absent values take the
+/// model's defaults.
+struct ModelOptions {
+    QString home;
+    std::optional<QString> store;
+    std::optional<QStringList> applications;
+    QStringList startupSystemDirectories;
+    std::optional<QSet<QString>> runningBundleIDs;
+    QString systemLibrary;
+    Morvane::BackgroundItemsInspector backgroundInspector;
+};
+
+/// The one model of the application. Confined to the UI thread: every property and
+/// operation is used there. Scans and clean-ups run on a low-priority worker thread on
+/// copies of their inputs and hand their outcome back here; the UI thread never waits
+/// for them. `busy` is the only guard against a second piece of work.
+class CleanerModel : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(Varnoll::Page page READ page NOTIFY pageChanged)
+    Q_PROPERTY(QString pageTitle READ currentPageTitle NOTIFY pageChanged)
+    Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
+    Q_PROPERTY(QString status READ status NOTIFY statusChanged)
+    Q_PROPERTY(qint64 examined READ examined NOTIFY examinedChanged)
+    Q_PROPERTY(qint64 totalDisk READ totalDisk NOTIFY totalDiskChanged)
+    Q_PROPERTY(qint64 freeDisk READ freeDisk NOTIFY freeDiskChanged)
+    Q_PROPERTY(double usedFraction READ usedFraction NOTIFY diskChanged)
+    Q_PROPERTY(QStringList ignoredPaths READ ignoredPaths NOTIFY preferencesChanged)
+    Q_PROPERTY(QString largeDirectory READ largeDirectory NOTIFY largeDirectoryChanged)
+    Q_PROPERTY(QString search READ search WRITE setSearch NOTIFY searchChanged)
+    Q_PROPERTY(int minimumSizeMB READ minimumSizeMB WRITE setMinimumSizeMB NOTIFY minimumSizeMBChanged)
+    Q_PROPERTY(int olderThanDays READ olderThanDays WRITE setOlderThanDays NOTIFY olderThanDaysChanged)
+    Q_PROPERTY(int fileType READ fileTypeRaw WRITE setFileTypeRaw NOTIFY fileTypeChanged)
+    Q_PROPERTY(int category READ categoryRaw WRITE setCategoryRaw NOTIFY categoryChanged)
+    Q_PROPERTY(QString notice READ noticeText NOTIFY noticeChanged)
+    Q_PROPERTY(bool hasNotice READ hasNotice NOTIFY noticeChanged)
+    Q_PROPERTY(bool showReview READ showReview WRITE setShowReview NOTIFY showReviewChanged)
+    Q_PROPERTY(bool showPolicy READ showPolicy WRITE setShowPolicy NOTIFY showPolicyChanged)
+    Q_PROPERTY(int recordCount READ recordCount NOTIFY recordsChanged)
+    Q_PROPERTY(bool hasCurrentResult READ hasCurrentResult NOTIFY currentResultChanged)
+    Q_PROPERTY(qint64 junkBytes READ junkBytes NOTIFY junkBytesChanged)
+    Q_PROPERTY(int selectedCount READ selectedCount NOTIFY selectionSummaryChanged)
+    Q_PROPERTY(qint64 selectedBytes READ selectedBytes NOTIFY selectionSummaryChanged)
+    Q_PROPERTY(QString home READ home CONSTANT)
+
+public:
+    CleanerModel(std::shared_ptr<CoreServices> services, ModelOptions options, QObject *parent = nullptr);
+    ~CleanerModel() override;
+
+    // --- Stored state -------------------------------------------------------------
+    [[nodiscard]] Page page() const { return m_page; }
+    [[nodiscard]] const QHash<Morvane::ScanKind, Morvane::ScanResult> &results() const { return m_results; }
+    [[nodiscard]] const QSet<QUuid> &selection() const { return m_selection; }
+    [[nodiscard]] bool busy() const { return m_busy; }
+    [[nodiscard]] QString status() const { return m_status; }
+    [[nodiscard]] qint64 examined() const { return m_examined; }
+    [[nodiscard]] qint64 totalDisk() const { return m_totalDisk; }
+    [[nodiscard]] qint64 freeDisk() const { return m_freeDisk; }
+    [[nodiscard]] const QList<Morvane::CleanupRecord> &records() const { return m_records; }
+    [[nodiscard]] const LocalPreferences &preferences() const { return m_preferences; }
+    [[nodiscard]] QStringList ignoredPaths() const { return m_preferences.ignoredPaths; }
+    [[nodiscard]] QString largeDirectory() const { return m_largeDirectory; }
+    [[nodiscard]] Morvane::BrowserKind browser() const { return m_browser; }
+    [[nodiscard]] QString search() const { return m_search; }
+    [[nodiscard]] int minimumSizeMB() const { return m_minimumSizeMB; }
+    [[nodiscard]] int olderThanDays() const { return m_olderThanDays; }
+    [[nodiscard]] Morvane::FileTypeFilter fileType() const { return m_fileType; }
+    [[nodiscard]] std::optional<Morvane::FileCategory> category() const { return m_category; }
+    [[nodiscard]] const std::optional<QString> &notice() const { return m_notice; }
+    [[nodiscard]] bool showReview() const { return m_showReview; }
+    [[nodiscard]] bool showPolicy() const { return m_showPolicy; }
+
+    // --- Configuration ------------------------------------------------------------
+    [[nodiscard]] QString home() const { return m_home; }
+    [[nodiscard]] QString store() const { return m_store; }
+    [[nodiscard]] QStringList applicationDirectories() const { return m_applicationDirectories; }
+    [[nodiscard]] QString systemLibrary() const { return m_systemLibrary; }
+    [[nodiscard]] QStringList startupSystemDirectories() const { return m_startupSystemDirectories; }
+    [[nodiscard]] const std::optional<QSet<QString>> &runningOverride() const { return m_runningOverride; }
+    [[nodiscard]] bool hasWorker() const { return m_worker.has_value(); }
+    [[nodiscard]] const Morvane::StartupChangeJournal &startupJournal() const { return m_startupJournal; }
+
+    // --- Derived ------------------------------------------------------------------
+    [[nodiscard]] std::optional<Morvane::ScanKind> currentKind() const;
+    [[nodiscard]] std::optional<Morvane::ScanResult> currentResult() const;
+    [[nodiscard]] bool hasCurrentResult() const { return currentResultPointer() != nullptr; }
+    [[nodiscard]] QSet<QString> runningIDs() const;
+    [[nodiscard]] double usedFraction() const;
+    [[nodiscard]] QList<Morvane::FileEntry> visibleEntries() const;
+    [[nodiscard]] QList<Morvane::FileEntry> selectedEntries() const;
+    [[nodiscard]] qint64 selectedBytes() const;
+    [[nodiscard]] int selectedCount() const { return int(selectedEntries().size()); }
+    [[nodiscard]] qint64 junkBytes() const;
+    [[nodiscard]] QString categoryAmount(Morvane::FileCategory category) const;
+    [[nodiscard]] bool isLocked(const Morvane::FileEntry &entry, const QSet<QString> &running) const;
+    [[nodiscard]] QString currentPageTitle() const { return pageTitle(m_page); }
+    [[nodiscard]] int recordCount() const { return int(m_records.size()); }
+    [[nodiscard]] int fileTypeRaw() const { return int(m_fileType); }
+    [[nodiscard]] int categoryRaw() const { return m_category ? int(*m_category) : -1; }
+    [[nodiscard]] QString noticeText() const { return m_notice.value_or(QString()); }
+    [[nodiscard]] bool hasNotice() const { return m_notice.has_value(); }
+    /// The entry of the current result with that id, if any.
+    [[nodiscard]] std::optional<Morvane::FileEntry> entryById(const QUuid &id) const;
+
+    // --- Operations ---------------------------------------------------------------
+    Q_INVOKABLE void navigate(Varnoll::Page page);
+    Q_INVOKABLE void refreshDisk();
+    /// Starts a scan of `kind`, of the current page's kind, or of junk.
+    void scan(std::optional<Morvane::ScanKind> kind = std::nullopt);
+    Q_INVOKABLE void scanCurrent() { scan(); }
+    Q_INVOKABLE void scanKind(int rawKind);
+    Q_INVOKABLE void cancelScan();
+
+    void toggle(const Morvane::FileEntry &entry);
+    Q_INVOKABLE void toggleId(const QString &id);
+    Q_INVOKABLE void toggleVisible();
+
+    Q_INVOKABLE void cleanSelection();
+    Q_INVOKABLE void openTrash();
+    Q_INVOKABLE void openPrivacy();
+    Q_INVOKABLE void revealPath(const QString &path);
+
+    void ignore(const Morvane::FileEntry &entry);
+    Q_INVOKABLE void ignoreId(const QString &id);
+    Q_INVOKABLE void removeIgnore(const QString &path);
+
+    Q_INVOKABLE void changeFileFilters();
+    /// Asks the window for a folder (signal `directoryRequested`); the answer comes
+    /// back through `directoryChosen`.
+    Q_INVOKABLE void chooseDirectory();
+    /// The folder dialog's answer; an empty path means it was cancelled.
+    Q_INVOKABLE void directoryChosen(const QString &path);
+    void setDirectory(const QString &path);
+    void drillInto(const Morvane::FileEntry &entry);
+    Q_INVOKABLE void drillIntoId(const QString &id);
+    Q_INVOKABLE void parentSpace();
+    Q_INVOKABLE bool canGoToParent() const;
+
+    // Two-way bindings of the views.
+    void setSearch(const QString &search);
+    void setMinimumSizeMB(int value);
+    void setOlderThanDays(int value);
+    void setFileType(Morvane::FileTypeFilter type);
+    void setFileTypeRaw(int raw);
+    void setCategory(std::optional<Morvane::FileCategory> category);
+    void setCategoryRaw(int raw);
+    Q_INVOKABLE void clearNotice() { setNotice(std::nullopt); }
+    void setShowReview(bool show);
+    void setShowPolicy(bool show);
+
+    /// The query the next scan would use (clamped, see the implementation).
+    [[nodiscard]] Morvane::FileQuery makeQuery() const;
+    [[nodiscard]] Morvane::ScanConfiguration makeConfiguration() const;
+
+Q_SIGNALS:
+    void pageChanged();
+    void resultsChanged();
+    void selectionChanged();
+    void busyChanged();
+    void statusChanged();
+    void examinedChanged();
+    void totalDiskChanged();
+    void freeDiskChanged();
+    void recordsChanged();
+    void preferencesChanged();
+    void largeDirectoryChanged();
+    void browserChanged();
+    void searchChanged();
+    void minimumSizeMBChanged();
+    void olderThanDaysChanged();
+    void fileTypeChanged();
+    void categoryChanged();
+    void noticeChanged();
+    void showReviewChanged();
+    void showPolicyChanged();
+    // Derived values: emitted whenever one of their sources is assigned.
+    void diskChanged();
+    void currentResultChanged();
+    void visibleEntriesChanged();
+    void selectionSummaryChanged();
+    void junkBytesChanged();
+    /// The window shows its folder dialog with these texts.
+    void directoryRequested(const QString &prompt, const QString &message, const QString &currentFolder);
+
+private:
+    friend class MainThreadRelay;
+    struct ScanOutcome;
+
+    [[nodiscard]] const Morvane::ScanResult *currentResultPointer() const;
+    void setPage(Page page);
+    void setResults(QHash<Morvane::ScanKind, Morvane::ScanResult> results);
+    void setSelection(QSet<QUuid> selection);
+    void setBusy(bool busy);
+    void setStatus(const QString &status);
+    void setExamined(qint64 examined);
+    void setNotice(std::optional<QString> notice);
+    void setRecords(QList<Morvane::CleanupRecord> records);
+    void setPreferences(LocalPreferences preferences);
+    void setLargeDirectory(const QString &path);
+    void setDisk(qint64 total, qint64 free);
+
+    void applyProgress(quint64 generation, const QString &message, qint64 count);
+    void finishScan(quint64 generation, Morvane::ScanKind kind, const ScanOutcome &outcome);
+    void finishCleanup(Morvane::ScanKind kind, const Morvane::CleanupRecord &record);
+    /// Writes preferences, then history. Returns the notice text of a failure.
+    std::optional<QString> persist();
+    /// The result without entries at or below any ignored path.
+    [[nodiscard]] Morvane::ScanResult withoutIgnored(const Morvane::ScanResult &result) const;
+
+    std::shared_ptr<CoreServices> m_services;
+    std::shared_ptr<MainThreadRelay> m_relay;
+
+    // Startup and background-item handles: held for features no page offers.
+    Morvane::BackgroundItemsInspector m_backgroundInspector;
+    Morvane::NativeBackgroundController m_nativeBackgroundController;
+    Morvane::LoginItemsController m_loginItemsController;
+    Morvane::ManagedHiddenStartupController m_managedHiddenController;
+    Morvane::StartupChangeJournal m_startupJournal;
+
+    Page m_page = Page::overview;
+    QHash<Morvane::ScanKind, Morvane::ScanResult> m_results;
+    QSet<QUuid> m_selection;
+    bool m_busy = false;
+    QString m_status;
+    qint64 m_examined = 0;
+    qint64 m_totalDisk = 0;
+    qint64 m_freeDisk = 0;
+    QList<Morvane::CleanupRecord> m_records;
+    LocalPreferences m_preferences;
+    QString m_largeDirectory;
+    Morvane::BrowserKind m_browser = Morvane::BrowserKind::safari;
+    QString m_search;
+    int m_minimumSizeMB = 100;
+    int m_olderThanDays = 0;
+    Morvane::FileTypeFilter m_fileType = Morvane::FileTypeFilter::all;
+    std::optional<Morvane::FileCategory> m_category;
+    std::optional<QString> m_notice;
+    bool m_showReview = false;
+    bool m_showPolicy = false;
+
+    std::optional<Morvane::CancellationToken> m_worker; // present while a scan task exists
+    quint64 m_scanGeneration = 0;                       // the running scan's number, 0 when none
+    quint64 m_scanCounter = 0;
+    QString m_store;
+    std::optional<QSet<QString>> m_runningOverride;
+    QString m_home;
+    QStringList m_applicationDirectories;
+    QString m_systemLibrary;
+    QStringList m_startupSystemDirectories;
+};
+
+} // namespace Varnoll

@@ -1,0 +1,102 @@
+#include "app/CoreServices.h"
+
+#include "core/PathSafety.h"
+#include "core/Paths.h"
+#include "core/Scanner.h"
+
+#include <QProcess>
+
+#include <climits>
+#include <cstdlib>
+
+namespace Varnoll {
+
+using namespace Morvane;
+
+namespace {
+
+class CoreScanRunner : public ScanRunner {
+public:
+    explicit CoreScanRunner(ScanConfiguration configuration) : m_scanner(std::move(configuration)) {}
+    ScanResult scan(ScanKind kind, const QString &largeDirectory, const FileQuery &query,
+                    const ProgressFn &progress, const CancellationToken &cancel) override
+    {
+        return m_scanner.scan(kind, largeDirectory, query, progress, cancel);
+    }
+
+private:
+    Scanner m_scanner;
+};
+
+void startDetached(const QString &program, const QStringList &arguments)
+{
+    QProcess::startDetached(program, arguments);
+}
+
+} // namespace
+
+std::unique_ptr<ScanRunner> DesktopCoreServices::makeScanner(const ScanConfiguration &configuration)
+{
+    return std::make_unique<CoreScanRunner>(configuration);
+}
+
+CleanupRecord DesktopCoreServices::clean(const QSet<QUuid> &ids, const QList<FileEntry> &snapshot,
+                                         const QSet<QString> &runningBundleIDs,
+                                         const QList<DuplicateGroup> &duplicateGroups,
+                                         const QList<FileEntry> &ownerApplications)
+{
+    return CleanupService().clean(ids, snapshot, runningBundleIDs, duplicateGroups, ownerApplications);
+}
+
+void DesktopCoreServices::validatePath(const QString &path, const QString &inside)
+{
+    PathSafety::validate(path, inside);
+}
+
+QSet<QString> DesktopCoreServices::runningApplicationIDs()
+{
+    return Morvane::runningApplicationIDs();
+}
+
+std::optional<VolumeCapacity> DesktopCoreServices::homeVolumeCapacity()
+{
+    return volumeCapacity(userHomeDirectory());
+}
+
+QString DesktopCoreServices::resolveSymlinks(const QString &path)
+{
+    char resolved[PATH_MAX];
+    if (::realpath(pathToBytes(path).constData(), resolved) == nullptr)
+        return path;
+    return pathFromBytes(resolved);
+}
+
+void DesktopCoreServices::revealFile(const QString &path)
+{
+#ifdef Q_OS_MACOS
+    startDetached(QStringLiteral("open"), {QStringLiteral("-R"), path});
+#else
+    startDetached(QStringLiteral("xdg-open"), {parentPath(path)});
+#endif
+}
+
+void DesktopCoreServices::openTrash()
+{
+#ifdef Q_OS_MACOS
+    startDetached(QStringLiteral("open"), {joinPath(userHomeDirectory(), QStringLiteral(".Trash"))});
+#else
+    startDetached(QStringLiteral("xdg-open"), {QStringLiteral("trash:///")});
+#endif
+}
+
+void DesktopCoreServices::openPrivacySettings()
+{
+#ifdef Q_OS_MACOS
+    startDetached(QStringLiteral("open"),
+                  {QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles")});
+#endif
+    // Linux desktops have no single file-access privacy pane; the settings page
+    // explains instead.
+}
+
+} // namespace Varnoll

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+namespace Morvane {
+
+// Paths in the records are QStrings, but a Linux file name is bytes and need not be
+// valid UTF-8. We decode like Python's "surrogateescape": every byte that is not part
+// of valid UTF-8 becomes the lone surrogate U+DC80..U+DCFF, which valid UTF-8 never
+// produces. The mapping is lossless in both directions, so a path found by the walker
+// reaches the Trash byte for byte.
+
+/// Decodes raw file-system bytes into the lossless QString form.
+[[nodiscard]] QString pathFromBytes(QByteArrayView bytes);
+
+/// Encodes the lossless QString form back into the exact file-system bytes.
+[[nodiscard]] QByteArray pathToBytes(const QString &path);
+
+/// True when the path holds escaped bytes (it was not valid UTF-8 on disk).
+[[nodiscard]] bool pathHasEscapedBytes(const QString &path);
+
+/// The path for people: escaped bytes become U+FFFD.
+[[nodiscard]] QString displayPath(const QString &path);
+
+/// Last component of a path ("/" for the root, the path itself when it has no slash).
+[[nodiscard]] QString lastComponent(const QString &path);
+
+/// The path without its last component ("/" for a child of the root).
+[[nodiscard]] QString parentPath(const QString &path);
+
+/// Joins a folder and a relative name with exactly one slash.
+[[nodiscard]] QString joinPath(const QString &folder, const QString &name);
+
+/// True when `path` equals `folder` or lies below it (component-wise, no resolving).
+[[nodiscard]] bool isSameOrInside(const QString &path, const QString &folder);
+
+/// Removes "." and ".." components and repeated slashes of an absolute path
+/// without touching the file system. ".." at the root stays at the root.
+[[nodiscard]] QString lexicallyNormal(const QString &path);
+
+} // namespace Morvane

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "core/Records.h"
+
+#include <QByteArray>
+#include <QJsonArray>
+#include <QJsonObject>
+
+namespace Morvane {
+
+// The coded form of the history. Dates are seconds since 2001-01-01T00:00:00Z as a
+// double, UUIDs upper-case strings; unknown keys are ignored on read. A path that is
+// not valid UTF-8 on disk is written twice: readable in "path" and exact, as base64 of
+// its bytes, in "pathBytes", which wins on read.
+
+[[nodiscard]] double secondsSinceReferenceDate(const QDateTime &date);
+[[nodiscard]] QDateTime dateFromReferenceSeconds(double seconds);
+[[nodiscard]] QString uuidString(const QUuid &id);
+
+[[nodiscard]] QJsonObject toJson(const CleanupItemResult &item);
+[[nodiscard]] QJsonObject toJson(const CleanupRecord &record);
+[[nodiscard]] QJsonArray toJson(const QList<CleanupRecord> &records);
+
+/// Decoding fails (none) when a required key is missing or has the wrong type.
+[[nodiscard]] std::optional<CleanupItemResult> itemFromJson(const QJsonObject &object);
+[[nodiscard]] std::optional<CleanupRecord> recordFromJson(const QJsonObject &object);
+/// Fails when the document is not an array or any element does not decode.
+[[nodiscard]] std::optional<QList<CleanupRecord>> recordsFromJson(const QByteArray &json);
+
+/// Compact JSON with every "/" inside strings written as "\/", as the platform
+/// encoder of the original application writes it. Readers accept both forms.
+[[nodiscard]] QByteArray compactEscapedJson(const QJsonDocument &document);
+
+} // namespace Morvane

@@ -1,0 +1,223 @@
+#pragma once
+
+#include "core/Enums.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QUuid>
+
+#include <cstdint>
+#include <optional>
+
+namespace Morvane {
+
+/// What the clean-up checks again right before moving an item: the item must still be
+/// the very object the scan saw. For a folder, `treeDigest` covers every descendant
+/// (relative name, type, device, inode, size, modification time), so anything added,
+/// removed or modified inside shows as a change.
+struct Fingerprint {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t modifiedNs = 0; // modification time, nanoseconds since the Unix epoch
+    std::uint64_t treeDigest = 0; // folders only; 0 when not computed
+    std::int64_t treeEntries = 0; // folders only: descendants covered by treeDigest
+    bool hasTree = false;         // true when treeDigest was computed for the whole tree
+
+    friend bool operator==(const Fingerprint &, const Fingerprint &) = default;
+};
+
+/// `FileEntry.kind`: case 0 a file, case 1 a folder the space view can open, case 2
+/// an application bundle or folder; every case carries the identity to check again.
+struct EntryKind {
+    enum class Type : std::uint8_t { file = 0, folder = 1, application = 2 };
+    Type type = Type::file;
+    std::optional<Fingerprint> fingerprint;
+
+    [[nodiscard]] static EntryKind file(std::optional<Fingerprint> f = std::nullopt)
+    {
+        return {Type::file, f};
+    }
+    [[nodiscard]] static EntryKind folder(std::optional<Fingerprint> f = std::nullopt)
+    {
+        return {Type::folder, f};
+    }
+    [[nodiscard]] bool isFile() const { return type == Type::file; }
+    [[nodiscard]] bool isFolder() const { return type == Type::folder; }
+
+    friend bool operator==(const EntryKind &, const EntryKind &) = default;
+};
+
+[[nodiscard]] QString entryKindName(EntryKind::Type type);
+
+/// One item found by a scan.
+struct FileEntry {
+    QUuid id;
+    QString path;  // absolute, lossless (see Paths.h)
+    QString name;
+    std::int64_t bytes = 0; // logical size
+    bool sizeIsComplete = true;
+    QDateTime date;
+    FileCategory category = FileCategory::other;
+    QString detail;
+    std::optional<QString> bundleID;
+    std::optional<QUuid> ownerID;
+    QString note;
+    EntryKind kind;
+
+    friend bool operator==(const FileEntry &, const FileEntry &) = default;
+};
+
+/// Coverage state values; anything at or above `missing` reads as missing.
+enum class CoverageState : std::uint8_t {
+    complete = 0,
+    partial = 1,
+    notScanned = 2,
+    skipped = 3,
+    unreadable = 4,
+    missing = 5,
+};
+
+/// How far a scan got in one category.
+struct ScanCoverage {
+    FileCategory category = FileCategory::other;
+    std::uint8_t state = 0; // a CoverageState value
+    std::int64_t examined = 0;
+
+    [[nodiscard]] CoverageState coverageState() const
+    {
+        return state >= 5 ? CoverageState::missing : static_cast<CoverageState>(state);
+    }
+
+    friend bool operator==(const ScanCoverage &, const ScanCoverage &) = default;
+};
+
+/// One set of files with identical content; the first is the copy most worth keeping.
+struct DuplicateGroup {
+    QUuid id;
+    QList<FileEntry> files;
+
+    /// Logical size of the copies beyond one.
+    [[nodiscard]] std::int64_t redundantBytes() const;
+
+    friend bool operator==(const DuplicateGroup &, const DuplicateGroup &) = default;
+};
+
+/// A location that stopped the scan from confirming which application owns what.
+struct ScanDiagnostic {
+    QString id;
+    QString path;
+    QString reason;
+
+    friend bool operator==(const ScanDiagnostic &, const ScanDiagnostic &) = default;
+};
+
+/// The outcome of one scan.
+struct ScanResult {
+    ScanKind kind = ScanKind::junk;
+    QList<FileEntry> entries;
+    std::int64_t examined = 0;
+    QStringList scopeNotes;
+    QDateTime date;
+    QList<ScanCoverage> coverage;
+    QList<DuplicateGroup> duplicateGroups;
+    QList<FileEntry> ownerApplications;
+    QList<ScanDiagnostic> diagnostics;
+
+    /// Total size as the pages show it: for duplicates the redundant copies, else
+    /// the sum of the entries.
+    [[nodiscard]] std::int64_t bytes() const;
+    /// True when some part of the scope could not be fully checked.
+    [[nodiscard]] bool hasIncompleteCoverage() const;
+    /// The first coverage record of the category; none when the scan did not reach it.
+    [[nodiscard]] std::optional<ScanCoverage> coverageFor(FileCategory category) const;
+    /// A copy without the entries whose path is in `paths`; duplicate groups lose
+    /// those files too and a group that loses all its files goes.
+    [[nodiscard]] ScanResult removingPaths(const QSet<QString> &paths) const;
+
+    friend bool operator==(const ScanResult &, const ScanResult &) = default;
+};
+
+/// One item of a clean-up.
+struct CleanupItemResult {
+    QUuid entryID;
+    QString name;
+    QString path;
+    bool moved = false;
+    QString message;
+    std::int64_t bytes = 0;
+    bool sizeIsComplete = true;
+    FileCategory category = FileCategory::other;
+    QString trashPath; // where the item now lies in the Trash; empty when not moved
+
+    friend bool operator==(const CleanupItemResult &, const CleanupItemResult &) = default;
+};
+
+/// The outcome of one clean-up, kept in the history.
+struct CleanupRecord {
+    QUuid id;
+    QDateTime date;
+    QList<CleanupItemResult> items;
+
+    /// Items moved to the Trash.
+    [[nodiscard]] std::int64_t count() const;
+    /// Size of the moved items.
+    [[nodiscard]] std::int64_t bytes() const;
+    /// False when the size of a moved item could not be fully counted.
+    [[nodiscard]] bool sizeIsComplete() const;
+
+    friend bool operator==(const CleanupRecord &, const CleanupRecord &) = default;
+};
+
+/// Which rule set a scan applies.
+enum class RulePlatform : std::uint8_t { Linux = 0, MacOS = 1 };
+
+[[nodiscard]] RulePlatform hostRulePlatform();
+
+/// The fixed settings of one scan.
+struct ScanConfiguration {
+    BrowserKind browser = BrowserKind::safari;
+    QString home;
+    QStringList applicationDirectories;
+    QSet<QString> runningBundleIDs;
+    QSet<QString> ignoredPaths;
+    QDateTime now;
+    int entryLimit = 5000;
+    int visitLimit = 200000;
+    double timeLimit = 45.0;
+    QString systemLibrary;
+    // Beyond the model's fields: the rule set, and the duplicate content bound
+    // (tests inject a small one).
+    RulePlatform platform = hostRulePlatform();
+    std::int64_t contentReadLimit = std::int64_t(2) * 1000 * 1000 * 1000;
+};
+
+/// The user's file filters for one scan.
+struct FileQuery {
+    std::int64_t minimumBytes = 0;
+    std::optional<int> olderThanDays;
+    FileTypeFilter fileType = FileTypeFilter::all;
+
+    friend bool operator==(const FileQuery &, const FileQuery &) = default;
+};
+
+// The startup and background-item features are not offered by any page; the model
+// only holds these handles, as opaque values.
+struct BackgroundItemsInspector {
+    std::uint32_t uid = 0;
+};
+struct StartupChangeJournal {
+    QString url;
+};
+struct LoginItemsController {
+    QString home;
+};
+struct ManagedHiddenStartupController {
+    QString home;
+};
+struct NativeBackgroundController {};
+
+} // namespace Morvane
