@@ -1,23 +1,27 @@
 #include "core/Scanner.h"
 
+#include "core/scan/KindScans.h"
+
 namespace Morvane {
 
 ScanResult Scanner::scan(ScanKind kind, const QString &largeDirectory, const FileQuery &query,
                          const ProgressFn &progress, const CancellationToken &cancel) const
 {
-    Q_UNUSED(largeDirectory);
-    Q_UNUSED(query);
     cancel.throwIfCancelled();
-    if (progress)
-        progress(QStringLiteral("正在准备扫描"), 0);
-    // The scanning engine is not built yet: say so honestly instead of pretending the
-    // scope was checked.
-    ScanResult result;
-    result.kind = kind;
-    result.date = m_configuration.now.isValid() ? m_configuration.now : QDateTime::currentDateTimeUtc();
-    result.scopeNotes.append(QStringLiteral("此类扫描尚未实现，没有检查任何位置。"));
-    result.coverage.append({FileCategory::other, std::uint8_t(CoverageState::notScanned), 0});
-    return result;
+    ScanConfiguration configuration = m_configuration;
+    if (!configuration.now.isValid())
+        configuration.now = QDateTime::currentDateTimeUtc();
+    switch (kind) {
+    case ScanKind::junk: return scanJunk(configuration, progress, cancel);
+    case ScanKind::applications: return scanApplications(configuration, progress, cancel);
+    case ScanKind::largeFiles: return scanLargeFiles(configuration, largeDirectory, query, progress, cancel);
+    case ScanKind::duplicates: return scanDuplicates(configuration, largeDirectory, query, progress, cancel);
+    case ScanKind::space: return scanSpace(configuration, largeDirectory, query, progress, cancel);
+    case ScanKind::installers: return scanInstallers(configuration, largeDirectory, query, progress, cancel);
+    case ScanKind::browser:
+    case ScanKind::systemJunk: return scanUnoffered(kind, configuration);
+    }
+    throw ScanError(QStringLiteral("未知的扫描类型。"));
 }
 
 } // namespace Morvane

@@ -1,0 +1,147 @@
+#include "core/Identity.h"
+
+#include "core/Paths.h"
+
+#include <xxhash.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstring>
+
+namespace Morvane {
+
+namespace {
+
+std::int64_t modifiedNanoseconds(const struct stat &st)
+{
+#ifdef Q_OS_MACOS
+    return std::int64_t(st.st_mtimespec.tv_sec) * 1000000000 + st.st_mtimespec.tv_nsec;
+#else
+    return std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+#endif
+}
+
+struct Fd {
+    int fd = -1;
+    explicit Fd(int f) : fd(f) {}
+    Fd(const Fd &) = delete;
+    Fd &operator=(const Fd &) = delete;
+    ~Fd()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+// Depth-first walk with openat on raw names; false when anything could not be read.
+bool walkTree(int dirFd, QByteArray &relative, dev_t device, TreeDigest &digest, std::int64_t &bytes,
+              const CancellationToken *cancel)
+{
+    DIR *dir = ::fdopendir(dirFd);
+    if (!dir) {
+        ::close(dirFd);
+        return false;
+    }
+    bool complete = true;
+    const qsizetype base = relative.size();
+    while (dirent *entry = ::readdir(dir)) {
+        const char *name = entry->d_name;
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+            continue;
+        if (cancel && cancel->isCancelled()) {
+            complete = false;
+            break;
+        }
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            complete = false;
+            continue;
+        }
+        relative.truncate(base);
+        if (base > 0)
+            relative += '/';
+        relative += name;
+        digest.add(relative, st);
+        if (S_ISREG(st.st_mode))
+            bytes += st.st_size;
+        if (S_ISDIR(st.st_mode)) {
+            if (st.st_dev != device) // another file system mounted below: not ours to judge
+                continue;
+            const int child = ::openat(::dirfd(dir), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (child < 0) {
+                complete = false;
+                continue;
+            }
+            if (!walkTree(child, relative, device, digest, bytes, cancel))
+                complete = false;
+        }
+    }
+    relative.truncate(base);
+    ::closedir(dir);
+    return complete;
+}
+
+} // namespace
+
+Fingerprint fingerprintFromStat(const struct stat &st)
+{
+    Fingerprint f;
+    f.device = std::uint64_t(st.st_dev);
+    f.inode = std::uint64_t(st.st_ino);
+    f.size = std::int64_t(st.st_size);
+    f.modifiedNs = modifiedNanoseconds(st);
+    return f;
+}
+
+void TreeDigest::add(QByteArrayView relativePath, const struct stat &st)
+{
+    struct {
+        std::uint64_t mode, inode, size;
+        std::int64_t modified;
+    } fields{std::uint64_t(st.st_mode), std::uint64_t(st.st_ino),
+             S_ISDIR(st.st_mode) ? 0 : std::uint64_t(st.st_size), modifiedNanoseconds(st)};
+    XXH64_hash_t h = XXH64(relativePath.data(), size_t(relativePath.size()), 0);
+    h = XXH64(&fields, sizeof fields, h);
+    m_sum += h;
+    m_xor ^= h;
+    ++m_entries;
+}
+
+void TreeDigest::merge(const TreeDigest &other)
+{
+    m_sum += other.m_sum;
+    m_xor ^= other.m_xor;
+    m_entries += other.m_entries;
+}
+
+std::optional<Fingerprint> fingerprintPath(const QString &path, bool withTree, const CancellationToken *cancel,
+                                           std::int64_t *logicalBytes)
+{
+    const QByteArray bytes = pathToBytes(path);
+    struct stat st {};
+    if (::lstat(bytes.constData(), &st) != 0)
+        return std::nullopt;
+    Fingerprint f = fingerprintFromStat(st);
+    if (logicalBytes)
+        *logicalBytes = S_ISREG(st.st_mode) ? st.st_size : 0;
+    if (!withTree || !S_ISDIR(st.st_mode))
+        return f;
+    const int fd = ::open(bytes.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    TreeDigest digest;
+    std::int64_t total = 0;
+    QByteArray relative;
+    if (!walkTree(fd, relative, st.st_dev, digest, total, cancel))
+        return std::nullopt;
+    f.treeDigest = digest.value();
+    f.treeEntries = digest.entries();
+    f.hasTree = true;
+    if (logicalBytes)
+        *logicalBytes = total;
+    return f;
+}
+
+} // namespace Morvane
