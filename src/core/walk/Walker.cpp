@@ -244,12 +244,15 @@ private:
         const int dirFd = ::dirfd(dir);
         std::int64_t sinceReport = 0;
         std::uint32_t tick = 0;
+        bool listed = false;
         for (;;) {
             errno = 0;
             const dirent *item = ::readdir(dir);
             if (!item) {
                 if (errno != 0)
                     problem(WalkProblem::Kind::unreadableFolder, std::string_view(path).substr(0, base), errno);
+                else
+                    listed = true;
                 break;
             }
             const char *name = item->d_name;
@@ -306,6 +309,8 @@ private:
         }
         if (m_options.progress)
             m_options.progress->add(sinceReport, std::string_view(path).substr(0, base));
+        if (m_options.onFolderListed)
+            m_options.onFolderListed(std::string_view(path).substr(0, base), listed);
     }
 
     const WalkVisitor &m_visit;

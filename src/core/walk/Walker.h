@@ -124,6 +124,10 @@ struct WalkOptions {
     ProgressSampler *progress = nullptr;
     /// Called from worker threads, concurrently; must be thread-safe.
     std::function<void(const WalkProblem &)> onProblem;
+    /// Called from worker threads, concurrently, once a folder's listing ends: `complete`
+    /// false when it was cut by a budget or a read error. A folder that is never listed
+    /// (unreadable, not reached) gets no call. `path` is raw bytes, valid during the call.
+    std::function<void(std::string_view path, bool complete)> onFolderListed;
     const WalkSystemCalls *calls = nullptr; // none: the real calls
 };
 
