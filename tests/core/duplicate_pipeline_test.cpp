@@ -248,6 +248,8 @@ private Q_SLOTS:
         QVERIFY(isInTransientFolder("/home/u/downloads/a"));
         QVERIFY(isInTransientFolder("/home/u/.cache/x/a"));
         QVERIFY(isInTransientFolder("/tmp/a"));
+        QVERIFY(!isInTransientFolder("/tmp/scan/a", 9)); // what all copies share tells nothing
+        QVERIFY(isInTransientFolder("/tmp/scan/Downloads/a", 9));
         QVERIFY(isInTransientFolder("/Users/u/下载/a"));
         QVERIFY(!isInTransientFolder("/home/u/Documents/Downloads.pdf")); // the file's own name
         QVERIFY(!isInTransientFolder("/home/u/Documents/templates/a"));

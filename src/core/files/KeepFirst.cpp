@@ -37,13 +37,14 @@ constexpr std::array<std::string_view, 4> transientPrefixes = {
 
 } // namespace
 
-bool isInTransientFolder(QByteArrayView path)
+bool isInTransientFolder(QByteArrayView path, qsizetype rootLength)
 {
     for (std::string_view prefix : transientPrefixes) {
-        if (path.startsWith(QByteArrayView(prefix.data(), qsizetype(prefix.size()))))
+        if (qsizetype(prefix.size()) > rootLength + 1
+            && path.startsWith(QByteArrayView(prefix.data(), qsizetype(prefix.size()))))
             return true;
     }
-    qsizetype start = 0;
+    qsizetype start = std::min(rootLength + 1, path.size());
     const qsizetype last = path.lastIndexOf('/'); // the file's own name does not count
     while (start < last) {
         qsizetype end = path.indexOf('/', start);
@@ -72,7 +73,7 @@ bool looksLikeCopyName(QByteArrayView name)
     return copySuffix.match(stem).hasMatch();
 }
 
-void orderForKeeping(std::vector<DuplicateCandidate> &copies)
+void orderForKeeping(std::vector<DuplicateCandidate> &copies, qsizetype rootLength)
 {
     struct Key {
         bool transient;
@@ -85,7 +86,7 @@ void orderForKeeping(std::vector<DuplicateCandidate> &copies)
     for (DuplicateCandidate &c : copies) {
         const qsizetype slash = c.path.lastIndexOf('/');
         const QByteArrayView name = QByteArrayView(c.path).sliced(slash + 1);
-        keyed.push_back({Key{isInTransientFolder(c.path), looksLikeCopyName(name), c.identity.modifiedNs,
+        keyed.push_back({Key{isInTransientFolder(c.path, rootLength), looksLikeCopyName(name), c.identity.modifiedNs,
                              pathFromBytes(c.path).size()},
                          std::move(c)});
     }
