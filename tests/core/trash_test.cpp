@@ -7,56 +7,12 @@
 
 #include <cerrno>
 
-#include <dirent.h>
 #include <sys/mount.h>
 
 using namespace Morvane;
 using namespace TrashFixtures;
 
 namespace {
-
-constexpr dev_t kFakeDevice = 0xFEED;
-
-bool under(const char *path, const QByteArray &folder)
-{
-    const QByteArrayView p(path);
-    return p == folder || p.startsWith(folder + '/');
-}
-
-// The real calls, except that everything at or below `volume` reports another device:
-// a second file system without needing a mount.
-OsCalls withVolume(const QByteArray &volume)
-{
-    OsCalls os = OsCalls::system();
-    os.lstat = [volume](const char *p, struct stat *st) {
-        const int r = ::lstat(p, st);
-        if (r == 0 && under(p, volume))
-            st->st_dev = kFakeDevice;
-        return r;
-    };
-    os.stat = [volume](const char *p, struct stat *st) {
-        const int r = ::stat(p, st);
-        if (r == 0 && under(p, volume))
-            st->st_dev = kFakeDevice;
-        return r;
-    };
-    return os;
-}
-
-QStringList entriesOf(const QString &folder)
-{
-    QStringList names;
-    if (DIR *dir = ::opendir(pathToBytes(folder).constData())) {
-        while (dirent *e = ::readdir(dir)) {
-            const QByteArray name(e->d_name);
-            if (name != "." && name != "..")
-                names.append(pathFromBytes(name));
-        }
-        ::closedir(dir);
-    }
-    names.sort();
-    return names;
-}
 
 // A small tmpfs at `folder`, when this machine lets us mount one (root, no sandbox).
 bool mountTmpfs(const QString &folder, const char *options)

@@ -6,12 +6,14 @@
 #include "core/Identity.h"
 #include "core/Paths.h"
 #include "core/Records.h"
+#include "core/trash/OsCalls.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <QtTest>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <ftw.h>
 #include <cstdio>
@@ -178,6 +180,49 @@ inline bool restoreFromTrash(const QString &trashedPath, const QString &infoPath
     if (::rename(Morvane::pathToBytes(trashedPath).constData(), target.constData()) != 0)
         return false;
     return ::unlink(Morvane::pathToBytes(infoPath).constData()) == 0;
+}
+
+inline QStringList entriesOf(const QString &folder)
+{
+    QStringList names;
+    if (DIR *dir = ::opendir(Morvane::pathToBytes(folder).constData())) {
+        while (dirent *e = ::readdir(dir)) {
+            const QByteArray name(e->d_name);
+            if (name != "." && name != "..")
+                names.append(Morvane::pathFromBytes(name));
+        }
+        ::closedir(dir);
+    }
+    names.sort();
+    return names;
+}
+
+inline constexpr dev_t kFakeDevice = 0xFEED;
+
+inline bool under(const char *path, const QByteArray &folder)
+{
+    const QByteArrayView p(path);
+    return p == folder || p.startsWith(folder + '/');
+}
+
+/// The real calls, except that everything at or below `volume` reports another
+/// device: a second file system without needing a mount.
+inline Morvane::OsCalls withVolume(const QByteArray &volume)
+{
+    Morvane::OsCalls os = Morvane::OsCalls::system();
+    os.lstat = [volume](const char *p, struct stat *st) {
+        const int r = ::lstat(p, st);
+        if (r == 0 && under(p, volume))
+            st->st_dev = kFakeDevice;
+        return r;
+    };
+    os.stat = [volume](const char *p, struct stat *st) {
+        const int r = ::stat(p, st);
+        if (r == 0 && under(p, volume))
+            st->st_dev = kFakeDevice;
+        return r;
+    };
+    return os;
 }
 
 /// Points the home trash at a fresh folder for the life of the object.
