@@ -241,7 +241,7 @@ private:
         std::string path = std::move(folder.path);
         const std::size_t base = path.size();
         path += '/';
-        const int dirFd = ::dirfd(dir);
+        const int dirFd = dirfd(dir);
         std::int64_t sinceReport = 0;
         std::uint32_t tick = 0;
         bool listed = false;
