@@ -391,7 +391,7 @@ void ProgressSampler::report(std::string_view folder)
     QString line = m_phase;
     if (!folder.empty()) {
         QString shown = displayPath(pathFromBytes(QByteArrayView(folder.data(), qsizetype(folder.size()))));
-        if (!m_home.isEmpty() && shown.startsWith(m_home + u'/'))
+        if (!m_home.isEmpty() && (shown == m_home || shown.startsWith(m_home + u'/')))
             shown = u'~' + shown.mid(m_home.size());
         line += QStringLiteral(" · ") + shown;
     }
