@@ -221,6 +221,8 @@ public:
             cut = true;
             return;
         }
+        if (isIgnoredPath(root, m_configuration.ignoredPaths))
+            return; // the user keeps this whole place
         const std::string rootBytes = toStd(root);
         WalkOptions options = walkOptions();
         const int threads = std::clamp(options.threads, 1, 16);
