@@ -212,7 +212,7 @@ void CleanerModel::setSearch(const QString &search)
     Q_EMIT searchChanged();
 }
 
-void CleanerModel::setMinimumSizeMB(int value)
+void CleanerModel::setMinimumSizeMB(qint64 value)
 {
     m_minimumSizeMB = value;
     Q_EMIT minimumSizeMBChanged();

@@ -47,7 +47,7 @@ class CleanerModel : public QObject {
     Q_PROPERTY(QStringList ignoredPaths READ ignoredPaths NOTIFY preferencesChanged)
     Q_PROPERTY(QString largeDirectory READ largeDirectory NOTIFY largeDirectoryChanged)
     Q_PROPERTY(QString search READ search WRITE setSearch NOTIFY searchChanged)
-    Q_PROPERTY(int minimumSizeMB READ minimumSizeMB WRITE setMinimumSizeMB NOTIFY minimumSizeMBChanged)
+    Q_PROPERTY(qint64 minimumSizeMB READ minimumSizeMB WRITE setMinimumSizeMB NOTIFY minimumSizeMBChanged)
     Q_PROPERTY(int olderThanDays READ olderThanDays WRITE setOlderThanDays NOTIFY olderThanDaysChanged)
     Q_PROPERTY(int fileType READ fileTypeRaw WRITE setFileTypeRaw NOTIFY fileTypeChanged)
     Q_PROPERTY(int category READ categoryRaw WRITE setCategoryRaw NOTIFY categoryChanged)
@@ -81,7 +81,7 @@ public:
     [[nodiscard]] QString largeDirectory() const { return m_largeDirectory; }
     [[nodiscard]] Morvane::BrowserKind browser() const { return m_browser; }
     [[nodiscard]] QString search() const { return m_search; }
-    [[nodiscard]] int minimumSizeMB() const { return m_minimumSizeMB; }
+    [[nodiscard]] qint64 minimumSizeMB() const { return m_minimumSizeMB; }
     [[nodiscard]] int olderThanDays() const { return m_olderThanDays; }
     [[nodiscard]] Morvane::FileTypeFilter fileType() const { return m_fileType; }
     [[nodiscard]] std::optional<Morvane::FileCategory> category() const { return m_category; }
@@ -157,7 +157,7 @@ public:
 
     // Two-way bindings of the views.
     void setSearch(const QString &search);
-    void setMinimumSizeMB(int value);
+    void setMinimumSizeMB(qint64 value);
     void setOlderThanDays(int value);
     void setFileType(Morvane::FileTypeFilter type);
     void setFileTypeRaw(int raw);
@@ -249,7 +249,7 @@ private:
     QString m_largeDirectory;
     Morvane::BrowserKind m_browser = Morvane::BrowserKind::safari;
     QString m_search;
-    int m_minimumSizeMB = 100;
+    qint64 m_minimumSizeMB = 100;
     int m_olderThanDays = 0;
     Morvane::FileTypeFilter m_fileType = Morvane::FileTypeFilter::all;
     std::optional<Morvane::FileCategory> m_category;

@@ -1,0 +1,167 @@
+#include "FakeCore.h"
+
+#include <QDir>
+#include <QTest>
+
+namespace VarnollTest {
+
+namespace {
+
+class FakeRunner : public Varnoll::ScanRunner {
+public:
+    FakeRunner(FakeCore &core) : m_core(core) {}
+    ScanResult scan(ScanKind kind, const QString &directory, const FileQuery &query, const ProgressFn &progress,
+                    const CancellationToken &cancel) override
+    {
+        {
+            QMutexLocker lock(&m_core.mutex);
+            m_core.queries.append(query);
+            m_core.directories.append(directory);
+        }
+        if (!m_core.onScan) {
+            ScanResult empty;
+            empty.kind = kind;
+            return empty;
+        }
+        return m_core.onScan(kind, directory, query, progress, cancel);
+    }
+
+private:
+    FakeCore &m_core;
+};
+
+} // namespace
+
+std::unique_ptr<Varnoll::ScanRunner> FakeCore::makeScanner(const ScanConfiguration &configuration)
+{
+    QMutexLocker lock(&mutex);
+    configurations.append(configuration);
+    return std::make_unique<FakeRunner>(*this);
+}
+
+CleanupRecord FakeCore::clean(const QSet<QUuid> &ids, const QList<FileEntry> &snapshot,
+                              const QSet<QString> &runningIDs, const QList<DuplicateGroup> &groups,
+                              const QList<FileEntry> &owners)
+{
+    {
+        QMutexLocker lock(&mutex);
+        cleanedIds.append(ids);
+        cleanedRunning.append(runningIDs);
+    }
+    if (onClean)
+        return onClean(ids, snapshot, runningIDs, groups, owners);
+    QSet<QString> all;
+    for (const FileEntry &e : snapshot) {
+        if (ids.contains(e.id))
+            all.insert(e.path);
+    }
+    return recordFor(snapshot, ids, all);
+}
+
+void FakeCore::validatePath(const QString &path, const QString &inside)
+{
+    if (onValidate)
+        onValidate(path, inside);
+}
+
+QSet<QString> FakeCore::runningApplicationIDs()
+{
+    ++runningQueries;
+    return running;
+}
+
+std::optional<VolumeCapacity> FakeCore::homeVolumeCapacity()
+{
+    ++volumeQueries;
+    return volume;
+}
+
+QString FakeCore::resolveSymlinks(const QString &path)
+{
+    if (!resolvedPrefix.isEmpty() && path.startsWith(QLatin1String("/link")))
+        return resolvedPrefix + path.mid(5);
+    return path;
+}
+
+Fixture::Fixture()
+{
+    home = root.path() + QStringLiteral("/home");
+    QDir().mkpath(home);
+    store = home + QStringLiteral("/store");
+}
+
+std::unique_ptr<Varnoll::CleanerModel> Fixture::makeModel(std::optional<QSet<QString>> running)
+{
+    Varnoll::ModelOptions options;
+    options.home = home;
+    options.store = store;
+    options.runningBundleIDs = std::move(running);
+    options.systemLibrary = QStringLiteral("/Library");
+    return std::make_unique<Varnoll::CleanerModel>(core, options);
+}
+
+FileEntry makeEntry(const QString &path, std::int64_t bytes, FileCategory category, std::optional<QString> bundleID)
+{
+    FileEntry e;
+    e.id = QUuid::createUuid();
+    e.path = path;
+    e.name = path.section(u'/', -1);
+    e.bytes = bytes;
+    e.category = category;
+    e.bundleID = std::move(bundleID);
+    return e;
+}
+
+ScanResult makeResult(ScanKind kind, QList<FileEntry> entries, std::uint8_t coverageState,
+                      QList<FileCategory> categories)
+{
+    ScanResult r;
+    r.kind = kind;
+    r.entries = std::move(entries);
+    r.date = QDateTime::currentDateTimeUtc();
+    if (categories.isEmpty())
+        categories.append(FileCategory::largeFile);
+    for (FileCategory c : categories)
+        r.coverage.append({c, coverageState, 0});
+    return r;
+}
+
+DuplicateGroup makeGroup(const QList<FileEntry> &files)
+{
+    return {QUuid::createUuid(), files};
+}
+
+CleanupRecord recordFor(const QList<FileEntry> &snapshot, const QSet<QUuid> &ids, const QSet<QString> &movedPaths)
+{
+    CleanupRecord record;
+    record.id = QUuid::createUuid();
+    record.date = QDateTime::currentDateTimeUtc();
+    for (const FileEntry &e : snapshot) {
+        if (!ids.contains(e.id))
+            continue;
+        CleanupItemResult item;
+        item.entryID = e.id;
+        item.name = e.name;
+        item.path = e.path;
+        item.bytes = e.bytes;
+        item.moved = movedPaths.contains(e.path);
+        item.message = item.moved ? QStringLiteral("已移到废纸篓") : QStringLiteral("已跳过");
+        record.items.append(item);
+    }
+    return record;
+}
+
+bool waitIdle(Varnoll::CleanerModel &model, int timeoutMs)
+{
+    return QTest::qWaitFor([&] { return !model.busy(); }, timeoutMs);
+}
+
+bool scanWith(Varnoll::CleanerModel &model, FakeCore &core, std::optional<ScanKind> kind, const ScanResult &result)
+{
+    core.onScan = [result](ScanKind, const QString &, const FileQuery &, const ProgressFn &,
+                           const CancellationToken &) { return result; };
+    model.scan(kind);
+    return waitIdle(model);
+}
+
+} // namespace VarnollTest

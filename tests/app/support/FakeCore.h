@@ -1,0 +1,95 @@
+#pragma once
+
+#include "app/CleanerModel.h"
+#include "app/CoreServices.h"
+
+#include <QMutex>
+#include <QSemaphore>
+#include <QTemporaryDir>
+
+#include <atomic>
+#include <functional>
+
+namespace VarnollTest {
+
+using namespace Morvane;
+
+/// A core that never touches the disk; each test scripts the scan and clean-up.
+class FakeCore : public Varnoll::CoreServices {
+public:
+    using ScanFn = std::function<ScanResult(ScanKind, const QString &, const FileQuery &, const ProgressFn &,
+                                            const CancellationToken &)>;
+    using CleanFn = std::function<CleanupRecord(const QSet<QUuid> &, const QList<FileEntry> &,
+                                                const QSet<QString> &, const QList<DuplicateGroup> &,
+                                                const QList<FileEntry> &)>;
+
+    // Scripted behaviour; set before the work starts.
+    ScanFn onScan;
+    CleanFn onClean;
+    QSet<QString> running;
+    std::optional<VolumeCapacity> volume = VolumeCapacity{500, 125};
+    std::function<void(const QString &, const QString &)> onValidate;
+    QString resolvedPrefix; // resolveSymlinks() replaces a leading "/link" with this when set
+
+    // What the model asked for (read after the work ended).
+    QList<ScanConfiguration> configurations;
+    QList<FileQuery> queries;
+    QStringList directories;
+    QList<QSet<QUuid>> cleanedIds;
+    QList<QSet<QString>> cleanedRunning;
+    std::atomic<int> runningQueries{0};
+    std::atomic<int> volumeQueries{0};
+    QStringList revealed;
+    int trashOpened = 0;
+    int privacyOpened = 0;
+
+    std::unique_ptr<Varnoll::ScanRunner> makeScanner(const ScanConfiguration &configuration) override;
+    CleanupRecord clean(const QSet<QUuid> &ids, const QList<FileEntry> &snapshot, const QSet<QString> &running,
+                        const QList<DuplicateGroup> &groups, const QList<FileEntry> &owners) override;
+    void validatePath(const QString &path, const QString &inside) override;
+    QSet<QString> runningApplicationIDs() override;
+    std::optional<VolumeCapacity> homeVolumeCapacity() override;
+    QString resolveSymlinks(const QString &path) override;
+    void revealFile(const QString &path) override { revealed.append(path); }
+    void openTrash() override { ++trashOpened; }
+    void openPrivacySettings() override { ++privacyOpened; }
+
+    QMutex mutex; // guards the recorded lists written from the worker
+};
+
+/// Holds a scan or clean-up on its worker until the test lets it go.
+class Gate {
+public:
+    void wait() { m_semaphore.acquire(); }
+    void open() { m_semaphore.release(); }
+
+private:
+    QSemaphore m_semaphore;
+};
+
+/// A model on the fake core with a store in a temporary folder.
+struct Fixture {
+    QTemporaryDir root;
+    std::shared_ptr<FakeCore> core = std::make_shared<FakeCore>();
+    QString home;
+    QString store;
+
+    Fixture();
+    [[nodiscard]] std::unique_ptr<Varnoll::CleanerModel> makeModel(std::optional<QSet<QString>> running = QSet<QString>{});
+};
+
+// Building blocks for results.
+FileEntry makeEntry(const QString &path, std::int64_t bytes, FileCategory category = FileCategory::largeFile,
+                    std::optional<QString> bundleID = std::nullopt);
+ScanResult makeResult(ScanKind kind, QList<FileEntry> entries, std::uint8_t coverageState = 0,
+                      QList<FileCategory> categories = {});
+DuplicateGroup makeGroup(const QList<FileEntry> &files);
+/// A clean-up record in which the items at `movedPaths` went to the Trash.
+CleanupRecord recordFor(const QList<FileEntry> &snapshot, const QSet<QUuid> &ids, const QSet<QString> &movedPaths);
+
+/// Runs a scan of `kind` that returns `result` and waits until the model is idle.
+bool scanWith(Varnoll::CleanerModel &model, FakeCore &core, std::optional<ScanKind> kind, const ScanResult &result);
+/// Waits (running the event loop) until the model is no longer busy.
+bool waitIdle(Varnoll::CleanerModel &model, int timeoutMs = 5000);
+
+} // namespace VarnollTest
