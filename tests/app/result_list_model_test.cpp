@@ -100,6 +100,29 @@ private Q_SLOTS:
         QVERIFY(counted.size() >= 4);
     }
 
+    void scatteredFilterOfALongListStaysCorrect()
+    {
+        Fixture f;
+        auto model = f.makeModel();
+        ResultListModel list(model.get());
+        QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model->navigate(Page::largeFiles);
+        const QList<FileEntry> entries = files(f.home, 600);
+        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::largeFiles, entries)));
+        model->toggle(entries.at(4));
+        // Every third row leaves: hundreds of runs, handled as one reset.
+        model->setSearch(QStringLiteral("/d1/"));
+        QCOMPARE(list.count(), 200);
+        QCOMPARE(list.data(list.index(1), ResultListModel::NameRole).toString(), QStringLiteral("file-4.bin"));
+        QVERIFY(list.data(list.index(1), ResultListModel::CheckedRole).toBool());
+        model->setSearch(QStringLiteral("file-59"));
+        QCOMPARE(names(list), (QStringList{"file-59.bin", "file-590.bin", "file-591.bin", "file-592.bin", "file-593.bin",
+                                           "file-594.bin", "file-595.bin", "file-596.bin", "file-597.bin", "file-598.bin",
+                                           "file-599.bin"}));
+        model->setSearch(QString());
+        QCOMPARE(list.count(), 600);
+    }
+
     void ignoringAndCleaningDropRowsInPlace()
     {
         Fixture f;

@@ -147,6 +147,29 @@ private Q_SLOTS:
         QCOMPARE(h.model->category(), std::nullopt);
     }
 
+    void rowMenuRevealsAndIgnores()
+    {
+        UiHarness h;
+        QVERIFY(h.load());
+        h.model->navigate(Page::largeFiles);
+        const ScanResult result = sampleLargeFiles(h);
+        QVERIFY(h.publish(result));
+        auto rowAction = [&](int row) {
+            auto *list = qobject_cast<QQuickItem *>(h.find(QStringLiteral("resultRows"), true));
+            QQuickItem *item = nullptr;
+            QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, item), Q_ARG(int, row));
+            QList<QObject *> found = item ? item->findChildren<QObject *>(QStringLiteral("rowActions")) : QList<QObject *>();
+            return found.isEmpty() ? nullptr : qobject_cast<QQuickItem *>(found.constFirst());
+        };
+        QVERIFY(h.clickItem(rowAction(1)));
+        QVERIFY(h.click(QStringLiteral("revealItem")));
+        QCOMPARE(h.fixture.core->revealed, QStringList{result.entries.at(1).path});
+        QVERIFY(h.clickItem(rowAction(0)));
+        QVERIFY(h.click(QStringLiteral("ignoreItem")));
+        QCOMPARE(h.model->ignoredPaths(), QStringList{result.entries.at(0).path});
+        QCOMPARE(h.text(QStringLiteral("countText")), QStringLiteral("7 项结果"));
+    }
+
     void folderBarParentStopsAtTheTopFolder()
     {
         UiHarness h;
