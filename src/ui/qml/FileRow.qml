@@ -1,0 +1,133 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Layouts
+import Varnoll.Model
+
+// One found item: tick, icon, name and folder, size and its actions.
+Item {
+    id: row
+    required property int index
+    required property string entryId
+    required property string name
+    required property string folder
+    required property string path
+    required property string sizeText
+    required property string symbol
+    required property bool isApplicationData
+    required property bool checked
+    required property string tooltip
+
+    implicitHeight: 56
+
+    RowLayout {
+        anchors.fill: parent
+        anchors.leftMargin: 14
+        anchors.rightMargin: 14
+        spacing: 12
+
+        AbstractButton {
+            objectName: "rowCheck"
+            implicitWidth: 20
+            implicitHeight: 36
+            enabled: !Cleaner.busy
+            Accessible.name: "选择 " + row.name
+            onClicked: Cleaner.toggleId(row.entryId)
+            background: null
+            contentItem: Item {
+                Symbol {
+                    anchors.centerIn: parent
+                    name: row.checked ? "checkmark.square.fill" : "square"
+                    size: 15
+                    tint: Ink.green
+                }
+            }
+        }
+
+        Rectangle {
+            implicitWidth: 32
+            implicitHeight: 36
+            radius: 8
+            color: Ink.subtle
+            Symbol {
+                anchors.centerIn: parent
+                name: row.symbol
+                weight: "light"
+                size: 19
+                tint: Ink.green
+            }
+        }
+
+        ColumnLayout {
+            Layout.fillWidth: true
+            spacing: 3
+            HoverHandler { id: hover }
+            ToolTip.visible: hover.hovered
+            ToolTip.delay: 600
+            ToolTip.text: row.tooltip
+            RowLayout {
+                spacing: 6
+                Layout.fillWidth: true
+                Text {
+                    text: row.name
+                    font.pixelSize: 14
+                    font.weight: Font.Medium
+                    elide: Text.ElideRight
+                    Layout.fillWidth: !row.isApplicationData
+                    Layout.maximumWidth: implicitWidth
+                    textFormat: Text.PlainText
+                }
+                Text {
+                    visible: row.isApplicationData
+                    text: "关联文件"
+                    font.pixelSize: 11
+                    color: Ink.secondary
+                }
+                Item { Layout.fillWidth: true }
+            }
+            Text {
+                Layout.fillWidth: true
+                text: row.folder
+                font.pixelSize: 11
+                color: Ink.secondary
+                elide: Text.ElideMiddle
+                textFormat: Text.PlainText
+            }
+        }
+
+        Text {
+            objectName: "rowSize"
+            Layout.preferredWidth: 80
+            horizontalAlignment: Text.AlignRight
+            text: row.sizeText
+            font.family: Ink.mono
+            font.pixelSize: 11
+            font.weight: Font.Medium
+        }
+
+        AbstractButton {
+            id: actions
+            objectName: "rowActions"
+            implicitWidth: 27
+            implicitHeight: 30
+            Accessible.name: "项目操作"
+            onClicked: menu.open()
+            background: null
+            contentItem: Item {
+                Symbol { anchors.centerIn: parent; name: "ellipsis"; size: 14; tint: Ink.secondary }
+            }
+            Menu {
+                id: menu
+                y: actions.height
+                MenuItem {
+                    text: "在 Finder 中显示"
+                    onTriggered: View.revealEntry(row.entryId)
+                }
+                MenuItem {
+                    text: "忽略此项目"
+                    enabled: !Cleaner.busy
+                    onTriggered: Cleaner.ignoreId(row.entryId)
+                }
+            }
+        }
+    }
+}
