@@ -1,9 +1,12 @@
 // Texts of the filter bar, the application, duplicate, space and diagnostics lists,
 // the history and the settings pages.
+#include "app/ApplicationIcon.h"
 #include "app/Format.h"
+#include "app/StoreFiles.h"
 #include "app/PrivacySettings.h"
 #include "app/presentation/PageTexts.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Morvane;
@@ -165,6 +168,32 @@ private Q_SLOTS:
         QCOMPARE(T::rules().at(0).title, QStringLiteral("用户缓存"));
         QCOMPARE(T::rules().at(3).title, QStringLiteral("文件处理"));
         QVERIFY(T::rules().at(2).description.contains(QStringLiteral("WebKit 与 HTTP 存储候选")));
+    }
+
+    void applicationIconsComeFromTheLauncher()
+    {
+        QCOMPARE(desktopEntryIcon("[Desktop Action New]\nIcon=wrong\n[Desktop Entry]\nName=Editor\n"
+                                  "Icon[de]=localised\nIcon = org.example.Editor \n"),
+                 QStringLiteral("org.example.Editor"));
+        QCOMPARE(desktopEntryIcon("[Desktop Entry]\nName=No icon\n"), QString());
+
+        QTemporaryDir root;
+        const QString local = root.path() + QStringLiteral("/local");
+        const QString shared = root.path() + QStringLiteral("/shared");
+        QVERIFY(!ensureFolder(local) && !ensureFolder(shared));
+        QVERIFY(!writeFileAtomically(shared + QStringLiteral("/org.example.Editor.desktop"), "[Desktop Entry]\n"));
+        QVERIFY(!writeFileAtomically(root.path() + QStringLiteral("/Tool.desktop"), "[Desktop Entry]\n"));
+        const QStringList folders{local, shared};
+        // The entry itself is a launcher.
+        QCOMPARE(launcherFileFor(root.path() + QStringLiteral("/Tool.desktop"), QString(), folders),
+                 std::optional<QString>(root.path() + QStringLiteral("/Tool.desktop")));
+        // Else the identifier's launcher in the first folder that holds one.
+        QCOMPARE(launcherFileFor(QStringLiteral("/opt/editor"), QStringLiteral("org.example.Editor"), folders),
+                 std::optional<QString>(shared + QStringLiteral("/org.example.Editor.desktop")));
+        QCOMPARE(launcherFileFor(QStringLiteral("/opt/editor"), QStringLiteral("org.example.Other"), folders),
+                 std::nullopt);
+        // An identifier is a name, never a way out of the folder.
+        QCOMPARE(launcherFileFor(QStringLiteral("/opt/editor"), QStringLiteral("../Tool"), {shared}), std::nullopt);
     }
 
     void privacySettingsFollowTheRunningDesktop()
