@@ -45,7 +45,7 @@ void registerOnce()
     registerSingleton<ResultListModel>("Results", [](WindowContext *c) { return c->results(); });
     registerSingleton<ReviewListModel>("Review", [](WindowContext *c) { return c->review(); });
     registerSingleton<Look>("Look", [](WindowContext *c) { return c->findChild<Look *>(); });
-    qmlRegisterUncreatableMetaObject(Varnoll::staticMetaObject, "Varnoll.Model", 1, 0, "Page",
+    qmlRegisterUncreatableMetaObject(Varnoll::staticMetaObject, "Varnoll.Model", 1, 0, "Varnoll",
                                      QStringLiteral("Page is an enumeration"));
 }
 

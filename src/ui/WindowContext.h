@@ -15,7 +15,7 @@ class ViewState;
 
 /// Everything the QML views reach besides their own files: the model and the
 /// presentation objects over it, published as singletons of the module
-/// "Varnoll.Model" (Cleaner, View, Results, Review, Look and the Page enumeration).
+/// "Varnoll.Model" (Cleaner, View, Results, Review, Look and the namespace Varnoll with the Page enumeration).
 /// One context serves one engine; the application makes exactly one.
 class WindowContext : public QObject {
     Q_OBJECT

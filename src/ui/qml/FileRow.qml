@@ -77,25 +77,29 @@ Item {
             ToolTip.visible: hover.hovered
             ToolTip.delay: 600
             ToolTip.text: row.tooltip
-            RowLayout {
-                spacing: 6
+            Item {
                 Layout.fillWidth: true
+                implicitHeight: nameText.implicitHeight
                 Text {
+                    id: nameText
+                    objectName: "rowName"
+                    width: Math.min(implicitWidth, parent.width - (tagText.visible ? tagText.implicitWidth + 6 : 0))
                     text: row.name
                     font.pixelSize: 14
                     font.weight: Font.Medium
                     elide: Text.ElideRight
-                    Layout.fillWidth: !row.isApplicationData
-                    Layout.maximumWidth: implicitWidth
                     textFormat: Text.PlainText
                 }
                 Text {
+                    id: tagText
+                    objectName: "rowTag"
                     visible: row.isApplicationData
+                    x: nameText.width + 6
+                    anchors.baseline: nameText.baseline
                     text: "关联文件"
                     font.pixelSize: 11
                     color: Ink.secondary
                 }
-                Item { Layout.fillWidth: true }
             }
             Text {
                 Layout.fillWidth: true

@@ -24,7 +24,6 @@ ApplicationWindow {
     palette.buttonText: Ink.forest
     palette.highlight: Ink.green
     palette.highlightedText: Ink.inverse
-    palette.accent: Ink.green
     palette.toolTipBase: Ink.card
     palette.toolTipText: Ink.text
     palette.placeholderText: Ink.secondary
@@ -47,7 +46,7 @@ ApplicationWindow {
                 objectName: "settingsCommand"
                 text: "设置…"
                 shortcut: "Ctrl+,"
-                onTriggered: Cleaner.navigate(Page.settings)
+                onTriggered: Cleaner.navigate(Varnoll.Page.settings)
             }
             MenuSeparator {}
             Action {

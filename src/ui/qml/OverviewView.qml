@@ -132,9 +132,9 @@ ScrollView {
             spacing: 16
             Repeater {
                 model: [
-                    { page: Page.applications, text: "找到不再使用的应用，查看后卸载" },
-                    { page: Page.largeFiles, text: "查找大文件、重复文件和旧安装包" },
-                    { page: Page.space, text: "看看哪个文件夹占空间" }
+                    { page: Varnoll.Page.applications, text: "找到不再使用的应用，查看后卸载" },
+                    { page: Varnoll.Page.largeFiles, text: "查找大文件、重复文件和旧安装包" },
+                    { page: Varnoll.Page.space, text: "看看哪个文件夹占空间" }
                 ]
                 AbstractButton {
                     id: shortcut
@@ -196,7 +196,7 @@ ScrollView {
                 objectName: "historyLink"
                 implicitWidth: linkText.implicitWidth
                 implicitHeight: linkText.implicitHeight
-                onClicked: Cleaner.navigate(Page.history)
+                onClicked: Cleaner.navigate(Varnoll.Page.history)
                 contentItem: Text { id: linkText; text: "查看清理记录"; font.pixelSize: 12; color: Ink.green }
                 background: null
             }

@@ -6,7 +6,6 @@ import Varnoll.Model
 // What is scanned, within which limits, and what never happens.
 Popup {
     id: sheet
-    parent: Overlay.overlay
     modal: true
     focus: true
     closePolicy: Popup.CloseOnEscape

@@ -6,7 +6,6 @@ import Varnoll.Model
 // The last step before anything moves: every ticked item, the count and the size.
 Popup {
     id: sheet
-    parent: Overlay.overlay
     modal: true
     focus: true
     closePolicy: Popup.CloseOnEscape

@@ -65,7 +65,7 @@ Rectangle {
                         page: modelData.page
                         title: modelData.title
                         symbol: modelData.symbol
-                        showsDot: modelData.page === Page.junk && View.showsJunkDot
+                        showsDot: modelData.page === Varnoll.Page.junk && View.showsJunkDot
                     }
                 }
             }
@@ -106,15 +106,15 @@ Rectangle {
 
         NavEntry {
             Layout.fillWidth: true
-            page: Page.history
-            title: View.titleOf(Page.history)
-            symbol: View.symbolOf(Page.history)
+            page: Varnoll.Page.history
+            title: View.titleOf(Varnoll.Page.history)
+            symbol: View.symbolOf(Varnoll.Page.history)
         }
         NavEntry {
             Layout.fillWidth: true
-            page: Page.settings
-            title: View.titleOf(Page.settings)
-            symbol: View.symbolOf(Page.settings)
+            page: Varnoll.Page.settings
+            title: View.titleOf(Varnoll.Page.settings)
+            symbol: View.symbolOf(Varnoll.Page.settings)
         }
 
         RowLayout {
