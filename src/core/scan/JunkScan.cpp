@@ -168,6 +168,7 @@ public:
         case RootState::symlink:
         case RootState::notFolder:
             ++rootsPresent;
+            gaps = true; // never followed, so not checked
             notes.append(categoryTitle(m_category) + QStringLiteral("：") + shown(root)
                          + QStringLiteral(" 不是普通文件夹（可能是符号链接），未进入。"));
             return;
