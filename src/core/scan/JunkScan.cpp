@@ -287,15 +287,22 @@ public:
         if (report.root != RootState::ok)
             return;
 
-        std::vector<Node> nodes;
-        for (auto &list : perWorker) {
-            for (Node &n : list)
-                nodes.push_back(std::move(n));
-        }
         const auto checkCancel = [this](std::size_t i) {
             if ((i & 4095) == 4095)
                 m_context.cancel.throwIfCancelled();
         };
+        std::vector<Node> nodes;
+        std::size_t total = 0;
+        for (const auto &list : perWorker)
+            total += list.size();
+        nodes.reserve(total);
+        for (auto &list : perWorker) {
+            for (Node &n : list) {
+                checkCancel(nodes.size());
+                nodes.push_back(std::move(n));
+            }
+            std::vector<Node>().swap(list);
+        }
         // Parents by relative path; the keys view the strings in `nodes`, which no longer moves.
         std::unordered_map<std::string_view, int> index;
         index.reserve(nodes.size());
