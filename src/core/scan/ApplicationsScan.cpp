@@ -250,6 +250,7 @@ QList<Candidate> linuxCandidates(AppScan &scan)
     const QString launcherFolder = joinPath(home, QStringLiteral(".local/share/applications"));
     bool launchersReadable = true;
     QList<DesktopLauncher> launchers = readDesktopLaunchers(launcherFolder, searchPath(home), &launchersReadable);
+    scan.context.sampler.add(launchers.size(), pathToBytes(launcherFolder).toStdString());
     if (!launchersReadable)
         scan.diagnose(launcherFolder, QStringLiteral("无法读取启动器文件夹，不能核实应用的标识"));
     std::sort(launchers.begin(), launchers.end(),
@@ -262,6 +263,7 @@ QList<Candidate> linuxCandidates(AppScan &scan)
             scan.diagnose(folder, QStringLiteral("无法读取此应用文件夹，其中的应用未能检查"));
             continue;
         }
+        scan.context.sampler.add(listing.names.size(), pathToBytes(folder).toStdString());
         const bool binFolder = folder == joinPath(home, QStringLiteral(".local/bin"));
         for (const QString &name : listing.names) {
             const QString path = joinPath(folder, name);
@@ -392,6 +394,7 @@ QList<Candidate> macCandidates(AppScan &scan, int &systemApps)
                 scan.diagnose(folder, QStringLiteral("无法读取此应用文件夹，其中的应用未能检查"));
             continue;
         }
+        scan.context.sampler.add(listing.names.size(), pathToBytes(folder).toStdString());
         for (const QString &name : listing.names) {
             const QString path = joinPath(folder, name);
             const auto st = lstatPath(path);
