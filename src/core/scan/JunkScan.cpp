@@ -589,6 +589,10 @@ ScanResult scanJunk(const ScanConfiguration &configuration, const ProgressFn &pr
                 continue;
             }
             const Expansion expansion = expandLocation(home, row.location);
+            if (expansion.anyParentUnreadable) {
+                run.gaps = true;
+                run.notes.append(title + QStringLiteral("：~/%1 所在的文件夹无法读取，其中的位置未检查。").arg(row.location));
+            }
             QList<Root> roots;
             for (const Root &r : expansion.roots) {
                 struct stat st {};
