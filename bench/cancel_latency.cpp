@@ -53,6 +53,6 @@ int main(int argc, char **argv)
         return 1;
     std::sort(latencies.begin(), latencies.end());
     std::printf("%zu runs: median %lld ms, worst %lld ms\n", latencies.size(),
-                static_cast<long long>(latencies[latencies.size() / 2]), static_cast<long long>(latencies.back()));
+        static_cast<long long>(latencies[latencies.size() / 2]), static_cast<long long>(latencies.back()));
     return 0;
 }

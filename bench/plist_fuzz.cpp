@@ -67,9 +67,15 @@ int main(int argc, char **argv)
         for (int e = 0; e < edits && !data.isEmpty(); ++e) {
             const auto at = qsizetype(random() % std::uint64_t(data.size()));
             switch (random() % 3) {
-            case 0: data[at] = char(random()); break;
-            case 1: data.remove(at, 1); break;
-            default: data.insert(at, char(random())); break;
+            case 0:
+                data[at] = char(random());
+                break;
+            case 1:
+                data.remove(at, 1);
+                break;
+            default:
+                data.insert(at, char(random()));
+                break;
             }
         }
         if (Morvane::parsePropertyList(data))

@@ -34,6 +34,6 @@ int main(int argc, char **argv)
     for (std::int64_t b : bytes)
         total += b;
     std::printf("entries=%lld bytes=%lld ms=%.2f complete=%d\n", static_cast<long long>(report.visited),
-                static_cast<long long>(total), ms, report.isComplete() ? 1 : 0);
+        static_cast<long long>(total), ms, report.isComplete() ? 1 : 0);
     return report.isComplete() ? 0 : 1;
 }

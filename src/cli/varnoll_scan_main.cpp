@@ -45,23 +45,23 @@ extern "C" void onInterrupt(int signal)
     std::raise(signal);
 }
 
-const char usageText[] =
-    "usage: varnoll-scan KIND [options]\n"
-    "  KIND: junk applications largeFiles duplicates space installers browser systemJunk (or 0-7)\n"
-    "  --dir PATH             folder for the file kinds (default ~/Downloads)\n"
-    "  --home PATH            home folder (default the user's)\n"
-    "  --platform linux|macos rule set (default the running platform)\n"
-    "  --applications DIR[,DIR...]  application folders\n"
-    "  --running ID[,ID...]   identifiers of running applications (replaces the live list)\n"
-    "  --store PATH           folder holding preferences.json (ignore list)\n"
-    "  --min-mb N             minimum size in MB for file kinds\n"
-    "  --older-than DAYS      age filter for file kinds\n"
-    "  --type all|documents|images|videos|audio|archives\n"
-    "  --entry-limit N        most results (default 5000)\n"
-    "  --visit-limit N        most items examined (default 200000)\n"
-    "  --time-limit SECONDS   time budget (default 45)\n"
-    "  --json                 print the result as one JSON object\n"
-    "exit codes: 0 done, 1 failed, 2 usage, 130 cancelled\n";
+const char usageText[]
+    = "usage: varnoll-scan KIND [options]\n"
+      "  KIND: junk applications largeFiles duplicates space installers browser systemJunk (or 0-7)\n"
+      "  --dir PATH             folder for the file kinds (default ~/Downloads)\n"
+      "  --home PATH            home folder (default the user's)\n"
+      "  --platform linux|macos rule set (default the running platform)\n"
+      "  --applications DIR[,DIR...]  application folders\n"
+      "  --running ID[,ID...]   identifiers of running applications (replaces the live list)\n"
+      "  --store PATH           folder holding preferences.json (ignore list)\n"
+      "  --min-mb N             minimum size in MB for file kinds\n"
+      "  --older-than DAYS      age filter for file kinds\n"
+      "  --type all|documents|images|videos|audio|archives\n"
+      "  --entry-limit N        most results (default 5000)\n"
+      "  --visit-limit N        most items examined (default 200000)\n"
+      "  --time-limit SECONDS   time budget (default 45)\n"
+      "  --json                 print the result as one JSON object\n"
+      "exit codes: 0 done, 1 failed, 2 usage, 130 cancelled\n";
 
 int usage(const QString &problem)
 {
@@ -90,12 +90,18 @@ QString shownSize(const FileEntry &e)
 QString coverageWord(std::uint8_t state)
 {
     switch (state) {
-    case 0: return QStringLiteral("已完成");
-    case 1: return QStringLiteral("部分扫描");
-    case 2: return QStringLiteral("未扫描");
-    case 3: return QStringLiteral("已跳过");
-    case 4: return QStringLiteral("无法读取");
-    default: return QStringLiteral("目录不存在");
+    case 0:
+        return QStringLiteral("已完成");
+    case 1:
+        return QStringLiteral("部分扫描");
+    case 2:
+        return QStringLiteral("未扫描");
+    case 3:
+        return QStringLiteral("已跳过");
+    case 4:
+        return QStringLiteral("无法读取");
+    default:
+        return QStringLiteral("目录不存在");
     }
 }
 
@@ -106,8 +112,8 @@ void printTable(const ScanResult &result, const QString &home)
         QString path = displayPath(e.path);
         if (path.startsWith(home + u'/'))
             path = u'~' + path.mid(home.size());
-        out << shownSize(e).rightJustified(12) << "  " << qSetFieldWidth(16) << Qt::left
-            << categoryTitle(e.category) << qSetFieldWidth(0) << path;
+        out << shownSize(e).rightJustified(12) << "  " << qSetFieldWidth(16) << Qt::left << categoryTitle(e.category)
+            << qSetFieldWidth(0) << path;
         if (e.bundleID)
             out << "  [" << *e.bundleID << "]";
         out << "\n";
@@ -119,8 +125,9 @@ void printTable(const ScanResult &result, const QString &home)
         out << "· " << note << "\n";
     for (const ScanDiagnostic &d : result.diagnostics)
         out << "! " << d.reason << "  " << displayPath(d.path) << "\n";
-    out << result.entries.size() << " 项，共 " << QLocale::c().formattedDataSize(result.bytes(), 1, QLocale::DataSizeSIFormat)
-        << "，已检查 " << result.examined << " 项" << (result.hasIncompleteCoverage() ? "（部分范围）" : "") << "\n";
+    out << result.entries.size() << " 项，共 "
+        << QLocale::c().formattedDataSize(result.bytes(), 1, QLocale::DataSizeSIFormat) << "，已检查 "
+        << result.examined << " 项" << (result.hasIncompleteCoverage() ? "（部分范围）" : "") << "\n";
 }
 
 // A hidden benchmark mode: walks --dir with the shared walker and prints the totals.
@@ -143,7 +150,7 @@ int walkOnly(const QString &dir, const CancellationToken &cancel)
     for (std::int64_t b : bytes)
         total += b;
     std::printf("entries=%lld bytes=%lld ms=%lld complete=%d\n", static_cast<long long>(report.visited),
-                static_cast<long long>(total), static_cast<long long>(timer.elapsed()), report.isComplete() ? 1 : 0);
+        static_cast<long long>(total), static_cast<long long>(timer.elapsed()), report.isComplete() ? 1 : 0);
     if (report.stop == WalkStop::cancelled)
         return exitCancelled;
     return report.root == RootState::ok ? exitDone : exitFailed;
@@ -225,13 +232,15 @@ int main(int argc, char **argv)
         return usage(QStringLiteral("--home takes an absolute path"));
     configuration.home = lexicallyNormal(configuration.home);
     const QString home = configuration.home;
-    configuration.applicationDirectories =
-        applications.value_or(QStringList{QStringLiteral("/Applications"), joinPath(home, QStringLiteral("Applications"))});
-    configuration.runningBundleIDs = running ? QSet<QString>(running->cbegin(), running->cend()) : runningApplicationIDs();
+    configuration.applicationDirectories = applications.value_or(
+        QStringList { QStringLiteral("/Applications"), joinPath(home, QStringLiteral("Applications")) });
+    configuration.runningBundleIDs
+        = running ? QSet<QString>(running->cbegin(), running->cend()) : runningApplicationIDs();
     const QString storeFolder = store.value_or(Varnoll::defaultStoreFolder(home));
     if (const auto bytes = Varnoll::readWholeFile(joinPath(storeFolder, QStringLiteral("preferences.json")))) {
         if (const auto preferences = Varnoll::LocalPreferences::fromJson(*bytes))
-            configuration.ignoredPaths = QSet<QString>(preferences->ignoredPaths.cbegin(), preferences->ignoredPaths.cend());
+            configuration.ignoredPaths
+                = QSet<QString>(preferences->ignoredPaths.cbegin(), preferences->ignoredPaths.cend());
     }
     configuration.now = QDateTime::currentDateTimeUtc();
     configuration.systemLibrary = QStringLiteral("/Library");
@@ -239,7 +248,7 @@ int main(int argc, char **argv)
 
     CancellationToken cancel;
     g_cancel = &cancel;
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGINT, &action, nullptr);

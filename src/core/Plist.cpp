@@ -33,7 +33,10 @@ QDateTime dateFromReference(double seconds)
 
 class BinaryReader {
 public:
-    explicit BinaryReader(const QByteArray &data) : m_data(data) {}
+    explicit BinaryReader(const QByteArray &data)
+        : m_data(data)
+    {
+    }
 
     std::optional<QVariant> read()
     {
@@ -240,7 +243,10 @@ private:
 
 class XmlReader {
 public:
-    explicit XmlReader(const QByteArray &data) : m_xml(data) {}
+    explicit XmlReader(const QByteArray &data)
+        : m_xml(data)
+    {
+    }
 
     std::optional<QVariant> read()
     {
@@ -359,7 +365,7 @@ std::optional<QVariant> readPropertyListFile(const QString &path, qint64 maximum
     const int fd = ::open(pathToBytes(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > maximumBytes) {
         ::close(fd);
         return std::nullopt;

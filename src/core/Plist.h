@@ -21,7 +21,6 @@ namespace Morvane {
 [[nodiscard]] std::optional<QVariant> parsePropertyList(const QByteArray &data);
 
 /// Reads and parses a file of at most `maximumBytes`; none on any failure.
-[[nodiscard]] std::optional<QVariant> readPropertyListFile(const QString &path,
-                                                           qint64 maximumBytes = 8 * 1024 * 1024);
+[[nodiscard]] std::optional<QVariant> readPropertyListFile(const QString &path, qint64 maximumBytes = 8 * 1024 * 1024);
 
 } // namespace Morvane

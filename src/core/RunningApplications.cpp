@@ -55,12 +55,13 @@ QString realPath(const QString &path)
 
 bool isInterpreter(const QString &name)
 {
-    static const QStringList names{QStringLiteral("python"), QStringLiteral("node"), QStringLiteral("java"),
-                                   QStringLiteral("perl"),   QStringLiteral("ruby"), QStringLiteral("sh"),
-                                   QStringLiteral("bash"),   QStringLiteral("dash"), QStringLiteral("zsh")};
+    static const QStringList names { QStringLiteral("python"), QStringLiteral("node"), QStringLiteral("java"),
+        QStringLiteral("perl"), QStringLiteral("ruby"), QStringLiteral("sh"), QStringLiteral("bash"),
+        QStringLiteral("dash"), QStringLiteral("zsh") };
     for (const QString &n : names) {
-        if (name == n || (name.startsWith(n) && name.size() > n.size()
-                          && (name.at(n.size()).isDigit() || name.at(n.size()) == u'.')))
+        if (name == n
+            || (name.startsWith(n) && name.size() > n.size()
+                && (name.at(n.size()).isDigit() || name.at(n.size()) == u'.')))
             return true;
     }
     return false;
@@ -70,13 +71,12 @@ bool isInterpreter(const QString &name)
 // nothing about its neighbours.
 bool isSharedFolder(const QString &folder, const QString &home)
 {
-    static const QStringList shared{
-        QStringLiteral("/bin"),           QStringLiteral("/sbin"),      QStringLiteral("/usr/bin"),
-        QStringLiteral("/usr/sbin"),      QStringLiteral("/usr/local/bin"), QStringLiteral("/usr/local/sbin"),
-        QStringLiteral("/usr/libexec"),   QStringLiteral("/usr/lib"),   QStringLiteral("/usr/lib64"),
-        QStringLiteral("/usr/games"),     QStringLiteral("/snap/bin"),  QStringLiteral("/opt"),
+    static const QStringList shared { QStringLiteral("/bin"), QStringLiteral("/sbin"), QStringLiteral("/usr/bin"),
+        QStringLiteral("/usr/sbin"), QStringLiteral("/usr/local/bin"), QStringLiteral("/usr/local/sbin"),
+        QStringLiteral("/usr/libexec"), QStringLiteral("/usr/lib"), QStringLiteral("/usr/lib64"),
+        QStringLiteral("/usr/games"), QStringLiteral("/snap/bin"), QStringLiteral("/opt"),
         QStringLiteral("/usr/lib/x86_64-linux-gnu"), QStringLiteral("/usr/lib/aarch64-linux-gnu"),
-        QStringLiteral("/var/lib/flatpak/exports/bin")};
+        QStringLiteral("/var/lib/flatpak/exports/bin") };
     return folder.isEmpty() || folder == QLatin1String("/") || shared.contains(folder) || folder == home
         || folder == joinPath(home, QStringLiteral(".local/bin")) || folder == joinPath(home, QStringLiteral("bin"))
         || folder == joinPath(home, QStringLiteral("Applications"));
@@ -103,11 +103,10 @@ ProcessSources defaultProcessSources(const QString &home)
 {
     ProcessSources sources;
     sources.home = home;
-    sources.launcherFolders = {joinPath(home, QStringLiteral(".local/share/applications")),
-                               joinPath(home, QStringLiteral(".local/share/flatpak/exports/share/applications")),
-                               QStringLiteral("/var/lib/flatpak/exports/share/applications"),
-                               QStringLiteral("/usr/local/share/applications"),
-                               QStringLiteral("/usr/share/applications")};
+    sources.launcherFolders = { joinPath(home, QStringLiteral(".local/share/applications")),
+        joinPath(home, QStringLiteral(".local/share/flatpak/exports/share/applications")),
+        QStringLiteral("/var/lib/flatpak/exports/share/applications"), QStringLiteral("/usr/local/share/applications"),
+        QStringLiteral("/usr/share/applications") };
     return sources;
 }
 
@@ -143,9 +142,9 @@ QSet<QString> runningApplicationIDsFrom(const ProcessSources &sources)
             seenIDs.insert(launcher.id);
             const QString file = realPath(launcher.target);
             const QString dir = parentPath(file);
-            targets.append({launcher.id, file, isSharedFolder(dir, sources.home) ? QString() : dir});
+            targets.append({ launcher.id, file, isSharedFolder(dir, sources.home) ? QString() : dir });
             if (file != launcher.target)
-                targets.append({launcher.id, launcher.target, QString()});
+                targets.append({ launcher.id, launcher.target, QString() });
         }
     }
 
@@ -161,7 +160,7 @@ QSet<QString> runningApplicationIDsFrom(const ProcessSources &sources)
             continue;
         const QByteArray base = proc + '/' + name;
         if (sources.onlyOwnProcesses) {
-            struct stat st {};
+            struct stat st { };
             if (::stat(base.constData(), &st) != 0 || st.st_uid != me)
                 continue;
         }

@@ -53,14 +53,15 @@ QJsonObject toJson(const ScanResult &result)
     o.insert(QStringLiteral("date"), dateString(result.date));
     QJsonArray coverage;
     for (const ScanCoverage &c : result.coverage)
-        coverage.append(QJsonObject{{QStringLiteral("category"), int(c.category)}, {QStringLiteral("state"), int(c.state)}});
+        coverage.append(
+            QJsonObject { { QStringLiteral("category"), int(c.category) }, { QStringLiteral("state"), int(c.state) } });
     o.insert(QStringLiteral("coverage"), coverage);
     QJsonArray groups;
     for (const DuplicateGroup &g : result.duplicateGroups) {
         QJsonArray files;
         for (const FileEntry &f : g.files)
             files.append(idString(f.id));
-        groups.append(QJsonObject{{QStringLiteral("id"), idString(g.id)}, {QStringLiteral("files"), files}});
+        groups.append(QJsonObject { { QStringLiteral("id"), idString(g.id) }, { QStringLiteral("files"), files } });
     }
     o.insert(QStringLiteral("duplicateGroups"), groups);
     QJsonArray owners;
@@ -69,9 +70,8 @@ QJsonObject toJson(const ScanResult &result)
     o.insert(QStringLiteral("ownerApplications"), owners);
     QJsonArray diagnostics;
     for (const ScanDiagnostic &d : result.diagnostics)
-        diagnostics.append(QJsonObject{{QStringLiteral("id"), d.id},
-                                       {QStringLiteral("path"), displayPath(d.path)},
-                                       {QStringLiteral("reason"), d.reason}});
+        diagnostics.append(QJsonObject { { QStringLiteral("id"), d.id },
+            { QStringLiteral("path"), displayPath(d.path) }, { QStringLiteral("reason"), d.reason } });
     o.insert(QStringLiteral("diagnostics"), diagnostics);
     o.insert(QStringLiteral("bytes"), double(result.bytes()));
     o.insert(QStringLiteral("hasIncompleteCoverage"), result.hasIncompleteCoverage());

@@ -21,7 +21,7 @@ ScanConfiguration configFor(const QString &home, RulePlatform platform)
     c.home = home;
     c.platform = platform;
     c.now = QDateTime::currentDateTimeUtc();
-    c.applicationDirectories = {joinPath(home, QStringLiteral("Applications"))};
+    c.applicationDirectories = { joinPath(home, QStringLiteral("Applications")) };
     return c;
 }
 
@@ -133,13 +133,13 @@ void ApplicationsScanTest::listsAppImagesFoldersAndLauncherTargetsWithExactAssoc
     makeExecutable(home + QStringLiteral("/.local/opt/bar/bar"));
     Fixture::makeFile(home + QStringLiteral("/.local/opt/bar/lib/data"), 700);
     Fixture::makeTextFile(home + QStringLiteral("/.local/share/applications/org.example.Bar.desktop"),
-                          QStringLiteral("[Desktop Entry]\nType=Application\nName=Bar Studio\nExec=\"%1/.local/opt/bar/bar\" %U\n"
-                                         "Icon=org.example.Bar\n")
-                              .arg(home)
-                              .toUtf8());
+        QStringLiteral("[Desktop Entry]\nType=Application\nName=Bar Studio\nExec=\"%1/.local/opt/bar/bar\" %U\n"
+                       "Icon=org.example.Bar\n")
+            .arg(home)
+            .toUtf8());
     makeExecutable(home + QStringLiteral("/tools/baz.sh"));
     Fixture::makeTextFile(home + QStringLiteral("/.local/share/applications/baz.desktop"),
-                          QStringLiteral("[Desktop Entry]\nName=Baz\nExec=env A=1 %1/tools/baz.sh\n").arg(home).toUtf8());
+        QStringLiteral("[Desktop Entry]\nName=Baz\nExec=env A=1 %1/tools/baz.sh\n").arg(home).toUtf8());
     Fixture::makeFile(home + QStringLiteral("/.config/org.example.Bar/settings"), 10);
     Fixture::makeFile(home + QStringLiteral("/.config/org.example.Bar-old/settings"), 10); // not exact
     Fixture::makeFile(home + QStringLiteral("/.cache/Foo-1.0/c"), 20);
@@ -149,22 +149,18 @@ void ApplicationsScanTest::listsAppImagesFoldersAndLauncherTargetsWithExactAssoc
     Fixture::makeFile(home + QStringLiteral("/Applications/notes.txt"), 1);
 
     ScanConfiguration c = configFor(home, RulePlatform::Linux);
-    c.runningBundleIDs = {QStringLiteral("baz")};
+    c.runningBundleIDs = { QStringLiteral("baz") };
     const ScanResult result = runApps(c);
     const auto found = byPath(result);
     const QString appImage = home + QStringLiteral("/Applications/Foo-1.0.AppImage");
     const QString bar = home + QStringLiteral("/.local/opt/bar");
     const QString baz = home + QStringLiteral("/tools/baz.sh");
-    QStringList expected{appImage,
-                         bar,
-                         baz,
-                         home + QStringLiteral("/.local/share/applications/org.example.Bar.desktop"),
-                         home + QStringLiteral("/.local/share/applications/baz.desktop"),
-                         home + QStringLiteral("/.config/org.example.Bar"),
-                         home + QStringLiteral("/.cache/Foo-1.0"),
-                         home + QStringLiteral("/.local/state/baz"),
-                         home + QStringLiteral("/.var/app/org.example.Bar"),
-                         home + QStringLiteral("/.local/share/icons/hicolor/48x48/apps/org.example.Bar.png")};
+    QStringList expected { appImage, bar, baz,
+        home + QStringLiteral("/.local/share/applications/org.example.Bar.desktop"),
+        home + QStringLiteral("/.local/share/applications/baz.desktop"),
+        home + QStringLiteral("/.config/org.example.Bar"), home + QStringLiteral("/.cache/Foo-1.0"),
+        home + QStringLiteral("/.local/state/baz"), home + QStringLiteral("/.var/app/org.example.Bar"),
+        home + QStringLiteral("/.local/share/icons/hicolor/48x48/apps/org.example.Bar.png") };
     expected.sort();
     QCOMPARE(found.keys(), expected);
 
@@ -193,9 +189,9 @@ void ApplicationsScanTest::leavesSystemWideSoftwareOut()
     QTemporaryDir dir;
     const QString home = dir.path();
     Fixture::makeTextFile(home + QStringLiteral("/.local/share/applications/sys.desktop"),
-                          "[Desktop Entry]\nName=Sys\nExec=/bin/sh -c true\n");
+        "[Desktop Entry]\nName=Sys\nExec=/bin/sh -c true\n");
     Fixture::makeTextFile(home + QStringLiteral("/.local/share/applications/fp.desktop"),
-                          "[Desktop Entry]\nName=Fp\nExec=/usr/bin/flatpak run org.example.App\n");
+        "[Desktop Entry]\nName=Fp\nExec=/usr/bin/flatpak run org.example.App\n");
     Fixture::makeFile(home + QStringLiteral("/.config/sys/x"));
     QVERIFY(runApps(configFor(home, RulePlatform::Linux)).entries.isEmpty());
 }
@@ -225,10 +221,11 @@ void ApplicationsScanTest::leavesIgnoredApplicationsAndItemsOut()
     Fixture::makeFile(home + QStringLiteral("/.config/Other/x"), 1);
     Fixture::makeFile(home + QStringLiteral("/.cache/Other/x"), 1);
     ScanConfiguration c = configFor(home, RulePlatform::Linux);
-    c.ignoredPaths = {home + QStringLiteral("/Applications/Kept.AppImage"), home + QStringLiteral("/.cache")};
+    c.ignoredPaths = { home + QStringLiteral("/Applications/Kept.AppImage"), home + QStringLiteral("/.cache") };
     const auto found = byPath(runApps(c));
-    QCOMPARE(found.keys(), (QStringList{home + QStringLiteral("/.config/Other"),
-                                        home + QStringLiteral("/Applications/Other.AppImage")}));
+    QCOMPARE(found.keys(),
+        (QStringList {
+            home + QStringLiteral("/.config/Other"), home + QStringLiteral("/Applications/Other.AppImage") }));
 }
 
 void ApplicationsScanTest::diagnosesAnUnreadableLauncherFolder()
@@ -252,14 +249,14 @@ void ApplicationsScanTest::readsBundlesInBothPlistEncodingsAndMatchesLibraryItem
     const QString home = dir.path();
     const QString apps = home + QStringLiteral("/Applications");
     Fixture::makeTextFile(apps + QStringLiteral("/Thing.app/Contents/Info.plist"),
-                          xmlInfo(QStringLiteral("com.example.Thing"), QStringLiteral("Thing"), QStringLiteral("2.1")));
+        xmlInfo(QStringLiteral("com.example.Thing"), QStringLiteral("Thing"), QStringLiteral("2.1")));
     Fixture::makeFile(apps + QStringLiteral("/Thing.app/Contents/MacOS/Thing"), 900);
     Fixture::makeTextFile(apps + QStringLiteral("/Vendor/Other.app/Contents/Info.plist"),
-                          binaryInfo({{"CFBundleIdentifier", "org.example.Other"}, {"CFBundleName", "Other"}}));
+        binaryInfo({ { "CFBundleIdentifier", "org.example.Other" }, { "CFBundleName", "Other" } }));
     Fixture::makeTextFile(apps + QStringLiteral("/Safari.app/Contents/Info.plist"),
-                          xmlInfo(QStringLiteral("com.apple.Safari"), QStringLiteral("Safari"), QStringLiteral("17")));
+        xmlInfo(QStringLiteral("com.apple.Safari"), QStringLiteral("Safari"), QStringLiteral("17")));
     const QString lib = home + QStringLiteral("/Library");
-    const QStringList associated{
+    const QStringList associated {
         lib + QStringLiteral("/Application Support/com.example.Thing"),
         lib + QStringLiteral("/Caches/com.example.Thing"),
         lib + QStringLiteral("/Preferences/com.example.Thing.plist"),
@@ -275,9 +272,9 @@ void ApplicationsScanTest::readsBundlesInBothPlistEncodingsAndMatchesLibraryItem
     };
     for (const QString &p : associated)
         Fixture::makeFile(p.endsWith(QLatin1String("plist")) || p.endsWith(QLatin1String("cookies"))
-                              ? p
-                              : p + QStringLiteral("/data"),
-                          3);
+                ? p
+                : p + QStringLiteral("/data"),
+            3);
     // Near misses and shared places that must stay.
     Fixture::makeFile(lib + QStringLiteral("/Group Containers/group.com.example.Thing/x"));
     Fixture::makeFile(lib + QStringLiteral("/Application Support/com.example.Thing.helper/x"));
@@ -326,10 +323,10 @@ void ApplicationsScanTest::parsesXmlAndBinaryPropertyLists()
     QCOMPARE(map.value(QStringLiteral("Numbers")).toList().size(), 2);
     QCOMPARE(map.value(QStringLiteral("Numbers")).toList().at(0).toLongLong(), 7);
 
-    const auto binary = parsePropertyList(binaryInfo({{"CFBundleIdentifier", "org.example.LongIdentifierName"}}));
+    const auto binary = parsePropertyList(binaryInfo({ { "CFBundleIdentifier", "org.example.LongIdentifierName" } }));
     QVERIFY(binary);
     QCOMPARE(binary->toMap().value(QStringLiteral("CFBundleIdentifier")).toString(),
-             QStringLiteral("org.example.LongIdentifierName"));
+        QStringLiteral("org.example.LongIdentifierName"));
 
     // Written by another encoder (Python's plistlib): UTF-16 text, data, 8-byte and
     // negative integers, a real and a boolean.
@@ -353,7 +350,7 @@ void ApplicationsScanTest::parsesXmlAndBinaryPropertyLists()
 
 void ApplicationsScanTest::refusesMalformedPropertyLists()
 {
-    const QByteArray good = binaryInfo({{"CFBundleIdentifier", "org.example.X"}});
+    const QByteArray good = binaryInfo({ { "CFBundleIdentifier", "org.example.X" } });
     // Every truncation, and every single-byte corruption of the trailer and table.
     for (qsizetype n = 0; n < good.size(); ++n)
         QVERIFY(!parsePropertyList(good.left(n)) || n == good.size());
@@ -363,7 +360,7 @@ void ApplicationsScanTest::refusesMalformedPropertyLists()
         (void)parsePropertyList(bad); // must not crash or hang
     }
     // A dictionary that refers to itself.
-    QByteArray cycle = binaryInfo({{"k", "v"}});
+    QByteArray cycle = binaryInfo({ { "k", "v" } });
     cycle[10] = 0; // the dictionary's value reference points back at the dictionary
     QVERIFY(!parsePropertyList(cycle));
     QVERIFY(!parsePropertyList("not a plist"));
@@ -380,9 +377,9 @@ void ApplicationsScanTest::mapsProcessesToApplicationIdentifiers()
     makeExecutable(home + QStringLiteral("/.local/opt/editor/editor"));
     makeExecutable(home + QStringLiteral("/.local/opt/editor/lib/helper"));
     Fixture::makeTextFile(home + QStringLiteral("/.local/share/applications/org.example.Editor.desktop"),
-                          QStringLiteral("[Desktop Entry]\nName=Editor\nExec=%1/.local/opt/editor/editor\n").arg(home).toUtf8());
+        QStringLiteral("[Desktop Entry]\nName=Editor\nExec=%1/.local/opt/editor/editor\n").arg(home).toUtf8());
     Fixture::makeTextFile(dir.path() + QStringLiteral("/Mail.app/Contents/Info.plist"),
-                          xmlInfo(QStringLiteral("com.example.Mail"), QStringLiteral("Mail"), QStringLiteral("1")));
+        xmlInfo(QStringLiteral("com.example.Mail"), QStringLiteral("Mail"), QStringLiteral("1")));
     makeExecutable(dir.path() + QStringLiteral("/Mail.app/Contents/MacOS/Mail"));
 
     const auto process = [&](int pid, const QString &exe, const QByteArray &cmdline, const QByteArray &cgroup,
@@ -396,20 +393,20 @@ void ApplicationsScanTest::mapsProcessesToApplicationIdentifiers()
     process(101, home + QStringLiteral("/.local/opt/editor/lib/helper"), "helper", "0::/user.slice\n");
     process(102, QStringLiteral("/usr/bin/python3"), QByteArray("python3\0/usr/bin/pip\0install\0", 27), "0::/\n");
     process(103, QStringLiteral("/app/bin/viewer"), "viewer",
-            "0::/user.slice/app.slice/app-flatpak-org.example.Viewer-4242.scope\n");
+        "0::/user.slice/app.slice/app-flatpak-org.example.Viewer-4242.scope\n");
     process(104, dir.path() + QStringLiteral("/Mail.app/Contents/MacOS/Mail"), "Mail", "0::/\n");
     process(105, QStringLiteral("/tmp/.mount_abc/AppRun"), "AppRun", "0::/\n",
-            QByteArray("HOME=/x\0APPIMAGE=/home/u/Applications/Tool-2.AppImage\0", 55));
+        QByteArray("HOME=/x\0APPIMAGE=/home/u/Applications/Tool-2.AppImage\0", 55));
 
     ProcessSources sources;
     sources.procRoot = proc;
     sources.home = home;
-    sources.launcherFolders = {home + QStringLiteral("/.local/share/applications")};
+    sources.launcherFolders = { home + QStringLiteral("/.local/share/applications") };
     sources.onlyOwnProcesses = false;
     const QSet<QString> ids = runningApplicationIDsFrom(sources);
-    for (const QString &id : {QStringLiteral("org.example.Editor"), QStringLiteral("helper"), QStringLiteral("pip"),
-                              QStringLiteral("python3"), QStringLiteral("org.example.Viewer"),
-                              QStringLiteral("com.example.Mail"), QStringLiteral("Tool-2")})
+    for (const QString &id : { QStringLiteral("org.example.Editor"), QStringLiteral("helper"), QStringLiteral("pip"),
+             QStringLiteral("python3"), QStringLiteral("org.example.Viewer"), QStringLiteral("com.example.Mail"),
+             QStringLiteral("Tool-2") })
         QVERIFY2(ids.contains(id), qPrintable(id));
 }
 

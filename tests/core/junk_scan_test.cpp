@@ -61,7 +61,7 @@ QString concrete(QString pattern, const QString &fill)
 }
 
 struct Sample {
-    QString old;   // must be listed, with the row's category
+    QString old; // must be listed, with the row's category
     QString fresh; // must not be listed; empty when the row has no room for one
     FileCategory category;
 };
@@ -73,7 +73,7 @@ QList<Sample> buildRowSamples(const QString &home, RulePlatform platform)
     for (const JunkLocation &row : junkRules(platform).locations) {
         const QString location = concrete(row.location, QStringLiteral("org.example.Sample"));
         const QString base = location.isEmpty() ? home : joinPath(home, location);
-        Sample s{{}, {}, row.category};
+        Sample s { {}, {}, row.category };
         switch (row.shape) {
         case JunkShape::children:
             s.old = joinPath(base, QStringLiteral("old-item"));
@@ -91,7 +91,7 @@ QList<Sample> buildRowSamples(const QString &home, RulePlatform platform)
         case JunkShape::tagged: {
             const QString folder = joinPath(home, QStringLiteral("work/project/build-cache"));
             Fixture::makeTextFile(joinPath(folder, QStringLiteral("CACHEDIR.TAG")),
-                                  QByteArray(cacheDirTagSignature) + "\n# made by a tool\n");
+                QByteArray(cacheDirTagSignature) + "\n# made by a tool\n");
             s.old = joinPath(folder, QStringLiteral("old.o"));
             s.fresh = joinPath(folder, QStringLiteral("fresh.o"));
             break;
@@ -167,7 +167,7 @@ void JunkScanTest::neverListsACacheOfAnyExcludedClass_data()
 {
     QTest::addColumn<int>("platform");
     QTest::addColumn<QString>("name");
-    for (RulePlatform p : {RulePlatform::Linux, RulePlatform::MacOS}) {
+    for (RulePlatform p : { RulePlatform::Linux, RulePlatform::MacOS }) {
         for (const JunkExclusion &e : junkRules(p).exclusions) {
             const QString name = concrete(e.pattern, QStringLiteral("x"));
             QTest::addRow("%s %s", p == RulePlatform::Linux ? "linux" : "macos", qPrintable(e.pattern))
@@ -182,8 +182,8 @@ void JunkScanTest::neverListsACacheOfAnyExcludedClass()
     QFETCH(QString, name);
     const auto p = RulePlatform(platform);
     QTemporaryDir dir;
-    const QString caches = joinPath(dir.path(), p == RulePlatform::Linux ? QStringLiteral(".cache")
-                                                                        : QStringLiteral("Library/Caches"));
+    const QString caches
+        = joinPath(dir.path(), p == RulePlatform::Linux ? QStringLiteral(".cache") : QStringLiteral("Library/Caches"));
     oldFile(joinPath(caches, name + QStringLiteral("/data")), 60);
     oldFile(joinPath(caches, QStringLiteral("plain-tool/data")), 60);
     Fixture::setModifiedTree(caches, daysAgo(60));
@@ -204,7 +204,7 @@ void JunkScanTest::excludesFlatpakCachesByApplicationID()
     QVERIFY(!found.contains(home + QStringLiteral("/.var/app/org.mozilla.firefox/cache/x")));
     QVERIFY(found.contains(home + QStringLiteral("/.var/app/org.example.Viewer/cache/x")));
     QCOMPARE(found[home + QStringLiteral("/.var/app/org.example.Viewer/cache/x")].bundleID,
-             QStringLiteral("org.example.Viewer"));
+        QStringLiteral("org.example.Viewer"));
 }
 
 void JunkScanTest::excludesCachesOfRunningApplications()
@@ -216,7 +216,7 @@ void JunkScanTest::excludesCachesOfRunningApplications()
     oldFile(home + QStringLiteral("/.cache/idle-tool/x"), 30);
     Fixture::setModifiedTree(home + QStringLiteral("/.cache"), daysAgo(30));
     ScanConfiguration c = configFor(home, RulePlatform::Linux);
-    c.runningBundleIDs = {QStringLiteral("org.example.Editor"), QStringLiteral("org.example.Viewer")};
+    c.runningBundleIDs = { QStringLiteral("org.example.Editor"), QStringLiteral("org.example.Viewer") };
     const ScanResult result = runJunk(c);
     const auto found = byPath(result);
     QVERIFY(!found.contains(home + QStringLiteral("/.cache/org.example.Editor")));
@@ -228,7 +228,7 @@ void JunkScanTest::excludesCachesOfRunningApplications()
     oldFile(mac.path() + QStringLiteral("/Library/Caches/com.example.Player/x"), 30);
     oldFile(mac.path() + QStringLiteral("/Library/Caches/com.example.Player.ShipIt/x"), 30);
     ScanConfiguration m = configFor(mac.path(), RulePlatform::MacOS);
-    m.runningBundleIDs = {QStringLiteral("com.example.Player")};
+    m.runningBundleIDs = { QStringLiteral("com.example.Player") };
     QVERIFY(runJunk(m).entries.isEmpty());
 }
 
@@ -239,7 +239,7 @@ void JunkScanTest::skipsADeveloperCacheWhileItsToolRuns()
     oldFile(home + QStringLiteral("/.cargo/registry/cache/crate"), 30);
     oldFile(home + QStringLiteral("/.cache/go-build/ab"), 30);
     ScanConfiguration c = configFor(home, RulePlatform::Linux);
-    c.runningBundleIDs = {QStringLiteral("cargo")};
+    c.runningBundleIDs = { QStringLiteral("cargo") };
     const ScanResult result = runJunk(c);
     const auto found = byPath(result);
     QVERIFY(!found.contains(home + QStringLiteral("/.cargo/registry/cache/crate")));
@@ -253,7 +253,7 @@ void JunkScanTest::skipsTheDeveloperCategoryWhileXcodeRuns()
     QTemporaryDir dir;
     oldFile(dir.path() + QStringLiteral("/Library/Developer/Xcode/DerivedData/App-abc/x"), 30);
     ScanConfiguration c = configFor(dir.path(), RulePlatform::MacOS);
-    c.runningBundleIDs = {QStringLiteral("com.apple.dt.Xcode")};
+    c.runningBundleIDs = { QStringLiteral("com.apple.dt.Xcode") };
     const ScanResult result = runJunk(c);
     QVERIFY(result.entries.isEmpty());
     QCOMPARE(result.coverageFor(FileCategory::developerCache)->coverageState(), CoverageState::skipped);
@@ -301,8 +301,9 @@ void JunkScanTest::listsOnlyTheOldPartsOfAFolderWithFreshContent()
     oldFile(mixed + QStringLiteral("/part/fresh2"), 1, 60);
     Fixture::setModified(mixed + QStringLiteral("/sub"), daysAgo(20));
     const auto found = byPath(runJunk(configFor(dir.path(), RulePlatform::Linux)));
-    QCOMPARE(found.keys(), (QStringList{mixed + QStringLiteral("/old1"), mixed + QStringLiteral("/part/old4"),
-                                        mixed + QStringLiteral("/sub")}));
+    QCOMPARE(found.keys(),
+        (QStringList {
+            mixed + QStringLiteral("/old1"), mixed + QStringLiteral("/part/old4"), mixed + QStringLiteral("/sub") }));
     QCOMPARE(found[mixed + QStringLiteral("/sub")].bytes, std::int64_t(50));
     QVERIFY(found[mixed + QStringLiteral("/old1")].kind.isFile());
 }
@@ -313,7 +314,7 @@ void JunkScanTest::neverListsTheRootsThemselves()
     oldFile(dir.path() + QStringLiteral("/.cache/a"), 30);
     Fixture::setModifiedTree(dir.path() + QStringLiteral("/.cache"), daysAgo(30));
     const auto found = byPath(runJunk(configFor(dir.path(), RulePlatform::Linux)));
-    QCOMPARE(found.keys(), QStringList{dir.path() + QStringLiteral("/.cache/a")});
+    QCOMPARE(found.keys(), QStringList { dir.path() + QStringLiteral("/.cache/a") });
 }
 
 void JunkScanTest::keepsIgnoredPathsAndTheirFoldersOut()
@@ -324,9 +325,9 @@ void JunkScanTest::keepsIgnoredPathsAndTheirFoldersOut()
     oldFile(tool + QStringLiteral("/other"), 30);
     Fixture::setModifiedTree(tool, daysAgo(30));
     ScanConfiguration c = configFor(dir.path(), RulePlatform::Linux);
-    c.ignoredPaths = {tool + QStringLiteral("/keep")};
+    c.ignoredPaths = { tool + QStringLiteral("/keep") };
     const auto found = byPath(runJunk(c));
-    QCOMPARE(found.keys(), QStringList{tool + QStringLiteral("/other")});
+    QCOMPARE(found.keys(), QStringList { tool + QStringLiteral("/other") });
 }
 
 void JunkScanTest::skipsAPlaceTheUserIgnoredWhole()
@@ -335,9 +336,9 @@ void JunkScanTest::skipsAPlaceTheUserIgnoredWhole()
     oldFile(dir.path() + QStringLiteral("/.cache/a"), 30);
     oldFile(dir.path() + QStringLiteral("/.local/share/xorg/Xorg.0.log.old"), 40);
     ScanConfiguration c = configFor(dir.path(), RulePlatform::Linux);
-    c.ignoredPaths = {dir.path() + QStringLiteral("/.cache")};
+    c.ignoredPaths = { dir.path() + QStringLiteral("/.cache") };
     const auto found = byPath(runJunk(c));
-    QCOMPARE(found.keys(), QStringList{dir.path() + QStringLiteral("/.local/share/xorg/Xorg.0.log.old")});
+    QCOMPARE(found.keys(), QStringList { dir.path() + QStringLiteral("/.local/share/xorg/Xorg.0.log.old") });
 }
 
 void JunkScanTest::notesAnUnreadableSubfolderAndKeepsItsFolderWhole()
@@ -354,7 +355,7 @@ void JunkScanTest::notesAnUnreadableSubfolderAndKeepsItsFolderWhole()
     const auto restore = qScopeGuard([&] { ::chmod(locked.constData(), 0755); });
     const ScanResult result = runJunk(configFor(dir.path(), RulePlatform::Linux));
     // The folder cannot be vouched for as a whole; what could be read is listed.
-    QCOMPARE(byPath(result).keys(), QStringList{tool + QStringLiteral("/readable")});
+    QCOMPARE(byPath(result).keys(), QStringList { tool + QStringLiteral("/readable") });
     QCOMPARE(result.coverageFor(FileCategory::userCache)->coverageState(), CoverageState::partial);
     QVERIFY(result.scopeNotes.join(u'\n').contains(QStringLiteral("无法读取")));
 }
@@ -434,11 +435,9 @@ void JunkScanTest::throwsCancellationPromptly()
         oldFile(dir.path() + QStringLiteral("/.cache/d%1/f").arg(i), 30);
     CancellationToken midway;
     const ScanConfiguration c = configFor(dir.path(), RulePlatform::Linux);
-    QVERIFY_THROWS_EXCEPTION(CancellationError, (void)Scanner(c).scan(ScanKind::junk, {}, {},
-                                                                      [&](const QString &, std::int64_t) {
-                                                                          midway.cancel();
-                                                                      },
-                                                                      midway));
+    QVERIFY_THROWS_EXCEPTION(CancellationError,
+        (void)Scanner(c).scan(
+            ScanKind::junk, {}, {}, [&](const QString &, std::int64_t) { midway.cancel(); }, midway));
 }
 
 void JunkScanTest::reportsMissingLocations()
@@ -465,7 +464,7 @@ void JunkScanTest::reportsAnUnreadableRoot()
 
 void JunkScanTest::skipsBrowserAndSystemJunkWithOneNote()
 {
-    for (ScanKind kind : {ScanKind::browser, ScanKind::systemJunk}) {
+    for (ScanKind kind : { ScanKind::browser, ScanKind::systemJunk }) {
         const ScanResult r = Scanner(configFor(QStringLiteral("/nonexistent"), RulePlatform::Linux))
                                  .scan(kind, {}, {}, {}, CancellationToken());
         QCOMPARE(r.kind, kind);

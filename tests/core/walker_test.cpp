@@ -107,8 +107,7 @@ void WalkerTest::visitsEveryNameOnceWithLogicalSizes()
         root,
         [&](const WalkEntry &e) {
             int d = maxDepth.load();
-            while (e.depth > d && !maxDepth.compare_exchange_weak(d, e.depth)) {
-            }
+            while (e.depth > d && !maxDepth.compare_exchange_weak(d, e.depth)) { }
             if (e.nameOffset > e.path.size() || e.path.substr(0, e.rootLength) != pathToBytes(root).toStdString())
                 badOffsets = true;
             return recorder(seen)(e);
@@ -164,7 +163,7 @@ void WalkerTest::leavesOutFifos()
     QCOMPARE(::mkfifo(pathToBytes(dir.path() + QStringLiteral("/pipe")).constData(), 0644), 0);
     Seen seen;
     const WalkReport report = walk(dir.path(), recorder(seen));
-    QCOMPARE(seen.entries.keys(), QStringList{dir.path() + QStringLiteral("/plain")});
+    QCOMPARE(seen.entries.keys(), QStringList { dir.path() + QStringLiteral("/plain") });
     QCOMPARE(report.specialSkipped, std::int64_t(1));
     QVERIFY(report.isComplete());
 }
@@ -185,7 +184,7 @@ void WalkerTest::keepsNamesThatAreNotUtf8ByteForByte()
     });
     QVERIFY(report.isComplete());
     QCOMPARE(visitedBytes, raw);
-    QCOMPARE(seen.entries.keys(), QStringList{path});
+    QCOMPARE(seen.entries.keys(), QStringList { path });
     QCOMPARE(pathToBytes(seen.entries.firstKey()), raw);
     QCOMPARE(seen.bytes, std::int64_t(7));
 }
@@ -207,8 +206,8 @@ void WalkerTest::neverFollowsLinksLoopsOrLinksOutOfScope()
     QVERIFY(report.isComplete());
     QCOMPARE(seen.entries.size(), 6);
     QCOMPARE(seen.bytes, std::int64_t(3));
-    for (const QString &link : {QStringLiteral("/inner/loop"), QStringLiteral("/inner/self"),
-                                QStringLiteral("/out"), QStringLiteral("/dangling")})
+    for (const QString &link : { QStringLiteral("/inner/loop"), QStringLiteral("/inner/self"), QStringLiteral("/out"),
+             QStringLiteral("/dangling") })
         QCOMPARE(seen.entries.value(root + link), WalkEntryType::symlink);
     for (const QString &path : seen.entries.keys())
         QVERIFY2(isSameOrInside(path, root), qPrintable(path));
@@ -232,13 +231,12 @@ void WalkerTest::refusesARootThatIsALink()
 void WalkerTest::reportsAMissingRoot()
 {
     QTemporaryDir dir;
-    const WalkReport report = walk(dir.path() + QStringLiteral("/nope"), [](const WalkEntry &) {
-        return Visit::descend;
-    });
+    const WalkReport report
+        = walk(dir.path() + QStringLiteral("/nope"), [](const WalkEntry &) { return Visit::descend; });
     QCOMPARE(report.root, RootState::missing);
     Fixture::makeFile(dir.path() + QStringLiteral("/file"));
     QCOMPARE(walk(dir.path() + QStringLiteral("/file"), [](const WalkEntry &) { return Visit::descend; }).root,
-             RootState::notFolder);
+        RootState::notFolder);
 }
 
 void WalkerTest::reportsAnUnreadableRootThroughInjectedFailure()
@@ -296,8 +294,8 @@ void WalkerTest::reportsUnreadableSubfoldersAndWalksTheRest()
     QVERIFY(!report.isComplete());
     QCOMPARE(report.unreadableFolders, std::int64_t(2));
     problems.sort();
-    const QStringList expected{dir.path() + QStringLiteral("/locked"),
-                               dir.path() + QStringLiteral("/open/deeper/locked")};
+    const QStringList expected { dir.path() + QStringLiteral("/locked"),
+        dir.path() + QStringLiteral("/open/deeper/locked") };
     QCOMPARE(problems, expected);
     QStringList samples = report.unreadableSamples;
     samples.sort();
@@ -341,7 +339,7 @@ void WalkerTest::reportsNamesThatCannotBeExamined()
     const WalkReport report = walk(dir.path(), recorder(seen), options);
     QCOMPARE(report.unreadableEntries, std::int64_t(1));
     QVERIFY(!report.isComplete());
-    QCOMPARE(seen.entries.keys(), QStringList{dir.path() + QStringLiteral("/fine")});
+    QCOMPARE(seen.entries.keys(), QStringList { dir.path() + QStringLiteral("/fine") });
 }
 
 void WalkerTest::stopsAtTheVisitLimit()
@@ -370,7 +368,8 @@ void WalkerTest::finishesATreeOfExactlyTheVisitLimit()
     makeFlatTree(dir.path(), 2, 4); // 2 folders + 8 files
     WalkOptions options;
     options.visitLimit = 10;
-    const WalkReport report = walk(dir.path(), [](const WalkEntry &) { return Visit::descend; }, options);
+    const WalkReport report = walk(
+        dir.path(), [](const WalkEntry &) { return Visit::descend; }, options);
     QVERIFY(report.isComplete());
     QCOMPARE(report.visited, std::int64_t(10));
 }
@@ -381,7 +380,8 @@ void WalkerTest::stopsAtThePassedDeadline()
     makeFlatTree(dir.path(), 5, 5);
     WalkOptions options;
     options.deadline = std::chrono::steady_clock::now() - std::chrono::seconds(1);
-    const WalkReport report = walk(dir.path(), [](const WalkEntry &) { return Visit::descend; }, options);
+    const WalkReport report = walk(
+        dir.path(), [](const WalkEntry &) { return Visit::descend; }, options);
     QCOMPARE(report.stop, WalkStop::deadline);
     QVERIFY(!report.finished());
 }
@@ -391,9 +391,8 @@ void WalkerTest::stopsWhenTheVisitorSaysSo()
     QTemporaryDir dir;
     makeFlatTree(dir.path(), 5, 20);
     std::atomic<int> visited = 0;
-    const WalkReport report = walk(dir.path(), [&](const WalkEntry &) {
-        return ++visited >= 10 ? Visit::stop : Visit::descend;
-    });
+    const WalkReport report
+        = walk(dir.path(), [&](const WalkEntry &) { return ++visited >= 10 ? Visit::stop : Visit::descend; });
     QCOMPARE(report.stop, WalkStop::visitor);
     QVERIFY(visited.load() < 30); // each worker stops at its next name
 }
@@ -461,7 +460,8 @@ void WalkerTest::samplesProgressInsteadOfReportingEveryFile()
     options.progress = &sampler;
     QElapsedTimer timer;
     timer.start();
-    const WalkReport report = walk(dir.path(), [](const WalkEntry &) { return Visit::descend; }, options);
+    const WalkReport report = walk(
+        dir.path(), [](const WalkEntry &) { return Visit::descend; }, options);
     QVERIFY(report.isComplete());
     QCOMPARE(sampler.examined(), std::int64_t(30 + 3000));
     QVERIFY(calls.load() >= 1);

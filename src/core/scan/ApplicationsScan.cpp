@@ -53,7 +53,7 @@ Listing listFolder(const QString &folder)
 
 std::optional<struct stat> lstatPath(const QString &path)
 {
-    struct stat st {};
+    struct stat st { };
     if (::lstat(pathToBytes(path).constData(), &st) != 0)
         return std::nullopt;
     return st;
@@ -70,13 +70,18 @@ bool isAppImage(const QString &path, const QString &name)
     unsigned char head[11] = {};
     const ssize_t n = ::read(fd, head, sizeof head);
     ::close(fd);
-    return n == ssize_t(sizeof head) && std::memcmp(head, "\x7f" "ELF", 4) == 0 && head[8] == 'A' && head[9] == 'I'
-        && (head[10] == 1 || head[10] == 2);
+    return n == ssize_t(sizeof head)
+        && std::memcmp(head,
+               "\x7f"
+               "ELF",
+               4)
+        == 0
+        && head[8] == 'A' && head[9] == 'I' && (head[10] == 1 || head[10] == 2);
 }
 
 bool holdsProgram(const QString &folder)
 {
-    for (const QString &sub : {QString(), QStringLiteral("bin")}) {
+    for (const QString &sub : { QString(), QStringLiteral("bin") }) {
         const QString dir = sub.isEmpty() ? folder : joinPath(folder, sub);
         for (const QString &name : listFolder(dir).names) {
             const QString path = joinPath(dir, name);
@@ -111,7 +116,7 @@ struct AppScan {
         if (diagnosed.contains(path))
             return;
         diagnosed.insert(path);
-        result.diagnostics.append({path, path, reason});
+        result.diagnostics.append({ path, path, reason });
     }
 
     QString shown(const QString &path) const { return homeShortened(path, home); }
@@ -161,7 +166,7 @@ struct AppScan {
         }
         context.sampler.add(1, pathToBytes(parentPath(path)).toStdString());
         if (applicationType == EntryKind::Type::application)
-            entry.kind = EntryKind{EntryKind::Type::application, fingerprint};
+            entry.kind = EntryKind { EntryKind::Type::application, fingerprint };
         else
             entry.kind = isFolder ? EntryKind::folder(fingerprint) : EntryKind::file(fingerprint);
         return entry;
@@ -177,7 +182,8 @@ struct AppScan {
         for (const Candidate &c : candidates) {
             context.cancel.throwIfCancelled();
             if (context.entriesLeft() <= 0) {
-                result.scopeNotes.append(QStringLiteral("应用：结果达到 %1 项上限，其余未列出。").arg(configuration.entryLimit));
+                result.scopeNotes.append(
+                    QStringLiteral("应用：结果达到 %1 项上限，其余未列出。").arg(configuration.entryLimit));
                 sizesCut = true;
                 return;
             }
@@ -214,7 +220,8 @@ struct AppScan {
                 result.ownerApplications.append(*app);
         }
         for (const QString &id : clashing)
-            result.scopeNotes.append(QStringLiteral("应用：%1 有多个已安装副本，两者都已列出，但关联数据保留、未列出。").arg(id));
+            result.scopeNotes.append(
+                QStringLiteral("应用：%1 有多个已安装副本，两者都已列出，但关联数据保留、未列出。").arg(id));
     }
 
     // The exact-identifier places below `folder`, noting a folder that blocks the check.
@@ -240,8 +247,8 @@ struct AppScan {
 QList<Candidate> linuxCandidates(AppScan &scan)
 {
     const QString home = scan.home;
-    QStringList folders{joinPath(home, QStringLiteral("Applications")), joinPath(home, QStringLiteral(".local/opt")),
-                        joinPath(home, QStringLiteral("opt")), joinPath(home, QStringLiteral(".local/bin"))};
+    QStringList folders { joinPath(home, QStringLiteral("Applications")), joinPath(home, QStringLiteral(".local/opt")),
+        joinPath(home, QStringLiteral("opt")), joinPath(home, QStringLiteral(".local/bin")) };
     for (const QString &d : scan.configuration.applicationDirectories) {
         const QString normal = lexicallyNormal(d);
         if (isSameOrInside(normal, home) && normal != home && !folders.contains(normal))
@@ -254,7 +261,7 @@ QList<Candidate> linuxCandidates(AppScan &scan)
     if (!launchersReadable)
         scan.diagnose(launcherFolder, QStringLiteral("无法读取启动器文件夹，不能核实应用的标识"));
     std::sort(launchers.begin(), launchers.end(),
-              [](const DesktopLauncher &a, const DesktopLauncher &b) { return a.id < b.id; });
+        [](const DesktopLauncher &a, const DesktopLauncher &b) { return a.id < b.id; });
 
     QList<Candidate> candidates;
     for (const QString &folder : folders) {
@@ -336,7 +343,7 @@ QStringList linuxAssociated(AppScan &scan, const Candidate &c, const QMultiHash<
     QStringList out;
     for (const DesktopLauncher &l : c.launchers)
         out.append(l.path);
-    QStringList iconNames{c.id};
+    QStringList iconNames { c.id };
     for (const DesktopLauncher &l : c.launchers) {
         if (!l.icon.isEmpty() && !l.icon.contains(u'/') && !iconNames.contains(l.icon))
             iconNames.append(l.icon);
@@ -345,9 +352,9 @@ QStringList linuxAssociated(AppScan &scan, const Candidate &c, const QMultiHash<
     }
     for (const QString &name : iconNames)
         out += icons.values(name);
-    for (const QString &base : {QStringLiteral(".config"), QStringLiteral(".local/share"), QStringLiteral(".cache"),
-                                QStringLiteral(".local/state"), QStringLiteral(".var/app")})
-        out += scan.existing(joinPath(home, base), {c.id});
+    for (const QString &base : { QStringLiteral(".config"), QStringLiteral(".local/share"), QStringLiteral(".cache"),
+             QStringLiteral(".local/state"), QStringLiteral(".var/app") })
+        out += scan.existing(joinPath(home, base), { c.id });
     out.removeDuplicates();
     return out;
 }
@@ -420,8 +427,9 @@ QList<Candidate> macCandidates(AppScan &scan, int &systemApps)
         const QVariantMap info = plist ? plist->toMap() : QVariantMap();
         const QString id = info.value(QStringLiteral("CFBundleIdentifier")).toString();
         if (id.isEmpty()) {
-            scan.diagnose(bundle, plist ? QStringLiteral("Info.plist 中没有应用标识，无法确认关联文件")
-                                        : QStringLiteral("无法读取 Info.plist，无法确认应用标识"));
+            scan.diagnose(bundle,
+                plist ? QStringLiteral("Info.plist 中没有应用标识，无法确认关联文件")
+                      : QStringLiteral("无法读取 Info.plist，无法确认应用标识"));
             continue;
         }
         if (id.startsWith(QLatin1String("com.apple."))) {
@@ -454,9 +462,9 @@ QStringList macAssociated(AppScan &scan, const Candidate &c)
     const auto in = [&](const QString &folder, const QStringList &names) {
         out += scan.existing(joinPath(library, folder), names);
     };
-    in(QStringLiteral("Application Support"), {id});
-    in(QStringLiteral("Caches"), {id});
-    in(QStringLiteral("Preferences"), {id + QStringLiteral(".plist")});
+    in(QStringLiteral("Application Support"), { id });
+    in(QStringLiteral("Caches"), { id });
+    in(QStringLiteral("Preferences"), { id + QStringLiteral(".plist") });
     const QString byHost = joinPath(library, QStringLiteral("Preferences/ByHost"));
     const Listing hosts = listFolder(byHost);
     if (hosts.error == EACCES || hosts.error == EPERM)
@@ -469,21 +477,21 @@ QStringList macAssociated(AppScan &scan, const Candidate &c)
                 out.append(joinPath(byHost, name));
         }
     }
-    in(QStringLiteral("Saved Application State"), {id + QStringLiteral(".savedState")});
-    in(QStringLiteral("WebKit"), {id});
-    in(QStringLiteral("HTTPStorages"), {id, id + QStringLiteral(".binarycookies")});
-    in(QStringLiteral("Containers"), {id});
-    in(QStringLiteral("Logs"), {id});
-    in(QStringLiteral("Cookies"), {id + QStringLiteral(".binarycookies")});
-    in(QStringLiteral("LaunchAgents"), {id + QStringLiteral(".plist")});
+    in(QStringLiteral("Saved Application State"), { id + QStringLiteral(".savedState") });
+    in(QStringLiteral("WebKit"), { id });
+    in(QStringLiteral("HTTPStorages"), { id, id + QStringLiteral(".binarycookies") });
+    in(QStringLiteral("Containers"), { id });
+    in(QStringLiteral("Logs"), { id });
+    in(QStringLiteral("Cookies"), { id + QStringLiteral(".binarycookies") });
+    in(QStringLiteral("LaunchAgents"), { id + QStringLiteral(".plist") });
     // Group Containers are shared between applications: never offered.
     return out;
 }
 
 } // namespace
 
-ScanResult scanApplications(const ScanConfiguration &configuration, const ProgressFn &progress,
-                            const CancellationToken &cancel)
+ScanResult scanApplications(
+    const ScanConfiguration &configuration, const ProgressFn &progress, const CancellationToken &cancel)
 {
     cancel.throwIfCancelled();
     if (configuration.home.isEmpty() || !configuration.home.startsWith(u'/'))
@@ -493,32 +501,36 @@ ScanResult scanApplications(const ScanConfiguration &configuration, const Progre
     ScanResult result;
     result.kind = ScanKind::applications;
     result.date = configuration.now;
-    AppScan scan{configuration, context, result, configuration.home, {}, false};
+    AppScan scan { configuration, context, result, configuration.home, {}, false };
     if (configuration.platform == RulePlatform::MacOS) {
         int systemApps = 0;
         const QList<Candidate> candidates = macCandidates(scan, systemApps);
         scan.emit(candidates, [&](const Candidate &c) { return macAssociated(scan, c); });
-        result.scopeNotes.prepend(QStringLiteral("范围：") + QStringList(configuration.applicationDirectories).join(QStringLiteral("、"))
-                                  + QStringLiteral(" 中的 .app 应用；关联文件按标识精确匹配 ~/Library 中的位置，不包含共享的 Group Containers。"));
+        result.scopeNotes.prepend(QStringLiteral("范围：")
+            + QStringList(configuration.applicationDirectories).join(QStringLiteral("、"))
+            + QStringLiteral(
+                " 中的 .app 应用；关联文件按标识精确匹配 ~/Library 中的位置，不包含共享的 Group Containers。"));
         if (systemApps > 0)
             result.scopeNotes.append(QStringLiteral("应用：%1 个系统自带应用（com.apple.*）未列出。").arg(systemApps));
     } else {
         const QList<Candidate> candidates = linuxCandidates(scan);
         const QMultiHash<QString, QString> icons = userIcons(scan);
         scan.emit(candidates, [&](const Candidate &c) { return linuxAssociated(scan, c, icons); });
-        result.scopeNotes.prepend(QStringLiteral(
-            "范围：~/Applications、~/.local/opt、~/opt、~/.local/bin 中的 AppImage 与应用文件夹，以及 ~/.local/share/applications 中指向主目录的启动器；系统范围安装的软件不列出。"));
+        result.scopeNotes.prepend(
+            QStringLiteral("范围：~/Applications、~/.local/opt、~/opt、~/.local/bin 中的 AppImage 与应用文件夹，以及 "
+                           "~/.local/share/applications 中指向主目录的启动器；系统范围安装的软件不列出。"));
     }
     context.sampler.flush();
     cancel.throwIfCancelled();
     if (!result.diagnostics.isEmpty())
-        result.scopeNotes.append(QStringLiteral("应用：%1 个位置无法读取，相关归属未核实。").arg(result.diagnostics.size()));
+        result.scopeNotes.append(
+            QStringLiteral("应用：%1 个位置无法读取，相关归属未核实。").arg(result.diagnostics.size()));
     if (scan.sizesCut)
         result.scopeNotes.append(QStringLiteral("应用：扫描额度用完，部分大小未统计完整。"));
-    const CoverageState state = (result.diagnostics.isEmpty() && !scan.sizesCut) ? CoverageState::complete
-                                                                                 : CoverageState::partial;
-    result.coverage.append({FileCategory::application, std::uint8_t(state), context.sampler.examined()});
-    result.coverage.append({FileCategory::applicationData, std::uint8_t(state), context.sampler.examined()});
+    const CoverageState state
+        = (result.diagnostics.isEmpty() && !scan.sizesCut) ? CoverageState::complete : CoverageState::partial;
+    result.coverage.append({ FileCategory::application, std::uint8_t(state), context.sampler.examined() });
+    result.coverage.append({ FileCategory::applicationData, std::uint8_t(state), context.sampler.examined() });
     result.examined = context.sampler.examined();
     return result;
 }

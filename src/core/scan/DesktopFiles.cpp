@@ -19,7 +19,7 @@ std::optional<QByteArray> readSmallFile(const QString &path, qint64 limit)
     const int fd = ::open(pathToBytes(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > limit) {
         ::close(fd);
         return std::nullopt;
@@ -69,13 +69,13 @@ QStringList execWords(const QString &exec)
 
 bool isExecutableFile(const QString &path)
 {
-    struct stat st {};
+    struct stat st { };
     const QByteArray bytes = pathToBytes(path);
     return ::stat(bytes.constData(), &st) == 0 && S_ISREG(st.st_mode) && ::access(bytes.constData(), X_OK) == 0;
 }
 
 void collect(const QString &folder, const QString &prefix, const QStringList &pathDirs, QList<DesktopLauncher> &out,
-             int depth, bool *readable)
+    int depth, bool *readable)
 {
     DIR *dir = ::opendir(pathToBytes(folder).constData());
     if (!dir) {
@@ -88,7 +88,7 @@ void collect(const QString &folder, const QString &prefix, const QStringList &pa
             continue;
         const QString name = pathFromBytes(e->d_name);
         const QString path = joinPath(folder, name);
-        struct stat st {};
+        struct stat st { };
         if (::lstat(pathToBytes(path).constData(), &st) != 0)
             continue;
         if (S_ISDIR(st.st_mode) && depth < 4) {

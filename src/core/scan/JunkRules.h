@@ -18,20 +18,20 @@ namespace Morvane {
 
 enum class JunkShape : std::uint8_t {
     children, // the location is a root: its children (or their qualifying descendants) are items
-    items,    // the location's children whose names match `names` are items
-    search,   // below the location, names matching `names` are log folders (roots) or log files (items)
-    tagged,   // below the location, folders holding a valid CACHEDIR.TAG are items
+    items, // the location's children whose names match `names` are items
+    search, // below the location, names matching `names` are log folders (roots) or log files (items)
+    tagged, // below the location, folders holding a valid CACHEDIR.TAG are items
 };
 
 struct JunkLocation {
     FileCategory category;
-    QString location;   // relative to the home folder; "*" stands for one folder name
+    QString location; // relative to the home folder; "*" stands for one folder name
     JunkShape shape;
-    QStringList names;  // wildcards, case-insensitive (items, search)
+    QStringList names; // wildcards, case-insensitive (items, search)
     int ageDays;
-    QString label;      // what the rule is called in details and notes
-    QStringList tools;  // identifiers (wildcards) of the tool that writes it: skipped while one runs
-    bool exclusions;    // apply the exclusion classes to the names of its children (and "*" parts)
+    QString label; // what the rule is called in details and notes
+    QStringList tools; // identifiers (wildcards) of the tool that writes it: skipped while one runs
+    bool exclusions; // apply the exclusion classes to the names of its children (and "*" parts)
 };
 
 enum class ExclusionClass : std::uint8_t { chat, browser, wallet, system, running };
@@ -58,7 +58,7 @@ public:
 
 private:
     QList<QPair<QRegularExpression, ExclusionClass>> m_patterns;
-    QSet<QString> m_running;      // lower case
+    QSet<QString> m_running; // lower case
     QSet<QString> m_runningShort; // last part of reverse-DNS identifiers, lower case
 };
 

@@ -73,7 +73,7 @@ struct Expansion {
 Expansion expandLocation(const QString &home, const QString &location)
 {
     Expansion out;
-    QList<Root> current{{home, {}}};
+    QList<Root> current { { home, {} } };
     if (location.isEmpty()) {
         out.roots = current;
         return out;
@@ -82,7 +82,7 @@ Expansion expandLocation(const QString &home, const QString &location)
         QList<Root> next;
         for (const Root &root : current) {
             if (part != QLatin1String("*")) {
-                next.append({joinPath(root.path, part), root.wildcardNames});
+                next.append({ joinPath(root.path, part), root.wildcardNames });
                 continue;
             }
             DIR *dir = ::opendir(pathToBytes(root.path).constData());
@@ -101,9 +101,9 @@ Expansion expandLocation(const QString &home, const QString &location)
             names.sort();
             for (const QString &name : names) {
                 const QString path = joinPath(root.path, name);
-                struct stat st {};
+                struct stat st { };
                 if (::lstat(pathToBytes(path).constData(), &st) == 0 && S_ISDIR(st.st_mode))
-                    next.append({path, root.wildcardNames + QStringList{name}});
+                    next.append({ path, root.wildcardNames + QStringList { name } });
             }
         }
         current = next;
@@ -116,7 +116,7 @@ struct Node {
     std::string rel;
     WalkEntryType type;
     bool blocked = false; // ignored or claimed by another rule: never moved, never inside a moved folder
-    bool tag = false;     // CACHEDIR.TAG: neither listed alone nor blocking its folder
+    bool tag = false; // CACHEDIR.TAG: neither listed alone nor blocking its folder
     std::int64_t size = 0;
     std::int64_t modified = 0;
     Fingerprint fingerprint;
@@ -132,11 +132,15 @@ struct Node {
 class CategoryRun {
 public:
     CategoryRun(FileCategory category, const ScanConfiguration &configuration, ScanContext &context,
-                std::int64_t visitAllowance, std::chrono::steady_clock::time_point deadline,
-                const std::unordered_set<std::string> &claimed)
-        : m_category(category), m_configuration(configuration), m_context(context), m_visitsLeft(visitAllowance),
-          m_deadline(deadline), m_claimed(claimed),
-          m_home(configuration.home)
+        std::int64_t visitAllowance, std::chrono::steady_clock::time_point deadline,
+        const std::unordered_set<std::string> &claimed)
+        : m_category(category)
+        , m_configuration(configuration)
+        , m_context(context)
+        , m_visitsLeft(visitAllowance)
+        , m_deadline(deadline)
+        , m_claimed(claimed)
+        , m_home(configuration.home)
     {
         for (const QString &p : configuration.ignoredPaths)
             m_ignored.insert(toStd(p));
@@ -160,19 +164,23 @@ public:
         examined += report.visited;
         m_visitsLeft = std::max<std::int64_t>(0, m_visitsLeft - report.visited);
         switch (report.root) {
-        case RootState::missing: ++rootsMissing; return;
+        case RootState::missing:
+            ++rootsMissing;
+            return;
         case RootState::unreadable:
             ++rootsUnreadable;
-            notes.append(categoryTitle(m_category) + QStringLiteral("：无法读取 ") + shown(root) + QStringLiteral("，未检查。"));
+            notes.append(
+                categoryTitle(m_category) + QStringLiteral("：无法读取 ") + shown(root) + QStringLiteral("，未检查。"));
             return;
         case RootState::symlink:
         case RootState::notFolder:
             ++rootsPresent;
             gaps = true; // never followed, so not checked
             notes.append(categoryTitle(m_category) + QStringLiteral("：") + shown(root)
-                         + QStringLiteral(" 不是普通文件夹（可能是符号链接），未进入。"));
+                + QStringLiteral(" 不是普通文件夹（可能是符号链接），未进入。"));
             return;
-        case RootState::ok: break;
+        case RootState::ok:
+            break;
         }
         ++rootsPresent;
         if (!report.finished())
@@ -182,19 +190,21 @@ public:
             QStringList samples;
             for (const QString &s : report.unreadableSamples.mid(0, 3))
                 samples.append(shown(s));
-            notes.append(categoryTitle(m_category) + QStringLiteral("：%1 处无法读取，已跳过")
-                             .arg(report.unreadableFolders + report.unreadableEntries + report.changedFolders)
-                         + (samples.isEmpty() ? QString() : QStringLiteral("（") + samples.join(QStringLiteral("、")) + QStringLiteral("）"))
-                         + QStringLiteral("。"));
+            notes.append(categoryTitle(m_category)
+                + QStringLiteral("：%1 处无法读取，已跳过")
+                      .arg(report.unreadableFolders + report.unreadableEntries + report.changedFolders)
+                + (samples.isEmpty() ? QString()
+                                     : QStringLiteral("（") + samples.join(QStringLiteral("、")) + QStringLiteral("）"))
+                + QStringLiteral("。"));
         }
         if (report.otherFileSystems > 0) {
             gaps = true;
             QStringList samples;
             for (const QString &s : report.otherFileSystemSamples.mid(0, 3))
                 samples.append(shown(s));
-            notes.append(categoryTitle(m_category) + QStringLiteral("：%1 个位置属于另一个文件系统，未进入（")
-                             .arg(report.otherFileSystems)
-                         + samples.join(QStringLiteral("、")) + QStringLiteral("）。"));
+            notes.append(categoryTitle(m_category)
+                + QStringLiteral("：%1 个位置属于另一个文件系统，未进入（").arg(report.otherFileSystems)
+                + samples.join(QStringLiteral("、")) + QStringLiteral("）。"));
         }
     }
 
@@ -216,7 +226,7 @@ public:
     // Scans one root: `pick` chooses which children of the root take part (all when
     // empty); `exclusions` classifies the children's names.
     void scanArea(const QString &root, const std::function<bool(const QString &)> &pick, int ageDays,
-                  const QString &label, const ExclusionMatcher *exclusions, const QString &bundlePrefix = {})
+        const QString &label, const ExclusionMatcher *exclusions, const QString &bundlePrefix = {})
     {
         if (!budgetLeft()) {
             cut = true;
@@ -227,7 +237,7 @@ public:
         const std::string rootBytes = toStd(root);
         WalkOptions options = walkOptions();
         const int threads = std::clamp(options.threads, 1, 16);
-        std::vector<std::vector<Node>> perWorker{std::size_t(threads)};
+        std::vector<std::vector<Node>> perWorker { std::size_t(threads) };
         std::mutex mutex;
         std::unordered_set<std::string> listed;
         std::unordered_set<std::string> incomplete;
@@ -356,7 +366,8 @@ public:
                     p.childrenWhole = false;
             }
         }
-        std::sort(tops.begin(), tops.end(), [&](int a, int b) { return nodes[std::size_t(a)].rel < nodes[std::size_t(b)].rel; });
+        std::sort(tops.begin(), tops.end(),
+            [&](int a, int b) { return nodes[std::size_t(a)].rel < nodes[std::size_t(b)].rel; });
         const std::function<void(int)> emit = [&](int i) {
             const Node &n = nodes[std::size_t(i)];
             if (n.blocked)
@@ -368,7 +379,8 @@ public:
             if (n.type != WalkEntryType::folder)
                 return;
             std::vector<int> kids = children[std::size_t(i)];
-            std::sort(kids.begin(), kids.end(), [&](int a, int b) { return nodes[std::size_t(a)].rel < nodes[std::size_t(b)].rel; });
+            std::sort(kids.begin(), kids.end(),
+                [&](int a, int b) { return nodes[std::size_t(a)].rel < nodes[std::size_t(b)].rel; });
             for (int k : kids)
                 emit(k);
         };
@@ -379,7 +391,7 @@ public:
     // Adds a qualifying item; false when it could not be vouched for as a whole
     // (then its parts are tried).
     bool add(const std::string &rootBytes, const Node &n, const QString &label, int ageDays, std::int64_t nowNs,
-             const QString &bundlePrefix)
+        const QString &bundlePrefix)
     {
         if (n.type == WalkEntryType::symlink)
             return true; // a link alone frees nothing
@@ -438,7 +450,7 @@ public:
 };
 
 void runTaggedSearch(CategoryRun &run, const QString &home, const JunkLocation &row,
-                     const std::unordered_set<std::string> &rowRoots, ScanContext &context)
+    const std::unordered_set<std::string> &rowRoots, ScanContext &context)
 {
     // Tagged folders anywhere in the home folder, down to a few levels: deeper trees are
     // project sources, and a full home walk would eat the category's budget.
@@ -484,7 +496,8 @@ void runTaggedSearch(CategoryRun &run, const QString &home, const JunkLocation &
         last = folder;
         const QString path = fromStd(folder);
         const QString name = lastComponent(path);
-        run.scanArea(parentPath(path), [name](const QString &n) { return n == name; }, row.ageDays, row.label, nullptr);
+        run.scanArea(
+            parentPath(path), [name](const QString &n) { return n == name; }, row.ageDays, row.label, nullptr);
     }
     if (!tagged.empty())
         run.notes.append(QStringLiteral("用户缓存：%1 个带 CACHEDIR.TAG 标记的文件夹按缓存处理（主目录下 %2 层以内）。")
@@ -522,17 +535,22 @@ void runSearch(CategoryRun &run, const QString &root, const JunkLocation &row)
         run.scanArea(folder, {}, row.ageDays, row.label, nullptr);
     for (auto it = filesByParent.cbegin(); it != filesByParent.cend(); ++it) {
         const QSet<QString> names(it.value().cbegin(), it.value().cend());
-        run.scanArea(it.key(), [names](const QString &n) { return names.contains(n); }, row.ageDays, row.label, nullptr);
+        run.scanArea(
+            it.key(), [names](const QString &n) { return names.contains(n); }, row.ageDays, row.label, nullptr);
     }
 }
 
 QString phaseText(FileCategory category)
 {
     switch (category) {
-    case FileCategory::userCache: return QStringLiteral("正在检查用户缓存");
-    case FileCategory::logs: return QStringLiteral("正在检查旧日志");
-    case FileCategory::developerCache: return QStringLiteral("正在检查开发缓存");
-    default: return QStringLiteral("正在扫描");
+    case FileCategory::userCache:
+        return QStringLiteral("正在检查用户缓存");
+    case FileCategory::logs:
+        return QStringLiteral("正在检查旧日志");
+    case FileCategory::developerCache:
+        return QStringLiteral("正在检查开发缓存");
+    default:
+        return QStringLiteral("正在扫描");
     }
 }
 
@@ -565,8 +583,8 @@ ScanResult scanJunk(const ScanConfiguration &configuration, const ProgressFn &pr
         FileCategory category;
         double weight;
     };
-    const QList<Share> shares{{FileCategory::userCache, 0.5}, {FileCategory::logs, 0.2},
-                              {FileCategory::developerCache, 0.3}};
+    const QList<Share> shares { { FileCategory::userCache, 0.5 }, { FileCategory::logs, 0.2 },
+        { FileCategory::developerCache, 0.3 } };
     double weightLeft = 1.0;
     std::int64_t visitsLeft = std::max(1, configuration.visitLimit);
     for (const Share &share : shares) {
@@ -575,7 +593,8 @@ ScanResult scanJunk(const ScanConfiguration &configuration, const ProgressFn &pr
         const double fraction = share.weight / weightLeft;
         weightLeft -= share.weight;
         const auto remaining = context.deadline() - now;
-        const auto deadline = now + std::chrono::duration_cast<std::chrono::steady_clock::duration>(remaining * fraction);
+        const auto deadline
+            = now + std::chrono::duration_cast<std::chrono::steady_clock::duration>(remaining * fraction);
         const auto allowance = std::max<std::int64_t>(1, std::int64_t(double(visitsLeft) * fraction));
         context.sampler.setPhase(phaseText(share.category));
         CategoryRun run(share.category, configuration, context, allowance, deadline, rowRoots);
@@ -591,11 +610,12 @@ ScanResult scanJunk(const ScanConfiguration &configuration, const ProgressFn &pr
             const Expansion expansion = expandLocation(home, row.location);
             if (expansion.anyParentUnreadable) {
                 run.gaps = true;
-                run.notes.append(title + QStringLiteral("：~/%1 所在的文件夹无法读取，其中的位置未检查。").arg(row.location));
+                run.notes.append(
+                    title + QStringLiteral("：~/%1 所在的文件夹无法读取，其中的位置未检查。").arg(row.location));
             }
             QList<Root> roots;
             for (const Root &r : expansion.roots) {
-                struct stat st {};
+                struct stat st { };
                 if (::lstat(pathToBytes(r.path).constData(), &st) == 0)
                     roots.append(r);
             }
@@ -631,12 +651,16 @@ ScanResult scanJunk(const ScanConfiguration &configuration, const ProgressFn &pr
                     break;
                 case JunkShape::items: {
                     const QStringList names = row.names;
-                    run.scanArea(r.path, [names](const QString &n) { return matchesAnyWildcard(n, names); },
-                                 row.ageDays, row.label, nullptr);
+                    run.scanArea(
+                        r.path, [names](const QString &n) { return matchesAnyWildcard(n, names); }, row.ageDays,
+                        row.label, nullptr);
                     break;
                 }
-                case JunkShape::search: runSearch(run, r.path, row); break;
-                case JunkShape::tagged: break;
+                case JunkShape::search:
+                    runSearch(run, r.path, row);
+                    break;
+                case JunkShape::tagged:
+                    break;
                 }
             }
         }
@@ -656,29 +680,33 @@ ScanResult scanJunk(const ScanConfiguration &configuration, const ProgressFn &pr
         if (run.cut)
             run.notes.append(title + QStringLiteral("：本分类的扫描额度（时间或检查项）用完，只检查了部分位置。"));
         if (run.truncated)
-            run.notes.append(title + QStringLiteral("：结果达到 %1 项上限，其余未列出。").arg(configuration.entryLimit));
+            run.notes.append(
+                title + QStringLiteral("：结果达到 %1 项上限，其余未列出。").arg(configuration.entryLimit));
         for (auto it = run.excluded.cbegin(); it != run.excluded.cend(); ++it) {
             QStringList shown;
             for (const QString &p : it.value().mid(0, 3))
                 shown.append(homeShortened(p, home));
-            run.notes.append(title + QStringLiteral("：排除%1的缓存 %2 处（%3%4）。")
-                                         .arg(exclusionClassName(it.key()))
-                                         .arg(it.value().size())
-                                         .arg(shown.join(QStringLiteral("、")))
-                                         .arg(it.value().size() > 3 ? QStringLiteral("等") : QString()));
+            run.notes.append(title
+                + QStringLiteral("：排除%1的缓存 %2 处（%3%4）。")
+                      .arg(exclusionClassName(it.key()))
+                      .arg(it.value().size())
+                      .arg(shown.join(QStringLiteral("、")))
+                      .arg(it.value().size() > 3 ? QStringLiteral("等") : QString()));
         }
         if (state == CoverageState::missing)
             run.notes.append(title + QStringLiteral("：本机没有这类位置。"));
         std::sort(run.entries.begin(), run.entries.end(),
-                  [](const FileEntry &a, const FileEntry &b) { return a.bytes > b.bytes; });
+            [](const FileEntry &a, const FileEntry &b) { return a.bytes > b.bytes; });
         result.entries += run.entries;
         result.scopeNotes += run.notes;
-        result.coverage.append({share.category, std::uint8_t(state), run.examined});
+        result.coverage.append({ share.category, std::uint8_t(state), run.examined });
     }
     cancel.throwIfCancelled();
     result.scopeNotes.prepend(configuration.platform == RulePlatform::MacOS
-                                  ? QStringLiteral("范围：~/Library/Caches（7 天未修改）、~/Library/Logs（30 天前）、Xcode DerivedData（7 天未修改）；不跟随符号链接，不进入其他文件系统。")
-                                  : QStringLiteral("范围：~/.cache 与 Flatpak 应用缓存（7 天未修改）、用户日志位置（30 天前）、常见工具链与 IDE 的开发缓存（7 天未修改）；不跟随符号链接，不进入其他文件系统。"));
+            ? QStringLiteral("范围：~/Library/Caches（7 天未修改）、~/Library/Logs（30 天前）、Xcode DerivedData（7 "
+                             "天未修改）；不跟随符号链接，不进入其他文件系统。")
+            : QStringLiteral("范围：~/.cache 与 Flatpak 应用缓存（7 天未修改）、用户日志位置（30 天前）、常见工具链与 "
+                             "IDE 的开发缓存（7 天未修改）；不跟随符号链接，不进入其他文件系统。"));
     result.examined = context.sampler.examined();
     return result;
 }
@@ -689,10 +717,9 @@ ScanResult scanUnoffered(ScanKind kind, const ScanConfiguration &configuration)
     result.kind = kind;
     result.date = configuration.now.isValid() ? configuration.now : QDateTime::currentDateTimeUtc();
     const FileCategory category = kind == ScanKind::browser ? FileCategory::browserData : FileCategory::systemJunk;
-    result.coverage.append({category, std::uint8_t(CoverageState::skipped), 0});
-    result.scopeNotes.append(kind == ScanKind::browser
-                                 ? QStringLiteral("本版本不提供浏览器数据清理，已跳过。")
-                                 : QStringLiteral("本版本不清理系统位置的文件，已跳过。"));
+    result.coverage.append({ category, std::uint8_t(CoverageState::skipped), 0 });
+    result.scopeNotes.append(kind == ScanKind::browser ? QStringLiteral("本版本不提供浏览器数据清理，已跳过。")
+                                                       : QStringLiteral("本版本不清理系统位置的文件，已跳过。"));
     return result;
 }
 
@@ -702,7 +729,7 @@ ScanResult notImplementedResult(ScanKind kind, const ScanConfiguration &configur
     result.kind = kind;
     result.date = configuration.now.isValid() ? configuration.now : QDateTime::currentDateTimeUtc();
     result.scopeNotes.append(QStringLiteral("此类扫描尚未实现，没有检查任何位置。"));
-    result.coverage.append({FileCategory::other, std::uint8_t(CoverageState::notScanned), 0});
+    result.coverage.append({ FileCategory::other, std::uint8_t(CoverageState::notScanned), 0 });
     return result;
 }
 

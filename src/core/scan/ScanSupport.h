@@ -15,10 +15,11 @@ namespace Morvane {
 class ScanContext {
 public:
     ScanContext(const ScanConfiguration &configuration, const ProgressFn &progress, const CancellationToken &cancel)
-        : sampler(progress, configuration.home), cancel(cancel),
-          m_deadline(std::chrono::steady_clock::now()
-                     + std::chrono::milliseconds(std::int64_t(std::max(0.0, configuration.timeLimit) * 1000.0))),
-          m_entriesLeft(std::max(0, configuration.entryLimit))
+        : sampler(progress, configuration.home)
+        , cancel(cancel)
+        , m_deadline(std::chrono::steady_clock::now()
+              + std::chrono::milliseconds(std::int64_t(std::max(0.0, configuration.timeLimit) * 1000.0)))
+        , m_entriesLeft(std::max(0, configuration.entryLimit))
     {
     }
 

@@ -75,7 +75,10 @@ struct PendingFolder {
 class Walk {
 public:
     Walk(const WalkVisitor &visit, const WalkOptions &options, std::size_t rootLength, dev_t rootDevice)
-        : m_visit(visit), m_options(options), m_rootLength(rootLength), m_rootDevice(rootDevice)
+        : m_visit(visit)
+        , m_options(options)
+        , m_rootLength(rootLength)
+        , m_rootDevice(rootDevice)
     {
         if (options.calls && options.calls->openFolder)
             m_openFolder = options.calls->openFolder;
@@ -85,7 +88,7 @@ public:
 
     void run(PendingFolder root, int threads, WalkReport &report)
     {
-        m_seen.insert({std::uint64_t(root.device), std::uint64_t(root.inode)});
+        m_seen.insert({ std::uint64_t(root.device), std::uint64_t(root.inode) });
         m_stack.push_back(std::move(root));
         m_pending = 1;
         std::vector<std::thread> pool;
@@ -146,21 +149,30 @@ private:
     void problem(WalkProblem::Kind kind, std::string_view path, int error)
     {
         switch (kind) {
-        case WalkProblem::Kind::unreadableFolder: ++m_unreadableFolders; break;
-        case WalkProblem::Kind::unreadableEntry: ++m_unreadableEntries; break;
-        case WalkProblem::Kind::otherFileSystem: ++m_otherFileSystems; break;
-        case WalkProblem::Kind::changed: ++m_changed; break;
-        case WalkProblem::Kind::loop: ++m_loops; break;
+        case WalkProblem::Kind::unreadableFolder:
+            ++m_unreadableFolders;
+            break;
+        case WalkProblem::Kind::unreadableEntry:
+            ++m_unreadableEntries;
+            break;
+        case WalkProblem::Kind::otherFileSystem:
+            ++m_otherFileSystems;
+            break;
+        case WalkProblem::Kind::changed:
+            ++m_changed;
+            break;
+        case WalkProblem::Kind::loop:
+            ++m_loops;
+            break;
         }
         if (kind == WalkProblem::Kind::unreadableFolder || kind == WalkProblem::Kind::otherFileSystem) {
             std::lock_guard lock(m_sampleMutex);
-            QStringList &samples =
-                kind == WalkProblem::Kind::unreadableFolder ? m_unreadableSamples : m_otherSamples;
+            QStringList &samples = kind == WalkProblem::Kind::unreadableFolder ? m_unreadableSamples : m_otherSamples;
             if (samples.size() < sampleLimit)
                 samples.append(pathFromBytes(QByteArrayView(path.data(), qsizetype(path.size()))));
         }
         if (m_options.onProblem)
-            m_options.onProblem(WalkProblem{kind, std::string(path), error});
+            m_options.onProblem(WalkProblem { kind, std::string(path), error });
     }
 
     void work(int worker)
@@ -188,7 +200,7 @@ private:
             }
             std::lock_guard lock(m_mutex);
             for (PendingFolder &child : found) {
-                if (!m_seen.insert({std::uint64_t(child.device), std::uint64_t(child.inode)}).second) {
+                if (!m_seen.insert({ std::uint64_t(child.device), std::uint64_t(child.inode) }).second) {
                     problem(WalkProblem::Kind::loop, child.path, 0);
                     continue;
                 }
@@ -219,7 +231,7 @@ private:
             }
             // The name was checked with lstat when it was listed; make sure the folder we
             // opened is still that one, not something swapped in through a link above it.
-            struct stat opened {};
+            struct stat opened { };
             if (::fstat(fd, &opened) != 0 || opened.st_dev != folder.device || opened.st_ino != folder.inode) {
                 ::close(fd);
                 problem(WalkProblem::Kind::changed, folder.path, 0);
@@ -236,7 +248,7 @@ private:
         struct Closer {
             DIR *dir;
             ~Closer() { ::closedir(dir); }
-        } closer{dir};
+        } closer { dir };
         ++m_folders;
         std::string path = std::move(folder.path);
         const std::size_t base = path.size();
@@ -273,7 +285,7 @@ private:
                 m_options.progress->add(sinceReport, std::string_view(path).substr(0, base));
                 sinceReport = 0;
             }
-            struct stat st {};
+            struct stat st { };
             if (m_statAt(dirFd, name, &st) != 0) {
                 if (errno != ENOENT) // a name that vanished since listing is simply gone
                     problem(WalkProblem::Kind::unreadableEntry, path, errno);
@@ -298,14 +310,14 @@ private:
                 problem(WalkProblem::Kind::otherFileSystem, path, 0);
                 continue;
             }
-            const WalkEntry entry{path, base + 1, m_rootLength, folder.depth + 1, type, worker, &st};
+            const WalkEntry entry { path, base + 1, m_rootLength, folder.depth + 1, type, worker, &st };
             const Visit next = m_visit(entry);
             if (next == Visit::stop) {
                 stop(WalkStop::visitor);
                 break;
             }
             if (type == WalkEntryType::folder && next == Visit::descend)
-                found.push_back(PendingFolder{path, folder.depth + 1, st.st_dev, st.st_ino, -1});
+                found.push_back(PendingFolder { path, folder.depth + 1, st.st_dev, st.st_ino, -1 });
         }
         if (m_options.progress)
             m_options.progress->add(sinceReport, std::string_view(path).substr(0, base));
@@ -327,16 +339,16 @@ private:
     std::unordered_set<FolderKey, FolderKeyHash> m_seen;
     std::exception_ptr m_error;
 
-    std::atomic<std::uint8_t> m_stop{0};
-    std::atomic<std::int64_t> m_visited{0};
-    std::atomic<std::int64_t> m_folders{0};
-    std::atomic<std::int64_t> m_unreadableFolders{0};
-    std::atomic<std::int64_t> m_unreadableEntries{0};
-    std::atomic<std::int64_t> m_otherFileSystems{0};
-    std::atomic<std::int64_t> m_changed{0};
-    std::atomic<std::int64_t> m_loops{0};
-    std::atomic<std::int64_t> m_special{0};
-    std::atomic<std::int64_t> m_dataless{0};
+    std::atomic<std::uint8_t> m_stop { 0 };
+    std::atomic<std::int64_t> m_visited { 0 };
+    std::atomic<std::int64_t> m_folders { 0 };
+    std::atomic<std::int64_t> m_unreadableFolders { 0 };
+    std::atomic<std::int64_t> m_unreadableEntries { 0 };
+    std::atomic<std::int64_t> m_otherFileSystems { 0 };
+    std::atomic<std::int64_t> m_changed { 0 };
+    std::atomic<std::int64_t> m_loops { 0 };
+    std::atomic<std::int64_t> m_special { 0 };
+    std::atomic<std::int64_t> m_dataless { 0 };
     std::mutex m_sampleMutex;
     QStringList m_unreadableSamples;
     QStringList m_otherSamples;
@@ -350,8 +362,9 @@ QString WalkEntry::qpath() const
 }
 
 ProgressSampler::ProgressSampler(ProgressFn callback, QString home, std::chrono::milliseconds interval)
-    : m_callback(std::move(callback)), m_home(std::move(home)),
-      m_intervalNs(std::chrono::duration_cast<std::chrono::nanoseconds>(interval).count())
+    : m_callback(std::move(callback))
+    , m_home(std::move(home))
+    , m_intervalNs(std::chrono::duration_cast<std::chrono::nanoseconds>(interval).count())
 {
 }
 
@@ -418,15 +431,16 @@ WalkReport walk(const QString &root, const WalkVisitor &visit, const WalkOptions
         report.root = RootState::notFolder;
         return report;
     }
-    const auto openFolder = options.calls && options.calls->openFolder ? options.calls->openFolder
-                                                                       : std::function<int(const char *)>(realOpenFolder);
+    const auto openFolder = options.calls && options.calls->openFolder
+        ? options.calls->openFolder
+        : std::function<int(const char *)>(realOpenFolder);
     const int fd = openFolder(rootBytes.constData());
     if (fd < 0) {
         report.rootError = errno;
         report.root = errno == ENOENT ? RootState::missing : RootState::unreadable;
         return report;
     }
-    struct stat opened {};
+    struct stat opened { };
     if (::fstat(fd, &opened) != 0 || opened.st_ino != report.rootStat.st_ino
         || opened.st_dev != report.rootStat.st_dev) {
         ::close(fd);
@@ -437,8 +451,8 @@ WalkReport walk(const QString &root, const WalkVisitor &visit, const WalkOptions
     std::string base = rootBytes == "/" ? std::string() : rootBytes.toStdString();
     const std::size_t rootLength = base.size();
     Walk state(visit, options, rootLength, report.rootStat.st_dev);
-    state.run(PendingFolder{std::move(base), 0, report.rootStat.st_dev, report.rootStat.st_ino, fd},
-              std::clamp(options.threads, 1, 16), report);
+    state.run(PendingFolder { std::move(base), 0, report.rootStat.st_dev, report.rootStat.st_ino, fd },
+        std::clamp(options.threads, 1, 16), report);
     return report;
 }
 
@@ -474,8 +488,8 @@ QList<ChildSize> measureChildren(const QString &folder, const WalkOptions &optio
         std::int64_t entries = 0;
     };
     const int threads = std::clamp(options.threads, 1, 16);
-    std::vector<std::unordered_map<std::string, Sum>> sums{std::size_t(threads)};
-    std::vector<std::vector<ChildSize>> tops{std::size_t(threads)};
+    std::vector<std::unordered_map<std::string, Sum>> sums { std::size_t(threads) };
+    std::vector<std::vector<ChildSize>> tops { std::size_t(threads) };
     std::mutex gapMutex;
     std::unordered_set<std::string> gaps;
 

@@ -34,13 +34,13 @@ enum class WalkEntryType : std::uint8_t { file, folder, symlink };
 /// One examined name, as the visitor sees it. Valid only during the visitor call:
 /// copy what must be kept (`qpath()` gives the lossless QString).
 struct WalkEntry {
-    std::string_view path;   // absolute, raw bytes
-    std::size_t nameOffset;  // path.substr(nameOffset) is the name
-    std::size_t rootLength;  // path.substr(rootLength + 1) is the path relative to the root
-    int depth;               // 1 for the children of the root
+    std::string_view path; // absolute, raw bytes
+    std::size_t nameOffset; // path.substr(nameOffset) is the name
+    std::size_t rootLength; // path.substr(rootLength + 1) is the path relative to the root
+    int depth; // 1 for the children of the root
     WalkEntryType type;
-    int worker;              // 0 .. threads-1, for per-worker state without locks
-    const struct stat *st;   // the lstat result
+    int worker; // 0 .. threads-1, for per-worker state without locks
+    const struct stat *st; // the lstat result
 
     [[nodiscard]] std::string_view name() const { return path.substr(nameOffset); }
     [[nodiscard]] std::string_view relative() const { return path.substr(rootLength + 1); }
@@ -55,19 +55,19 @@ struct WalkEntry {
 };
 
 enum class Visit : std::uint8_t {
-    descend,      // continue; for a folder, list it too
+    descend, // continue; for a folder, list it too
     skipChildren, // continue, but do not list this folder
-    stop,         // end the whole walk (reported as WalkStop::visitor)
+    stop, // end the whole walk (reported as WalkStop::visitor)
 };
 
 /// Something the walk could not cover; `path` is raw bytes.
 struct WalkProblem {
     enum class Kind : std::uint8_t {
         unreadableFolder, // a folder below the root could not be opened or listed
-        unreadableEntry,  // a name could not be examined
-        otherFileSystem,  // a folder on another file system, not entered
-        changed,          // a folder was replaced between listing and opening
-        loop,             // a folder seen before (bind mount), not entered again
+        unreadableEntry, // a name could not be examined
+        otherFileSystem, // a folder on another file system, not entered
+        changed, // a folder was replaced between listing and opening
+        loop, // a folder seen before (bind mount), not entered again
     };
     Kind kind;
     std::string path;
@@ -84,8 +84,8 @@ enum class RootState : std::uint8_t { ok, missing, unreadable, notFolder, symlin
 /// followed by the folder being read, shown with "~" for the home folder.
 class ProgressSampler {
 public:
-    explicit ProgressSampler(ProgressFn callback, QString home = {},
-                             std::chrono::milliseconds interval = std::chrono::milliseconds(50));
+    explicit ProgressSampler(
+        ProgressFn callback, QString home = {}, std::chrono::milliseconds interval = std::chrono::milliseconds(50));
 
     void setPhase(const QString &phase);
     /// Adds `examined` items; reports when the interval has passed.
@@ -103,9 +103,9 @@ private:
     std::int64_t m_intervalNs;
     std::mutex m_mutex; // guards m_phase and the callback
     QString m_phase;
-    std::atomic<std::int64_t> m_examined{0};
-    std::atomic<std::int64_t> m_lastReportNs{0};
-    std::atomic<std::int64_t> m_reports{0};
+    std::atomic<std::int64_t> m_examined { 0 };
+    std::atomic<std::int64_t> m_lastReportNs { 0 };
+    std::atomic<std::int64_t> m_reports { 0 };
 };
 
 /// The OS calls the walker makes that fail in interesting ways; tests replace them.
@@ -117,8 +117,8 @@ struct WalkSystemCalls {
 };
 
 struct WalkOptions {
-    int threads = 6;                   // clamped to 1..16
-    std::int64_t visitLimit = 0;       // names examined in this walk; 0 = no limit
+    int threads = 6; // clamped to 1..16
+    std::int64_t visitLimit = 0; // names examined in this walk; 0 = no limit
     std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
     const CancellationToken *cancel = nullptr;
     ProgressSampler *progress = nullptr;
@@ -134,19 +134,19 @@ struct WalkOptions {
 struct WalkReport {
     RootState root = RootState::ok;
     int rootError = 0;
-    struct stat rootStat {};
+    struct stat rootStat { };
     WalkStop stop = WalkStop::none;
-    std::int64_t visited = 0;            // names handed to the visitor
-    std::int64_t folders = 0;            // folders listed (the root included)
-    std::int64_t unreadableFolders = 0;  // below the root
+    std::int64_t visited = 0; // names handed to the visitor
+    std::int64_t folders = 0; // folders listed (the root included)
+    std::int64_t unreadableFolders = 0; // below the root
     std::int64_t unreadableEntries = 0;
     std::int64_t otherFileSystems = 0;
     std::int64_t changedFolders = 0;
     std::int64_t loops = 0;
-    std::int64_t specialSkipped = 0;     // devices, FIFOs, sockets
-    std::int64_t datalessSkipped = 0;    // cloud-only placeholders
-    QStringList unreadableSamples;       // the first few unreadable folders
-    QStringList otherFileSystemSamples;  // the first few mount points not entered
+    std::int64_t specialSkipped = 0; // devices, FIFOs, sockets
+    std::int64_t datalessSkipped = 0; // cloud-only placeholders
+    QStringList unreadableSamples; // the first few unreadable folders
+    QStringList otherFileSystemSamples; // the first few mount points not entered
 
     /// The walk ran to its end (no budget or visitor stop).
     [[nodiscard]] bool finished() const { return root == RootState::ok && stop == WalkStop::none; }
@@ -192,22 +192,22 @@ struct SubtreeSize {
 };
 
 /// The size of `folder`'s tree; `complete` false when the walk was cut or had gaps.
-[[nodiscard]] SubtreeSize measureSubtree(const QString &folder, const WalkOptions &options = {},
-                                         WalkReport *report = nullptr);
+[[nodiscard]] SubtreeSize measureSubtree(
+    const QString &folder, const WalkOptions &options = {}, WalkReport *report = nullptr);
 
 /// One child of a folder with the size of everything it holds (for a file: its size).
 struct ChildSize {
     QString path;
     QString name;
     WalkEntryType type = WalkEntryType::file;
-    struct stat st {};
+    struct stat st { };
     SubtreeSize size;
 };
 
 /// Every child of `folder` with its own subtree size, in one walk of the whole tree:
 /// what the space analysis shows. A child with an unreadable part, or every folder
 /// child when the walk was cut short, has `complete` false.
-[[nodiscard]] QList<ChildSize> measureChildren(const QString &folder, const WalkOptions &options,
-                                               WalkReport *report = nullptr);
+[[nodiscard]] QList<ChildSize> measureChildren(
+    const QString &folder, const WalkOptions &options, WalkReport *report = nullptr);
 
 } // namespace Morvane

@@ -49,8 +49,7 @@ void makeTextFile(const QString &path, const QByteArray &contents)
 void makeSymlink(const QString &target, const QString &linkPath)
 {
     makeFolder(Morvane::parentPath(linkPath));
-    QVERIFY2(::symlink(pathToBytes(target).constData(), pathToBytes(linkPath).constData()) == 0,
-             qPrintable(linkPath));
+    QVERIFY2(::symlink(pathToBytes(target).constData(), pathToBytes(linkPath).constData()) == 0, qPrintable(linkPath));
 }
 
 void setModified(const QString &path, const QDateTime &when)
@@ -60,13 +59,12 @@ void setModified(const QString &path, const QDateTime &when)
     times[0].tv_sec = time_t(ms / 1000);
     times[0].tv_nsec = long((ms % 1000) * 1000000);
     times[1] = times[0];
-    QVERIFY2(::utimensat(AT_FDCWD, pathToBytes(path).constData(), times, AT_SYMLINK_NOFOLLOW) == 0,
-             qPrintable(path));
+    QVERIFY2(::utimensat(AT_FDCWD, pathToBytes(path).constData(), times, AT_SYMLINK_NOFOLLOW) == 0, qPrintable(path));
 }
 
 void setModifiedTree(const QString &path, const QDateTime &when)
 {
-    struct stat st {};
+    struct stat st { };
     if (::lstat(pathToBytes(path).constData(), &st) != 0)
         return;
     if (S_ISDIR(st.st_mode)) {
