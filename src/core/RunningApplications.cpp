@@ -198,8 +198,8 @@ QSet<QString> runningApplicationIDsFrom(const ProcessSources &sources)
         const QString flatpak = flatpakIDFromCgroup(readProcFile(base + "/cgroup"));
         if (!flatpak.isEmpty())
             ids.insert(flatpak);
-        const QByteArray environ = readProcFile(base + "/environ", 256 * 1024);
-        for (const QByteArray &var : environ.split('\0')) {
+        const QByteArray environment = readProcFile(base + "/environ", 256 * 1024);
+        for (const QByteArray &var : environment.split('\0')) {
             if (var.startsWith("APPIMAGE=")) {
                 const QString image = pathFromBytes(var.mid(9));
                 QString stem = lastComponent(image);
