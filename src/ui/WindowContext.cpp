@@ -1,0 +1,90 @@
+#include "WindowContext.h"
+
+#include "Look.h"
+#include "PageModels.h"
+#include "SymbolImages.h"
+#include "app/CleanerModel.h"
+#include "app/Page.h"
+#include "app/presentation/ResultListModel.h"
+#include "app/presentation/ReviewListModel.h"
+#include "app/presentation/ViewState.h"
+
+#include <QFont>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QQmlEngine>
+#include <QQuickStyle>
+
+namespace Varnoll {
+
+namespace {
+
+// The context whose objects the singletons hand out. Singletons are created per
+// engine on first use, so a test can load several windows one after the other.
+QPointer<WindowContext> g_current;
+
+template <typename T>
+void registerSingleton(const char *name, T *(*get)(WindowContext *))
+{
+    qmlRegisterSingletonType<T>("Varnoll.Model", 1, 0, name, [get](QQmlEngine *, QJSEngine *) -> QObject * {
+        Q_ASSERT(g_current);
+        QObject *object = get(g_current);
+        QQmlEngine::setObjectOwnership(object, QQmlEngine::CppOwnership);
+        return object;
+    });
+}
+
+void registerOnce()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    registerSingleton<CleanerModel>("Cleaner", [](WindowContext *c) { return c->model(); });
+    registerSingleton<ViewState>("View", [](WindowContext *c) { return c->view(); });
+    registerSingleton<ResultListModel>("Results", [](WindowContext *c) { return c->results(); });
+    registerSingleton<ReviewListModel>("Review", [](WindowContext *c) { return c->review(); });
+    registerSingleton<Look>("Look", [](WindowContext *c) { return c->findChild<Look *>(); });
+    qmlRegisterUncreatableMetaObject(Varnoll::staticMetaObject, "Varnoll.Model", 1, 0, "Varnoll",
+                                     QStringLiteral("Page is an enumeration"));
+}
+
+} // namespace
+
+WindowContext::WindowContext(CleanerModel *model, const QString &version, QObject *parent)
+    : QObject(parent)
+    , m_model(model)
+    , m_view(new ViewState(model, version, this))
+    , m_results(new ResultListModel(model, this))
+    , m_review(new ReviewListModel(model, this))
+    , m_look(new Look(this))
+    , m_version(version)
+{
+}
+
+WindowContext::~WindowContext() = default;
+
+void WindowContext::install(QQmlEngine &engine)
+{
+    registerOnce();
+    installPageModels(engine, m_version);
+    g_current = this;
+    engine.addImageProvider(QStringLiteral("symbol"), new SymbolImages);
+}
+
+QString WindowContext::mainUrl()
+{
+    return QStringLiteral("qrc:/Varnoll/Main.qml");
+}
+
+void prepareApplicationLook()
+{
+    // The views draw their own controls; Basic is the style that lets them.
+    QQuickStyle::setStyle(QStringLiteral("Basic"));
+    const Look look;
+    QFont font(look.sans());
+    font.setPixelSize(13);
+    QGuiApplication::setFont(font);
+}
+
+} // namespace Varnoll

@@ -1,0 +1,157 @@
+#include "UiHarness.h"
+
+#include "WindowContext.h"
+
+#include <QQuickItem>
+#include <QSet>
+#include <QTest>
+
+namespace VarnollTest {
+
+namespace {
+
+void collect(QObject *object, const QString &name, bool visibleOnly, QList<QObject *> &found, QSet<QObject *> &seen)
+{
+    if (!object || seen.contains(object))
+        return;
+    seen.insert(object);
+    if (object->objectName() == name) {
+        auto *item = qobject_cast<QQuickItem *>(object);
+        if (!visibleOnly || !item || effectivelyVisible(item))
+            found.append(object);
+    }
+    for (QObject *child : object->children())
+        collect(child, name, visibleOnly, found, seen);
+    if (auto *item = qobject_cast<QQuickItem *>(object)) {
+        for (QQuickItem *child : item->childItems())
+            collect(child, name, visibleOnly, found, seen);
+    }
+}
+
+} // namespace
+
+bool effectivelyVisible(const QQuickItem *item)
+{
+    for (const QQuickItem *it = item; it; it = it->parentItem()) {
+        if (!it->isVisible() || it->opacity() <= 0.0)
+            return false;
+    }
+    return true;
+}
+
+UiHarness::UiHarness()
+{
+    fixture.core->volume = VolumeCapacity{500'000'000'000, 180'000'000'000};
+    model = fixture.makeModel();
+}
+
+UiHarness::~UiHarness()
+{
+    engine.reset();
+    context.reset();
+}
+
+bool UiHarness::load()
+{
+    context = std::make_unique<Varnoll::WindowContext>(model.get(), QStringLiteral("0.1.0"));
+    engine = std::make_unique<QQmlApplicationEngine>();
+    QObject::connect(engine.get(), &QQmlApplicationEngine::warnings, engine.get(),
+                     [this](const QList<QQmlError> &list) {
+                         for (const QQmlError &error : list)
+                             errors.append(error.toString());
+                     });
+    context->install(*engine);
+    engine->load(QUrl(Varnoll::WindowContext::mainUrl()));
+    if (engine->rootObjects().isEmpty())
+        return false;
+    window = qobject_cast<QQuickWindow *>(engine->rootObjects().constFirst());
+    if (!window)
+        return false;
+    window->show();
+    window->requestActivate();
+    if (!QTest::qWaitForWindowExposed(window))
+        return false;
+    settle();
+    return true;
+}
+
+QList<QObject *> UiHarness::findAll(const QString &name, bool visibleOnly) const
+{
+    QList<QObject *> found;
+    QSet<QObject *> seen;
+    collect(window, name, visibleOnly, found, seen);
+    collect(window->contentItem(), name, visibleOnly, found, seen);
+    return found;
+}
+
+QObject *UiHarness::find(const QString &name, bool visibleOnly) const
+{
+    const QList<QObject *> found = findAll(name, visibleOnly);
+    return found.isEmpty() ? nullptr : found.constFirst();
+}
+
+QString UiHarness::text(const QString &name) const
+{
+    QObject *object = find(name, true);
+    return object ? object->property("text").toString() : QStringLiteral("<%1 not shown>").arg(name);
+}
+
+bool UiHarness::isShown(const QString &name) const
+{
+    return find(name, true) != nullptr;
+}
+
+QStringList UiHarness::rowTexts(const QString &name) const
+{
+    QStringList texts;
+    auto *list = qobject_cast<QQuickItem *>(find(QStringLiteral("resultRows"), true));
+    if (!list)
+        return texts;
+    const int count = list->property("count").toInt();
+    for (int i = 0; i < count; ++i) {
+        QQuickItem *row = nullptr;
+        QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, row), Q_ARG(int, i));
+        if (!row)
+            continue;
+        QList<QObject *> found;
+        QSet<QObject *> seen;
+        collect(row, name, false, found, seen);
+        if (!found.isEmpty())
+            texts.append(found.constFirst()->property("text").toString());
+    }
+    return texts;
+}
+
+bool UiHarness::clickItem(QQuickItem *item)
+{
+    if (!item || !effectivelyVisible(item))
+        return false;
+    const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
+    QTest::mouseClick(window, Qt::LeftButton, {}, centre.toPoint());
+    settle();
+    return true;
+}
+
+bool UiHarness::click(const QString &name)
+{
+    return clickItem(qobject_cast<QQuickItem *>(find(name, true)));
+}
+
+void UiHarness::settle(int ms)
+{
+    QTest::qWait(ms);
+}
+
+FileEntry UiHarness::entry(const QString &relative, std::int64_t bytes, FileCategory category) const
+{
+    return makeEntry(fixture.home + u'/' + relative, bytes, category);
+}
+
+bool UiHarness::publish(const ScanResult &result)
+{
+    const bool done = scanWith(*model, *fixture.core, std::nullopt, result);
+    settle();
+    return done;
+}
+
+} // namespace VarnollTest

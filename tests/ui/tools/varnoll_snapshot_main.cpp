@@ -1,0 +1,199 @@
+// varnoll-snapshot --out DIR: renders the window's pages in representative states
+// (fake core, fixed data) to DIR/<page>-<state>.png.
+#include "support/SampleData.h"
+#include "support/UiHarness.h"
+
+#include "WindowContext.h"
+#include "app/presentation/ResultListModel.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QGuiApplication>
+#include <QTest>
+
+#include <cstdio>
+#include <functional>
+
+using namespace VarnollTest;
+using Varnoll::Page;
+
+namespace {
+
+struct Shot {
+    QString name;
+    std::function<void(UiHarness &)> prepare;
+};
+
+void tickFirst(UiHarness &h, int count)
+{
+    const QList<FileEntry> visible = h.model->visibleEntries();
+    for (int i = 0; i < count && i < visible.size(); ++i)
+        h.model->toggle(visible.at(i));
+}
+
+QList<Shot> tour()
+{
+    return {
+        {QStringLiteral("overview-default"), [](UiHarness &) {}},
+        {QStringLiteral("overview-policy"), [](UiHarness &h) { h.model->setShowPolicy(true); }},
+        {QStringLiteral("junk-introduction"), [](UiHarness &h) { h.model->navigate(Page::junk); }},
+        {QStringLiteral("junk-progress"),
+         [](UiHarness &h) {
+             auto gate = std::make_shared<Gate>();
+             h.fixture.core->onScan = [gate](ScanKind kind, const QString &, const FileQuery &,
+                                             const ProgressFn &progress, const CancellationToken &) {
+                 progress(QStringLiteral("正在检查用户缓存"), 1284);
+                 gate->wait();
+                 ScanResult empty;
+                 empty.kind = kind;
+                 return empty;
+             };
+             h.model->navigate(Page::junk);
+             h.model->scan();
+             (void)QTest::qWaitFor([&] { return h.model->examined() == 1284; });
+             h.settle(100);
+             h.release = [gate] { gate->open(); };
+         }},
+        {QStringLiteral("junk-result"),
+         [](UiHarness &h) {
+             h.model->navigate(Page::junk);
+             h.publish(sampleJunk(h));
+             tickFirst(h, 2);
+         }},
+        {QStringLiteral("junk-category"),
+         [](UiHarness &h) {
+             h.model->navigate(Page::junk);
+             h.publish(sampleJunk(h));
+             h.model->setCategory(FileCategory::developerCache);
+         }},
+        {QStringLiteral("junk-empty"),
+         [](UiHarness &h) {
+             h.model->navigate(Page::junk);
+             ScanResult empty = makeResult(ScanKind::junk, {}, 0,
+                                           {FileCategory::userCache, FileCategory::logs, FileCategory::developerCache});
+             empty.date = sampleDate();
+             h.publish(empty);
+         }},
+        {QStringLiteral("junk-search"),
+         [](UiHarness &h) {
+             h.model->navigate(Page::junk);
+             h.publish(sampleJunk(h));
+             h.model->setSearch(QStringLiteral("没有这个文件"));
+         }},
+        {QStringLiteral("junk-notice"),
+         [](UiHarness &h) {
+             h.model->navigate(Page::junk);
+             h.publish(sampleJunk(h));
+             // A failed rescan keeps the result and reports in the banner; a long
+             // report wraps there.
+             h.fixture.core->onScan = [](ScanKind, const QString &, const FileQuery &, const ProgressFn &,
+                                         const CancellationToken &) -> ScanResult {
+                 throw Morvane::ScanError(QStringLiteral(
+                     "无法打开扫描位置“~/.cache/mozilla/firefox/x1y2.default/cache2/entries”：权限不足。"
+                     "请在系统设置中允许访问此文件夹，或把它加入忽略列表后重新扫描。"));
+             };
+             h.model->scan();
+             waitIdle(*h.model);
+         }},
+        {QStringLiteral("junk-cleaning"),
+         [](UiHarness &h) {
+             h.model->navigate(Page::junk);
+             h.publish(sampleJunk(h));
+             tickFirst(h, 2);
+             auto gate = std::make_shared<Gate>();
+             h.fixture.core->onClean = [gate](const QSet<QUuid> &ids, const QList<FileEntry> &snapshot,
+                                              const QSet<QString> &, const QList<DuplicateGroup> &,
+                                              const QList<FileEntry> &) {
+                 gate->wait();
+                 return recordFor(snapshot, ids, {});
+             };
+             h.model->cleanSelection();
+             h.settle(100);
+             h.release = [gate] { gate->open(); };
+         }},
+        {QStringLiteral("junk-review"),
+         [](UiHarness &h) {
+             h.model->navigate(Page::junk);
+             ScanResult result = sampleJunk(h);
+             result.entries[2].category = FileCategory::applicationData;
+             h.publish(result);
+             tickFirst(h, 3);
+             h.model->setShowReview(true);
+         }},
+        {QStringLiteral("junk-done"),
+         [](UiHarness &h) {
+             h.model->navigate(Page::junk);
+             h.publish(sampleJunk(h));
+             tickFirst(h, 3);
+             h.model->cleanSelection();
+             waitIdle(*h.model);
+         }},
+        {QStringLiteral("largeFiles-introduction"), [](UiHarness &h) { h.model->navigate(Page::largeFiles); }},
+        {QStringLiteral("largeFiles-result"),
+         [](UiHarness &h) {
+             h.model->navigate(Page::largeFiles);
+             h.publish(sampleLargeFiles(h));
+             tickFirst(h, 1);
+         }},
+        {QStringLiteral("duplicates-introduction"), [](UiHarness &h) { h.model->navigate(Page::duplicates); }},
+        {QStringLiteral("installers-introduction"), [](UiHarness &h) { h.model->navigate(Page::installers); }},
+        {QStringLiteral("applications-introduction"), [](UiHarness &h) { h.model->navigate(Page::applications); }},
+        {QStringLiteral("space-introduction"), [](UiHarness &h) { h.model->navigate(Page::space); }},
+        {QStringLiteral("history-default"), [](UiHarness &h) { h.model->navigate(Page::history); }},
+        {QStringLiteral("settings-default"), [](UiHarness &h) { h.model->navigate(Page::settings); }},
+    };
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Renders the window's pages to PNG files."));
+    parser.addHelpOption();
+    parser.addOption({QStringLiteral("out"), QStringLiteral("Folder for the pictures."), QStringLiteral("DIR")});
+    parser.addOption({QStringLiteral("only"), QStringLiteral("Render only states whose name contains TEXT."),
+                      QStringLiteral("TEXT")});
+    parser.process(app);
+    const QString out = parser.value(QStringLiteral("out"));
+    if (out.isEmpty()) {
+        std::fprintf(stderr, "varnoll-snapshot: --out DIR is required\n");
+        return 2;
+    }
+    QDir().mkpath(out);
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    Varnoll::prepareApplicationLook();
+
+    int failures = 0;
+    for (const Shot &shot : tour()) {
+        if (parser.isSet(QStringLiteral("only")) && !shot.name.contains(parser.value(QStringLiteral("only"))))
+            continue;
+        UiHarness h;
+        if (!h.load()) {
+            std::fprintf(stderr, "varnoll-snapshot: %s: the window did not load\n%s\n", qPrintable(shot.name),
+                         qPrintable(h.errors.join(u'\n')));
+            ++failures;
+            continue;
+        }
+        shot.prepare(h);
+        h.settle(150);
+        const QImage image = h.window->grabWindow();
+        const QString file = QDir(out).filePath(shot.name + QStringLiteral(".png"));
+        if (image.isNull() || !image.save(file)) {
+            std::fprintf(stderr, "varnoll-snapshot: could not write %s\n", qPrintable(file));
+            ++failures;
+        } else {
+            std::printf("%s\n", qPrintable(file));
+        }
+        if (h.release)
+            h.release();
+        waitIdle(*h.model);
+        for (const QString &error : std::as_const(h.errors))
+            std::fprintf(stderr, "%s: %s\n", qPrintable(shot.name), qPrintable(error));
+    }
+    return failures == 0 ? 0 : 1;
+}

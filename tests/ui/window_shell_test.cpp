@@ -1,0 +1,167 @@
+// The shell: navigation, top bar, sidebar state, menu commands, notice banner.
+#include "support/SampleData.h"
+#include "support/UiHarness.h"
+
+#include "WindowContext.h"
+
+#include <QGuiApplication>
+#include <QTest>
+
+using namespace VarnollTest;
+using Varnoll::Page;
+
+class WindowShellTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { Varnoll::prepareApplicationLook(); }
+
+    void loadsWithoutQmlWarnings()
+    {
+        UiHarness h;
+        QVERIFY(h.load());
+        QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join(u'\n')));
+        QCOMPARE(h.window->title(), QStringLiteral("VarnollMac清理"));
+        QCOMPARE(h.window->minimumSize(), QSize(1060, 720));
+        QVERIFY(h.isShown(QStringLiteral("overviewView")));
+        QCOMPARE(h.text(QStringLiteral("topBarTitle")), QStringLiteral("首页"));
+        QCOMPARE(h.text(QStringLiteral("versionText")), QStringLiteral("v0.1.0"));
+    }
+
+    void hiddenPagesShowTheOverviewUnderTheirOwnTitle()
+    {
+        UiHarness h;
+        QVERIFY(h.load());
+        for (Page hidden : {Page::systemJunk, Page::browser, Page::startup, Page::maintenance}) {
+            h.model->navigate(hidden);
+            h.settle();
+            QVERIFY(h.isShown(QStringLiteral("overviewView")));
+            QCOMPARE(h.text(QStringLiteral("topBarTitle")), Varnoll::pageTitle(hidden));
+            for (QObject *entry : h.findAll(QStringLiteral("nav_%1").arg(int(Page::overview)))
+                     + h.findAll(QStringLiteral("nav_%1").arg(int(Page::largeFiles))))
+                QVERIFY(!entry->property("selected").toBool());
+        }
+        // The overview's controls work there as on the overview.
+        QVERIFY(h.click(QStringLiteral("shortcut_%1").arg(int(Page::space))));
+        QCOMPARE(h.model->page(), Page::space);
+    }
+
+    void filePageTabsKeepTheLargeFilesEntrySelected()
+    {
+        UiHarness h;
+        QVERIFY(h.load());
+        QVERIFY(h.click(QStringLiteral("nav_%1").arg(int(Page::largeFiles))));
+        QCOMPARE(h.model->page(), Page::largeFiles);
+        QVERIFY(h.click(QStringLiteral("tab_%1").arg(int(Page::duplicates))));
+        QCOMPARE(h.model->page(), Page::duplicates);
+        QCOMPARE(h.text(QStringLiteral("topBarTitle")), QStringLiteral("重复文件"));
+        QVERIFY(h.find(QStringLiteral("nav_%1").arg(int(Page::largeFiles)))->property("selected").toBool());
+        QVERIFY(h.click(QStringLiteral("tab_%1").arg(int(Page::installers))));
+        QCOMPARE(h.text(QStringLiteral("topBarTitle")), QStringLiteral("旧安装包"));
+        QVERIFY(h.find(QStringLiteral("nav_%1").arg(int(Page::largeFiles)))->property("selected").toBool());
+        QVERIFY(!h.find(QStringLiteral("nav_%1").arg(int(Page::overview)))->property("selected").toBool());
+    }
+
+    void junkDotFollowsJunkBytesOnEveryPage()
+    {
+        UiHarness h;
+        QVERIFY(h.load());
+        QVERIFY(!h.isShown(QStringLiteral("junkDot")));
+        h.model->navigate(Page::junk);
+        ScanResult result = sampleJunk(h);
+        QVERIFY(h.publish(result));
+        QVERIFY(h.isShown(QStringLiteral("junkDot")));
+        h.model->navigate(Page::settings);
+        h.settle();
+        QVERIFY(h.isShown(QStringLiteral("junkDot")));
+        // Ignoring every entry brings the junk total back to zero.
+        h.model->navigate(Page::junk);
+        for (const FileEntry &entry : result.entries)
+            h.model->ignore(entry);
+        h.settle();
+        QCOMPARE(h.model->junkBytes(), 0);
+        QVERIFY(!h.isShown(QStringLiteral("junkDot")));
+    }
+
+    void rescanCommandFollowsPageAndBusy()
+    {
+        UiHarness h;
+        QVERIFY(h.load());
+        QObject *command = h.find(QStringLiteral("rescanCommand"));
+        QVERIFY(command);
+        QVERIFY(command->property("enabled").toBool()); // the overview is a visible page
+        // On the overview it scans junk, through the shortcut too.
+        QVERIFY(QTest::qWaitForWindowActive(h.window));
+        QTest::keyClick(h.window, Qt::Key_R, Qt::ControlModifier);
+        QVERIFY(waitIdle(*h.model));
+        QCOMPARE(h.model->page(), Page::junk);
+        QVERIFY(h.model->results().contains(ScanKind::junk));
+
+        for (Page page : {Page::history, Page::settings}) {
+            h.model->navigate(page);
+            h.settle();
+            QVERIFY(!command->property("enabled").toBool());
+        }
+        h.model->navigate(Page::largeFiles);
+        h.settle();
+        QVERIFY(command->property("enabled").toBool());
+
+        auto gate = std::make_shared<Gate>();
+        h.fixture.core->onScan = [gate](ScanKind kind, const QString &, const FileQuery &, const ProgressFn &,
+                                        const CancellationToken &) {
+            gate->wait();
+            ScanResult r;
+            r.kind = kind;
+            return r;
+        };
+        h.model->scan();
+        h.settle();
+        QVERIFY(!command->property("enabled").toBool());
+        // Sidebar entries are disabled while busy; the policy command still works.
+        QVERIFY(!h.find(QStringLiteral("nav_%1").arg(int(Page::overview)))->property("enabled").toBool());
+        QMetaObject::invokeMethod(h.find(QStringLiteral("policyCommand")), "trigger");
+        QVERIFY(h.model->showPolicy());
+        gate->open();
+        QVERIFY(waitIdle(*h.model));
+        h.settle();
+        QVERIFY(command->property("enabled").toBool());
+    }
+
+    void settingsCommandNavigates()
+    {
+        UiHarness h;
+        QVERIFY(h.load());
+        QVERIFY(QTest::qWaitForWindowActive(h.window));
+        QTest::keyClick(h.window, Qt::Key_Comma, Qt::ControlModifier);
+        h.settle();
+        QCOMPARE(h.model->page(), Page::settings);
+        QVERIFY(h.isShown(QStringLiteral("settingsView")));
+    }
+
+    void longNoticeWrapsInsideTheBannerOverTheMainArea()
+    {
+        UiHarness h;
+        QVERIFY(h.load());
+        QVERIFY(!h.isShown(QStringLiteral("noticeBanner")));
+        h.fixture.core->onScan = [](ScanKind, const QString &, const FileQuery &, const ProgressFn &,
+                                    const CancellationToken &) -> ScanResult {
+            throw Morvane::ScanError(QString(40, u'长') + QStringLiteral("。") + QString(60, u'字'));
+        };
+        h.model->scan(ScanKind::junk);
+        QVERIFY(waitIdle(*h.model));
+        h.settle();
+        auto *banner = qobject_cast<QQuickItem *>(h.find(QStringLiteral("noticeBanner"), true));
+        QVERIFY(banner);
+        QVERIFY(banner->width() <= 560);
+        QVERIFY(banner->x() >= 222);
+        auto *text = qobject_cast<QQuickItem *>(h.find(QStringLiteral("noticeText"), true));
+        QVERIFY(text->property("lineCount").toInt() >= 3);
+        QVERIFY(banner->height() >= text->height() + 32);
+        QVERIFY(h.click(QStringLiteral("closeNotice")));
+        QVERIFY(!h.model->hasNotice());
+        QVERIFY(!h.isShown(QStringLiteral("noticeBanner")));
+    }
+};
+
+QTEST_MAIN(WindowShellTest)
+#include "window_shell_test.moc"
