@@ -1,11 +1,13 @@
 #include "app/CoreServices.h"
 
+#include "app/PrivacySettings.h"
 #include "core/PathSafety.h"
 #include "core/Paths.h"
 #include "core/Scanner.h"
 #include "core/trash/Trash.h"
 
 #include <QProcess>
+#include <QStandardPaths>
 
 #include <climits>
 #include <cstdlib>
@@ -128,9 +130,14 @@ void DesktopCoreServices::openPrivacySettings()
 #ifdef Q_OS_MACOS
     startDetached(QStringLiteral("open"),
                   {QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles")});
+#else
+    // Where the desktop has no privacy settings the button does nothing; the
+    // settings page still explains where access is managed.
+    if (const auto command = privacySettingsCommand(qEnvironmentVariable("XDG_CURRENT_DESKTOP"), [](const QString &name) {
+            return QStandardPaths::findExecutable(name);
+        }))
+        startDetached(command->program, command->arguments);
 #endif
-    // Linux desktops have no single file-access privacy pane; the settings page
-    // explains instead.
 }
 
 } // namespace Varnoll

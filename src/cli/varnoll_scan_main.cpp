@@ -215,6 +215,8 @@ int main(int argc, char **argv)
         if (!ok)
             return usage(QStringLiteral("not a number: ") + value);
     }
+    if (!configuration.home.startsWith(u'/'))
+        return usage(QStringLiteral("--home takes an absolute path"));
     configuration.home = lexicallyNormal(configuration.home);
     const QString home = configuration.home;
     configuration.applicationDirectories =

@@ -90,6 +90,20 @@ bool sameBytes(const OsCalls &os, const QString &first, const QString &second)
     }
 }
 
+// True when `path` or one of the folders above it is in `paths`.
+bool atOrBelowAny(const QString &path, const QSet<QString> &paths)
+{
+    QString at = path;
+    for (;;) {
+        if (paths.contains(at))
+            return true;
+        const QString up = parentPath(at);
+        if (up == at)
+            return false;
+        at = up;
+    }
+}
+
 QString workingFolder()
 {
     QByteArray buffer(4096, '\0');
@@ -109,7 +123,7 @@ struct CleanupService::Context {
     const QList<DuplicateGroup> &groups;
     const QList<FileEntry> &owners;
     const TrashMover &move;
-    QStringList selectedPaths;
+    QSet<QString> selectedPaths;
     QString home;
     QStringList trashFolders;
 };
@@ -172,9 +186,7 @@ std::optional<QString> CleanupService::duplicateRefusal(const FileEntry &entry, 
     for (const FileEntry &file : group->files) {
         if (context.ids.contains(file.id) || file.path == entry.path)
             continue;
-        const bool goesToo = std::any_of(context.selectedPaths.cbegin(), context.selectedPaths.cend(),
-                                         [&file](const QString &selected) { return isSameOrInside(file.path, selected); });
-        if (!goesToo)
+        if (!atOrBelowAny(file.path, context.selectedPaths))
             keepers.append(&file);
     }
     if (keepers.isEmpty())
@@ -322,19 +334,29 @@ CleanupRecord CleanupService::clean(const QSet<QUuid> &ids, const QList<FileEntr
     }
     Context context{ids, runningBundleIDs, duplicateGroups, ownerApplications, move, {}, home(), trashFolders()};
     for (const qsizetype i : selected)
-        context.selectedPaths.append(snapshot.at(i).path);
+        context.selectedPaths.insert(snapshot.at(i).path);
 
     QList<std::optional<CleanupItemResult>> items(selected.size());
     try {
         // An entry inside another selected one waits for it: moving the inner one
         // first would change the outer folder and make it fail its own check.
+        // Containers are found through each path's ancestors: linear in the number
+        // of entries, as a clean-up may hold thousands.
+        QHash<QString, qsizetype> firstWithPath;
+        for (qsizetype a = 0; a < selected.size(); ++a)
+            firstWithPath.insert(snapshot.at(selected.at(a)).path, firstWithPath.value(snapshot.at(selected.at(a)).path, a));
         QList<qsizetype> container(selected.size(), -1);
         for (qsizetype a = 0; a < selected.size(); ++a) {
-            const QString &inner = snapshot.at(selected.at(a)).path;
-            for (qsizetype b = 0; b < selected.size(); ++b) {
-                const QString &outer = snapshot.at(selected.at(b)).path;
-                if (a != b && isSameOrInside(inner, outer) && (inner != outer || b < a)) {
-                    container[a] = b;
+            const QString &path = snapshot.at(selected.at(a)).path;
+            if (const qsizetype first = firstWithPath.value(path); first != a) {
+                container[a] = first;
+                continue;
+            }
+            for (QString ancestor = path; ancestor != QLatin1String("/") && ancestor.contains(u'/');) {
+                ancestor = parentPath(ancestor);
+                const auto it = firstWithPath.constFind(ancestor);
+                if (it != firstWithPath.constEnd()) {
+                    container[a] = *it;
                     break;
                 }
             }

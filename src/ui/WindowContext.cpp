@@ -1,6 +1,7 @@
 #include "WindowContext.h"
 
 #include "Look.h"
+#include "PageModels.h"
 #include "SymbolImages.h"
 #include "app/CleanerModel.h"
 #include "app/Page.h"
@@ -57,6 +58,7 @@ WindowContext::WindowContext(CleanerModel *model, const QString &version, QObjec
     , m_results(new ResultListModel(model, this))
     , m_review(new ReviewListModel(model, this))
     , m_look(new Look(this))
+    , m_version(version)
 {
 }
 
@@ -65,6 +67,7 @@ WindowContext::~WindowContext() = default;
 void WindowContext::install(QQmlEngine &engine)
 {
     registerOnce();
+    installPageModels(engine, m_version);
     g_current = this;
     engine.addImageProvider(QStringLiteral("symbol"), new SymbolImages);
 }

@@ -44,6 +44,7 @@ private:
     ResultListModel *m_results;
     ReviewListModel *m_review;
     Look *m_look;
+    QString m_version;
 };
 
 /// Sets the application-wide font and style; call once after the application object

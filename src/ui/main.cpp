@@ -4,6 +4,7 @@
 #include "core/Platform.h"
 
 #include <QGuiApplication>
+#include <QIcon>
 #include <QQmlApplicationEngine>
 
 #include <unistd.h>
@@ -13,6 +14,10 @@ int main(int argc, char *argv[])
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("VarnollMac清理"));
     QGuiApplication::setApplicationVersion(QStringLiteral(VARNOLL_VERSION));
+    // The desktop matches the window to varnoll.desktop and takes its icon from there;
+    // the icon inside covers running from the build folder.
+    QGuiApplication::setDesktopFileName(QStringLiteral("varnoll"));
+    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/varnoll/varnoll.svg")));
     Varnoll::prepareApplicationLook();
 
     Varnoll::ModelOptions options;

@@ -6,6 +6,7 @@
 #include "core/CleanupService.h"
 #include "core/PathSafety.h"
 #include "core/RecordJson.h"
+#include "core/Scanner.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -53,6 +54,27 @@ public:
     void revealFile(const QString &) override {}
     void openTrash() override {}
     void openPrivacySettings() override {}
+};
+
+// The real scanner in front of the real clean-up service.
+class RealScanServices : public FixtureServices {
+public:
+    std::unique_ptr<ScanRunner> makeScanner(const ScanConfiguration &configuration) override
+    {
+        class Runner : public ScanRunner {
+        public:
+            explicit Runner(ScanConfiguration c) : m_scanner(std::move(c)) {}
+            ScanResult scan(ScanKind kind, const QString &directory, const FileQuery &query,
+                            const ProgressFn &progress, const CancellationToken &cancel) override
+            {
+                return m_scanner.scan(kind, directory, query, progress, cancel);
+            }
+
+        private:
+            Scanner m_scanner;
+        };
+        return std::make_unique<Runner>(configuration);
+    }
 };
 
 } // namespace
@@ -148,6 +170,50 @@ private Q_SLOTS:
         QCOMPARE(stored->first().items.at(0).trashPath,
                  joinPath(trash, QStringLiteral("files/%1").arg(names.at(0))));
         QVERIFY(!stored->first().items.at(2).moved);
+    }
+
+    void realDuplicateScanOfAFolderOutsideHomeKeepsOneCopy()
+    {
+        QTemporaryDir root;
+        const QString home = joinPath(root.path(), QStringLiteral("home"));
+        const QString folder = joinPath(root.path(), QStringLiteral("pictures"));
+        const QString data = joinPath(home, QStringLiteral(".local/share"));
+        QVERIFY(QDir().mkpath(home));
+        QVERIFY(QDir().mkpath(folder));
+        ScopedDataHome dataHome(data);
+        const QByteArray photo = QByteArray("jpeg-bytes-").repeated(500);
+        QVERIFY(writeFile(joinPath(folder, QStringLiteral("a.jpg")), photo));
+        QVERIFY(writeFile(joinPath(folder, QStringLiteral("a copy.jpg")), photo));
+        QVERIFY(writeFile(joinPath(folder, QStringLiteral("other.jpg")), QByteArray("other").repeated(1100)));
+
+        auto services = std::make_shared<RealScanServices>();
+        services->environment.home = home;
+        ModelOptions options;
+        options.home = home;
+        options.store = joinPath(root.path(), QStringLiteral("store"));
+        options.runningBundleIDs = QSet<QString>();
+        CleanerModel model(services, options);
+        model.navigate(Page::duplicates);
+        model.setDirectory(folder);
+        model.scan();
+        QTRY_VERIFY_WITH_TIMEOUT(!model.busy(), 20000);
+        const ScanResult result = *model.currentResult();
+        QCOMPARE(result.duplicateGroups.size(), 1);
+        QCOMPARE(result.duplicateGroups.first().files.size(), 2);
+        for (const FileEntry &entry : result.entries)
+            QCOMPARE(entry.scope, folder); // found outside home, still checkable
+
+        model.toggleVisible(); // keeps the first copy of the group
+        QCOMPARE(model.selectedCount(), 1);
+        const QString kept = result.duplicateGroups.first().files.first().path;
+        const QString chosen = model.selectedEntries().first().path;
+        model.cleanSelection();
+        QTRY_VERIFY_WITH_TIMEOUT(!model.busy(), 20000);
+        QCOMPARE(model.records().first().count(), 1);
+        QVERIFY(exists(kept));
+        QVERIFY(!exists(chosen));
+        QCOMPARE(entriesOf(joinPath(data, QStringLiteral("Trash/files"))), QStringList{lastComponent(chosen)});
+        QVERIFY(exists(joinPath(folder, QStringLiteral("other.jpg"))));
     }
 };
 

@@ -313,6 +313,25 @@ void ApplicationsScanTest::parsesXmlAndBinaryPropertyLists()
     QVERIFY(binary);
     QCOMPARE(binary->toMap().value(QStringLiteral("CFBundleIdentifier")).toString(),
              QStringLiteral("org.example.LongIdentifierName"));
+
+    // Written by another encoder (Python's plistlib): UTF-16 text, data, 8-byte and
+    // negative integers, a real and a boolean.
+    const auto foreign = parsePropertyList(QByteArray::fromHex(
+        "62706c6973743030d50102030405060708090e5f1012434642756e646c654964656e7469666965725c434642756e646c654e"
+        "616d6553626967516e536e65675e6f72672e6578616d706c652e507962540d5b57130000010000000000a40a0b0c0d100123"
+        "40040000000000000942616213fffffffffffffffd08132835393b3f4e535c61636c6d700000000000000101000000000000"
+        "000f00000000000000000000000000000079"));
+    QVERIFY(foreign);
+    const QVariantMap f = foreign->toMap();
+    QCOMPARE(f.value(QStringLiteral("CFBundleIdentifier")).toString(), QStringLiteral("org.example.Py"));
+    QCOMPARE(f.value(QStringLiteral("CFBundleName")).toString(), QStringLiteral("名字"));
+    QCOMPARE(f.value(QStringLiteral("big")).toLongLong(), Q_INT64_C(1) << 40);
+    QCOMPARE(f.value(QStringLiteral("neg")).toLongLong(), -3);
+    const QVariantList n = f.value(QStringLiteral("n")).toList();
+    QCOMPARE(n.size(), 4);
+    QCOMPARE(n.at(1).toDouble(), 2.5);
+    QCOMPARE(n.at(2).toBool(), true);
+    QCOMPARE(n.at(3).toByteArray(), QByteArray("ab"));
 }
 
 void ApplicationsScanTest::refusesMalformedPropertyLists()

@@ -207,6 +207,20 @@ private Q_SLOTS:
         QCOMPARE(all.uncheckedFiles, 0);
     }
 
+    void deadlineLeavesTheRestUncheckedAndSaysSo()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.filePath("a"), pattern(1000, 13));
+        writeFile(dir.filePath("b"), pattern(1000, 13));
+        DuplicateOptions options;
+        options.deadline = std::chrono::steady_clock::now();
+        const DuplicateOutcome out = findDuplicates(candidates(dir, {"a", "b"}), options);
+        QVERIFY(out.groups.empty());
+        QVERIFY(out.timedOut);
+        QCOMPARE(out.uncheckedFiles, 2);
+        QCOMPARE(out.uncheckedBytes, 2000);
+    }
+
     void cancellationStopsTheSearch()
     {
         QTemporaryDir dir;

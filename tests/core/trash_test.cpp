@@ -7,7 +7,9 @@
 
 #include <cerrno>
 
+#ifdef __linux__
 #include <sys/mount.h>
+#endif
 
 using namespace Morvane;
 using namespace TrashFixtures;
@@ -17,7 +19,22 @@ namespace {
 // A small tmpfs at `folder`, when this machine lets us mount one (root, no sandbox).
 bool mountTmpfs(const QString &folder, const char *options)
 {
+#ifdef __linux__
     return ::mount("tmpfs", pathToBytes(folder).constData(), "tmpfs", 0, options) == 0;
+#else
+    Q_UNUSED(folder);
+    Q_UNUSED(options);
+    return false;
+#endif
+}
+
+void unmount(const QString &folder)
+{
+#ifdef __linux__
+    ::umount2(pathToBytes(folder).constData(), MNT_DETACH);
+#else
+    Q_UNUSED(folder);
+#endif
 }
 
 } // namespace
@@ -337,7 +354,7 @@ private Q_SLOTS:
         const TrashInfo info = readTrashInfo(outcome.infoPath);
         const bool restored = moved && restoreFromTrash(outcome.trashedPath, outcome.infoPath, pathToBytes(mountPoint));
         const QByteArray back = readFile(item);
-        ::umount2(pathToBytes(mountPoint).constData(), MNT_DETACH);
+        unmount(mountPoint);
         QVERIFY2(moved, qPrintable(outcome.error));
         QCOMPARE(trashedPath, expected);
         QCOMPARE(info.path, QByteArray("docs/report 100%.txt"));
@@ -367,7 +384,7 @@ private Q_SLOTS:
         const QByteArray content = readFile(item);
         const QStringList infos =
             entriesOf(joinPath(mountPoint, QStringLiteral(".Trash-%1/info").arg(::geteuid())));
-        ::umount2(pathToBytes(mountPoint).constData(), MNT_DETACH);
+        unmount(mountPoint);
         QVERIFY(ok);
         QVERIFY(!outcome.moved);
         QCOMPARE(outcome.errorCode, ENOSPC);

@@ -36,10 +36,10 @@ struct Hash {
 };
 
 // What one read of one file came to.
-enum class ReadOutcome : std::uint8_t { hashed, changed, vanished, unreadable, skipped };
+enum class ReadOutcome : std::uint8_t { notRun, hashed, changed, vanished, unreadable };
 
 struct ReadResult {
-    ReadOutcome outcome = ReadOutcome::skipped;
+    ReadOutcome outcome = ReadOutcome::notRun;
     Hash hash;
     std::int64_t bytesRead = 0;
 };
@@ -111,8 +111,6 @@ ReadResult hashRange(const DuplicateCandidate &file, Range range, const ContentR
     std::vector<char> &buffer = reader.buffer;
     XXH3_state_t *state = reader.state;
     ReadResult result;
-    if (range.length <= 0)
-        return result;
     errno = 0;
     Fd fd(ops.open(file.path));
     if (fd.fd < 0) {
@@ -165,10 +163,13 @@ ReadResult hashRange(const DuplicateCandidate &file, Range range, const ContentR
 #else
     Q_UNUSED(handBack);
 #endif
+    // A read of one chunk saw the file at one moment, just after the identity check;
+    // a longer read checks again that nothing changed while it ran.
+    const bool oneChunk = range.length <= std::int64_t(buffer.size());
     struct stat after {};
     if (failed) {
         result.outcome = ReadOutcome::unreadable;
-    } else if (shortRead || ::fstat(fd.fd, &after) != 0 || !sameFile(file.identity, after)) {
+    } else if (shortRead || (!oneChunk && (::fstat(fd.fd, &after) != 0 || !sameFile(file.identity, after)))) {
         result.outcome = ReadOutcome::changed;
     } else {
         result.outcome = ReadOutcome::hashed;
@@ -381,7 +382,10 @@ private:
                 case ReadOutcome::changed: ++m_out.changedFiles; break;
                 case ReadOutcome::vanished: ++m_out.vanishedFiles; break;
                 case ReadOutcome::unreadable: ++m_out.unreadableFiles; break;
-                case ReadOutcome::skipped: break;
+                case ReadOutcome::notRun: // the deadline came first
+                    ++m_out.uncheckedFiles;
+                    m_out.uncheckedBytes += m_files[i].identity.size;
+                    break;
                 }
             }
             std::sort(hashed.begin(), hashed.end(), [&results](std::uint32_t a, std::uint32_t b) {
@@ -406,6 +410,10 @@ private:
             for (;;) {
                 if (m_options.cancel && m_options.cancel->isCancelled())
                     return;
+                if (std::chrono::steady_clock::now() >= m_options.deadline) {
+                    m_timedOut.store(true, std::memory_order_relaxed);
+                    return;
+                }
                 const size_t k = next.fetch_add(1, std::memory_order_relaxed);
                 if (k >= jobs.size())
                     return;
@@ -430,6 +438,8 @@ private:
         work(true);
         for (std::thread &t : threads)
             t.join();
+        if (m_timedOut.load())
+            m_out.timedOut = true;
         if (m_options.progress)
             m_options.progress(stage, done.load(), std::int64_t(jobs.size()));
     }
@@ -438,6 +448,7 @@ private:
     DuplicateOptions m_options;
     std::int64_t m_budget;
     int m_threads = 2;
+    std::atomic<bool> m_timedOut{false};
     DuplicateOutcome m_out;
 };
 

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -51,6 +52,9 @@ struct DuplicateOptions {
     /// Sampled progress: the stage and how many of its files are done.
     std::function<void(DuplicateStage, std::int64_t done, std::int64_t total)> progress;
     const CancellationToken *cancel = nullptr;
+    /// The scan's time budget: no file is read after it; what is left counts as
+    /// unchecked, like files beyond the content bound.
+    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
 };
 
 /// Survivors of one stage, for the log and the tests.
@@ -74,6 +78,9 @@ struct DuplicateOutcome {
     /// the content bound was reached.
     std::int64_t uncheckedFiles = 0;
     std::int64_t uncheckedBytes = 0;
+    /// True when the deadline passed; the files not compared by then are counted in
+    /// `uncheckedFiles` and `uncheckedBytes` too.
+    bool timedOut = false;
     std::vector<DuplicateStageLog> stages;
 };
 

@@ -97,6 +97,10 @@ public:
     [[nodiscard]] const QString &directory() const { return m_directory; }
     [[nodiscard]] const ScanConfiguration &configuration() const { return m_configuration; }
     [[nodiscard]] const CancellationToken &cancel() const { return m_cancel; }
+    [[nodiscard]] std::chrono::steady_clock::time_point deadline() const
+    {
+        return m_started + std::chrono::milliseconds(std::int64_t(m_configuration.timeLimit * 1000));
+    }
 
     /// True for a path on the ignore list (counted); the visitor then skips it whole.
     bool ignores(std::string_view path)
@@ -120,7 +124,7 @@ public:
         }
         m_sampler.setPhase(phase);
         m_options.visitLimit = m_configuration.visitLimit;
-        m_options.deadline = m_started + std::chrono::milliseconds(std::int64_t(m_configuration.timeLimit * 1000));
+        m_options.deadline = deadline();
         m_options.cancel = &m_cancel;
         m_options.progress = &m_sampler;
         m_options.onProblem = std::move(onProblem);
@@ -390,6 +394,7 @@ ScanResult scanDuplicates(const ScanConfiguration &configuration, const QString 
     DuplicateOptions options;
     options.contentReadLimit = configuration.contentReadLimit;
     options.cancel = &cancel;
+    options.deadline = scan.deadline();
     ProgressSampler &sampler = scan.sampler();
     options.progress = [&sampler](DuplicateStage stage, std::int64_t done, std::int64_t total) {
         sampler.setPhase(stagePhase(stage) + QStringLiteral("（%1/%2）").arg(done).arg(total));
@@ -451,10 +456,11 @@ ScanResult scanDuplicates(const ScanConfiguration &configuration, const QString 
     if (outcome.hardLinkCopies > 0)
         notes << QStringLiteral("%1 个硬链接副本只计一次：移走其中一个不会释放空间。").arg(outcome.hardLinkCopies);
     if (outcome.uncheckedFiles > 0)
-        notes << QStringLiteral("已达到内容读取上限 %1：另有 %2 个文件（共 %3）可能重复，未比对。")
-                     .arg(formatBytes(configuration.contentReadLimit))
-                     .arg(outcome.uncheckedFiles)
-                     .arg(formatBytes(outcome.uncheckedBytes));
+        notes << (outcome.timedOut ? QStringLiteral("已达到时间上限（%1 秒）").arg(configuration.timeLimit)
+                                   : QStringLiteral("已达到内容读取上限 %1").arg(formatBytes(configuration.contentReadLimit)))
+                         + QStringLiteral("：另有 %1 个文件（共 %2）可能重复，未比对。")
+                               .arg(outcome.uncheckedFiles)
+                               .arg(formatBytes(outcome.uncheckedBytes));
     if (outcome.unreadableFiles > 0)
         notes << QStringLiteral("%1 个文件无法读取，未参与比对。").arg(outcome.unreadableFiles);
     if (outcome.changedFiles > 0)

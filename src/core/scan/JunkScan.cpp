@@ -277,6 +277,7 @@ public:
                 return next;
             },
             options);
+        m_context.cancel.throwIfCancelled();
         noteRoot(report, root);
         for (auto it = excludedHere.cbegin(); it != excludedHere.cend(); ++it)
             excluded[it.key()] += it.value();
@@ -288,33 +289,47 @@ public:
             for (Node &n : list)
                 nodes.push_back(std::move(n));
         }
+        const auto checkCancel = [this](std::size_t i) {
+            if ((i & 4095) == 4095)
+                m_context.cancel.throwIfCancelled();
+        };
+        // Parents by relative path; the keys view the strings in `nodes`, which no longer moves.
         std::unordered_map<std::string_view, int> index;
         index.reserve(nodes.size());
-        for (int i = 0; i < int(nodes.size()); ++i)
-            index.emplace(nodes[std::size_t(i)].rel, i);
-        std::vector<int> order(nodes.size());
+        for (std::size_t i = 0; i < nodes.size(); ++i) {
+            checkCancel(i);
+            index.emplace(nodes[i].rel, int(i));
+        }
         std::vector<std::vector<int>> children(nodes.size());
+        std::vector<std::vector<int>> byDepth; // deepest last
         std::vector<int> tops;
-        std::vector<int> depth(nodes.size());
-        for (int i = 0; i < int(nodes.size()); ++i) {
-            Node &n = nodes[std::size_t(i)];
-            order[std::size_t(i)] = i;
-            depth[std::size_t(i)] = int(std::count(n.rel.begin(), n.rel.end(), '/'));
+        for (std::size_t i = 0; i < nodes.size(); ++i) {
+            checkCancel(i);
+            Node &n = nodes[i];
+            const auto level = std::size_t(std::count(n.rel.begin(), n.rel.end(), '/'));
+            if (byDepth.size() <= level)
+                byDepth.resize(level + 1);
+            byDepth[level].push_back(int(i));
             const auto slash = n.rel.rfind('/');
             if (slash == std::string::npos) {
-                tops.push_back(i);
+                tops.push_back(int(i));
                 continue;
             }
             const auto parent = index.find(std::string_view(n.rel).substr(0, slash));
             if (parent != index.end()) {
                 n.parent = parent->second;
-                children[std::size_t(parent->second)].push_back(i);
+                children[std::size_t(parent->second)].push_back(int(i));
             }
         }
-        std::sort(order.begin(), order.end(), [&](int a, int b) { return depth[std::size_t(a)] > depth[std::size_t(b)]; });
+        std::vector<int> order;
+        order.reserve(nodes.size());
+        for (auto level = byDepth.rbegin(); level != byDepth.rend(); ++level)
+            order.insert(order.end(), level->begin(), level->end());
         const std::int64_t nowNs = m_configuration.now.toMSecsSinceEpoch() * 1000000;
         const std::int64_t cutoff = nowNs - std::int64_t(ageDays) * nsPerDay;
+        std::size_t processed = 0;
         for (int i : order) {
+            checkCancel(++processed);
             Node &n = nodes[std::size_t(i)];
             if (n.type == WalkEntryType::file)
                 n.bytes += n.size;
@@ -360,6 +375,7 @@ public:
             return true; // a link alone frees nothing
         if (n.bytes <= 0)
             return true; // empty files and folders free nothing worth a row
+        m_context.cancel.throwIfCancelled();
         if (m_context.entriesLeft() <= 0) {
             truncated = true;
             return true;
@@ -399,6 +415,7 @@ public:
     }
 
     QString shown(const QString &path) const { return homeShortened(path, m_home); }
+    void walkCancelled() const { m_context.cancel.throwIfCancelled(); }
 
     const FileCategory m_category;
     const ScanConfiguration &m_configuration;
@@ -440,6 +457,7 @@ void runTaggedSearch(CategoryRun &run, const QString &home, const JunkLocation &
             return Visit::descend;
         },
         options);
+    context.cancel.throwIfCancelled();
     run.examined += report.visited;
     if (report.root != RootState::ok)
         return;
@@ -487,6 +505,7 @@ void runSearch(CategoryRun &run, const QString &root, const JunkLocation &row)
             return Visit::descend;
         },
         options);
+    run.walkCancelled();
     run.noteRoot(report, root);
     folders.sort();
     for (const QString &folder : folders)

@@ -21,6 +21,11 @@ int renameWithoutReplacing(const char *from, const char *to)
         return -1;
     // The file system cannot refuse to replace: check first, accepting the tiny
     // window, since the target name was just reserved by our exclusive .trashinfo.
+#elif defined(__APPLE__)
+    if (::renamex_np(from, to, RENAME_EXCL) == 0)
+        return 0;
+    if (errno != ENOTSUP)
+        return -1;
 #endif
     struct stat st {};
     if (::lstat(to, &st) == 0) {

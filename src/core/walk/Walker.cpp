@@ -241,7 +241,7 @@ private:
         std::string path = std::move(folder.path);
         const std::size_t base = path.size();
         path += '/';
-        const int dirFd = ::dirfd(dir);
+        const int dirFd = dirfd(dir);
         std::int64_t sinceReport = 0;
         std::uint32_t tick = 0;
         bool listed = false;
@@ -391,7 +391,7 @@ void ProgressSampler::report(std::string_view folder)
     QString line = m_phase;
     if (!folder.empty()) {
         QString shown = displayPath(pathFromBytes(QByteArrayView(folder.data(), qsizetype(folder.size()))));
-        if (!m_home.isEmpty() && shown.startsWith(m_home + u'/'))
+        if (!m_home.isEmpty() && (shown == m_home || shown.startsWith(m_home + u'/')))
             shown = u'~' + shown.mid(m_home.size());
         line += QStringLiteral(" · ") + shown;
     }

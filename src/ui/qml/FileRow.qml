@@ -18,6 +18,8 @@ Item {
     required property string tooltip
     // One menu serves every row; rows are many and built while scrolling.
     property var actionsMenu: null
+    // An application's own icon; the symbol stands in while there is none.
+    property string iconSource: ""
 
     implicitHeight: 56
 
@@ -50,8 +52,19 @@ Item {
             implicitHeight: 36
             radius: 8
             color: Ink.subtle
+            Image {
+                id: ownIcon
+                anchors.centerIn: parent
+                width: 24
+                height: 24
+                sourceSize: Qt.size(48, 48)
+                source: row.iconSource
+                asynchronous: true
+                visible: status === Image.Ready
+            }
             Symbol {
                 anchors.centerIn: parent
+                visible: !ownIcon.visible
                 name: row.symbol
                 weight: "light"
                 size: 19

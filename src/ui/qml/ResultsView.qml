@@ -106,7 +106,7 @@ Item {
             }
         }
 
-        // Filter panel: the pickers themselves come with the file-filter views.
+        // Filter panel.
         Disclosure {
             objectName: "filterPanel"
             visible: View.showsFilterPanel
@@ -114,7 +114,11 @@ Item {
             label: View.filterSummary
             expanded: page.showsFilters
             onExpandedChanged: page.showsFilters = expanded
-            Item { width: 1; height: 10 }
+            Column {
+                width: parent.width
+                topPadding: 10
+                FileFiltersView { width: parent.width }
+            }
         }
 
         // Body.
@@ -302,14 +306,29 @@ Item {
                 }
             }
 
-            ResultList {
+            ScanDiagnosticsView {
+                visible: View.diagnosticCount > 0
+                Layout.fillWidth: true
+            }
+
+            // The item list: the applications, duplicates and space pages have their own.
+            Loader {
+                objectName: "itemList"
                 Layout.fillWidth: true
                 Layout.fillHeight: true
+                sourceComponent: Cleaner.page === Page.applications ? applicationList
+                               : Cleaner.page === Page.duplicates ? duplicateList
+                               : Cleaner.page === Page.space ? spaceList : plainList
+                Component { id: plainList; ResultList {} }
+                Component { id: applicationList; ApplicationResultsView {} }
+                Component { id: duplicateList; DuplicateResultsView {} }
+                Component { id: spaceList; SpaceResultsView {} }
             }
 
             // Selection bar.
             Rectangle {
                 objectName: "selectionBar"
+                visible: Cleaner.page !== Page.space
                 Layout.fillWidth: true
                 implicitHeight: barRow.implicitHeight + 36
                 radius: 14

@@ -68,8 +68,13 @@ inline void touchLater(const QString &path, int seconds = 5)
     struct stat st {};
     ::lstat(Morvane::pathToBytes(path).constData(), &st);
     struct timespec times[2];
+#ifdef __APPLE__
+    times[0] = st.st_atimespec;
+    times[1] = st.st_mtimespec;
+#else
     times[0] = st.st_atim;
     times[1] = st.st_mtim;
+#endif
     times[1].tv_sec += seconds;
     ::utimensat(AT_FDCWD, Morvane::pathToBytes(path).constData(), times, AT_SYMLINK_NOFOLLOW);
 }

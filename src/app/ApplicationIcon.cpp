@@ -1,0 +1,55 @@
+#include "app/ApplicationIcon.h"
+
+#include "core/Paths.h"
+
+#include <sys/stat.h>
+
+namespace Varnoll {
+
+namespace {
+
+bool isRegularFile(const QString &path)
+{
+    struct stat st {};
+    return ::stat(Morvane::pathToBytes(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+} // namespace
+
+QString desktopEntryIcon(const QByteArray &contents)
+{
+    bool inEntry = false;
+    for (const QByteArray &raw : contents.split('\n')) {
+        const QByteArray line = raw.trimmed();
+        if (line.startsWith('[')) {
+            inEntry = line == "[Desktop Entry]";
+            continue;
+        }
+        if (!inEntry || !line.startsWith("Icon"))
+            continue;
+        const qsizetype equals = line.indexOf('=');
+        if (equals < 0 || line.left(equals).trimmed() != "Icon")
+            continue; // Icon[de]= and the like
+        return QString::fromUtf8(line.mid(equals + 1).trimmed());
+    }
+    return {};
+}
+
+std::optional<QString> launcherFileFor(const QString &path, const QString &identifier,
+                                       const QStringList &applicationFolders)
+{
+    if (path.endsWith(QLatin1String(".desktop")) && isRegularFile(path))
+        return path;
+    if (identifier.isEmpty() || identifier.contains(u'/'))
+        return std::nullopt;
+    const QString name = identifier.endsWith(QLatin1String(".desktop")) ? identifier
+                                                                          : identifier + QLatin1String(".desktop");
+    for (const QString &folder : applicationFolders) {
+        const QString candidate = Morvane::joinPath(folder, name);
+        if (isRegularFile(candidate))
+            return candidate;
+    }
+    return std::nullopt;
+}
+
+} // namespace Varnoll

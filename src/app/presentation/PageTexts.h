@@ -1,0 +1,105 @@
+#pragma once
+
+#include "app/Page.h"
+#include "core/Records.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+// The texts the filter bar, the application, duplicate, space and diagnostics lists,
+// the history and the settings pages compose from model values. The views only
+// place them.
+namespace Varnoll::PageTexts {
+
+// --- File filters ----------------------------------------------------------------
+
+struct Option {
+    QString text;
+    int value = 0;
+};
+
+/// The size picker's options, in megabytes.
+[[nodiscard]] const QList<Option> &sizeOptions();
+/// The age picker's options, in days.
+[[nodiscard]] const QList<Option> &ageOptions();
+/// The type picker's options: one per type filter, in the enumeration's order.
+[[nodiscard]] const QList<Option> &typeOptions();
+/// The position of `value` among `options`; -1 when it is not offered.
+[[nodiscard]] int optionIndex(const QList<Option> &options, qint64 value);
+
+// --- Application results ---------------------------------------------------------
+
+/// "3 个应用".
+[[nodiscard]] QString applicationCount(qsizetype count);
+/// "设置和关联文件 · 4 项".
+[[nodiscard]] QString associatedTitle(qsizetype count);
+[[nodiscard]] QString applicationsEmpty(bool incompleteCoverage);
+
+/// The applications of `result` the page lists. With an empty search every
+/// application shows; otherwise one shows when a visible entry is the application
+/// or belongs to it.
+[[nodiscard]] QList<Morvane::FileEntry> listedApplications(
+    const Morvane::ScanResult &result, const QList<Morvane::FileEntry> &visible, bool searchEmpty);
+/// The entries of `result` that belong to `application`, in result order.
+[[nodiscard]] QList<Morvane::FileEntry> associatedEntries(const Morvane::ScanResult &result, const QUuid &application);
+
+// --- Duplicate results -----------------------------------------------------------
+
+/// "2 组 · 多余副本逻辑大小 3 MB".
+[[nodiscard]] QString duplicateSummary(const QList<Morvane::DuplicateGroup> &groups);
+/// "第 1 组 · 3 份相同内容"; `position` counts from 1.
+[[nodiscard]] QString groupTitle(qsizetype position, qsizetype files);
+/// "每份 1 MB": the size of the group's first file, zero without files.
+[[nodiscard]] QString groupEachSize(const Morvane::DuplicateGroup &group);
+/// The quick action keeps one copy per group while nothing is selected, else clears.
+[[nodiscard]] QString quickActionTitle(bool selectionEmpty);
+[[nodiscard]] QString duplicatesEmpty(bool incompleteCoverage);
+
+// --- Space results ---------------------------------------------------------------
+
+/// "已统计 12 MB · 4 个直接子项".
+[[nodiscard]] QString spaceSummary(const Morvane::ScanResult &result);
+/// The coverage word of the result's first coverage record.
+[[nodiscard]] QString spaceCoverageTag(const Morvane::ScanResult &result);
+/// A child's size: "≥ " before a size that is not complete, whatever its value.
+[[nodiscard]] QString prefixedSize(std::int64_t bytes, bool complete);
+/// A child's share of the total; 0 when the total is below one byte. Not clamped.
+[[nodiscard]] double spaceShare(std::int64_t bytes, std::int64_t total);
+[[nodiscard]] QString spaceEmpty(bool incompleteCoverage);
+
+// --- Scan diagnostics ------------------------------------------------------------
+
+/// "2 个位置阻止归属核实 · 查看原因".
+[[nodiscard]] QString diagnosticsTitle(qsizetype count);
+
+// --- History ---------------------------------------------------------------------
+
+/// "12 项已移到废纸篓".
+[[nodiscard]] QString historyHeadline(std::int64_t count);
+/// "查看 3 项处理详情".
+[[nodiscard]] QString historyDetails(qsizetype items);
+/// The record's moment in the locale: year, abbreviated month, day, hour, minute.
+[[nodiscard]] QString historyDate(const QDateTime &date, const QLocale &locale = QLocale());
+/// The date pattern historyDate uses for `locale`.
+[[nodiscard]] QString historyDatePattern(const QLocale &locale);
+
+// --- Settings --------------------------------------------------------------------
+
+struct Rule {
+    QString title;
+    QString description;
+};
+
+/// The four rules in force, in the order the page shows them.
+[[nodiscard]] const QList<Rule> &rules();
+/// "3 项".
+[[nodiscard]] QString ignoreCount(qsizetype count);
+/// "VarnollMac清理  0.1.0", or an em dash for a missing version.
+[[nodiscard]] QString aboutText(const QString &version);
+
+} // namespace Varnoll::PageTexts

@@ -1,0 +1,41 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Layouts
+
+// One titled pop-up picker of the filter bar. It shows the model's choice (none when
+// the model holds a value no option offers) and reports what the user picks.
+RowLayout {
+    id: picker
+    property string title
+    property var options: []
+    property int selected: -1
+    signal chosen(int index)
+    spacing: 6
+
+    Text {
+        text: picker.title
+        font.pixelSize: 11
+        color: Ink.secondary
+    }
+    ComboBox {
+        id: combo
+        objectName: "combo"
+        Layout.fillWidth: true
+        implicitHeight: 28
+        model: picker.options
+        currentIndex: picker.selected
+        displayText: currentIndex < 0 ? "" : currentText
+        font.pixelSize: 11
+        onActivated: index => {
+            picker.chosen(index)
+            // The model decides: show its value again, not the raw pick.
+            combo.currentIndex = Qt.binding(() => picker.selected)
+        }
+        background: Rectangle {
+            radius: 7
+            color: Ink.card
+            border.width: 1
+            border.color: Ink.border
+        }
+    }
+}

@@ -1,0 +1,81 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Layouts
+import Varnoll.Model
+
+// The locations that stopped the ownership check, folded into one line until opened.
+Rectangle {
+    objectName: "scanDiagnosticsView"
+    implicitHeight: disclosure.implicitHeight + 28
+    radius: 10
+    color: Ink.muted
+
+    Disclosure {
+        id: disclosure
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.top: parent.top
+        anchors.margins: 14
+        label: Diagnostics.title
+
+        Column {
+            width: parent.width
+            spacing: 0
+            Text {
+                width: parent.width
+                topPadding: 8
+                text: "这些条目没有被删除。请先在 Finder 核对应用来源；不要仅为通过扫描而删除或移动应用。忽略清单不会使未知归属变成已确认。"
+                font.pixelSize: 11
+                color: Ink.secondary
+                wrapMode: Text.Wrap
+            }
+            ListView {
+                id: rows
+                objectName: "diagnosticRows"
+                width: parent.width
+                height: Math.min(160, contentHeight + 8)
+                topMargin: 8
+                clip: true
+                spacing: 12
+                model: Diagnostics
+                ScrollBar.vertical: ScrollBar {}
+                delegate: RowLayout {
+                    id: row
+                    required property int index
+                    required property string reason
+                    required property string path
+                    width: ListView.view.width
+                    spacing: 12
+                    ColumnLayout {
+                        Layout.fillWidth: true
+                        Layout.alignment: Qt.AlignTop
+                        spacing: 5
+                        Text {
+                            Layout.fillWidth: true
+                            text: row.reason
+                            font.pixelSize: 12
+                            wrapMode: Text.Wrap
+                            textFormat: Text.PlainText
+                        }
+                        TextEdit {
+                            objectName: "diagnosticPath"
+                            Layout.fillWidth: true
+                            text: row.path
+                            readOnly: true
+                            selectByMouse: true
+                            wrapMode: TextEdit.WrapAnywhere
+                            font.family: Ink.mono
+                            font.pixelSize: 10
+                            color: Ink.secondary
+                        }
+                    }
+                    InkButton {
+                        Layout.alignment: Qt.AlignTop
+                        text: "Finder 定位"
+                        onClicked: Diagnostics.reveal(row.index)
+                    }
+                }
+            }
+        }
+    }
+}
