@@ -81,7 +81,7 @@ Item {
                 ColumnLayout {
                     Layout.fillWidth: true
                     spacing: 2
-                    Text { text: View.folderTitle; font.pixelSize: 13; font.weight: Font.Medium }
+                    Text { objectName: "folderTitle"; text: View.folderTitle; font.pixelSize: 13; font.weight: Font.Medium }
                     Text {
                         Layout.fillWidth: true
                         text: View.folderPath
