@@ -1,12 +1,24 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian/Ubuntu machine, builds, and starts the application.
+# Without a display it renders the window's pages to pictures instead.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/bootstrap
 scripts/build
 build_dir=${VARNOLL_BUILD_DIR:-build}
-if [[ -x "$build_dir/src/ui/varnoll" ]]; then
-  exec "$build_dir/src/ui/varnoll" "$@"
+app="$build_dir/src/ui/varnoll"
+snapshot="$build_dir/tests/varnoll-snapshot"
+
+if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" || "$(uname -s)" == "Darwin" ]]; then
+  exec "$app" "$@"
 fi
-echo "The window is not built yet: this version has the core library and the model only."
-echo "Try the scanner from the command line once it exists: $build_dir/src/cli/varnoll-scan --help"
+
+out=${VARNOLL_SNAPSHOT_DIR:-$PWD/snapshots}
+echo "No display here (neither DISPLAY nor WAYLAND_DISPLAY is set), so the window cannot open."
+echo "Rendering a tour of its pages under Xvfb into: $out"
+if [[ ! -x "$snapshot" ]]; then
+  echo "The snapshot tool was not built ($snapshot); build with tests enabled." >&2
+  exit 1
+fi
+xvfb-run -a -s "-screen 0 1920x1080x24" "$snapshot" --out "$out"
+echo "Done: $(find "$out" -name '*.png' | wc -l) pictures in $out"

@@ -4,12 +4,16 @@
 #include "core/PathSafety.h"
 #include "core/Paths.h"
 #include "core/Scanner.h"
+#include "core/trash/Trash.h"
 
 #include <QProcess>
 #include <QStandardPaths>
 
 #include <climits>
 #include <cstdlib>
+#include <thread>
+
+#include <sys/stat.h>
 
 namespace Varnoll {
 
@@ -85,9 +89,39 @@ void DesktopCoreServices::revealFile(const QString &path)
 void DesktopCoreServices::openTrash()
 {
 #ifdef Q_OS_MACOS
-    startDetached(QStringLiteral("open"), {joinPath(userHomeDirectory(), QStringLiteral(".Trash"))});
+    startDetached(QStringLiteral("open"), {homeTrashFilesFolder()});
 #else
-    startDetached(QStringLiteral("xdg-open"), {QStringLiteral("trash:///")});
+    // Asking which program handles trash:/// may take a moment; the UI thread does
+    // not wait for it.
+    std::thread([] {
+        auto succeeds = [](const QString &program, const QStringList &arguments, QByteArray *output) {
+            QProcess process;
+            process.start(program, arguments);
+            if (!process.waitForFinished(3000) || process.exitStatus() != QProcess::NormalExit
+                || process.exitCode() != 0)
+                return false;
+            if (output)
+                *output = process.readAllStandardOutput().trimmed();
+            return true;
+        };
+        // trash:/// only where the file manager understands it: a registered handler
+        // for the scheme, or GIO's trash backend (GNOME and its relatives).
+        QByteArray handler;
+        const bool schemeHandled =
+            (succeeds(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
+                                                   QStringLiteral("x-scheme-handler/trash")},
+                      &handler)
+             && !handler.isEmpty())
+            || succeeds(QStringLiteral("gio"), {QStringLiteral("info"), QStringLiteral("trash:///")}, nullptr);
+        if (schemeHandled) {
+            startDetached(QStringLiteral("xdg-open"), {QStringLiteral("trash:///")});
+            return;
+        }
+        const QString files = homeTrashFilesFolder();
+        ::mkdir(pathToBytes(parentPath(files)).constData(), 0700);
+        ::mkdir(pathToBytes(files).constData(), 0700);
+        startDetached(QStringLiteral("xdg-open"), {files});
+    }).detach();
 #endif
 }
 

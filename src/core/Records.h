@@ -67,6 +67,13 @@ struct FileEntry {
     std::optional<QUuid> ownerID;
     QString note;
     EntryKind kind;
+    /// The folder the scan searched when it found this entry (its scope root, as the
+    /// scanner opened it, absolute and lexically normal), e.g. ~/.cache for a cache
+    /// or the chosen folder for a file page. The clean-up moves the entry only while
+    /// it still lies strictly below this folder with no symbolic link among the
+    /// folders in between. Empty: the clean-up uses the home folder when the entry
+    /// lies inside it and refuses the entry otherwise, so scanners should fill it.
+    QString scope;
 
     friend bool operator==(const FileEntry &, const FileEntry &) = default;
 };

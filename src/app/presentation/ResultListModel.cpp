@@ -11,6 +11,12 @@ namespace Varnoll {
 
 using namespace Morvane;
 
+namespace {
+
+constexpr qsizetype kMaxRuns = 64;
+
+} // namespace
+
 ResultListModel::ResultListModel(CleanerModel *model, QObject *parent)
     : QAbstractListModel(parent)
     , m_model(model)
@@ -112,7 +118,27 @@ void ResultListModel::syncRows()
         lastIndex = *it;
     }
 
-    if (!ordered || (kept == 0 && !m_rows.isEmpty() && !next.isEmpty()) || currentIds.size() != m_rows.size()) {
+    // Each run of rows that leaves or joins is one signal the views handle in turn; a
+    // change scattered over thousands of runs is cheaper as one reset (the view builds
+    // only the rows it shows).
+    qsizetype runs = 0;
+    if (ordered) {
+        bool inRun = false;
+        for (const Row &row : std::as_const(m_rows)) {
+            const bool leaving = !nextIndex.contains(row.entry.id);
+            runs += leaving && !inRun;
+            inRun = leaving;
+        }
+        inRun = false;
+        for (const FileEntry &entry : next) {
+            const bool joining = !currentIds.contains(entry.id);
+            runs += joining && !inRun;
+            inRun = joining;
+        }
+    }
+
+    if (!ordered || runs > kMaxRuns || (kept == 0 && !m_rows.isEmpty() && !next.isEmpty())
+        || currentIds.size() != m_rows.size()) {
         beginResetModel();
         m_rows.clear();
         m_rows.reserve(next.size());

@@ -236,13 +236,31 @@ QVariantList ViewState::categoryCards() const
     return cards;
 }
 
+std::pair<qsizetype, qint64> ViewState::selectionTotals() const
+{
+    // Counted in place: copying thousands of selected entries per change shows.
+    const QSet<QUuid> &selection = m_model->selection();
+    const auto kind = m_model->currentKind();
+    if (selection.isEmpty() || !kind)
+        return {0, 0};
+    const auto it = m_model->results().constFind(*kind);
+    if (it == m_model->results().constEnd())
+        return {0, 0};
+    qsizetype count = 0;
+    qint64 bytes = 0;
+    for (const FileEntry &entry : it->entries) {
+        if (selection.contains(entry.id)) {
+            ++count;
+            bytes += entry.bytes;
+        }
+    }
+    return {count, bytes};
+}
+
 QString ViewState::selectionHeadline() const
 {
-    const QList<FileEntry> selected = m_model->selectedEntries();
-    qint64 bytes = 0;
-    for (const FileEntry &entry : selected)
-        bytes += entry.bytes;
-    return Texts::selectionHeadline(selected.size(), bytes, m_model->selection().isEmpty());
+    const auto [count, bytes] = selectionTotals();
+    return Texts::selectionHeadline(count, bytes, m_model->selection().isEmpty());
 }
 
 bool ViewState::hasSelection() const
@@ -252,11 +270,8 @@ bool ViewState::hasSelection() const
 
 QString ViewState::reviewSummary() const
 {
-    const QList<FileEntry> selected = m_model->selectedEntries();
-    qint64 bytes = 0;
-    for (const FileEntry &entry : selected)
-        bytes += entry.bytes;
-    return Texts::reviewSummary(selected.size(), bytes);
+    const auto [count, bytes] = selectionTotals();
+    return Texts::reviewSummary(count, bytes);
 }
 
 bool ViewState::reviewShowsDuplicateRule() const

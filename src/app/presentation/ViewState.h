@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QVariantList>
 
+#include <utility>
+
 namespace Varnoll {
 
 class CleanerModel;
@@ -130,6 +132,9 @@ Q_SIGNALS:
     void diskStateChanged();
 
 private:
+    /// Count and size of the selected entries of the current result.
+    [[nodiscard]] std::pair<qsizetype, qint64> selectionTotals() const;
+
     CleanerModel *m_model;
     QString m_version;
 };

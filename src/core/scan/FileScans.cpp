@@ -1,33 +1,595 @@
+// The four folder-based scan kinds: large files, installers, duplicates and the space
+// analysis. They work in the chosen folder without the junk scans' exclusions, on the
+// shared walker (which never follows a symbolic link and skips cloud-only files), and
+// leave out ignored paths.
+
 #include "core/scan/KindScans.h"
+#include "core/scan/FileScanHooks.h"
+
+#include "core/Identity.h"
+#include "core/Paths.h"
+#include "core/files/DuplicatePipeline.h"
+#include "core/files/FileTypes.h"
+#include "core/files/KeepFirst.h"
+#include "core/walk/Walker.h"
+
+#include <QLocale>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace Morvane {
 
-ScanResult scanLargeFiles(const ScanConfiguration &configuration, const QString &, const FileQuery &,
-                          const ProgressFn &, const CancellationToken &cancel)
+namespace {
+
+const WalkSystemCalls *testWalkCalls = nullptr;
+
+// ---------------------------------------------------------------------------
+// Shared pieces
+
+struct StringHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const noexcept { return std::hash<std::string_view>()(s); }
+};
+using ByteSet = std::unordered_set<std::string, StringHash, std::equal_to<>>;
+
+QString formatBytes(std::int64_t bytes)
 {
-    cancel.throwIfCancelled();
-    return notImplementedResult(ScanKind::largeFiles, configuration);
+    return QLocale::c().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
 }
 
-ScanResult scanInstallers(const ScanConfiguration &configuration, const QString &, const FileQuery &,
-                          const ProgressFn &, const CancellationToken &cancel)
+QString shownPath(const QString &path, const QString &home)
 {
-    cancel.throwIfCancelled();
-    return notImplementedResult(ScanKind::installers, configuration);
+    const QString shown = displayPath(path);
+    if (!home.isEmpty() && shown.startsWith(home + u'/'))
+        return u'~' + shown.mid(home.size());
+    return shown;
 }
 
-ScanResult scanDuplicates(const ScanConfiguration &configuration, const QString &, const FileQuery &,
-                          const ProgressFn &, const CancellationToken &cancel)
+QDateTime modificationDate(const Fingerprint &f)
 {
-    cancel.throwIfCancelled();
-    return notImplementedResult(ScanKind::duplicates, configuration);
+    return QDateTime::fromMSecsSinceEpoch(f.modifiedNs / 1000000, Qt::UTC);
 }
 
-ScanResult scanSpace(const ScanConfiguration &configuration, const QString &, const FileQuery &, const ProgressFn &,
-                     const CancellationToken &cancel)
+QString modifiedDetail(const Fingerprint &f)
 {
+    return QStringLiteral("修改于 ") + modificationDate(f).toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+}
+
+QByteArrayView nameOf(std::string_view path)
+{
+    const auto slash = path.rfind('/');
+    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    return QByteArrayView(name.data(), qsizetype(name.size()));
+}
+
+// One walk of the chosen folder with the configuration's budgets, the ignore list and
+// the notes every folder kind writes.
+class FolderScan {
+public:
+    FolderScan(ScanKind kind, FileCategory category, const ScanConfiguration &configuration, QString directory,
+               const ProgressFn &progress, const CancellationToken &cancel)
+        : m_category(category), m_configuration(configuration), m_directory(std::move(directory)),
+          m_cancel(cancel), m_sampler(progress, configuration.home)
+    {
+        m_result.kind = kind;
+        m_result.date = configuration.now;
+        while (m_directory.size() > 1 && m_directory.endsWith(u'/'))
+            m_directory.chop(1);
+        for (const QString &ignored : configuration.ignoredPaths) {
+            if (isSameOrInside(m_directory, ignored))
+                m_rootIgnored = true;
+            else if (isSameOrInside(ignored, m_directory))
+                m_ignored.insert(pathToBytes(lexicallyNormal(ignored)).toStdString());
+        }
+    }
+
+    [[nodiscard]] int threads() const { return m_options.threads; }
+    [[nodiscard]] ProgressSampler &sampler() { return m_sampler; }
+    [[nodiscard]] ScanResult &result() { return m_result; }
+    [[nodiscard]] const WalkReport &report() const { return m_report; }
+    [[nodiscard]] const QString &directory() const { return m_directory; }
+    [[nodiscard]] const ScanConfiguration &configuration() const { return m_configuration; }
+    [[nodiscard]] const CancellationToken &cancel() const { return m_cancel; }
+
+    /// True for a path on the ignore list (counted); the visitor then skips it whole.
+    bool ignores(std::string_view path)
+    {
+        if (m_ignored.empty() || !m_ignored.contains(path))
+            return false;
+        m_ignoredHits.fetch_add(1, std::memory_order_relaxed);
+        return true;
+    }
+
+    /// Walks the folder; false when there was nothing to walk (the result then already
+    /// says why). Throws CancellationError when cancelled.
+    bool walk(const QString &phase, const WalkVisitor &visit,
+              std::function<void(const WalkProblem &)> onProblem = {})
+    {
+        m_cancel.throwIfCancelled();
+        if (m_rootIgnored) {
+            m_result.scopeNotes << QStringLiteral("所选文件夹在忽略列表中，没有检查。");
+            setCoverage(CoverageState::skipped);
+            return false;
+        }
+        m_sampler.setPhase(phase);
+        m_options.visitLimit = m_configuration.visitLimit;
+        m_options.deadline = m_started + std::chrono::milliseconds(std::int64_t(m_configuration.timeLimit * 1000));
+        m_options.cancel = &m_cancel;
+        m_options.progress = &m_sampler;
+        m_options.onProblem = std::move(onProblem);
+        m_options.calls = testWalkCalls;
+        m_report = Morvane::walk(m_directory, visit, m_options);
+        m_sampler.flush();
+        m_result.examined = m_report.visited;
+        if (m_report.stop == WalkStop::cancelled)
+            throw CancellationError();
+        const QString shown = shownPath(m_directory, m_configuration.home);
+        switch (m_report.root) {
+        case RootState::ok: return true;
+        case RootState::missing:
+            m_result.scopeNotes << QStringLiteral("文件夹不存在：") + shown;
+            setCoverage(CoverageState::missing);
+            return false;
+        case RootState::symlink:
+            m_result.scopeNotes << QStringLiteral("所选位置是符号链接，未跟随：") + shown;
+            setCoverage(CoverageState::skipped);
+            return false;
+        case RootState::notFolder:
+            m_result.scopeNotes << QStringLiteral("所选位置不是文件夹：") + shown;
+            setCoverage(CoverageState::unreadable);
+            return false;
+        case RootState::unreadable:
+            m_result.scopeNotes << QStringLiteral("无法读取文件夹（") + QString::fromLocal8Bit(::strerror(m_report.rootError))
+                                       + QStringLiteral("）：") + shown;
+            setCoverage(CoverageState::unreadable);
+            return false;
+        }
+        return true;
+    }
+
+    /// Scope notes of the walk and the coverage record; `incomplete` adds the kind's
+    /// own reasons for partial coverage.
+    void finish(bool incomplete)
+    {
+        const WalkReport &r = m_report;
+        QStringList &notes = m_result.scopeNotes;
+        const QString home = m_configuration.home;
+        const auto samples = [&home](const QStringList &paths) {
+            QStringList shown;
+            for (const QString &p : paths)
+                shown << shownPath(p, home);
+            return shown.join(QStringLiteral("、"));
+        };
+        notes.prepend(QStringLiteral("检查 ") + shownPath(m_directory, home)
+                      + QStringLiteral(" 下的全部内容；不跟随符号链接，跳过仅存于云端的文件和忽略的路径。"));
+        if (r.stop == WalkStop::visitLimit)
+            notes << QStringLiteral("已达到检查数量上限（%1 项），其余位置未检查。").arg(m_configuration.visitLimit);
+        if (r.stop == WalkStop::deadline)
+            notes << QStringLiteral("已达到时间上限（%1 秒），其余位置未检查。").arg(m_configuration.timeLimit);
+        if (r.unreadableFolders > 0)
+            notes << QStringLiteral("%1 个文件夹无法读取，未检查其中内容：").arg(r.unreadableFolders)
+                         + samples(r.unreadableSamples);
+        if (r.unreadableEntries > 0)
+            notes << QStringLiteral("%1 个项目无法读取，已跳过。").arg(r.unreadableEntries);
+        if (r.otherFileSystems > 0)
+            notes << QStringLiteral("未进入挂载在其中的其他文件系统：") + samples(r.otherFileSystemSamples);
+        if (r.changedFolders > 0)
+            notes << QStringLiteral("%1 个文件夹在扫描时被替换，未检查。").arg(r.changedFolders);
+        if (r.loops > 0)
+            notes << QStringLiteral("%1 个文件夹重复出现（挂载或绑定），只检查一次。").arg(r.loops);
+        if (r.specialSkipped > 0)
+            notes << QStringLiteral("跳过 %1 个设备、管道或套接字文件。").arg(r.specialSkipped);
+        if (r.datalessSkipped > 0)
+            notes << QStringLiteral("跳过 %1 个仅存于云端的文件。").arg(r.datalessSkipped);
+        if (const std::int64_t n = m_ignoredHits.load(); n > 0)
+            notes << QStringLiteral("跳过 %1 个忽略的路径。").arg(n);
+        setCoverage(r.isComplete() && !incomplete ? CoverageState::complete : CoverageState::partial);
+    }
+
+private:
+    void setCoverage(CoverageState state)
+    {
+        m_result.coverage = {ScanCoverage{m_category, std::uint8_t(state), m_report.visited}};
+    }
+
+    FileCategory m_category;
+    const ScanConfiguration &m_configuration;
+    QString m_directory;
+    const CancellationToken &m_cancel;
+    ProgressSampler m_sampler;
+    WalkOptions m_options;
+    WalkReport m_report;
+    ScanResult m_result;
+    ByteSet m_ignored;
+    bool m_rootIgnored = false;
+    std::atomic<std::int64_t> m_ignoredHits{0};
+    std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
+};
+
+// ---------------------------------------------------------------------------
+// Large files and installers
+
+struct FoundFile {
+    std::string path;
+    Fingerprint identity;
+};
+
+// The first bytes of a file, for the few names whose extension says nothing.
+QByteArray sniff(std::string_view path)
+{
+    QByteArray head(fileTypeSniffBytes, Qt::Uninitialized);
+    const int fd = ::open(std::string(path).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    const ssize_t got = ::pread(fd, head.data(), size_t(head.size()), 0);
+    ::close(fd);
+    head.resize(got > 0 ? qsizetype(got) : 0);
+    return head;
+}
+
+bool largerFirst(const FoundFile &a, const FoundFile &b)
+{
+    if (a.identity.size != b.identity.size)
+        return a.identity.size > b.identity.size;
+    return a.path < b.path;
+}
+
+// Files passing `accepts`, largest first, at most `entryLimit` of them. Each worker
+// keeps its own list and trims it now and then, so memory stays near the limit.
+ScanResult listFiles(ScanKind kind, FileCategory category, const QString &phase,
+                     const ScanConfiguration &configuration, const QString &directory, const FileQuery &query,
+                     const ProgressFn &progress, const CancellationToken &cancel,
+                     const std::function<bool(const WalkEntry &)> &accepts)
+{
+    FolderScan scan(kind, category, configuration, directory, progress, cancel);
+    const size_t limit = size_t(std::max(configuration.entryLimit, 0));
+    std::vector<std::vector<FoundFile>> found(size_t(scan.threads()));
+    std::vector<std::int64_t> matched(size_t(scan.threads()), 0);
+    const std::int64_t cutoffNs =
+        query.olderThanDays ? (configuration.now.toMSecsSinceEpoch() - std::int64_t(*query.olderThanDays) * 86400000)
+                                  * 1000000
+                            : 0;
+    const auto trim = [limit](std::vector<FoundFile> &list) {
+        if (list.size() <= limit)
+            return;
+        std::nth_element(list.begin(), list.begin() + std::ptrdiff_t(limit), list.end(), largerFirst);
+        list.resize(limit);
+    };
+    const bool walked = scan.walk(phase, [&](const WalkEntry &e) {
+        if (scan.ignores(e.path))
+            return Visit::skipChildren;
+        if (e.type != WalkEntryType::file || e.st->st_size < query.minimumBytes)
+            return Visit::descend;
+        const Fingerprint identity = fingerprintFromStat(*e.st);
+        if (query.olderThanDays && identity.modifiedNs >= cutoffNs)
+            return Visit::descend;
+        if (!accepts(e))
+            return Visit::descend;
+        auto &list = found[size_t(e.worker)];
+        ++matched[size_t(e.worker)];
+        list.push_back({std::string(e.path), identity});
+        if (list.size() >= 2 * limit + 1024)
+            trim(list);
+        return Visit::descend;
+    });
+    ScanResult &result = scan.result();
+    if (!walked)
+        return result;
+    std::vector<FoundFile> all;
+    std::int64_t total = 0;
+    for (size_t w = 0; w < found.size(); ++w) {
+        all.insert(all.end(), std::make_move_iterator(found[w].begin()), std::make_move_iterator(found[w].end()));
+        total += matched[w];
+    }
+    std::sort(all.begin(), all.end(), largerFirst);
+    if (all.size() > limit)
+        all.resize(limit);
+    for (const FoundFile &f : all) {
+        FileEntry entry;
+        entry.id = QUuid::createUuid();
+        entry.path = pathFromBytes(QByteArrayView(f.path.data(), qsizetype(f.path.size())));
+        entry.name = lastComponent(entry.path);
+        entry.bytes = f.identity.size;
+        entry.date = modificationDate(f.identity);
+        entry.category = category;
+        entry.detail = modifiedDetail(f.identity);
+        entry.kind = EntryKind::file(f.identity);
+        result.entries.append(std::move(entry));
+    }
+    if (total > std::int64_t(limit))
+        result.scopeNotes << QStringLiteral("符合条件的文件共 %1 个，只列出最大的 %2 个。").arg(total).arg(limit);
+    scan.finish(false);
+    return result;
+}
+
+// ---------------------------------------------------------------------------
+// Duplicates
+
+QString stagePhase(DuplicateStage stage)
+{
+    switch (stage) {
+    case DuplicateStage::size:
+    case DuplicateStage::hardLinks: return QStringLiteral("正在比较文件大小");
+    case DuplicateStage::head: return QStringLiteral("正在比对文件开头");
+    case DuplicateStage::tail: return QStringLiteral("正在比对文件结尾");
+    case DuplicateStage::content: return QStringLiteral("正在校验完整内容");
+    }
+    return {};
+}
+
+// ---------------------------------------------------------------------------
+// Space
+
+// What lies below one direct child of the folder, gathered per worker and merged.
+struct ChildTally {
+    std::int64_t bytes = 0;
+    TreeDigest digest;
+};
+
+struct ChildTop {
+    std::string name;
+    WalkEntryType type;
+    struct stat st;
+};
+
+} // namespace
+
+void setFileScanWalkCalls(const WalkSystemCalls *calls)
+{
+    testWalkCalls = calls;
+}
+
+ScanResult scanLargeFiles(const ScanConfiguration &configuration, const QString &directory, const FileQuery &query,
+                          const ProgressFn &progress, const CancellationToken &cancel)
+{
+    const FileTypeFilter type = query.fileType;
+    return listFiles(ScanKind::largeFiles, FileCategory::largeFile, QStringLiteral("正在查找大文件"), configuration,
+                     directory, query, progress, cancel, [type](const WalkEntry &e) {
+                         return fileMatchesType(type, nameOf(e.path), [&e] { return sniff(e.path); });
+                     });
+}
+
+ScanResult scanInstallers(const ScanConfiguration &configuration, const QString &directory, const FileQuery &query,
+                          const ProgressFn &progress, const CancellationToken &cancel)
+{
+    // The type filter belongs to the large-files page; installers are one type already.
+    return listFiles(ScanKind::installers, FileCategory::installer, QStringLiteral("正在查找安装文件"), configuration,
+                     directory, query, progress, cancel,
+                     [](const WalkEntry &e) { return isInstallerName(nameOf(e.path)); });
+}
+
+ScanResult scanDuplicates(const ScanConfiguration &configuration, const QString &directory, const FileQuery &,
+                          const ProgressFn &progress, const CancellationToken &cancel)
+{
+    FolderScan scan(ScanKind::duplicates, FileCategory::duplicate, configuration, directory, progress, cancel);
+    std::vector<std::vector<DuplicateCandidate>> found(size_t(scan.threads()));
+    const bool walked = scan.walk(QStringLiteral("正在查找重复文件"), [&](const WalkEntry &e) {
+        if (scan.ignores(e.path))
+            return Visit::skipChildren;
+        if (e.type == WalkEntryType::file)
+            found[size_t(e.worker)].push_back(
+                {QByteArray(e.path.data(), qsizetype(e.path.size())), fingerprintFromStat(*e.st)});
+        return Visit::descend;
+    });
+    ScanResult &result = scan.result();
+    if (!walked)
+        return result;
+
+    std::vector<DuplicateCandidate> candidates;
+    for (auto &list : found)
+        candidates.insert(candidates.end(), std::make_move_iterator(list.begin()), std::make_move_iterator(list.end()));
+    found.clear();
+
+    DuplicateOptions options;
+    options.contentReadLimit = configuration.contentReadLimit;
+    options.cancel = &cancel;
+    ProgressSampler &sampler = scan.sampler();
+    options.progress = [&sampler](DuplicateStage stage, std::int64_t done, std::int64_t total) {
+        sampler.setPhase(stagePhase(stage) + QStringLiteral("（%1/%2）").arg(done).arg(total));
+        sampler.add(0);
+    };
+    DuplicateOutcome outcome = findDuplicates(std::move(candidates), options);
+
+    struct Ordered {
+        std::vector<DuplicateCandidate> files;
+        std::int64_t redundant;
+    };
+    std::vector<Ordered> groups;
+    groups.reserve(outcome.groups.size());
+    const qsizetype rootLength = pathToBytes(scan.directory()).size();
+    for (auto &group : outcome.groups) {
+        orderForKeeping(group, rootLength);
+        const std::int64_t redundant = group.front().identity.size * std::int64_t(group.size() - 1);
+        groups.push_back({std::move(group), redundant});
+    }
+    std::sort(groups.begin(), groups.end(), [](const Ordered &a, const Ordered &b) {
+        if (a.redundant != b.redundant)
+            return a.redundant > b.redundant;
+        return a.files.front().path < b.files.front().path;
+    });
+
+    std::int64_t listedFiles = 0;
+    qsizetype listedGroups = 0;
+    for (const Ordered &g : groups) {
+        if (listedFiles + std::int64_t(g.files.size()) > configuration.entryLimit)
+            break;
+        DuplicateGroup group;
+        group.id = QUuid::createUuid();
+        const qsizetype number = ++listedGroups;
+        for (size_t i = 0; i < g.files.size(); ++i) {
+            const DuplicateCandidate &c = g.files[i];
+            FileEntry entry;
+            entry.id = QUuid::createUuid();
+            entry.path = pathFromBytes(c.path);
+            entry.name = lastComponent(entry.path);
+            entry.bytes = c.identity.size;
+            entry.date = modificationDate(c.identity);
+            entry.category = FileCategory::duplicate;
+            entry.detail = QStringLiteral("第 %1 组 · 共 %2 份相同内容 · ").arg(number).arg(g.files.size())
+                           + (i == 0 ? QStringLiteral("建议保留这一份") : QStringLiteral("与本组第一份相同"));
+            entry.kind = EntryKind::file(c.identity);
+            group.files.append(entry);
+            result.entries.append(std::move(entry));
+        }
+        listedFiles += std::int64_t(g.files.size());
+        result.duplicateGroups.append(std::move(group));
+    }
+
+    QStringList &notes = result.scopeNotes;
+    notes << QStringLiteral("按内容比对（大小、开头、结尾、完整内容），已读取文件内容 %1。").arg(formatBytes(outcome.bytesRead));
+    if (listedGroups < qsizetype(groups.size()))
+        notes << QStringLiteral("共找到 %1 组重复文件，只列出多余副本最大的 %2 组。").arg(groups.size()).arg(listedGroups);
+    if (outcome.emptyFiles > 0)
+        notes << QStringLiteral("跳过 %1 个空文件。").arg(outcome.emptyFiles);
+    if (outcome.hardLinkCopies > 0)
+        notes << QStringLiteral("%1 个硬链接副本只计一次：移走其中一个不会释放空间。").arg(outcome.hardLinkCopies);
+    if (outcome.uncheckedFiles > 0)
+        notes << QStringLiteral("已达到内容读取上限 %1：另有 %2 个文件（共 %3）可能重复，未比对。")
+                     .arg(formatBytes(configuration.contentReadLimit))
+                     .arg(outcome.uncheckedFiles)
+                     .arg(formatBytes(outcome.uncheckedBytes));
+    if (outcome.unreadableFiles > 0)
+        notes << QStringLiteral("%1 个文件无法读取，未参与比对。").arg(outcome.unreadableFiles);
+    if (outcome.changedFiles > 0)
+        notes << QStringLiteral("%1 个文件在比对过程中发生变化，已排除。").arg(outcome.changedFiles);
+    if (outcome.vanishedFiles > 0)
+        notes << QStringLiteral("%1 个文件在比对前已被移走。").arg(outcome.vanishedFiles);
+    scan.finish(outcome.uncheckedFiles > 0 || outcome.unreadableFiles > 0 || outcome.changedFiles > 0);
+    return result;
+}
+
+ScanResult scanSpace(const ScanConfiguration &configuration, const QString &directory, const FileQuery &,
+                     const ProgressFn &progress, const CancellationToken &cancel)
+{
+    FolderScan scan(ScanKind::space, FileCategory::spaceItem, configuration, directory, progress, cancel);
+    const size_t workers = size_t(scan.threads());
+    using TallyMap = std::unordered_map<std::string, ChildTally, StringHash, std::equal_to<>>;
+    std::vector<TallyMap> tallies(workers);
+    std::vector<std::pair<std::string, ChildTally *>> lastChild(workers, {std::string(), nullptr});
+    std::vector<std::vector<ChildTop>> tops(workers);
+    std::mutex gapMutex;
+    ByteSet gaps;
+    std::atomic<std::int64_t> linksSkipped{0};
+    const size_t rootLength = size_t(pathToBytes(scan.directory()).size());
+
+    const auto childOf = [rootLength](std::string_view path) -> std::string_view {
+        if (path.size() <= rootLength + 1)
+            return {};
+        const std::string_view rel = path.substr(rootLength + 1);
+        return rel.substr(0, rel.find('/'));
+    };
+
+    // Each child's logical size is the apparent size of everything below it, folders
+    // and link names included, counted once per place (so hard links count in every
+    // place they appear). The child's tree digest is fed on the way, so its identity
+    // costs no second walk.
+    const bool walked = scan.walk(
+        QStringLiteral("正在统计空间占用"),
+        [&](const WalkEntry &e) {
+            const size_t w = size_t(e.worker);
+            if (scan.ignores(e.path))
+                return Visit::skipChildren;
+            if (e.depth == 1) {
+                if (e.type == WalkEntryType::symlink) {
+                    linksSkipped.fetch_add(1, std::memory_order_relaxed);
+                    return Visit::skipChildren;
+                }
+                tops[w].push_back({std::string(e.name()), e.type, *e.st});
+                return Visit::descend;
+            }
+            const std::string_view rel = e.relative();
+            const size_t slash = rel.find('/');
+            const std::string_view top = rel.substr(0, slash);
+            auto &[lastName, last] = lastChild[w];
+            if (!last || lastName != top) {
+                auto it = tallies[w].find(top);
+                if (it == tallies[w].end())
+                    it = tallies[w].emplace(std::string(top), ChildTally{}).first;
+                lastName.assign(top);
+                last = &it->second;
+            }
+            last->bytes += e.st->st_size;
+            const std::string_view inside = rel.substr(slash + 1);
+            last->digest.add(QByteArrayView(inside.data(), qsizetype(inside.size())), *e.st);
+            return Visit::descend;
+        },
+        [&](const WalkProblem &p) {
+            const std::string_view top = childOf(p.path);
+            if (top.empty())
+                return;
+            std::lock_guard lock(gapMutex);
+            gaps.emplace(top);
+        });
+    ScanResult &result = scan.result();
+    if (!walked)
+        return result;
+
+    const WalkReport &report = scan.report();
+    // Entries the walker leaves out (special files, cloud-only files, a folder seen
+    // twice) still count in a tree digest; when there were any, identities are taken
+    // the slow way.
+    const bool digestsTrusted = report.specialSkipped + report.datalessSkipped + report.loops == 0;
+    std::vector<ChildTop> children;
+    for (auto &list : tops)
+        children.insert(children.end(), std::make_move_iterator(list.begin()), std::make_move_iterator(list.end()));
+    for (ChildTop &child : children) {
+        const QString path = joinPath(scan.directory(), pathFromBytes(QByteArrayView(child.name.data(), qsizetype(child.name.size()))));
+        FileEntry entry;
+        entry.id = QUuid::createUuid();
+        entry.path = path;
+        entry.name = lastComponent(path);
+        entry.category = FileCategory::spaceItem;
+        Fingerprint identity = fingerprintFromStat(child.st);
+        entry.date = modificationDate(identity);
+        entry.bytes = child.st.st_size;
+        if (child.type == WalkEntryType::folder) {
+            ChildTally total;
+            for (TallyMap &map : tallies) {
+                const auto it = map.find(child.name);
+                if (it == map.end())
+                    continue;
+                total.bytes += it->second.bytes;
+                total.digest.merge(it->second.digest);
+            }
+            entry.bytes += total.bytes;
+            entry.sizeIsComplete = report.finished() && !gaps.contains(child.name);
+            if (entry.sizeIsComplete && digestsTrusted) {
+                identity.treeDigest = total.digest.value();
+                identity.treeEntries = total.digest.entries();
+                identity.hasTree = true;
+            } else if (entry.sizeIsComplete) {
+                if (const auto full = fingerprintPath(path, true, &cancel); full && full->device == identity.device
+                                                                             && full->inode == identity.inode)
+                    identity = *full;
+            }
+            entry.detail = QStringLiteral("文件夹 · 包含 %1 个项目").arg(total.digest.entries());
+            if (!entry.sizeIsComplete)
+                entry.detail += QStringLiteral(" · 部分内容未统计");
+            entry.kind = EntryKind::folder(identity);
+        } else {
+            entry.detail = modifiedDetail(identity);
+            entry.kind = EntryKind::file(identity);
+        }
+        result.entries.append(std::move(entry));
+    }
+    std::sort(result.entries.begin(), result.entries.end(), [](const FileEntry &a, const FileEntry &b) {
+        if (a.bytes != b.bytes)
+            return a.bytes > b.bytes;
+        return a.path < b.path;
+    });
+    if (const std::int64_t n = linksSkipped.load(); n > 0)
+        result.scopeNotes << QStringLiteral("跳过 %1 个符号链接，不计入大小。").arg(n);
+    result.scopeNotes << QStringLiteral("大小按逻辑大小统计（含文件夹和链接本身），硬链接在每个位置各计一次。");
+    scan.finish(false);
     cancel.throwIfCancelled();
-    return notImplementedResult(ScanKind::space, configuration);
+    return result;
 }
 
 } // namespace Morvane

@@ -18,6 +18,8 @@ Item {
     required property string tooltip
     // An application's own icon; the symbol stands in while there is none.
     property string iconSource: ""
+    // One menu serves every row; rows are many and built while scrolling.
+    property var actionsMenu: null
 
     implicitHeight: 56
 
@@ -127,23 +129,10 @@ Item {
             implicitWidth: 27
             implicitHeight: 30
             Accessible.name: "项目操作"
-            onClicked: menu.open()
+            onClicked: if (row.actionsMenu) row.actionsMenu.openFor(row.entryId, actions)
             background: null
             contentItem: Item {
                 Symbol { anchors.centerIn: parent; name: "ellipsis"; size: 14; tint: Ink.secondary }
-            }
-            Menu {
-                id: menu
-                y: actions.height
-                MenuItem {
-                    text: "在 Finder 中显示"
-                    onTriggered: View.revealEntry(row.entryId)
-                }
-                MenuItem {
-                    text: "忽略此项目"
-                    enabled: !Cleaner.busy
-                    onTriggered: Cleaner.ignoreId(row.entryId)
-                }
             }
         }
     }

@@ -1,14 +1,16 @@
 import QtQuick
+import QtQuick.Layouts
 
 // A page's serif title with its subtitle under it.
-Column {
+ColumnLayout {
     property alias title: titleText.text
     property alias subtitle: subtitleText.text
     spacing: 9
 
     Text {
         id: titleText
-        width: parent.width
+        objectName: "headingTitle"
+        Layout.fillWidth: true
         font.family: Ink.serif
         font.pixelSize: 30
         font.bold: true
@@ -18,7 +20,9 @@ Column {
     }
     Text {
         id: subtitleText
-        width: parent.width
+        objectName: "headingSubtitle"
+        Layout.fillWidth: true
+        visible: text !== ""
         font.family: Ink.sans
         font.pixelSize: 12
         color: Ink.secondary

@@ -135,6 +135,7 @@ Item {
                     isApplicationData: cell.model.isApplicationData
                     checked: cell.model.checked
                     tooltip: cell.model.tooltip
+                    actionsMenu: rowMenu
                 }
                 Rectangle {
                     anchors.bottom: parent.bottom
@@ -187,6 +188,27 @@ Item {
             Text { text: "默认不选中 · 右侧“…”可定位或忽略文件"; font.pixelSize: 9; color: Ink.secondary }
             Item { Layout.fillWidth: true }
             Text { objectName: "resultTime"; text: View.resultTime; font.pixelSize: 9; color: Ink.secondary }
+        }
+    }
+
+    Menu {
+        id: rowMenu
+        objectName: "rowMenu"
+        property string entryId
+        function openFor(id, anchor) {
+            entryId = id
+            popup(anchor, 0, anchor.height)
+        }
+        MenuItem {
+            objectName: "revealItem"
+            text: "在 Finder 中显示"
+            onTriggered: View.revealEntry(rowMenu.entryId)
+        }
+        MenuItem {
+            objectName: "ignoreItem"
+            text: "忽略此项目"
+            enabled: !Cleaner.busy
+            onTriggered: Cleaner.ignoreId(rowMenu.entryId)
         }
     }
 

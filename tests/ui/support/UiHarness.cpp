@@ -101,6 +101,27 @@ bool UiHarness::isShown(const QString &name) const
     return find(name, true) != nullptr;
 }
 
+QStringList UiHarness::rowTexts(const QString &name) const
+{
+    QStringList texts;
+    auto *list = qobject_cast<QQuickItem *>(find(QStringLiteral("resultRows"), true));
+    if (!list)
+        return texts;
+    const int count = list->property("count").toInt();
+    for (int i = 0; i < count; ++i) {
+        QQuickItem *row = nullptr;
+        QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, row), Q_ARG(int, i));
+        if (!row)
+            continue;
+        QList<QObject *> found;
+        QSet<QObject *> seen;
+        collect(row, name, false, found, seen);
+        if (!found.isEmpty())
+            texts.append(found.constFirst()->property("text").toString());
+    }
+    return texts;
+}
+
 bool UiHarness::clickItem(QQuickItem *item)
 {
     if (!item || !effectivelyVisible(item))

@@ -39,6 +39,9 @@ public:
     [[nodiscard]] QList<QObject *> findAll(const QString &name, bool visibleOnly = false) const;
     [[nodiscard]] QString text(const QString &name) const;
     [[nodiscard]] bool isShown(const QString &name) const;
+    /// The property `text` of the object `name` inside each row the result list has
+    /// built now (pooled delegates left out).
+    [[nodiscard]] QStringList rowTexts(const QString &name) const;
     /// A mouse click in the middle of the item; false when it is not shown.
     bool click(const QString &name);
     bool clickItem(QQuickItem *item);

@@ -1,0 +1,55 @@
+// varnoll-trash PATH…: moves the named items to the Trash through the clean-up
+// service (last guard, symbolic-link and permission checks; there is no scan to
+// compare against), prints where each went, and exits 1 when any item stayed.
+#include "core/CleanupService.h"
+#include "core/Paths.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace {
+
+void print(std::FILE *stream, const QString &text)
+{
+    const QByteArray bytes = Morvane::pathToBytes(text); // paths go out byte for byte
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fputc('\n', stream);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication application(argc, argv);
+    QStringList paths;
+    bool options = true;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (options && argument == "--") {
+            options = false;
+            continue;
+        }
+        if (options && (argument == "-h" || argument == "--help")) {
+            print(stdout, QStringLiteral("用法：varnoll-trash 路径…\n把指定的项目移到废纸篓（不会删除），并显示每项的去处。"
+                                         "有项目未移动时退出码为 1。"));
+            return 0;
+        }
+        paths.append(Morvane::pathFromBytes(argument)); // exact bytes, whatever the encoding
+    }
+    if (paths.isEmpty()) {
+        print(stderr, QStringLiteral("用法：varnoll-trash 路径…"));
+        return 2;
+    }
+    const Morvane::CleanupRecord record = Morvane::CleanupService().cleanPaths(paths);
+    bool allMoved = true;
+    for (const Morvane::CleanupItemResult &item : record.items) {
+        if (item.moved) {
+            print(stdout, item.path + QStringLiteral(" -> ") + item.trashPath);
+        } else {
+            allMoved = false;
+            print(stderr, item.path + QStringLiteral(": ") + item.message);
+        }
+    }
+    return allMoved ? 0 : 1;
+}

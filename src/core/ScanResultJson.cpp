@@ -1,0 +1,81 @@
+#include "core/ScanResultJson.h"
+
+#include "core/Paths.h"
+
+#include <QJsonArray>
+
+namespace Morvane {
+
+namespace {
+
+QString idString(const QUuid &id)
+{
+    return id.toString(QUuid::WithoutBraces).toUpper();
+}
+
+QString dateString(const QDateTime &date)
+{
+    return date.isValid() ? date.toUTC().toString(Qt::ISODateWithMs) : QString();
+}
+
+} // namespace
+
+QJsonObject toJson(const FileEntry &entry)
+{
+    QJsonObject o;
+    o.insert(QStringLiteral("id"), idString(entry.id));
+    o.insert(QStringLiteral("path"), displayPath(entry.path));
+    if (pathHasEscapedBytes(entry.path))
+        o.insert(QStringLiteral("pathBytes"), QString::fromLatin1(pathToBytes(entry.path).toBase64()));
+    o.insert(QStringLiteral("name"), displayPath(entry.name));
+    o.insert(QStringLiteral("bytes"), double(entry.bytes));
+    o.insert(QStringLiteral("sizeIsComplete"), entry.sizeIsComplete);
+    o.insert(QStringLiteral("date"), dateString(entry.date));
+    o.insert(QStringLiteral("category"), int(entry.category));
+    o.insert(QStringLiteral("detail"), entry.detail);
+    o.insert(QStringLiteral("bundleID"), entry.bundleID ? QJsonValue(*entry.bundleID) : QJsonValue());
+    o.insert(QStringLiteral("ownerID"), entry.ownerID ? QJsonValue(idString(*entry.ownerID)) : QJsonValue());
+    o.insert(QStringLiteral("note"), entry.note);
+    o.insert(QStringLiteral("kind"), entryKindName(entry.kind.type));
+    return o;
+}
+
+QJsonObject toJson(const ScanResult &result)
+{
+    QJsonObject o;
+    o.insert(QStringLiteral("kind"), int(result.kind));
+    QJsonArray entries;
+    for (const FileEntry &e : result.entries)
+        entries.append(toJson(e));
+    o.insert(QStringLiteral("entries"), entries);
+    o.insert(QStringLiteral("examined"), double(result.examined));
+    o.insert(QStringLiteral("scopeNotes"), QJsonArray::fromStringList(result.scopeNotes));
+    o.insert(QStringLiteral("date"), dateString(result.date));
+    QJsonArray coverage;
+    for (const ScanCoverage &c : result.coverage)
+        coverage.append(QJsonObject{{QStringLiteral("category"), int(c.category)}, {QStringLiteral("state"), int(c.state)}});
+    o.insert(QStringLiteral("coverage"), coverage);
+    QJsonArray groups;
+    for (const DuplicateGroup &g : result.duplicateGroups) {
+        QJsonArray files;
+        for (const FileEntry &f : g.files)
+            files.append(idString(f.id));
+        groups.append(QJsonObject{{QStringLiteral("id"), idString(g.id)}, {QStringLiteral("files"), files}});
+    }
+    o.insert(QStringLiteral("duplicateGroups"), groups);
+    QJsonArray owners;
+    for (const FileEntry &e : result.ownerApplications)
+        owners.append(toJson(e));
+    o.insert(QStringLiteral("ownerApplications"), owners);
+    QJsonArray diagnostics;
+    for (const ScanDiagnostic &d : result.diagnostics)
+        diagnostics.append(QJsonObject{{QStringLiteral("id"), d.id},
+                                       {QStringLiteral("path"), displayPath(d.path)},
+                                       {QStringLiteral("reason"), d.reason}});
+    o.insert(QStringLiteral("diagnostics"), diagnostics);
+    o.insert(QStringLiteral("bytes"), double(result.bytes()));
+    o.insert(QStringLiteral("hasIncompleteCoverage"), result.hasIncompleteCoverage());
+    return o;
+}
+
+} // namespace Morvane

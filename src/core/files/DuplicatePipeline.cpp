@@ -1,0 +1,466 @@
+#include "core/files/DuplicatePipeline.h"
+
+#include "core/Identity.h"
+
+#include <QLoggingCategory>
+
+#include <xxhash.h>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <numeric>
+#include <optional>
+#include <thread>
+
+Q_LOGGING_CATEGORY(lcDuplicates, "morvane.duplicates", QtWarningMsg)
+
+namespace Morvane {
+
+namespace {
+
+using Group = std::vector<std::uint32_t>; // indices into the candidate list
+using Groups = std::vector<Group>;
+
+struct Hash {
+    std::uint64_t low = 0;
+    std::uint64_t high = 0;
+    friend bool operator==(const Hash &, const Hash &) = default;
+    friend auto operator<=>(const Hash &, const Hash &) = default;
+};
+
+// What one read of one file came to.
+enum class ReadOutcome : std::uint8_t { hashed, changed, vanished, unreadable, skipped };
+
+struct ReadResult {
+    ReadOutcome outcome = ReadOutcome::skipped;
+    Hash hash;
+    std::int64_t bytesRead = 0;
+};
+
+struct Range {
+    std::int64_t offset = 0;
+    std::int64_t length = 0;
+};
+
+struct Fd {
+    int fd = -1;
+    explicit Fd(int f) : fd(f) {}
+    Fd(const Fd &) = delete;
+    Fd &operator=(const Fd &) = delete;
+    ~Fd()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+constexpr std::int64_t readChunkBytes = 1 << 20;
+// Below this a read is too small to matter to the page cache.
+constexpr std::int64_t adviseFromBytes = 256 * 1024;
+
+bool sameFile(const Fingerprint &seen, const struct stat &now)
+{
+    const Fingerprint f = fingerprintFromStat(now);
+    return f.device == seen.device && f.inode == seen.inode && f.size == seen.size
+           && f.modifiedNs == seen.modifiedNs;
+}
+
+// True when every page of the range was already in the page cache before we read it;
+// only pages we brought in ourselves are handed back afterwards, so the user's own
+// cache survives the scan.
+bool rangeIsResident(int fd, Range range)
+{
+    static const long pageSize = ::sysconf(_SC_PAGESIZE);
+    const std::int64_t start = range.offset - range.offset % pageSize;
+    const std::int64_t length = range.offset + range.length - start;
+    void *map = ::mmap(nullptr, size_t(length), PROT_READ, MAP_SHARED, fd, off_t(start));
+    if (map == MAP_FAILED)
+        return false;
+    const size_t pages = size_t((length + pageSize - 1) / pageSize);
+#ifdef Q_OS_MACOS
+    std::vector<char> vec(pages);
+#else
+    std::vector<unsigned char> vec(pages);
+#endif
+    bool resident = ::mincore(map, size_t(length), vec.data()) == 0;
+    for (size_t i = 0; resident && i < pages; ++i)
+        resident = (vec[i] & 1) != 0;
+    ::munmap(map, size_t(length));
+    return resident;
+}
+
+// Per-thread reading state, made once per reader.
+struct Reader {
+    std::vector<char> buffer = std::vector<char>(size_t(readChunkBytes));
+    XXH3_state_t *state = XXH3_createState();
+    Reader() = default;
+    Reader(const Reader &) = delete;
+    Reader &operator=(const Reader &) = delete;
+    ~Reader() { XXH3_freeState(state); }
+};
+
+ReadResult hashRange(const DuplicateCandidate &file, Range range, const ContentReadOps &ops, Reader &reader)
+{
+    std::vector<char> &buffer = reader.buffer;
+    XXH3_state_t *state = reader.state;
+    ReadResult result;
+    if (range.length <= 0)
+        return result;
+    errno = 0;
+    Fd fd(ops.open(file.path));
+    if (fd.fd < 0) {
+        // ELOOP: the path became a symbolic link (O_NOFOLLOW), so not what the walk saw.
+        result.outcome = (errno == ENOENT || errno == ENOTDIR) ? ReadOutcome::vanished
+                         : errno == ELOOP                      ? ReadOutcome::changed
+                                                               : ReadOutcome::unreadable;
+        return result;
+    }
+    struct stat before {};
+    if (::fstat(fd.fd, &before) != 0) {
+        result.outcome = ReadOutcome::unreadable;
+        return result;
+    }
+    if (!sameFile(file.identity, before)) {
+        result.outcome = ReadOutcome::changed;
+        return result;
+    }
+    const bool large = range.length >= adviseFromBytes;
+    const bool handBack = large && !rangeIsResident(fd.fd, range);
+#ifndef Q_OS_MACOS
+    if (large)
+        ::posix_fadvise(fd.fd, off_t(range.offset), off_t(range.length), POSIX_FADV_SEQUENTIAL);
+#endif
+    XXH3_128bits_reset(state);
+    std::int64_t done = 0;
+    bool failed = false;
+    bool shortRead = false;
+    while (done < range.length) {
+        const std::int64_t want = std::min<std::int64_t>(range.length - done, std::int64_t(buffer.size()));
+        const ssize_t got = ::pread(fd.fd, buffer.data(), size_t(want), off_t(range.offset + done));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            failed = true;
+            break;
+        }
+        if (got == 0) {
+            shortRead = true;
+            break;
+        }
+        XXH3_128bits_update(state, buffer.data(), size_t(got));
+        done += got;
+    }
+    const XXH128_hash_t h = XXH3_128bits_digest(state);
+    result.bytesRead = done;
+#ifndef Q_OS_MACOS
+    if (handBack)
+        ::posix_fadvise(fd.fd, off_t(range.offset), off_t(range.length), POSIX_FADV_DONTNEED);
+#else
+    Q_UNUSED(handBack);
+#endif
+    struct stat after {};
+    if (failed) {
+        result.outcome = ReadOutcome::unreadable;
+    } else if (shortRead || ::fstat(fd.fd, &after) != 0 || !sameFile(file.identity, after)) {
+        result.outcome = ReadOutcome::changed;
+    } else {
+        result.outcome = ReadOutcome::hashed;
+        result.hash = {h.low64, h.high64};
+    }
+    return result;
+}
+
+// The byte range a stage hashes for a file of `size` bytes (all files of a group have
+// the same size); an empty range means the stage has nothing left to compare.
+Range stageRange(DuplicateStage stage, std::int64_t size)
+{
+    const std::int64_t b = duplicateBlockBytes;
+    switch (stage) {
+    case DuplicateStage::head: return {0, std::min(size, b)};
+    case DuplicateStage::tail:
+        if (size <= b)
+            return {};
+        return size <= 2 * b ? Range{b, size - b} : Range{size - b, b};
+    case DuplicateStage::content:
+        if (size <= 2 * b)
+            return {};
+        return {0, size};
+    case DuplicateStage::size:
+    case DuplicateStage::hardLinks: break;
+    }
+    return {};
+}
+
+class Pipeline {
+public:
+    Pipeline(std::vector<DuplicateCandidate> candidates, const DuplicateOptions &options)
+        : m_files(std::move(candidates)), m_options(options), m_budget(options.contentReadLimit)
+    {
+        if (!m_options.ops.open)
+            m_options.ops = defaultContentReadOps();
+        m_threads = m_options.readerThreads > 0
+                        ? m_options.readerThreads
+                        : int(std::clamp(std::thread::hardware_concurrency() * 2, 2u, 8u));
+    }
+
+    DuplicateOutcome run()
+    {
+        Groups groups = bySize();
+        finishStage(DuplicateStage::size, groups, 0);
+        groups = withoutHardLinkCopies(std::move(groups));
+        finishStage(DuplicateStage::hardLinks, groups, 0);
+        for (DuplicateStage stage : {DuplicateStage::head, DuplicateStage::tail, DuplicateStage::content}) {
+            const std::int64_t before = m_out.bytesRead;
+            groups = rehash(std::move(groups), stage);
+            finishStage(stage, groups, m_out.bytesRead - before);
+        }
+        for (const Group &group : groups) {
+            std::vector<DuplicateCandidate> set;
+            set.reserve(group.size());
+            for (std::uint32_t i : group)
+                set.push_back(m_files[i]);
+            std::sort(set.begin(), set.end(),
+                      [](const DuplicateCandidate &a, const DuplicateCandidate &b) { return a.path < b.path; });
+            m_out.groups.push_back(std::move(set));
+        }
+        return std::move(m_out);
+    }
+
+private:
+    void checkCancel() const
+    {
+        if (m_options.cancel)
+            m_options.cancel->throwIfCancelled();
+    }
+
+    void finishStage(DuplicateStage stage, const Groups &groups, std::int64_t bytesRead)
+    {
+        DuplicateStageLog log{stage, std::int64_t(groups.size()), 0, bytesRead};
+        for (const Group &g : groups)
+            log.files += std::int64_t(g.size());
+        m_out.stages.push_back(log);
+        qCDebug(lcDuplicates) << "stage" << int(stage) << "groups" << log.groups << "files" << log.files << "read"
+                              << bytesRead;
+        checkCancel();
+        if (m_options.afterStage)
+            m_options.afterStage(stage);
+    }
+
+    Groups bySize()
+    {
+        std::vector<std::uint32_t> order;
+        order.reserve(m_files.size());
+        for (std::uint32_t i = 0; i < m_files.size(); ++i) {
+            if (m_files[i].identity.size == 0)
+                ++m_out.emptyFiles; // nothing to free, and every empty file "equals" every other
+            else
+                order.push_back(i);
+        }
+        std::sort(order.begin(), order.end(), [this](std::uint32_t a, std::uint32_t b) {
+            return m_files[a].identity.size < m_files[b].identity.size;
+        });
+        return runsOf(order, [this](std::uint32_t a, std::uint32_t b) {
+            return m_files[a].identity.size == m_files[b].identity.size;
+        });
+    }
+
+    template<typename Same>
+    static Groups runsOf(const std::vector<std::uint32_t> &sorted, Same same)
+    {
+        Groups out;
+        size_t start = 0;
+        for (size_t i = 1; i <= sorted.size(); ++i) {
+            if (i == sorted.size() || !same(sorted[start], sorted[i])) {
+                if (i - start >= 2)
+                    out.emplace_back(sorted.begin() + std::ptrdiff_t(start), sorted.begin() + std::ptrdiff_t(i));
+                start = i;
+            }
+        }
+        return out;
+    }
+
+    // Moving one name of a hard-linked file frees nothing: each inode takes part once,
+    // under its first path.
+    Groups withoutHardLinkCopies(Groups groups)
+    {
+        Groups out;
+        for (Group &group : groups) {
+            std::sort(group.begin(), group.end(), [this](std::uint32_t a, std::uint32_t b) {
+                const Fingerprint &fa = m_files[a].identity;
+                const Fingerprint &fb = m_files[b].identity;
+                if (fa.device != fb.device)
+                    return fa.device < fb.device;
+                if (fa.inode != fb.inode)
+                    return fa.inode < fb.inode;
+                return m_files[a].path < m_files[b].path;
+            });
+            Group kept;
+            for (size_t i = 0; i < group.size(); ++i) {
+                const Fingerprint &f = m_files[group[i]].identity;
+                if (i > 0) {
+                    const Fingerprint &p = m_files[group[i - 1]].identity;
+                    if (p.device == f.device && p.inode == f.inode) {
+                        ++m_out.hardLinkCopies;
+                        continue;
+                    }
+                }
+                kept.push_back(group[i]);
+            }
+            if (kept.size() >= 2)
+                out.push_back(std::move(kept));
+        }
+        return out;
+    }
+
+    // Decides, before any reading, which groups the stage may read within the content
+    // bound: the groups that could free the most first; a group that does not fit is
+    // left out whole (a half-read group proves nothing) and smaller ones still get
+    // their turn.
+    Groups withinBudget(Groups groups, DuplicateStage stage)
+    {
+        std::vector<std::pair<std::int64_t, size_t>> order; // (potential bytes, group)
+        for (size_t g = 0; g < groups.size(); ++g) {
+            const std::int64_t size = m_files[groups[g].front()].identity.size;
+            order.emplace_back(size * std::int64_t(groups[g].size() - 1), g);
+        }
+        std::stable_sort(order.begin(), order.end(), [](const auto &a, const auto &b) { return a.first > b.first; });
+        Groups out;
+        out.reserve(groups.size());
+        for (const auto &[potential, g] : order) {
+            const std::int64_t size = m_files[groups[g].front()].identity.size;
+            const std::int64_t cost = stageRange(stage, size).length * std::int64_t(groups[g].size());
+            if (cost <= m_budget) {
+                m_budget -= cost;
+                out.push_back(std::move(groups[g]));
+            } else {
+                m_out.uncheckedFiles += std::int64_t(groups[g].size());
+                m_out.uncheckedBytes += size * std::int64_t(groups[g].size());
+            }
+        }
+        return out;
+    }
+
+    // The one re-hash helper: hashes the stage's range of every file (one file per
+    // job, several reader threads), then splits each group by hash and drops
+    // singletons. Files that failed leave their group and are counted.
+    Groups rehash(Groups groups, DuplicateStage stage)
+    {
+        groups = withinBudget(std::move(groups), stage);
+        std::vector<std::uint32_t> jobs;
+        for (const Group &g : groups) {
+            if (stageRange(stage, m_files[g.front()].identity.size).length > 0)
+                jobs.insert(jobs.end(), g.begin(), g.end());
+        }
+        // Largest first spreads the work evenly over the readers.
+        std::sort(jobs.begin(), jobs.end(), [this](std::uint32_t a, std::uint32_t b) {
+            return m_files[a].identity.size > m_files[b].identity.size;
+        });
+        std::vector<ReadResult> results(m_files.size());
+        runJobs(jobs, stage, results);
+        checkCancel();
+
+        Groups out;
+        for (Group &group : groups) {
+            if (stageRange(stage, m_files[group.front()].identity.size).length == 0) {
+                out.push_back(std::move(group)); // already fully compared
+                continue;
+            }
+            Group hashed;
+            for (std::uint32_t i : group) {
+                const ReadResult &r = results[i];
+                m_out.bytesRead += r.bytesRead;
+                switch (r.outcome) {
+                case ReadOutcome::hashed: hashed.push_back(i); break;
+                case ReadOutcome::changed: ++m_out.changedFiles; break;
+                case ReadOutcome::vanished: ++m_out.vanishedFiles; break;
+                case ReadOutcome::unreadable: ++m_out.unreadableFiles; break;
+                case ReadOutcome::skipped: break;
+                }
+            }
+            std::sort(hashed.begin(), hashed.end(), [&results](std::uint32_t a, std::uint32_t b) {
+                return results[a].hash < results[b].hash;
+            });
+            for (Group &split :
+                 runsOf(hashed, [&results](std::uint32_t a, std::uint32_t b) { return results[a].hash == results[b].hash; }))
+                out.push_back(std::move(split));
+        }
+        return out;
+    }
+
+    void runJobs(const std::vector<std::uint32_t> &jobs, DuplicateStage stage, std::vector<ReadResult> &results)
+    {
+        if (jobs.empty())
+            return;
+        std::atomic<size_t> next{0};
+        std::atomic<std::int64_t> done{0};
+        const auto work = [&](bool reports) {
+            Reader reader;
+            auto lastReport = std::chrono::steady_clock::now();
+            for (;;) {
+                if (m_options.cancel && m_options.cancel->isCancelled())
+                    return;
+                const size_t k = next.fetch_add(1, std::memory_order_relaxed);
+                if (k >= jobs.size())
+                    return;
+                const std::uint32_t i = jobs[k];
+                const DuplicateCandidate &file = m_files[i];
+                results[i] = hashRange(file, stageRange(stage, file.identity.size), m_options.ops, reader);
+                const std::int64_t n = done.fetch_add(1, std::memory_order_relaxed) + 1;
+                if (reports && m_options.progress) {
+                    const auto now = std::chrono::steady_clock::now();
+                    if (now - lastReport >= std::chrono::milliseconds(50)) {
+                        lastReport = now;
+                        m_options.progress(stage, n, std::int64_t(jobs.size()));
+                    }
+                }
+            }
+        };
+        const int helpers = std::min<int>(m_threads, int(jobs.size())) - 1;
+        std::vector<std::thread> threads;
+        threads.reserve(size_t(std::max(helpers, 0)));
+        for (int t = 0; t < helpers; ++t)
+            threads.emplace_back(work, false);
+        work(true);
+        for (std::thread &t : threads)
+            t.join();
+        if (m_options.progress)
+            m_options.progress(stage, done.load(), std::int64_t(jobs.size()));
+    }
+
+    std::vector<DuplicateCandidate> m_files;
+    DuplicateOptions m_options;
+    std::int64_t m_budget;
+    int m_threads = 2;
+    DuplicateOutcome m_out;
+};
+
+} // namespace
+
+ContentReadOps defaultContentReadOps()
+{
+    return {[](const QByteArray &path) {
+        int flags = O_RDONLY | O_NOFOLLOW | O_CLOEXEC;
+#ifdef O_NOATIME
+        // Reading for comparison is not a use of the file; O_NOATIME needs ownership,
+        // so fall back without it.
+        const int fd = ::open(path.constData(), flags | O_NOATIME);
+        if (fd >= 0 || errno != EPERM)
+            return fd;
+#endif
+        return ::open(path.constData(), flags);
+    }};
+}
+
+DuplicateOutcome findDuplicates(std::vector<DuplicateCandidate> candidates, const DuplicateOptions &options)
+{
+    return Pipeline(std::move(candidates), options).run();
+}
+
+} // namespace Morvane

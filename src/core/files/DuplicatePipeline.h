@@ -1,0 +1,88 @@
+#pragma once
+
+#include "core/Errors.h"
+#include "core/Records.h"
+
+#include <QByteArray>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace Morvane {
+
+/// A regular file as the walk saw it; `identity` is fingerprintFromStat of its lstat.
+struct DuplicateCandidate {
+    QByteArray path; // raw file-system bytes
+    Fingerprint identity;
+};
+
+/// The stages of the duplicate search, by rising I/O cost.
+enum class DuplicateStage : std::uint8_t {
+    size = 0,      // same size, empty files dropped
+    hardLinks = 1, // one path per device and inode
+    head = 2,      // hash of the first block
+    tail = 3,      // hash of the last block
+    content = 4,   // streaming hash of the whole file
+};
+
+/// Bytes hashed by the head and tail stages. A file of at most two blocks is fully
+/// compared once both agree, so it never needs the content stage.
+inline constexpr std::int64_t duplicateBlockBytes = 16 * 1024;
+
+/// The OS call through which the pipeline opens files for reading; tests replace it
+/// to exercise failures that root would not see.
+struct ContentReadOps {
+    /// A read-only descriptor of `path` that does not follow a final symbolic link,
+    /// or -1 with errno set.
+    std::function<int(const QByteArray &path)> open;
+};
+
+[[nodiscard]] ContentReadOps defaultContentReadOps();
+
+struct DuplicateOptions {
+    /// At most this many bytes of file content are read in all stages together.
+    std::int64_t contentReadLimit = std::int64_t(2) * 1000 * 1000 * 1000;
+    /// Reader threads; 0 picks a number from the hardware (at least two).
+    int readerThreads = 0;
+    ContentReadOps ops = defaultContentReadOps();
+    /// Called after each stage with its survivors (tests change files here).
+    std::function<void(DuplicateStage)> afterStage;
+    /// Sampled progress: the stage and how many of its files are done.
+    std::function<void(DuplicateStage, std::int64_t done, std::int64_t total)> progress;
+    const CancellationToken *cancel = nullptr;
+};
+
+/// Survivors of one stage, for the log and the tests.
+struct DuplicateStageLog {
+    DuplicateStage stage = DuplicateStage::size;
+    std::int64_t groups = 0;
+    std::int64_t files = 0;
+    std::int64_t bytesRead = 0;
+};
+
+struct DuplicateOutcome {
+    /// Sets of files with identical content, each sorted by path, in no set order.
+    std::vector<std::vector<DuplicateCandidate>> groups;
+    std::int64_t emptyFiles = 0;
+    std::int64_t hardLinkCopies = 0;  // extra paths of an inode already in the search
+    std::int64_t changedFiles = 0;    // changed between the walk and a read
+    std::int64_t vanishedFiles = 0;   // gone before a read
+    std::int64_t unreadableFiles = 0; // could not be opened or read
+    std::int64_t bytesRead = 0;
+    /// Files, and their bytes, that might have copies but were not compared because
+    /// the content bound was reached.
+    std::int64_t uncheckedFiles = 0;
+    std::int64_t uncheckedBytes = 0;
+    std::vector<DuplicateStageLog> stages;
+};
+
+/// Finds the sets of files with identical content among `candidates` (regular files,
+/// any order). Every stage maps groups to groups and drops singletons. Reads with
+/// several threads and blocks the caller; throws CancellationError once `cancel` is
+/// set. A file that fails to open or read, or that changed since the walk, leaves the
+/// search and is counted; it is never reported as a duplicate.
+[[nodiscard]] DuplicateOutcome findDuplicates(std::vector<DuplicateCandidate> candidates,
+                                              const DuplicateOptions &options);
+
+} // namespace Morvane

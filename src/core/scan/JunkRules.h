@@ -1,0 +1,74 @@
+#pragma once
+
+#include "core/Enums.h"
+#include "core/Records.h"
+
+#include <QList>
+#include <QRegularExpression>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace Morvane {
+
+// The junk rules as data: where to look, how old an item must be, which tools must not
+// run, and which caches are never offered. One table per platform; tests walk every row.
+
+enum class JunkShape : std::uint8_t {
+    children, // the location is a root: its children (or their qualifying descendants) are items
+    items,    // the location's children whose names match `names` are items
+    search,   // below the location, names matching `names` are log folders (roots) or log files (items)
+    tagged,   // below the location, folders holding a valid CACHEDIR.TAG are items
+};
+
+struct JunkLocation {
+    FileCategory category;
+    QString location;   // relative to the home folder; "*" stands for one folder name
+    JunkShape shape;
+    QStringList names;  // wildcards, case-insensitive (items, search)
+    int ageDays;
+    QString label;      // what the rule is called in details and notes
+    QStringList tools;  // identifiers (wildcards) of the tool that writes it: skipped while one runs
+    bool exclusions;    // apply the exclusion classes to the names of its children (and "*" parts)
+};
+
+enum class ExclusionClass : std::uint8_t { chat, browser, wallet, system, running };
+
+[[nodiscard]] QString exclusionClassName(ExclusionClass cls);
+
+struct JunkExclusion {
+    QString pattern; // wildcard, case-insensitive, matched against a cache folder's name
+    ExclusionClass cls;
+};
+
+struct JunkRuleSet {
+    QList<JunkLocation> locations;
+    QList<JunkExclusion> exclusions;
+};
+
+[[nodiscard]] const JunkRuleSet &junkRules(RulePlatform platform);
+
+/// Decides whether a cache folder's name belongs to an excluded class.
+class ExclusionMatcher {
+public:
+    ExclusionMatcher(const QList<JunkExclusion> &exclusions, const QSet<QString> &running);
+    [[nodiscard]] std::optional<ExclusionClass> classify(const QString &name) const;
+
+private:
+    QList<QPair<QRegularExpression, ExclusionClass>> m_patterns;
+    QSet<QString> m_running;      // lower case
+    QSet<QString> m_runningShort; // last part of reverse-DNS identifiers, lower case
+};
+
+/// True when a running identifier matches one of the wildcard `tools`.
+[[nodiscard]] bool toolIsRunning(const QStringList &tools, const QSet<QString> &running, QString *which = nullptr);
+
+/// Matches a name against wildcards, case-insensitively.
+[[nodiscard]] bool matchesAnyWildcard(const QString &name, const QStringList &wildcards);
+
+/// The signature line a valid CACHEDIR.TAG starts with.
+inline constexpr char cacheDirTagSignature[] = "Signature: 8a477f597d28d172789f06886806bc55";
+
+} // namespace Morvane

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "core/Errors.h"
+#include "core/Records.h"
+#include "core/walk/Walker.h"
+
+#include <atomic>
+#include <chrono>
+
+namespace Morvane {
+
+/// What every scan kind shares during one run: the sampled progress, the cancellation
+/// token, the deadline from `timeLimit` and the result budget from `entryLimit`.
+class ScanContext {
+public:
+    ScanContext(const ScanConfiguration &configuration, const ProgressFn &progress, const CancellationToken &cancel)
+        : sampler(progress, configuration.home), cancel(cancel),
+          m_deadline(std::chrono::steady_clock::now()
+                     + std::chrono::milliseconds(std::int64_t(std::max(0.0, configuration.timeLimit) * 1000.0))),
+          m_entriesLeft(std::max(0, configuration.entryLimit))
+    {
+    }
+
+    ProgressSampler sampler;
+    const CancellationToken &cancel;
+
+    [[nodiscard]] std::chrono::steady_clock::time_point deadline() const { return m_deadline; }
+    [[nodiscard]] std::int64_t entriesLeft() const { return m_entriesLeft.load(); }
+    /// Counts one result against `entryLimit`; false when none was left.
+    bool takeEntry() { return m_entriesLeft.fetch_sub(1) > 0; }
+
+private:
+    std::chrono::steady_clock::time_point m_deadline;
+    std::atomic<std::int64_t> m_entriesLeft;
+};
+
+/// "~/x" for a path below `home`, the path itself otherwise (for notes and status lines).
+[[nodiscard]] inline QString homeShortened(const QString &path, const QString &home)
+{
+    if (!home.isEmpty() && path.startsWith(home + u'/'))
+        return u'~' + path.mid(home.size());
+    return path;
+}
+
+} // namespace Morvane

@@ -1,0 +1,545 @@
+#include "support/TrashFixtures.h"
+
+#include "core/CleanupService.h"
+#include "core/Errors.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cerrno>
+#include <stdexcept>
+
+using namespace Morvane;
+using namespace TrashFixtures;
+
+namespace {
+
+const QString kMoved = QStringLiteral("已移到废纸篓。");
+
+// One throwaway world per test: a home, a scanned scope inside it and a home trash.
+struct World {
+    QTemporaryDir root;
+    QString home;
+    QString scope;
+    QString trash;
+    std::unique_ptr<ScopedDataHome> dataHome;
+
+    World()
+    {
+        home = joinPath(root.path(), QStringLiteral("home"));
+        scope = joinPath(home, QStringLiteral("Downloads"));
+        const QString data = joinPath(home, QStringLiteral(".local/share"));
+        trash = joinPath(data, QStringLiteral("Trash"));
+        makeFolder(home);
+        makeFolder(scope);
+        dataHome = std::make_unique<ScopedDataHome>(data);
+    }
+
+    [[nodiscard]] CleanupEnvironment environment(const OsCalls *os = nullptr) const
+    {
+        CleanupEnvironment environment;
+        environment.home = home;
+        environment.os = os;
+        return environment;
+    }
+
+    [[nodiscard]] QString file(const QString &name, const QByteArray &content = "data") const
+    {
+        const QString path = joinPath(scope, name);
+        writeFile(path, content);
+        return path;
+    }
+
+    [[nodiscard]] QString folder(const QString &name) const
+    {
+        const QString path = joinPath(scope, name);
+        makeFolder(path);
+        return path;
+    }
+
+    [[nodiscard]] FileEntry entry(const QString &path, FileCategory category = FileCategory::largeFile) const
+    {
+        return scannedEntry(path, scope, category);
+    }
+
+    [[nodiscard]] QStringList trashed() const { return entriesOf(joinPath(trash, QStringLiteral("files"))); }
+};
+
+QSet<QUuid> idsOf(const QList<FileEntry> &entries)
+{
+    QSet<QUuid> ids;
+    for (const FileEntry &entry : entries)
+        ids.insert(entry.id);
+    return ids;
+}
+
+CleanupItemResult cleanOne(const World &world, const FileEntry &entry, const QSet<QString> &running = {},
+                           const QList<FileEntry> &owners = {}, const OsCalls *os = nullptr)
+{
+    const CleanupRecord record =
+        CleanupService(world.environment(os)).clean({entry.id}, {entry}, running, {}, owners);
+    if (record.items.size() != 1)
+        qFatal("expected one item");
+    return record.items.first();
+}
+
+} // namespace
+
+class CleanupServiceTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_guardHome.isValid());
+        qputenv("XDG_DATA_HOME", pathToBytes(m_guardHome.path()));
+    }
+
+    void movesExactlyTheSelectedEntriesInSnapshotOrder()
+    {
+        World world;
+        const FileEntry a = world.entry(world.file(QStringLiteral("a.txt"), "aaa"));
+        const FileEntry b = world.entry(world.file(QStringLiteral("b.txt"), "bb"));
+        const FileEntry c = world.entry(world.file(QStringLiteral("c.txt"), "c"));
+        const QString folder = world.folder(QStringLiteral("d"));
+        writeFile(joinPath(folder, QStringLiteral("inside")), "12345");
+        const FileEntry d = world.entry(folder);
+
+        const CleanupRecord record =
+            CleanupService(world.environment()).clean({d.id, c.id, a.id, QUuid::createUuid()}, {a, b, c, d}, {}, {}, {});
+        QCOMPARE(record.items.size(), 3);
+        QCOMPARE(record.items.at(0).path, a.path);
+        QCOMPARE(record.items.at(1).path, c.path);
+        QCOMPARE(record.items.at(2).path, d.path);
+        for (const CleanupItemResult &item : record.items) {
+            QVERIFY2(item.moved, qPrintable(item.message));
+            QCOMPARE(item.message, kMoved);
+            QVERIFY(exists(item.trashPath));
+            QVERIFY(!exists(item.path));
+        }
+        QCOMPARE(record.count(), 3);
+        QCOMPARE(record.bytes(), 3 + 1 + 5);
+        QCOMPARE(readFile(b.path), "bb");
+        QCOMPARE(world.trashed(), (QStringList{QStringLiteral("a.txt"), QStringLiteral("c.txt"), QStringLiteral("d")}));
+    }
+
+    void skipsAnItemThatIsGone()
+    {
+        World world;
+        const FileEntry entry = world.entry(world.file(QStringLiteral("gone")));
+        QCOMPARE(::unlink(pathToBytes(entry.path).constData()), 0);
+        const CleanupItemResult item = cleanOne(world, entry);
+        QVERIFY(!item.moved);
+        QCOMPARE(item.message, QStringLiteral("已不存在，可能已被移走或删除，未移动。"));
+        QVERIFY(item.trashPath.isEmpty());
+    }
+
+    void skipsAFileChangedSinceTheScan()
+    {
+        World world;
+        const FileEntry sameSize = world.entry(world.file(QStringLiteral("same"), "1234"));
+        writeFile(sameSize.path, "abcd");
+        touchLater(sameSize.path);
+        const FileEntry grown = world.entry(world.file(QStringLiteral("grown"), "1234"));
+        writeFile(grown.path, "123456");
+        for (const FileEntry &entry : {sameSize, grown}) {
+            const CleanupItemResult item = cleanOne(world, entry);
+            QVERIFY(!item.moved);
+            QCOMPARE(item.message, QStringLiteral("扫描后已被修改，未移动。"));
+            QVERIFY(exists(entry.path));
+        }
+        QCOMPARE(world.trashed(), QStringList());
+    }
+
+    void skipsAnItemReplacedByAnother()
+    {
+        World world;
+        const FileEntry entry = world.entry(world.file(QStringLiteral("doc"), "v1"));
+        const QString replacement = world.file(QStringLiteral("doc.new"), "v1");
+        QCOMPARE(::rename(pathToBytes(replacement).constData(), pathToBytes(entry.path).constData()), 0);
+        const CleanupItemResult item = cleanOne(world, entry);
+        QVERIFY(!item.moved);
+        QCOMPARE(item.message, QStringLiteral("扫描后已被另一个项目替换，未移动。"));
+        QCOMPARE(readFile(entry.path), "v1");
+    }
+
+    void skipsAFolderWhoseContentChanged()
+    {
+        World world;
+        const QString folder = world.folder(QStringLiteral("project"));
+        makeFolder(joinPath(folder, QStringLiteral("deep")));
+        writeFile(joinPath(folder, QStringLiteral("deep/file")), "x");
+        const FileEntry added = world.entry(folder);
+        QVERIFY(added.kind.fingerprint && added.kind.fingerprint->hasTree);
+        writeFile(joinPath(folder, QStringLiteral("deep/new")), "y");
+
+        const QString other = world.folder(QStringLiteral("other"));
+        makeFolder(joinPath(other, QStringLiteral("deep")));
+        writeFile(joinPath(other, QStringLiteral("deep/file")), "x");
+        const FileEntry renamed = world.entry(other);
+        QCOMPARE(::rename(pathToBytes(joinPath(other, QStringLiteral("deep/file"))).constData(),
+                          pathToBytes(joinPath(other, QStringLiteral("deep/renamed"))).constData()),
+                 0);
+        for (const FileEntry &entry : {added, renamed}) {
+            const CleanupItemResult item = cleanOne(world, entry);
+            QVERIFY(!item.moved);
+            QCOMPARE(item.message, QStringLiteral("文件夹里的内容在扫描后有变化，未移动。"));
+            QVERIFY(exists(entry.path));
+        }
+    }
+
+    void skipsAFileReplacedByASymbolicLink()
+    {
+        World world;
+        const FileEntry entry = world.entry(world.file(QStringLiteral("photo.jpg"), "pixels"));
+        const QString target = joinPath(world.root.path(), QStringLiteral("precious"));
+        writeFile(target, "precious");
+        QCOMPARE(::unlink(pathToBytes(entry.path).constData()), 0);
+        QCOMPARE(::symlink(pathToBytes(target).constData(), pathToBytes(entry.path).constData()), 0);
+        const CleanupItemResult item = cleanOne(world, entry);
+        QVERIFY(!item.moved);
+        QCOMPARE(item.message, QStringLiteral("已变成符号链接，未移动。"));
+        QVERIFY(isLink(entry.path));
+        QCOMPARE(readFile(target), "precious");
+        QCOMPARE(world.trashed(), QStringList());
+    }
+
+    void skipsWhenAFolderOnThePathBecameALink()
+    {
+        World world;
+        const QString sub = world.folder(QStringLiteral("sub"));
+        const FileEntry entry = world.entry(world.file(QStringLiteral("sub/file"), "x"));
+        // The very same file (same inode) now reached through a link out of the scope.
+        const QString outside = joinPath(world.root.path(), QStringLiteral("outside"));
+        QCOMPARE(::rename(pathToBytes(sub).constData(), pathToBytes(outside).constData()), 0);
+        QCOMPARE(::symlink(pathToBytes(outside).constData(), pathToBytes(sub).constData()), 0);
+        const CleanupItemResult item = cleanOne(world, entry);
+        QVERIFY(!item.moved);
+        QCOMPARE(item.message, QStringLiteral("路径上的文件夹“%1”已变成符号链接，未移动。").arg(sub));
+        QCOMPARE(readFile(joinPath(outside, QStringLiteral("file"))), "x");
+    }
+
+    void skipsAnItemWithoutPermissionToMoveIt()
+    {
+        World world;
+        const FileEntry entry = world.entry(world.file(QStringLiteral("locked")));
+        OsCalls denied = OsCalls::system();
+        denied.access = [](const char *, int) {
+            errno = EACCES;
+            return -1;
+        };
+        CleanupItemResult item = cleanOne(world, entry, {}, {}, &denied);
+        QVERIFY(!item.moved);
+        QVERIFY(item.message.startsWith(QStringLiteral("没有移动它的权限")));
+
+        // A read-only file system says so.
+        OsCalls readOnly = OsCalls::system();
+        readOnly.access = [](const char *, int mode) {
+            errno = EROFS;
+            return (mode & W_OK) ? -1 : 0;
+        };
+        item = cleanOne(world, entry, {}, {}, &readOnly);
+        QVERIFY(!item.moved);
+        QVERIFY(item.message.contains(QStringLiteral("只读文件系统")));
+
+        // In a sticky shared folder only the owner of the item or of the folder may.
+        ::chmod(pathToBytes(world.scope).constData(), 01777);
+        OsCalls stranger = OsCalls::system();
+        stranger.userID = [] { return uid_t(4242); };
+        stranger.access = [](const char *, int) { return 0; };
+        item = cleanOne(world, entry, {}, {}, &stranger);
+        QVERIFY(!item.moved);
+        QVERIFY(item.message.contains(QStringLiteral("受保护的共享文件夹")));
+        QVERIFY(exists(entry.path));
+        QCOMPARE(world.trashed(), QStringList());
+    }
+
+    void skipsItemsOfRunningApplications()
+    {
+        World world;
+        FileEntry own = world.entry(world.file(QStringLiteral("cache")), FileCategory::userCache);
+        own.bundleID = QStringLiteral("org.example.Editor");
+        CleanupItemResult item = cleanOne(world, own, {QStringLiteral("org.example.Editor")});
+        QVERIFY(!item.moved);
+        QCOMPARE(item.message, QStringLiteral("所属应用（org.example.Editor）正在运行，未移动。"));
+
+        // A browser counts as running while only one of its helpers runs.
+        FileEntry browser = world.entry(world.file(QStringLiteral("browser cache")), FileCategory::browserData);
+        browser.bundleID = QStringLiteral("com.google.Chrome");
+        item = cleanOne(world, browser, {QStringLiteral("com.google.Chrome.helper.Renderer")});
+        QVERIFY(!item.moved);
+        QVERIFY(item.message.startsWith(QStringLiteral("所属应用")));
+
+        // An associated item whose application runs.
+        FileEntry application;
+        application.id = QUuid::createUuid();
+        application.name = QStringLiteral("Editor");
+        application.bundleID = QStringLiteral("org.example.Other");
+        FileEntry data = world.entry(world.folder(QStringLiteral("editor data")), FileCategory::applicationData);
+        data.ownerID = application.id;
+        item = cleanOne(world, data, {QStringLiteral("org.example.Other")}, {application});
+        QVERIFY(!item.moved);
+        QCOMPARE(item.message, QStringLiteral("所属应用“Editor”正在运行，未移动。"));
+
+        QVERIFY(exists(own.path) && exists(browser.path) && exists(data.path));
+        // Not running: it goes.
+        QVERIFY(cleanOne(world, own, {QStringLiteral("org.example.Unrelated")}).moved);
+    }
+
+    void skipsItemsOutsideTheScopeTheyWereFoundIn()
+    {
+        World world;
+        FileEntry entry = world.entry(world.file(QStringLiteral("file")));
+        entry.scope = joinPath(world.home, QStringLiteral("Documents"));
+        CleanupItemResult item = cleanOne(world, entry);
+        QVERIFY(!item.moved);
+        QCOMPARE(item.message, QStringLiteral("不在扫描时的范围“%1”之内，未移动。").arg(entry.scope));
+
+        FileEntry scopeItself = world.entry(world.scope);
+        item = cleanOne(world, scopeItself);
+        QVERIFY(!item.moved);
+        QVERIFY(exists(world.scope));
+
+        // No scope recorded: inside the home folder the home stands in; outside, refused.
+        entry.scope.clear();
+        QVERIFY(cleanOne(world, entry).moved);
+        const QString outside = joinPath(world.root.path(), QStringLiteral("outside"));
+        writeFile(outside, "x");
+        FileEntry stray = scannedEntry(outside, QString());
+        item = cleanOne(world, stray);
+        QVERIFY(!item.moved);
+        QCOMPARE(item.message, QStringLiteral("扫描没有记录它所在的查找范围，无法核对，未移动。"));
+        QVERIFY(exists(outside));
+    }
+
+    void refusesAnItemWithoutARecordedIdentity()
+    {
+        World world;
+        FileEntry entry = world.entry(world.file(QStringLiteral("file")));
+        entry.kind.fingerprint.reset();
+        const CleanupItemResult item = cleanOne(world, entry);
+        QVERIFY(!item.moved);
+        QCOMPARE(item.message, QStringLiteral("扫描时没有记录它的身份信息，无法核对，未移动。"));
+    }
+
+    void lastGuardRefusesProtectedPlaces()
+    {
+        World world;
+        FileEntry homeItself = scannedEntry(world.home, world.root.path());
+        FileEntry trashFolder = scannedEntry(world.trash, world.home);
+        QVERIFY(makeFolder(joinPath(world.home, QStringLiteral(".local"))));
+        QVERIFY(makeFolder(joinPath(world.home, QStringLiteral(".local/share"))));
+        QVERIFY(makeFolder(world.trash));
+        // Shallow records: walking these trees is beside the point.
+        auto shallow = [](const QString &path, const QString &scope) {
+            FileEntry entry;
+            entry.id = QUuid::createUuid();
+            entry.path = path;
+            entry.name = path;
+            entry.scope = scope;
+            entry.kind = EntryKind::folder(fingerprintPath(path, false));
+            return entry;
+        };
+        FileEntry system = shallow(QStringLiteral("/usr/bin"), QStringLiteral("/usr"));
+        FileEntry root = shallow(QStringLiteral("/"), QStringLiteral("/"));
+        const CleanupRecord record = CleanupService(world.environment())
+                                         .clean(idsOf({homeItself, trashFolder, system, root}),
+                                                {homeItself, trashFolder, system, root}, {}, {}, {});
+        QCOMPARE(record.items.size(), 4);
+        QCOMPARE(record.items.at(0).message, QStringLiteral("不能移动个人文件夹本身，已拒绝。"));
+        QVERIFY(record.items.at(1).message.contains(QStringLiteral("废纸篓")));
+        QVERIFY(record.items.at(2).message.contains(QStringLiteral("系统文件夹")));
+        QCOMPARE(record.items.at(3).message, QStringLiteral("不能移动根目录，已拒绝。"));
+        QCOMPARE(record.count(), 0);
+        QVERIFY(exists(world.home) && exists(world.trash));
+    }
+
+    void comparesADuplicateWithTheKeptCopyBeforeMovingIt()
+    {
+        World world;
+        const FileEntry keep = world.entry(world.file(QStringLiteral("keep.bin"), "same bytes"), FileCategory::duplicate);
+        const FileEntry copyA = world.entry(world.file(QStringLiteral("a.bin"), "same bytes"), FileCategory::duplicate);
+        const FileEntry copyB = world.entry(world.file(QStringLiteral("b.bin"), "same bytes"), FileCategory::duplicate);
+        const DuplicateGroup group{QUuid::createUuid(), {keep, copyA, copyB}};
+        const CleanupRecord record = CleanupService(world.environment())
+                                         .clean({copyA.id, copyB.id}, {keep, copyA, copyB}, {}, {group}, {});
+        QCOMPARE(record.count(), 2);
+        QCOMPARE(readFile(keep.path), "same bytes");
+        QVERIFY(!exists(copyA.path) && !exists(copyB.path));
+    }
+
+    void keepsADuplicateWhoseKeptCopyChanged()
+    {
+        World world;
+        const FileEntry keep = world.entry(world.file(QStringLiteral("keep.bin"), "same bytes"), FileCategory::duplicate);
+        const FileEntry copy = world.entry(world.file(QStringLiteral("copy.bin"), "same bytes"), FileCategory::duplicate);
+        writeFile(keep.path, "SAME BYTES"); // same size, other content
+        const DuplicateGroup group{QUuid::createUuid(), {keep, copy}};
+        CleanupRecord record =
+            CleanupService(world.environment()).clean({copy.id}, {keep, copy}, {}, {group}, {});
+        QCOMPARE(record.count(), 0);
+        QCOMPARE(record.items.first().message,
+                 QStringLiteral("保留的副本“%1”已不存在或内容已不同，无法确认仍有一份相同的文件，未移动。").arg(keep.path));
+        QCOMPARE(readFile(copy.path), "same bytes");
+
+        // Kept copy gone altogether.
+        QCOMPARE(::unlink(pathToBytes(keep.path).constData()), 0);
+        record = CleanupService(world.environment()).clean({copy.id}, {keep, copy}, {}, {group}, {});
+        QCOMPARE(record.count(), 0);
+        QCOMPARE(readFile(copy.path), "same bytes");
+    }
+
+    void keepsEveryCopyWhenAllCopiesAreSelected()
+    {
+        World world;
+        const FileEntry first = world.entry(world.file(QStringLiteral("1.bin"), "dup"), FileCategory::duplicate);
+        const FileEntry second = world.entry(world.file(QStringLiteral("2.bin"), "dup"), FileCategory::duplicate);
+        const FileEntry third = world.entry(world.file(QStringLiteral("3.bin"), "dup"), FileCategory::duplicate);
+        const DuplicateGroup group{QUuid::createUuid(), {first, second, third}};
+        const CleanupRecord record = CleanupService(world.environment())
+                                         .clean(idsOf({first, second, third}), {first, second, third}, {}, {group}, {});
+        QCOMPARE(record.items.size(), 3);
+        QCOMPARE(record.count(), 0);
+        for (const CleanupItemResult &item : record.items)
+            QCOMPARE(item.message, QStringLiteral("这组重复文件的每一份都已选中；每组至少保留一份，未移动。"));
+        QVERIFY(exists(first.path) && exists(second.path) && exists(third.path));
+
+        // A duplicate whose group is unknown cannot be checked either.
+        const CleanupRecord orphan = CleanupService(world.environment()).clean({first.id}, {first}, {}, {}, {});
+        QCOMPARE(orphan.count(), 0);
+        QVERIFY(exists(first.path));
+    }
+
+    void movesAnApplicationWithoutItsUnselectedAssociatedItems()
+    {
+        World world;
+        const QString bundle = world.folder(QStringLiteral("Editor.app"));
+        writeFile(joinPath(bundle, QStringLiteral("binary")), "exe");
+        FileEntry application = world.entry(bundle, FileCategory::application);
+        application.kind.type = EntryKind::Type::application;
+        application.bundleID = QStringLiteral("org.example.Editor");
+        FileEntry settings = world.entry(world.folder(QStringLiteral("Editor settings")), FileCategory::applicationData);
+        settings.ownerID = application.id;
+        settings.bundleID = application.bundleID;
+        const CleanupRecord record = CleanupService(world.environment())
+                                         .clean({application.id}, {application, settings}, {}, {}, {application});
+        QCOMPARE(record.items.size(), 1);
+        QVERIFY(record.items.first().moved);
+        QVERIFY(!exists(bundle));
+        QVERIFY(exists(settings.path));
+    }
+
+    void movesAnEntryInsideAnotherSelectedOneWithIt()
+    {
+        World world;
+        const QString folder = world.folder(QStringLiteral("outer"));
+        const FileEntry inner = world.entry(world.file(QStringLiteral("outer/inner.txt"), "in"));
+        const FileEntry outer = world.entry(folder);
+        const CleanupRecord record =
+            CleanupService(world.environment()).clean({inner.id, outer.id}, {inner, outer}, {}, {}, {});
+        QCOMPARE(record.items.size(), 2);
+        QCOMPARE(record.items.at(0).path, inner.path);
+        QVERIFY(!record.items.at(0).moved);
+        QVERIFY(record.items.at(0).message.startsWith(QStringLiteral("已随同时选中的“outer”一起移到废纸篓")));
+        QVERIFY(record.items.at(1).moved);
+        QCOMPARE(readFile(joinPath(record.items.at(1).trashPath, QStringLiteral("inner.txt"))), "in");
+    }
+
+    void reportsWhatTheMoverSays()
+    {
+        World world;
+        const FileEntry a = world.entry(world.file(QStringLiteral("a")));
+        const FileEntry b = world.entry(world.file(QStringLiteral("b")));
+        const FileEntry c = world.entry(world.file(QStringLiteral("c")));
+        const TrashMover mover = [&](const QString &path) -> QString {
+            if (path == a.path)
+                throw CoreError(QStringLiteral("废纸篓已满。"));
+            if (path == b.path)
+                throw std::runtime_error("boom");
+            return QStringLiteral("/elsewhere/c");
+        };
+        const CleanupRecord record =
+            CleanupService(world.environment()).clean(idsOf({a, b, c}), {a, b, c}, {}, {}, {}, mover);
+        QCOMPARE(record.items.at(0).message, QStringLiteral("废纸篓已满。"));
+        QVERIFY(!record.items.at(0).moved);
+        QCOMPARE(record.items.at(1).message, QStringLiteral("移到废纸篓时出错：boom"));
+        QVERIFY(!record.items.at(1).moved);
+        QVERIFY(record.items.at(2).moved);
+        QCOMPARE(record.items.at(2).trashPath, QStringLiteral("/elsewhere/c"));
+    }
+
+    void reportsAFullTrashPerItem()
+    {
+        World world;
+        const FileEntry entry = world.entry(world.file(QStringLiteral("file"), "keep me"));
+        OsCalls full = OsCalls::system();
+        full.write = [](int, const void *, size_t) -> ssize_t {
+            errno = ENOSPC;
+            return -1;
+        };
+        const CleanupItemResult item = cleanOne(world, entry, {}, {}, &full);
+        QVERIFY(!item.moved);
+        QVERIFY(item.message.contains(QStringLiteral("磁盘空间已满")));
+        QCOMPARE(readFile(entry.path), "keep me");
+        QCOMPARE(entriesOf(joinPath(world.trash, QStringLiteral("info"))), QStringList());
+    }
+
+    void sendsAnItemOnAnotherFileSystemToThatVolumesTrash()
+    {
+        World world;
+        // The scope itself is the other volume's top directory.
+        const OsCalls os = withVolume(pathToBytes(world.scope));
+        const FileEntry entry = world.entry(world.file(QStringLiteral("movie.mkv"), "frames"));
+        const CleanupItemResult item = cleanOne(world, entry, {}, {}, &os);
+        QVERIFY2(item.moved, qPrintable(item.message));
+        QCOMPARE(item.trashPath, joinPath(world.scope, QStringLiteral(".Trash-%1/files/movie.mkv").arg(::geteuid())));
+        QCOMPARE(world.trashed(), QStringList());
+    }
+
+    void cleansAThousandItemsInOneRun()
+    {
+        World world;
+        QList<FileEntry> entries;
+        for (int i = 0; i < 1000; ++i)
+            entries.append(world.entry(world.file(QStringLiteral("item %1.txt").arg(i), QByteArray::number(i))));
+        const FileEntry kept = world.entry(world.file(QStringLiteral("kept.txt")));
+        entries.insert(500, kept);
+        QSet<QUuid> ids = idsOf(entries);
+        ids.remove(kept.id);
+        const CleanupRecord record = CleanupService(world.environment()).clean(ids, entries, {}, {}, {});
+        QCOMPARE(record.items.size(), 1000);
+        QCOMPARE(record.count(), 1000);
+        QCOMPARE(world.trashed().size(), 1000);
+        QCOMPARE(entriesOf(joinPath(world.trash, QStringLiteral("info"))).size(), 1000);
+        QCOMPARE(entriesOf(world.scope), QStringList{QStringLiteral("kept.txt")});
+        QCOMPARE(readTrashInfo(joinPath(world.trash, QStringLiteral("info/item 7.txt.trashinfo"))).path,
+                 pathToBytes(joinPath(world.scope, QStringLiteral("item 7.txt"))));
+    }
+
+    void trashesNamedPathsWithTheBasicChecksOnly()
+    {
+        World world;
+        const QString file = world.file(QStringLiteral("named"), "n");
+        const QString link = joinPath(world.scope, QStringLiteral("link"));
+        QCOMPARE(::symlink(pathToBytes(file).constData(), pathToBytes(link).constData()), 0);
+        const QString missing = joinPath(world.scope, QStringLiteral("missing"));
+        QVERIFY(QDir::setCurrent(world.scope));
+        const CleanupRecord record =
+            CleanupService(world.environment()).cleanPaths({QStringLiteral("link"), missing, world.home, QStringLiteral("./named")});
+        QCOMPARE(record.items.size(), 4);
+        QCOMPARE(record.items.at(0).message, QStringLiteral("是符号链接，未移动。"));
+        QVERIFY(isLink(link));
+        QCOMPARE(record.items.at(1).message, QStringLiteral("不存在，未移动。"));
+        QCOMPARE(record.items.at(2).message, QStringLiteral("不能移动个人文件夹本身，已拒绝。"));
+        QCOMPARE(record.items.at(3).path, file);
+        QVERIFY(record.items.at(3).moved);
+        QCOMPARE(record.items.at(3).bytes, 1);
+        QVERIFY(QDir::setCurrent(QDir::rootPath()));
+    }
+
+private:
+    QTemporaryDir m_guardHome;
+};
+
+QTEST_GUILESS_MAIN(CleanupServiceTest)
+#include "cleanupservice_test.moc"

@@ -1,0 +1,351 @@
+#include "core/Identity.h"
+#include "core/Paths.h"
+#include "core/Scanner.h"
+#include "core/files/FileTypes.h"
+#include "core/scan/FileScanHooks.h"
+#include "core/support/FileToolsTree.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+using namespace Morvane;
+using TestTree::pattern;
+using TestTree::setAge;
+using TestTree::writeFile;
+
+namespace {
+
+constexpr std::int64_t day = 86400;
+
+ScanConfiguration configurationFor(const QTemporaryDir &dir)
+{
+    ScanConfiguration c;
+    c.home = dir.path();
+    c.now = QDateTime::currentDateTimeUtc();
+    return c;
+}
+
+ScanResult run(ScanKind kind, const ScanConfiguration &c, const QString &folder, const FileQuery &query = {})
+{
+    return Scanner(c).scan(kind, folder, query, {}, CancellationToken());
+}
+
+QStringList names(const QList<FileEntry> &entries)
+{
+    QStringList out;
+    for (const FileEntry &e : entries)
+        out << e.name;
+    return out;
+}
+
+void symlinkTo(const QString &target, const QString &link)
+{
+    QCOMPARE(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()), 0);
+}
+
+std::int64_t apparentSize(const QString &path)
+{
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return -1;
+    return st.st_size;
+}
+
+CoverageState coverageOf(const ScanResult &r)
+{
+    return r.coverage.isEmpty() ? CoverageState::notScanned : r.coverage.first().coverageState();
+}
+
+// Walker calls that fail to open one folder, as a permission error would for a user.
+struct LockedFolder {
+    QByteArray path;
+    WalkSystemCalls calls;
+    explicit LockedFolder(const QString &folder) : path(QFile::encodeName(folder))
+    {
+        calls.openFolder = [this](const char *p) {
+            if (path == p) {
+                errno = EACCES;
+                return -1;
+            }
+            return ::open(p, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        };
+        calls.statAt = [](int fd, const char *name, struct stat *st) {
+            return ::fstatat(fd, name, st, AT_SYMLINK_NOFOLLOW);
+        };
+        setFileScanWalkCalls(&calls);
+    }
+    ~LockedFolder() { setFileScanWalkCalls(nullptr); }
+};
+
+} // namespace
+
+class FileScansTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void extensionTableIgnoresCaseAndSniffsOnlyUnknownNames()
+    {
+        QCOMPARE(fileTypeOfName("Report.PDF"), FileTypeFilter::documents);
+        QCOMPARE(fileTypeOfName("clip.MkV"), FileTypeFilter::videos);
+        QCOMPARE(fileTypeOfName("song.flac"), FileTypeFilter::audio);
+        QCOMPARE(fileTypeOfName("photo.HEIC"), FileTypeFilter::images);
+        QCOMPARE(fileTypeOfName("backup.tar.gz"), FileTypeFilter::archives);
+        QCOMPARE(fileTypeOfName(".pdf"), FileTypeFilter::all); // a dot file, not a PDF
+        QCOMPARE(fileTypeOfName("README"), FileTypeFilter::all);
+        for (const char *name : {"a.dmg", "a.PKG", "a.mpkg", "a.xip", "a.deb", "a.rpm", "Tool.AppImage", "a.flatpak",
+                                 "a.flatpakref", "a.snap", "a.run", "a.msi", "a.EXE", "a.apk", "a.iso"}) {
+            QVERIFY2(isInstallerName(name), name);
+            QCOMPARE(fileTypeOfName(name), FileTypeFilter::archives);
+        }
+        QVERIFY(!isInstallerName("a.zip"));
+        QCOMPARE(fileTypeOfContent("%PDF-1.7"), FileTypeFilter::documents);
+        QCOMPARE(fileTypeOfContent(QByteArrayView("\x89PNG\r\n\x1a\n", 8)), FileTypeFilter::images);
+        QCOMPARE(fileTypeOfContent(QByteArrayView("\0\0\0\x18" "ftypisom", 12)), FileTypeFilter::videos);
+        QCOMPARE(fileTypeOfContent(QByteArrayView("\0\0\0\x18" "ftypM4A ", 12)), FileTypeFilter::audio);
+        QCOMPARE(fileTypeOfContent("PK\x03\x04"), FileTypeFilter::archives);
+        QCOMPARE(fileTypeOfContent("plain text"), FileTypeFilter::all);
+        int sniffs = 0;
+        const auto head = [&sniffs] {
+            ++sniffs;
+            return QByteArray("%PDF-1.4");
+        };
+        QVERIFY(fileMatchesType(FileTypeFilter::documents, "scan", head));
+        QVERIFY(!fileMatchesType(FileTypeFilter::documents, "scan.mp3", head));
+        QVERIFY(fileMatchesType(FileTypeFilter::all, "scan", head));
+        QCOMPARE(sniffs, 1);
+    }
+
+    void largeFilesFilterBySizeAgeAndTypeLargestFirst()
+    {
+        QTemporaryDir dir;
+        const QString root = dir.filePath("Downloads");
+        writeFile(root + "/big.mov", pattern(5000, 1));
+        writeFile(root + "/edge.PDF", pattern(2000, 2));     // exactly the minimum
+        writeFile(root + "/below.pdf", pattern(1999, 3));
+        writeFile(root + "/deep/a/b/c/scan", QByteArray("%PDF-1.5\n") + pattern(3000, 4)); // sniffed
+        writeFile(root + "/deep/notes", pattern(4000, 5)); // unknown name and content
+        writeFile(root + "/ignored/huge.pdf", pattern(9000, 6));
+        symlinkTo(root + "/big.mov", root + "/link-to-big.mov");
+        setAge(root + "/big.mov", 100 * day);
+        setAge(root + "/edge.PDF", 40 * day);
+        setAge(root + "/deep/a/b/c/scan", 10 * day);
+
+        ScanConfiguration c = configurationFor(dir);
+        c.ignoredPaths = {root + "/ignored"};
+        FileQuery query;
+        query.minimumBytes = 2000;
+        ScanResult r = run(ScanKind::largeFiles, c, root, query);
+        QCOMPARE(names(r.entries), (QStringList{"big.mov", "notes", "scan", "edge.PDF"}));
+        QCOMPARE(coverageOf(r), CoverageState::complete);
+        QCOMPARE(r.entries[0].category, FileCategory::largeFile);
+        QCOMPARE(r.entries[0].bytes, 5000);
+        QVERIFY(r.entries[0].detail.startsWith(QStringLiteral("修改于 ")));
+        QCOMPARE(r.entries[0].kind.fingerprint, fingerprintPath(root + "/big.mov", false));
+
+        query.olderThanDays = 30;
+        r = run(ScanKind::largeFiles, c, root, query);
+        QCOMPARE(names(r.entries), (QStringList{"big.mov", "edge.PDF"}));
+
+        query.olderThanDays.reset();
+        query.fileType = FileTypeFilter::documents;
+        r = run(ScanKind::largeFiles, c, root, query);
+        QCOMPARE(names(r.entries), (QStringList{"scan", "edge.PDF"}));
+
+        query.fileType = FileTypeFilter::all;
+        c.entryLimit = 2;
+        r = run(ScanKind::largeFiles, c, root, query);
+        QCOMPARE(names(r.entries), (QStringList{"big.mov", "notes"}));
+        QVERIFY(r.scopeNotes.join('\n').contains(QStringLiteral("只列出最大的 2 个")));
+    }
+
+    void installersListOnlyInstallerNamesWithSizeAndAge()
+    {
+        QTemporaryDir dir;
+        const QString root = dir.path() + "/dl";
+        writeFile(root + "/App.dmg", pattern(3000, 1));
+        writeFile(root + "/tool.AppImage", pattern(2000, 2));
+        writeFile(root + "/pkgs/lib.DEB", pattern(1000, 3));
+        writeFile(root + "/setup.exe", pattern(10, 4));
+        writeFile(root + "/photo.zip", pattern(4000, 5));
+        setAge(root + "/App.dmg", 60 * day);
+        setAge(root + "/pkgs/lib.DEB", 31 * day);
+        const ScanConfiguration c = configurationFor(dir);
+        ScanResult r = run(ScanKind::installers, c, root);
+        QCOMPARE(names(r.entries), (QStringList{"App.dmg", "tool.AppImage", "lib.DEB", "setup.exe"}));
+        QCOMPARE(r.entries[0].category, FileCategory::installer);
+
+        FileQuery query;
+        query.olderThanDays = 30;
+        query.minimumBytes = 100;
+        query.fileType = FileTypeFilter::videos; // not a filter of this page
+        r = run(ScanKind::installers, c, root, query);
+        QCOMPARE(names(r.entries), (QStringList{"App.dmg", "lib.DEB"}));
+    }
+
+    void missingFolderIsReportedNotThrown()
+    {
+        QTemporaryDir dir;
+        const ScanResult r = run(ScanKind::largeFiles, configurationFor(dir), dir.filePath("nope"));
+        QVERIFY(r.entries.isEmpty());
+        QCOMPARE(coverageOf(r), CoverageState::missing);
+        QVERIFY(!r.scopeNotes.isEmpty());
+    }
+
+    void duplicatesAreGroupedOrderedAndKeepTheSettledCopyFirst()
+    {
+        QTemporaryDir dir;
+        const QString root = dir.path() + "/scan";
+        const QByteArray big = pattern(100000, 1);
+        const QByteArray small = pattern(3000, 2);
+        writeFile(root + "/Downloads/big.iso", big);
+        writeFile(root + "/Archive/big.iso", big);
+        writeFile(root + "/small.txt", small);
+        writeFile(root + "/x/small (1).txt", small);
+        writeFile(root + "/y/small copy.txt", small);
+        writeFile(root + "/unique.bin", pattern(100000, 3));
+        writeFile(root + "/empty1", {});
+        writeFile(root + "/empty2", {});
+        symlinkTo(root + "/small.txt", root + "/link.txt");
+        QCOMPARE(::link(QFile::encodeName(root + "/unique.bin"), QFile::encodeName(root + "/unique-hardlink.bin")), 0);
+        setAge(root + "/Downloads/big.iso", 300 * day); // older, but in Downloads
+
+        const ScanResult r = run(ScanKind::duplicates, configurationFor(dir), root);
+        QCOMPARE(r.duplicateGroups.size(), 2);
+        // 100000 redundant bytes before 2 × 3000.
+        QCOMPARE(names(r.duplicateGroups[0].files), (QStringList{"big.iso", "big.iso"}));
+        QCOMPARE(r.duplicateGroups[0].files[0].path, root + "/Archive/big.iso");
+        QCOMPARE(names(r.duplicateGroups[1].files), (QStringList{"small.txt", "small (1).txt", "small copy.txt"}));
+        QCOMPARE(r.duplicateGroups[1].redundantBytes(), 6000);
+        QCOMPARE(r.entries.size(), 5);
+        QCOMPARE(r.bytes(), 106000);
+        for (const FileEntry &e : r.entries) {
+            QCOMPARE(e.category, FileCategory::duplicate);
+            QCOMPARE(e.kind.fingerprint, fingerprintPath(e.path, false));
+        }
+        QCOMPARE(coverageOf(r), CoverageState::complete);
+        const QString notes = r.scopeNotes.join('\n');
+        QVERIFY(notes.contains(QStringLiteral("跳过 2 个空文件")));
+        QVERIFY(notes.contains(QStringLiteral("1 个硬链接副本")));
+    }
+
+    void duplicatesContentBoundGivesPartialCoverageAndSaysHowMuch()
+    {
+        QTemporaryDir dir;
+        const QString root = dir.path() + "/scan";
+        const QByteArray big = pattern(500000, 1);
+        writeFile(root + "/a", big);
+        writeFile(root + "/b", big);
+        ScanConfiguration c = configurationFor(dir);
+        c.contentReadLimit = 200000;
+        const ScanResult r = run(ScanKind::duplicates, c, root);
+        QVERIFY(r.duplicateGroups.isEmpty());
+        QCOMPARE(coverageOf(r), CoverageState::partial);
+        QVERIFY(r.hasIncompleteCoverage());
+        QVERIFY2(r.scopeNotes.join('\n').contains(QStringLiteral("另有 2 个文件（共 1.0 MB）可能重复，未比对")),
+                 qPrintable(r.scopeNotes.join('\n')));
+    }
+
+    void spaceSizesMatchAnIndependentCountAndCarryTreeIdentity()
+    {
+        QTemporaryDir dir;
+        const QString root = dir.path() + "/space";
+        writeFile(root + "/alpha/one", pattern(1000, 1));
+        writeFile(root + "/alpha/sub/two", pattern(2500, 2));
+        writeFile(root + "/alpha/sub/deeper/three", pattern(10, 3));
+        symlinkTo("one", root + "/alpha/link");
+        writeFile(root + "/beta/shared", pattern(700, 4));
+        QCOMPARE(::link(QFile::encodeName(root + "/beta/shared"), QFile::encodeName(root + "/alpha/shared-link")), 0);
+        writeFile(root + "/file.bin", pattern(4321, 5));
+        QVERIFY(QDir().mkpath(root + "/empty"));
+        symlinkTo(root + "/alpha", root + "/top-link");
+
+        const auto independent = [](const QString &top, const QStringList &below) {
+            std::int64_t total = apparentSize(top);
+            for (const QString &p : below)
+                total += apparentSize(top + '/' + p);
+            return total;
+        };
+        const std::int64_t alpha = independent(root + "/alpha", {"one", "sub", "sub/two", "sub/deeper", "sub/deeper/three",
+                                                                 "link", "shared-link"});
+        const std::int64_t beta = independent(root + "/beta", {"shared"});
+
+        const ScanResult r = run(ScanKind::space, configurationFor(dir), root);
+        QCOMPARE(coverageOf(r), CoverageState::complete);
+        QHash<QString, FileEntry> byName;
+        for (const FileEntry &e : r.entries)
+            byName.insert(e.name, e);
+        QCOMPARE(QSet<QString>(byName.keyBegin(), byName.keyEnd()), (QSet<QString>{"alpha", "beta", "file.bin", "empty"}));
+        QCOMPARE(byName["alpha"].bytes, alpha); // the hard link counts here and in beta
+        QCOMPARE(byName["beta"].bytes, beta);
+        QCOMPARE(byName["file.bin"].bytes, 4321);
+        QCOMPARE(byName["empty"].bytes, apparentSize(root + "/empty"));
+        QVERIFY(byName["alpha"].kind.isFolder());
+        QVERIFY(byName["file.bin"].kind.isFile());
+        for (qsizetype i = 1; i < r.entries.size(); ++i) // largest first
+            QVERIFY(r.entries[i - 1].bytes >= r.entries[i].bytes);
+        for (const FileEntry &e : r.entries) {
+            QCOMPARE(e.category, FileCategory::spaceItem);
+            QVERIFY(e.sizeIsComplete);
+            QCOMPARE(e.kind.fingerprint, fingerprintPath(e.path, true));
+        }
+    }
+
+    void spaceMarksUnreadableAndCutChildrenIncomplete()
+    {
+        QTemporaryDir dir;
+        const QString root = dir.path() + "/space";
+        writeFile(root + "/open/a", pattern(100, 1));
+        writeFile(root + "/locked/readable", pattern(100, 2));
+        writeFile(root + "/locked/inner/hidden", pattern(5000, 3));
+        {
+            LockedFolder lock(root + "/locked/inner");
+            const ScanResult r = run(ScanKind::space, configurationFor(dir), root);
+            QCOMPARE(coverageOf(r), CoverageState::partial);
+            for (const FileEntry &e : r.entries) {
+                if (e.name == QLatin1String("locked")) {
+                    QVERIFY(!e.sizeIsComplete);
+                    // What could be counted is shown: the folder, its file and the
+                    // unreadable folder's own entry.
+                    QCOMPARE(e.bytes, apparentSize(root + "/locked") + 100 + apparentSize(root + "/locked/inner"));
+                    QVERIFY(!e.kind.fingerprint->hasTree);
+                } else {
+                    QVERIFY(e.sizeIsComplete);
+                }
+            }
+            QVERIFY(r.scopeNotes.join('\n').contains(QStringLiteral("无法读取")));
+        }
+
+        for (int i = 0; i < 50; ++i)
+            writeFile(root + QStringLiteral("/many/f%1").arg(i), pattern(10, std::uint32_t(i)));
+        ScanConfiguration c = configurationFor(dir);
+        c.visitLimit = 20;
+        const ScanResult cut = run(ScanKind::space, c, root);
+        QCOMPARE(coverageOf(cut), CoverageState::partial);
+        QVERIFY(cut.hasIncompleteCoverage());
+        for (const FileEntry &e : cut.entries) {
+            if (e.kind.isFolder())
+                QVERIFY(!e.sizeIsComplete);
+        }
+    }
+
+    void cancelledScanThrows()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.filePath("a"), pattern(10, 1));
+        CancellationToken token;
+        token.cancel();
+        QVERIFY_THROWS_EXCEPTION(CancellationError,
+                                 (void)Scanner(configurationFor(dir)).scan(ScanKind::space, dir.path(), {}, {}, token));
+    }
+};
+
+QTEST_GUILESS_MAIN(FileScansTest)
+#include "file_scans_test.moc"
