@@ -135,6 +135,23 @@ private Q_SLOTS:
         h.model->setSearch(QStringLiteral("nothing like this"));
         h.settle();
         QCOMPARE(h.text(QStringLiteral("applicationsEmpty")), QStringLiteral("没有匹配的第三方应用。"));
+
+        // The row menu of a card ignores that entry: its card leaves the page.
+        h.model->setSearch(QString());
+        h.settle();
+        const QList<QObject *> all = h.findAll(QStringLiteral("applicationCard"), true);
+        QCOMPARE(all.size(), 3);
+        QObject *viewer = nullptr;
+        for (QObject *card : all) {
+            if (card->property("application").toMap().value(QStringLiteral("name")) == QStringLiteral("照片查看器"))
+                viewer = card;
+        }
+        QVERIFY(viewer);
+        QVERIFY(h.clickItem(item(inside(viewer, QStringLiteral("rowActions")))));
+        QVERIFY(h.click(QStringLiteral("ignoreItem")));
+        QCOMPARE(h.model->ignoredPaths().size(), 1);
+        QVERIFY(h.model->ignoredPaths().first().endsWith(QStringLiteral("photo-viewer.desktop")));
+        QCOMPARE(h.findAll(QStringLiteral("applicationCard"), true).size(), 2);
     }
 
     void diagnosticsFoldIntoOneLineAndRevealTheirPath()
@@ -152,6 +169,11 @@ private Q_SLOTS:
         QCOMPARE(texts(h.findAll(QStringLiteral("diagnosticPath"), true)).first(),
             QStringLiteral("/opt/tools/legacy-suite"));
         QVERIFY(h.find(QStringLiteral("diagnosticPath"))->property("selectByMouse").toBool());
+        // A path that no longer exists is still handed to the file manager, and nothing else happens.
+        QVERIFY(h.click(QStringLiteral("revealDiagnostic")));
+        QCOMPARE(h.fixture.core->revealed, QStringList { QStringLiteral("/opt/tools/legacy-suite") });
+        QCOMPARE(h.model->selectedCount(), 0);
+        QVERIFY(h.model->ignoredPaths().isEmpty());
     }
 
     void theQuickActionTitleFollowsTheSelection()
