@@ -69,8 +69,9 @@ QImage SymbolImages::requestImage(const QString &id, QSize *size, const QSize &r
 
     QImage image(target, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    QFile file(iconFile(name, weight));
-    if (!file.open(QIODevice::ReadOnly))
+    const QString path = iconFile(name, weight);
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
         return image;
     QByteArray svg = file.readAll();
     // The icons draw in currentColor; the opacity goes on separately.

@@ -4,6 +4,7 @@
 
 #include "WindowContext.h"
 
+#include <QDir>
 #include <QTest>
 
 using namespace VarnollTest;
@@ -168,6 +169,37 @@ private Q_SLOTS:
         QVERIFY(h.click(QStringLiteral("ignoreItem")));
         QCOMPARE(h.model->ignoredPaths(), QStringList{result.entries.at(0).path});
         QCOMPARE(h.text(QStringLiteral("countText")), QStringLiteral("7 项结果"));
+    }
+
+    void folderDialogAsksWithTheModelsTextsAndScansThePick()
+    {
+        UiHarness h;
+        QVERIFY(h.load());
+        h.model->navigate(Page::largeFiles);
+        h.settle();
+        QVERIFY(QDir().mkpath(h.fixture.home + QStringLiteral("/Downloads")));
+        QObject *dialog = h.find(QStringLiteral("folderDialog"));
+        QVERIFY(dialog);
+        QVERIFY(h.click(QStringLiteral("chooseFolderButton")));
+        QVERIFY(dialog->property("visible").toBool());
+        QCOMPARE(dialog->property("acceptLabel").toString(), QStringLiteral("扫描此文件夹"));
+        QCOMPARE(dialog->property("title").toString(), QStringLiteral("只扫描所选文件夹；文件处理需要另行选择并确认。"));
+        QCOMPARE(dialog->property("currentFolder").toUrl(), QUrl::fromLocalFile(h.fixture.home + QStringLiteral("/Downloads")));
+        QMetaObject::invokeMethod(dialog, "reject");
+        h.settle();
+        QCOMPARE(h.model->largeDirectory(), h.fixture.home + QStringLiteral("/Downloads"));
+        QVERIFY(h.fixture.core->directories.isEmpty());
+
+        const QString picked = h.fixture.home + QStringLiteral("/照片 2024");
+        QVERIFY(QDir().mkpath(picked));
+        QVERIFY(h.click(QStringLiteral("chooseFolderButton")));
+        dialog->setProperty("selectedFolder", QUrl::fromLocalFile(picked));
+        QMetaObject::invokeMethod(dialog, "accept");
+        QVERIFY(waitIdle(*h.model));
+        QCOMPARE(h.model->largeDirectory(), picked);
+        QCOMPARE(h.fixture.core->directories, QStringList{picked});
+        h.settle();
+        QCOMPARE(h.text(QStringLiteral("folderTitle")), QStringLiteral("扫描位置：照片 2024"));
     }
 
     void folderBarParentStopsAtTheTopFolder()

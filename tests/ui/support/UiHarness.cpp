@@ -45,6 +45,15 @@ UiHarness::UiHarness()
     model = fixture.makeModel();
 }
 
+UiHarness::UiHarness(std::shared_ptr<Varnoll::CoreServices> services, const QString &home)
+{
+    Varnoll::ModelOptions options;
+    options.home = home;
+    options.store = fixture.store;
+    options.systemLibrary = QStringLiteral("/Library");
+    model = std::make_unique<Varnoll::CleanerModel>(std::move(services), options);
+}
+
 UiHarness::~UiHarness()
 {
     engine.reset();

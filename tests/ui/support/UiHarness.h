@@ -19,6 +19,8 @@ namespace VarnollTest {
 class UiHarness {
 public:
     UiHarness();
+    /// The window on other services (the real ones), with `home` as the user's home.
+    UiHarness(std::shared_ptr<Varnoll::CoreServices> services, const QString &home);
     ~UiHarness();
 
     /// Loads Main.qml and waits until the window is exposed. False on QML errors.

@@ -1,0 +1,137 @@
+// The shared components and the symbol table, loaded from the window's own module.
+#include "support/UiHarness.h"
+
+#include "SymbolImages.h"
+#include "WindowContext.h"
+#include "app/Page.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QQmlComponent>
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace VarnollTest;
+
+class WindowComponentsTest : public QObject {
+    Q_OBJECT
+
+    QObject *create(UiHarness &h, const QByteArray &qml)
+    {
+        QQmlComponent component(h.engine.get());
+        component.setData("import QtQuick\n" + qml, QUrl(QStringLiteral("qrc:/Varnoll/Probe.qml")));
+        QObject *object = component.create();
+        if (!object)
+            qWarning() << component.errorString();
+        return object;
+    }
+
+private Q_SLOTS:
+    void initTestCase() { Varnoll::prepareApplicationLook(); }
+
+    void everySymbolNameHasItsIconFiles()
+    {
+        QStringList used;
+        for (Varnoll::Page page : Varnoll::allPages)
+            used.append(Varnoll::pageSymbol(page));
+        for (int raw = 0; raw < Morvane::fileCategoryCount; ++raw)
+            used.append(Morvane::categorySymbol(*Morvane::fileCategoryFromRaw(raw)));
+        // And every literal symbol name in the views.
+        const QRegularExpression literal(
+            QStringLiteral("(?:name|emptySymbol)\\s*:\\s*(?:[^\"\\n]*\\?\\s*)?\"([a-z0-9.]+)\""));
+        QDirIterator it(QStringLiteral(":/Varnoll"), {QStringLiteral("*.qml")});
+        int files = 0;
+        while (it.hasNext()) {
+            QFile file(it.next());
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            ++files;
+            const QString text = QString::fromUtf8(file.readAll());
+            for (auto match = literal.globalMatch(text); match.hasNext();)
+                used.append(match.next().captured(1));
+        }
+        QVERIFY(files >= 20);
+        QVERIFY(used.contains(QStringLiteral("checkmark.square.fill")));
+        QVERIFY(used.contains(QStringLiteral("leaf.fill")));
+        used.removeDuplicates();
+        for (const QString &name : std::as_const(used)) {
+            for (const char *weight : {"thin", "light", "regular", "bold"}) {
+                const QString path = Varnoll::SymbolImages::iconFile(name, QString::fromLatin1(weight));
+                QVERIFY2(!path.isEmpty(), qPrintable(name));
+                QVERIFY2(QFile::exists(path), qPrintable(path));
+            }
+        }
+        QVERIFY(QFile::exists(QStringLiteral(":/Varnoll/icons/LICENSE")));
+    }
+
+    void symbolsTakeTheirColour()
+    {
+        Varnoll::SymbolImages images;
+        QSize size;
+        const QImage image = images.requestImage(QStringLiteral("square/bold/D9612F"), &size, QSize(32, 32));
+        QCOMPARE(size, QSize(32, 32));
+        int painted = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                if (pixel.alpha() == 255) {
+                    ++painted;
+                    QCOMPARE(pixel.rgb(), QColor(0xD9, 0x61, 0x2F).rgb());
+                }
+            }
+        }
+        QVERIFY(painted > 50);
+        const QImage unknown = images.requestImage(QStringLiteral("no.such.symbol/regular/000000"), &size, QSize(8, 8));
+        QCOMPARE(unknown.pixelColor(4, 4).alpha(), 0);
+    }
+
+    void inkButtonColoursFollowItsFlags()
+    {
+        UiHarness h;
+        QVERIFY(h.load());
+        struct Case {
+            QByteArray flags;
+            QColor text, fill, border;
+        };
+        const QColor forest(0x14, 0x33, 0x2A), inverse(0xF5, 0xF2, 0xE8), card(Qt::white), border(0xE3, 0xDD, 0xCE);
+        const QList<Case> cases{
+            {"primary: true; inverse: true", forest, inverse, Qt::transparent},
+            {"primary: true", inverse, forest, Qt::transparent},
+            {"inverse: true", forest, inverse, border},
+            {"", forest, card, border},
+        };
+        for (const Case &c : cases) {
+            std::unique_ptr<QObject> button(create(h, "InkButton { text: \"好\"; " + c.flags + " }"));
+            QVERIFY(button);
+            auto *background = button->property("background").value<QObject *>();
+            auto *content = button->property("contentItem").value<QObject *>();
+            QCOMPARE(content->property("color").value<QColor>(), c.text);
+            QCOMPARE(background->property("color").value<QColor>(), c.fill);
+            QCOMPARE(background->property("radius").toReal(), 10.0);
+            const QVariant pen = background->property("border");
+            QObject *penObject = pen.value<QObject *>();
+            if (penObject)
+                QCOMPARE(penObject->property("color").value<QColor>(), c.border);
+            QVERIFY(button->property("implicitHeight").toReal() >= 40);
+        }
+    }
+
+    void brandMarkScalesProportionally()
+    {
+        UiHarness h;
+        QVERIFY(h.load());
+        std::unique_ptr<QObject> mark(create(h, "BrandMark { size: 36 }"));
+        QVERIFY(mark);
+        auto *item = qobject_cast<QQuickItem *>(mark.get());
+        const QList<QQuickItem *> layers = item->childItems();
+        QCOMPARE(layers.size(), 3);
+        QCOMPARE(layers.at(0)->property("radius").toReal(), 36 * 0.28);
+        QCOMPARE(layers.at(1)->rotation(), -25.0);
+        QCOMPARE(layers.at(2)->width(), 36 * 0.14);
+        // The dot's centre sits 9 right of and 9 above the mark's centre.
+        QCOMPARE(layers.at(2)->x() + layers.at(2)->width() / 2 - 18, 9.0);
+        QCOMPARE(18 - (layers.at(2)->y() + layers.at(2)->height() / 2), 9.0);
+    }
+};
+
+QTEST_MAIN(WindowComponentsTest)
+#include "window_components_test.moc"
