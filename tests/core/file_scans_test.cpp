@@ -216,8 +216,11 @@ private Q_SLOTS:
         symlinkTo(root + "/small.txt", root + "/link.txt");
         QCOMPARE(::link(QFile::encodeName(root + "/unique.bin"), QFile::encodeName(root + "/unique-hardlink.bin")), 0);
         setAge(root + "/Downloads/big.iso", 300 * day); // older, but in Downloads
+        writeFile(root + "/skip/small.txt", small);
 
-        const ScanResult r = run(ScanKind::duplicates, configurationFor(dir), root);
+        ScanConfiguration c = configurationFor(dir);
+        c.ignoredPaths = {root + "/skip"};
+        const ScanResult r = run(ScanKind::duplicates, c, root);
         QCOMPARE(r.duplicateGroups.size(), 2);
         // 100000 redundant bytes before 2 × 3000.
         QCOMPARE(names(r.duplicateGroups[0].files), (QStringList{"big.iso", "big.iso"}));
@@ -277,7 +280,10 @@ private Q_SLOTS:
                                                                  "link", "shared-link"});
         const std::int64_t beta = independent(root + "/beta", {"shared"});
 
-        const ScanResult r = run(ScanKind::space, configurationFor(dir), root);
+        ScanConfiguration c = configurationFor(dir);
+        writeFile(root + "/ignored/big", pattern(9999, 6));
+        c.ignoredPaths = {root + "/ignored"};
+        const ScanResult r = run(ScanKind::space, c, root);
         QCOMPARE(coverageOf(r), CoverageState::complete);
         QHash<QString, FileEntry> byName;
         for (const FileEntry &e : r.entries)

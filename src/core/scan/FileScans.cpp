@@ -482,6 +482,7 @@ ScanResult scanSpace(const ScanConfiguration &configuration, const QString &dire
     std::vector<std::vector<ChildTop>> tops(workers);
     std::mutex gapMutex;
     ByteSet gaps;
+    std::vector<ChildTop> mounts;
     std::atomic<std::int64_t> linksSkipped{0};
     const size_t rootLength = size_t(pathToBytes(scan.directory()).size());
 
@@ -532,6 +533,13 @@ ScanResult scanSpace(const ScanConfiguration &configuration, const QString &dire
                 return;
             std::lock_guard lock(gapMutex);
             gaps.emplace(top);
+            // A child that is another file system's mount point is never visited; it
+            // is still listed, with only its own entry counted and its size marked
+            // incomplete.
+            struct stat st {};
+            if (p.kind == WalkProblem::Kind::otherFileSystem && top.size() + rootLength + 1 == p.path.size()
+                && ::lstat(p.path.c_str(), &st) == 0)
+                mounts.push_back({std::string(top), WalkEntryType::folder, st});
         });
     ScanResult &result = scan.result();
     if (!walked)
@@ -542,7 +550,7 @@ ScanResult scanSpace(const ScanConfiguration &configuration, const QString &dire
     // twice) still count in a tree digest; when there were any, identities are taken
     // the slow way.
     const bool digestsTrusted = report.specialSkipped + report.datalessSkipped + report.loops == 0;
-    std::vector<ChildTop> children;
+    std::vector<ChildTop> children = std::move(mounts);
     for (auto &list : tops)
         children.insert(children.end(), std::make_move_iterator(list.begin()), std::make_move_iterator(list.end()));
     for (ChildTop &child : children) {
