@@ -35,6 +35,7 @@ QVariantMap entryRow(const FileEntry &entry, const QString &home, bool checked)
         { QStringLiteral("isApplicationData"), entry.category == FileCategory::applicationData },
         { QStringLiteral("checked"), checked },
         { QStringLiteral("tooltip"), displayPath(entry.path) },
+        { QStringLiteral("iconSource"), iconSource(entry) },
     };
 }
 
