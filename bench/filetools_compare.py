@@ -6,8 +6,9 @@ usage: filetools_compare.py VARNOLL_SCAN TREE [ROUNDS]
 For each kind (duplicates, space, largeFiles) it first checks that every tool gives
 the same answer, then times them on a warm cache: one untimed warm-up round, then
 ROUNDS (default 5) rounds in which the tools take turns, starting with a different
-one each round. Wall time is the median; peak memory is the median of
-/usr/bin/time -v's maximum resident set size. Prints a Markdown table.
+one each round. Wall time is the median; CPU time (user + system) and peak memory
+are the medians of what /usr/bin/time -v reports. Prints the load average and a
+Markdown table.
 
 Duplicate groups are compared as sets of inodes (one path per inode, files of
 size 0 and symbolic links left out), so tools that differ only in how they treat
@@ -32,12 +33,15 @@ def run(cmd, out_path):
                               stderr=subprocess.DEVNULL)
         wall = time.perf_counter() - start
         rss = 0
+        cpu = 0.0
         for line in tf.read().splitlines():
             if "Maximum resident set size" in line:
                 rss = int(line.split(":")[1])
+            elif "User time (seconds)" in line or "System time (seconds)" in line:
+                cpu += float(line.split(":")[1])
     if proc.returncode not in (0, 1):  # jdupes and fdupes answer 1 when they found something
         sys.exit(f"{cmd[0]} failed with {proc.returncode}")
-    return wall, rss
+    return wall, rss, cpu
 
 
 def inode_of(path):
@@ -132,6 +136,7 @@ def main():
         ],
     }
 
+    load_before = os.getloadavg()
     rows = []
     for kind, tools in kinds.items():
         answers = []
@@ -155,24 +160,28 @@ def main():
                 print(f"MISMATCH {kind} {name}: {len(a)} items", file=sys.stderr)
         walls = {name: [] for name, _, _ in tools}
         rsss = {name: [] for name, _, _ in tools}
+        cpus = {name: [] for name, _, _ in tools}
         for r in range(rounds):
             order = tools[r % len(tools):] + tools[:r % len(tools)]
             for name, cmd, _ in order:
-                w, m = run(cmd, os.path.join(work, "timed.out"))
+                w, m, c = run(cmd, os.path.join(work, "timed.out"))
                 walls[name].append(w)
                 rsss[name].append(m)
+                cpus[name].append(c)
         ours = statistics.median(walls["varnoll-scan"])
         peers = {n: statistics.median(w) for n, w in walls.items() if n != "varnoll-scan"}
         fastest = min(peers.values())
         for name, _, _ in tools:
             med = statistics.median(walls[name])
-            rows.append((kind, name, med, statistics.median(rsss[name]) / 1024,
+            rows.append((kind, name, med, statistics.median(cpus[name]), statistics.median(rsss[name]) / 1024,
                          ours / med if name != "varnoll-scan" else ours / fastest, same, detail))
-    print("| kind | tool | median wall (s) | peak RSS (MiB) | varnoll ÷ tool | same answer | answer |")
-    print("|---|---|---:|---:|---:|---|---|")
-    for kind, name, wall, rss, ratio, same, detail in rows:
+    print(f"load average before: {load_before}, after: {os.getloadavg()}")
+    print()
+    print("| kind | tool | median wall (s) | median CPU (s) | peak RSS (MiB) | varnoll ÷ tool (wall) | same answer | answer |")
+    print("|---|---|---:|---:|---:|---:|---|---|")
+    for kind, name, wall, cpu, rss, ratio, same, detail in rows:
         ratio_text = f"{ratio:.2f}" if name != "varnoll-scan" else f"{ratio:.2f} of fastest"
-        print(f"| {kind} | {name} | {wall:.3f} | {rss:.1f} | {ratio_text} | {'yes' if same else 'NO'} | {detail} |")
+        print(f"| {kind} | {name} | {wall:.3f} | {cpu:.2f} | {rss:.1f} | {ratio_text} | {'yes' if same else 'NO'} | {detail} |")
 
 
 if __name__ == "__main__":

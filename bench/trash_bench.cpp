@@ -37,7 +37,7 @@ void writeSmallFile(const QByteArray &path, int index)
 
 FileEntry scanned(const QString &path, const QString &scope)
 {
-    struct stat st {};
+    struct stat st { };
     ::lstat(pathToBytes(path).constData(), &st);
     FileEntry entry;
     entry.id = QUuid::createUuid();
@@ -53,9 +53,9 @@ FileEntry scanned(const QString &path, const QString &scope)
 // The bench's own scratch data, removed between runs.
 void removeScratch(const QString &path)
 {
-    ::nftw(pathToBytes(path).constData(),
-           [](const char *p, const struct stat *, int, struct FTW *) { return ::remove(p); }, 32,
-           FTW_DEPTH | FTW_PHYS);
+    ::nftw(
+        pathToBytes(path).constData(),
+        [](const char *p, const struct stat *, int, struct FTW *) { return ::remove(p); }, 32, FTW_DEPTH | FTW_PHYS);
 }
 
 struct Timing {
@@ -80,7 +80,7 @@ Timing runFiles(const QString &base, int count)
     QElapsedTimer timer;
     timer.start();
     const CleanupRecord record = CleanupService(environment).clean(ids, entries, {}, {}, {});
-    return {double(timer.nsecsElapsed()) / 1e6, record.count()};
+    return { double(timer.nsecsElapsed()) / 1e6, record.count() };
 }
 
 // The Trash layer alone: what the re-check adds is the difference to runFiles.
@@ -99,7 +99,7 @@ Timing runFilesTrashOnly(const QString &base, int count)
     qint64 moved = 0;
     for (const QString &path : paths)
         moved += trash.moveToTrash(path).moved ? 1 : 0;
-    return {double(timer.nsecsElapsed()) / 1e6, moved};
+    return { double(timer.nsecsElapsed()) / 1e6, moved };
 }
 
 Timing runFolder(const QString &base, int count, bool withSizes)
@@ -119,7 +119,7 @@ Timing runFolder(const QString &base, int count, bool withSizes)
         ::mkdir(pathToBytes(parentPath(trash)).constData(), 0700);
         ::mkdir(pathToBytes(trash).constData(), 0700);
         const int fd = ::open(pathToBytes(joinPath(trash, QStringLiteral("directorysizes"))).constData(),
-                              O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+            O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
         ::close(fd);
     }
     const FileEntry entry = scanned(folder, scope);
@@ -127,16 +127,15 @@ Timing runFolder(const QString &base, int count, bool withSizes)
     environment.home = base;
     QElapsedTimer timer;
     timer.start();
-    const CleanupRecord record = CleanupService(environment).clean({entry.id}, {entry}, {}, {}, {});
-    return {double(timer.nsecsElapsed()) / 1e6, record.count()};
+    const CleanupRecord record = CleanupService(environment).clean({ entry.id }, { entry }, {}, {}, {});
+    return { double(timer.nsecsElapsed()) / 1e6, record.count() };
 }
 
 void report(const char *label, QList<double> times, qint64 moved, qint64 expected)
 {
     std::sort(times.begin(), times.end());
     std::printf("%-52s median %8.1f ms  (min %.1f, max %.1f, %lld runs)%s\n", label, times.at(times.size() / 2),
-                times.first(), times.last(), static_cast<long long>(times.size()),
-                moved == expected ? "" : "  NOT ALL MOVED");
+        times.first(), times.last(), static_cast<long long>(times.size()), moved == expected ? "" : "  NOT ALL MOVED");
 }
 
 } // namespace
@@ -145,8 +144,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication application(argc, argv);
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    QTemporaryDir scratch(argc > 2 ? QString::fromLocal8Bit(argv[2]) + QStringLiteral("/trash-bench-XXXXXX")
-                                   : QString());
+    QTemporaryDir scratch(
+        argc > 2 ? QString::fromLocal8Bit(argv[2]) + QStringLiteral("/trash-bench-XXXXXX") : QString());
     if (!scratch.isValid()) {
         std::fprintf(stderr, "cannot make a work folder\n");
         return 1;
@@ -160,10 +159,10 @@ int main(int argc, char **argv)
         qint64 expected;
     };
     const QList<Case> cases = {
-        {"1,000 small files, one clean-up", [&] { return runFiles(base, 1000); }, 1000},
-        {"1,000 small files, Trash layer only (no re-check)", [&] { return runFilesTrashOnly(base, 1000); }, 1000},
-        {"1 folder of 10,000 files", [&] { return runFolder(base, 10000, false); }, 1},
-        {"1 folder of 10,000 files, trash keeps directorysizes", [&] { return runFolder(base, 10000, true); }, 1},
+        { "1,000 small files, one clean-up", [&] { return runFiles(base, 1000); }, 1000 },
+        { "1,000 small files, Trash layer only (no re-check)", [&] { return runFilesTrashOnly(base, 1000); }, 1000 },
+        { "1 folder of 10,000 files", [&] { return runFolder(base, 10000, false); }, 1 },
+        { "1 folder of 10,000 files, trash keeps directorysizes", [&] { return runFolder(base, 10000, true); }, 1 },
     };
     for (const Case &c : cases) {
         QList<double> times;

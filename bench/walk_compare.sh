@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Compares the shared walker with find and du on a warm cache, median of 5 runs.
+# Compares the shared walker with find and du on a warm cache: median wall time and
+# median processor time (user + system) of 5 runs each.
 # usage: bench/walk_compare.sh BUILD_DIR [TREE_DIR]
 set -euo pipefail
 build=${1:?build dir}
@@ -10,21 +11,29 @@ if [[ ! -d $tree ]]; then
   python3 "$here/make_tree.py" "$tree" >/dev/null
 fi
 entries=$(find "$tree" -mindepth 1 | wc -l)
-echo "tree: $tree ($entries entries)"
+echo "tree: $tree ($entries entries), load: $(cut -d' ' -f1-3 /proc/loadavg), $(nproc) cores"
 # Warm the cache.
 find "$tree" -printf '%s\n' >/dev/null; du -sb "$tree" >/dev/null
 
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
-time_ms() { # runs "$@" and prints wall milliseconds
-  local s e
-  s=$(date +%s%N); "$@" >/dev/null; e=$(date +%s%N)
-  echo $(((e - s) / 1000000))
+run5() { # prints "wall-ms cpu-ms", the medians of 5 runs of "$@"
+  local walls=() cpus=() out stats
+  stats=$(mktemp)
+  for _ in 1 2 3 4 5; do
+    /usr/bin/time -o "$stats" -f '%e %U %S' "$@" >/dev/null 2>&1
+    out=$(tail -1 "$stats")
+    walls+=("$(awk '{printf "%d", $1 * 1000}' <<<"$out")")
+    cpus+=("$(awk '{printf "%d", ($2 + $3) * 1000}' <<<"$out")")
+  done
+  rm -f "$stats"
+  echo "$(printf '%s\n' "${walls[@]}" | median) $(printf '%s\n' "${cpus[@]}" | median)"
 }
-run5() { for _ in 1 2 3 4 5; do time_ms "$@"; done | median; }
+row() { local name=$1; shift; read -r wall cpu <<<"$(run5 "$@")"; printf '%-26s %8s %8s\n' "$name" "$wall" "$cpu"; }
 
-printf '%-28s %8s\n' tool "median ms"
-printf '%-28s %8s\n' "find -printf '%s\\n'" "$(run5 find "$tree" -printf '%s\n')"
-printf '%-28s %8s\n' "du -sb" "$(run5 du -sb "$tree")"
+printf '%-26s %8s %8s\n' tool "wall ms" "cpu ms"
+row "find -printf '%s\\n'" find "$tree" -printf '%s\n'
+row "du -sb" du -sb "$tree"
+row "varnoll-scan walk" "$build/src/cli/varnoll-scan" walk --dir "$tree"
 for t in 1 2 4 6 8; do
-  printf '%-28s %8s\n' "walk-bench ($t threads)" "$(run5 "$build/bench/walk-bench" "$tree" "$t")"
+  row "walk-bench ($t threads)" "$build/bench/walk-bench" "$tree" "$t"
 done

@@ -10,7 +10,7 @@ namespace {
 
 bool isRegularFile(const QString &path)
 {
-    struct stat st {};
+    struct stat st { };
     return ::stat(Morvane::pathToBytes(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
@@ -35,15 +35,15 @@ QString desktopEntryIcon(const QByteArray &contents)
     return {};
 }
 
-std::optional<QString> launcherFileFor(const QString &path, const QString &identifier,
-                                       const QStringList &applicationFolders)
+std::optional<QString> launcherFileFor(
+    const QString &path, const QString &identifier, const QStringList &applicationFolders)
 {
     if (path.endsWith(QLatin1String(".desktop")) && isRegularFile(path))
         return path;
     if (identifier.isEmpty() || identifier.contains(u'/'))
         return std::nullopt;
-    const QString name = identifier.endsWith(QLatin1String(".desktop")) ? identifier
-                                                                          : identifier + QLatin1String(".desktop");
+    const QString name
+        = identifier.endsWith(QLatin1String(".desktop")) ? identifier : identifier + QLatin1String(".desktop");
     for (const QString &folder : applicationFolders) {
         const QString candidate = Morvane::joinPath(folder, name);
         if (isRegularFile(candidate))

@@ -15,7 +15,7 @@ namespace Varnoll {
 /// The launcher file that describes an application entry on Linux: the entry itself
 /// when it is a ".desktop" file, else "<id>.desktop" of its identifier in the first
 /// of `applicationFolders` that holds one. None when neither exists.
-[[nodiscard]] std::optional<QString> launcherFileFor(const QString &path, const QString &identifier,
-                                                     const QStringList &applicationFolders);
+[[nodiscard]] std::optional<QString> launcherFileFor(
+    const QString &path, const QString &identifier, const QStringList &applicationFolders);
 
 } // namespace Varnoll

@@ -33,10 +33,16 @@ constexpr int exitCancelled = 130;
 
 CancellationToken *g_cancel = nullptr;
 
-extern "C" void onInterrupt(int)
+extern "C" void onInterrupt(int signal)
 {
-    if (g_cancel)
-        g_cancel->cancel(); // one relaxed atomic store: safe in a signal handler
+    // The first interrupt cancels through the scan's own path (one relaxed atomic
+    // store: safe here); a second one ends the process the default way.
+    if (g_cancel && !g_cancel->isCancelled()) {
+        g_cancel->cancel();
+        return;
+    }
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
 }
 
 const char usageText[] =

@@ -31,8 +31,9 @@ int main(int argc, char **argv)
             continue;
         }
         if (options && (argument == "-h" || argument == "--help")) {
-            print(stdout, QStringLiteral("用法：varnoll-trash 路径…\n把指定的项目移到废纸篓（不会删除），并显示每项的去处。"
-                                         "有项目未移动时退出码为 1。"));
+            print(stdout,
+                QStringLiteral("用法：varnoll-trash 路径…\n把指定的项目移到废纸篓（不会删除），并显示每项的去处。"
+                               "有项目未移动时退出码为 1。"));
             return 0;
         }
         paths.append(Morvane::pathFromBytes(argument)); // exact bytes, whatever the encoding

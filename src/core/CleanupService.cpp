@@ -26,10 +26,14 @@ QString reasonText(int code)
 {
     switch (code) {
     case EACCES:
-    case EPERM: return QStringLiteral("没有权限");
-    case EROFS: return QStringLiteral("只读文件系统");
-    case ENOENT: return QStringLiteral("不存在");
-    default: return QString::fromLocal8Bit(std::strerror(code));
+    case EPERM:
+        return QStringLiteral("没有权限");
+    case EROFS:
+        return QStringLiteral("只读文件系统");
+    case ENOENT:
+        return QStringLiteral("不存在");
+    default:
+        return QString::fromLocal8Bit(std::strerror(code));
     }
 }
 
@@ -68,7 +72,8 @@ bool sameBytes(const OsCalls &os, const QString &first, const QString &second)
 {
     const QByteArray a = pathToBytes(first);
     const QByteArray b = pathToBytes(second);
-    struct stat sa {}, sb {};
+    struct stat sa {
+    }, sb {};
     if (os.lstat(a.constData(), &sa) != 0 || os.lstat(b.constData(), &sb) != 0)
         return false;
     if (!S_ISREG(sa.st_mode) || !S_ISREG(sb.st_mode) || sa.st_size != sb.st_size)
@@ -142,7 +147,7 @@ QStringList CleanupService::trashFolders() const
 {
     if (!m_environment.trashFolders.isEmpty())
         return m_environment.trashFolders;
-    return {FreedesktopTrash::defaultHomeTrash(), joinPath(home(), QStringLiteral(".Trash"))};
+    return { FreedesktopTrash::defaultHomeTrash(), joinPath(home(), QStringLiteral(".Trash")) };
 }
 
 std::optional<QString> CleanupService::permissionRefusal(const QString &path, bool isFolder) const
@@ -154,7 +159,8 @@ std::optional<QString> CleanupService::permissionRefusal(const QString &path, bo
     // Moving a folder to another folder rewrites its "..", which needs write access.
     if (isFolder && calls.access(pathToBytes(path).constData(), W_OK) != 0)
         return QStringLiteral("没有移动这个文件夹的权限（%1），未移动。").arg(reasonText(errno));
-    struct stat parentStat {}, itemStat {};
+    struct stat parentStat {
+    }, itemStat {};
     if (calls.lstat(parent.constData(), &parentStat) == 0 && (parentStat.st_mode & S_ISVTX) != 0
         && calls.lstat(pathToBytes(path).constData(), &itemStat) == 0) {
         const uid_t uid = calls.userID();
@@ -264,7 +270,8 @@ CleanupItemResult CleanupService::cleanEntry(const FileEntry &entry, const Conte
     }
     const PathSafety::RouteCheck route = PathSafety::checkRoute(path, scope, os());
     switch (route.route) {
-    case PathSafety::Route::inside: break;
+    case PathSafety::Route::inside:
+        break;
     case PathSafety::Route::outside:
     case PathSafety::Route::scopeItself:
         return refuse(QStringLiteral("不在扫描时的范围“%1”之内，未移动。").arg(displayPath(scope)));
@@ -279,7 +286,7 @@ CleanupItemResult CleanupService::cleanEntry(const FileEntry &entry, const Conte
                           .arg(displayPath(route.at), reasonText(route.code)));
     }
 
-    struct stat st {};
+    struct stat st { };
     if (os().lstat(pathToBytes(path).constData(), &st) != 0) {
         const int code = errno;
         if (code == ENOENT || code == ENOTDIR)
@@ -303,8 +310,9 @@ CleanupItemResult CleanupService::cleanEntry(const FileEntry &entry, const Conte
         return refuse(QStringLiteral("扫描后已被另一个项目替换，未移动。"));
     if (now->hasTree != then.hasTree)
         return refuse(QStringLiteral("扫描后类型已改变，未移动。"));
-    if (then.hasTree && (now->size != then.size || now->modifiedNs != then.modifiedNs
-                         || now->treeDigest != then.treeDigest || now->treeEntries != then.treeEntries))
+    if (then.hasTree
+        && (now->size != then.size || now->modifiedNs != then.modifiedNs || now->treeDigest != then.treeDigest
+            || now->treeEntries != then.treeEntries))
         return refuse(QStringLiteral("文件夹里的内容在扫描后有变化，未移动。"));
     if (now->size != then.size || now->modifiedNs != then.modifiedNs)
         return refuse(QStringLiteral("扫描后已被修改，未移动。"));
@@ -319,9 +327,8 @@ CleanupItemResult CleanupService::cleanEntry(const FileEntry &entry, const Conte
 }
 
 CleanupRecord CleanupService::clean(const QSet<QUuid> &ids, const QList<FileEntry> &snapshot,
-                                    const QSet<QString> &runningBundleIDs,
-                                    const QList<DuplicateGroup> &duplicateGroups,
-                                    const QList<FileEntry> &ownerApplications, const TrashMover &move) const
+    const QSet<QString> &runningBundleIDs, const QList<DuplicateGroup> &duplicateGroups,
+    const QList<FileEntry> &ownerApplications, const TrashMover &move) const
 {
     CleanupRecord record;
     record.id = QUuid::createUuid();
@@ -332,7 +339,7 @@ CleanupRecord CleanupService::clean(const QSet<QUuid> &ids, const QList<FileEntr
         if (ids.contains(snapshot.at(i).id))
             selected.append(i);
     }
-    Context context{ids, runningBundleIDs, duplicateGroups, ownerApplications, move, {}, home(), trashFolders()};
+    Context context { ids, runningBundleIDs, duplicateGroups, ownerApplications, move, {}, home(), trashFolders() };
     for (const qsizetype i : selected)
         context.selectedPaths.insert(snapshot.at(i).path);
 
@@ -344,7 +351,8 @@ CleanupRecord CleanupService::clean(const QSet<QUuid> &ids, const QList<FileEntr
         // of entries, as a clean-up may hold thousands.
         QHash<QString, qsizetype> firstWithPath;
         for (qsizetype a = 0; a < selected.size(); ++a)
-            firstWithPath.insert(snapshot.at(selected.at(a)).path, firstWithPath.value(snapshot.at(selected.at(a)).path, a));
+            firstWithPath.insert(
+                snapshot.at(selected.at(a)).path, firstWithPath.value(snapshot.at(selected.at(a)).path, a));
         QList<qsizetype> container(selected.size(), -1);
         for (qsizetype a = 0; a < selected.size(); ++a) {
             const QString &path = snapshot.at(selected.at(a)).path;
@@ -372,7 +380,7 @@ CleanupRecord CleanupService::clean(const QSet<QUuid> &ids, const QList<FileEntr
             for (qsizetype c = container.at(a); c >= 0; c = container.at(c))
                 ++depth;
             if (depth > 0)
-                nested.append({depth, a});
+                nested.append({ depth, a });
         }
         std::sort(nested.begin(), nested.end());
         for (const auto &[depth, a] : nested) {
@@ -385,8 +393,8 @@ CleanupRecord CleanupService::clean(const QSet<QUuid> &ids, const QList<FileEntr
             }
             if (carrier >= 0) {
                 CleanupItemResult item = resultFor(entry);
-                item.message =
-                    QStringLiteral("已随同时选中的“%1”一起移到废纸篓，不单独计数。").arg(items.at(carrier)->name);
+                item.message
+                    = QStringLiteral("已随同时选中的“%1”一起移到废纸篓，不单独计数。").arg(items.at(carrier)->name);
                 items[a] = item;
             } else {
                 items[a] = cleanEntry(entry, context);
@@ -428,11 +436,12 @@ CleanupRecord CleanupService::cleanPaths(const QStringList &paths, const TrashMo
             finish(*refusal);
             continue;
         }
-        struct stat st {};
+        struct stat st { };
         if (os().lstat(pathToBytes(item.path).constData(), &st) != 0) {
             const int code = errno;
-            finish(code == ENOENT || code == ENOTDIR ? QStringLiteral("不存在，未移动。")
-                                                     : QStringLiteral("无法检查它（%1），未移动。").arg(reasonText(code)));
+            finish(code == ENOENT || code == ENOTDIR
+                    ? QStringLiteral("不存在，未移动。")
+                    : QStringLiteral("无法检查它（%1），未移动。").arg(reasonText(code)));
             continue;
         }
         if (S_ISLNK(st.st_mode)) {

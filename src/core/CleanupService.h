@@ -14,7 +14,7 @@ using TrashMover = std::function<QString(const QString &path)>;
 /// What a clean-up runs against. Every member has a default taken from the running
 /// system; tests replace them (a temporary home, failing OS calls, a fake Trash).
 struct CleanupEnvironment {
-    QString home;                // empty: the user's home folder
+    QString home; // empty: the user's home folder
     const OsCalls *os = nullptr; // null: the real calls; also used by the default Trash
     /// The Trash used when `clean` gets no mover; null: the platform's Trash (with
     /// `os`, our freedesktop Trash on those calls).
@@ -37,7 +37,10 @@ struct CleanupEnvironment {
 class CleanupService {
 public:
     CleanupService() = default;
-    explicit CleanupService(CleanupEnvironment environment) : m_environment(std::move(environment)) {}
+    explicit CleanupService(CleanupEnvironment environment)
+        : m_environment(std::move(environment))
+    {
+    }
 
     /// Considers every entry of `snapshot` whose id is in `ids`, in snapshot order,
     /// and reports each in the record. Never throws; never deletes. `move` absent
@@ -46,10 +49,8 @@ public:
     /// along with it when that one moved. Associated items of an application move
     /// only when they are selected themselves.
     [[nodiscard]] CleanupRecord clean(const QSet<QUuid> &ids, const QList<FileEntry> &snapshot,
-                                      const QSet<QString> &runningBundleIDs,
-                                      const QList<DuplicateGroup> &duplicateGroups,
-                                      const QList<FileEntry> &ownerApplications,
-                                      const TrashMover &move = {}) const;
+        const QSet<QString> &runningBundleIDs, const QList<DuplicateGroup> &duplicateGroups,
+        const QList<FileEntry> &ownerApplications, const TrashMover &move = {}) const;
 
     /// Moves named paths without a scan behind them (`varnoll-trash`): only the last
     /// guard, the symbolic-link and the permission checks apply. Relative paths are

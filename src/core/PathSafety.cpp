@@ -33,34 +33,30 @@ QString systemError(int code)
 // moved, except the places below them that hold users' own things.
 const QStringList &systemFolders()
 {
-    static const QStringList folders = {
-        QStringLiteral("/bin"),     QStringLiteral("/boot"),  QStringLiteral("/dev"),   QStringLiteral("/etc"),
-        QStringLiteral("/lib"),     QStringLiteral("/lib32"), QStringLiteral("/lib64"), QStringLiteral("/libx32"),
-        QStringLiteral("/proc"),    QStringLiteral("/run"),   QStringLiteral("/sbin"),  QStringLiteral("/sys"),
-        QStringLiteral("/usr"),     QStringLiteral("/var"),   QStringLiteral("/snap"),  QStringLiteral("/System"),
-        QStringLiteral("/Library"), QStringLiteral("/private"), QStringLiteral("/cores"), QStringLiteral("/nix"),
-    };
+    static const QStringList folders = { QStringLiteral("/bin"), QStringLiteral("/boot"), QStringLiteral("/dev"),
+        QStringLiteral("/etc"), QStringLiteral("/lib"), QStringLiteral("/lib32"), QStringLiteral("/lib64"),
+        QStringLiteral("/libx32"), QStringLiteral("/proc"), QStringLiteral("/run"), QStringLiteral("/sbin"),
+        QStringLiteral("/sys"), QStringLiteral("/usr"), QStringLiteral("/var"), QStringLiteral("/snap"),
+        QStringLiteral("/System"), QStringLiteral("/Library"), QStringLiteral("/private"), QStringLiteral("/cores"),
+        QStringLiteral("/nix") };
     return folders;
 }
 
 const QStringList &userPlacesInSystemFolders()
 {
-    static const QStringList places = {
-        QStringLiteral("/var/tmp"),          QStringLiteral("/var/folders"),     QStringLiteral("/var/home"),
-        QStringLiteral("/run/media"),        QStringLiteral("/private/tmp"),     QStringLiteral("/private/var/tmp"),
-        QStringLiteral("/private/var/folders"),
-    };
+    static const QStringList places = { QStringLiteral("/var/tmp"), QStringLiteral("/var/folders"),
+        QStringLiteral("/var/home"), QStringLiteral("/run/media"), QStringLiteral("/private/tmp"),
+        QStringLiteral("/private/var/tmp"), QStringLiteral("/private/var/folders") };
     return places;
 }
 
 // Folders that hold many users' or volumes' things: never moved themselves.
 const QStringList &sharedRoots()
 {
-    static const QStringList roots = {
-        QStringLiteral("/home"),  QStringLiteral("/Users"), QStringLiteral("/Applications"), QStringLiteral("/tmp"),
-        QStringLiteral("/mnt"),   QStringLiteral("/media"), QStringLiteral("/opt"),          QStringLiteral("/srv"),
-        QStringLiteral("/root"),  QStringLiteral("/Volumes"), QStringLiteral("/Network"),
-    };
+    static const QStringList roots
+        = { QStringLiteral("/home"), QStringLiteral("/Users"), QStringLiteral("/Applications"), QStringLiteral("/tmp"),
+              QStringLiteral("/mnt"), QStringLiteral("/media"), QStringLiteral("/opt"), QStringLiteral("/srv"),
+              QStringLiteral("/root"), QStringLiteral("/Volumes"), QStringLiteral("/Network") };
     return roots;
 }
 
@@ -100,9 +96,9 @@ std::optional<QString> PathSafety::resolve(const QString &path, QString *error)
                 resolved.removeLast();
             continue;
         }
-        const QString candidate = u'/' + (resolved + QStringList{part}).join(u'/');
+        const QString candidate = u'/' + (resolved + QStringList { part }).join(u'/');
         const QByteArray bytes = pathToBytes(candidate);
-        struct stat st {};
+        struct stat st { };
         if (::lstat(bytes.constData(), &st) != 0) {
             const int code = errno;
             if (code == ENOENT)
@@ -124,8 +120,8 @@ std::optional<QString> PathSafety::resolve(const QString &path, QString *error)
             continue;
         }
         if (!S_ISDIR(st.st_mode)) {
-            const bool more = std::any_of(pending.cbegin(), pending.cend(),
-                                          [](const QString &p) { return p != QLatin1String("."); });
+            const bool more = std::any_of(
+                pending.cbegin(), pending.cend(), [](const QString &p) { return p != QLatin1String("."); });
             if (more)
                 return failWith(QStringLiteral("“%1”不是文件夹。").arg(shown(candidate)));
         }
@@ -137,7 +133,8 @@ std::optional<QString> PathSafety::resolve(const QString &path, QString *error)
 void PathSafety::validate(const QString &path, const QString &inside)
 {
     if (!path.startsWith(u'/') || !inside.startsWith(u'/'))
-        throw PathSafetyError(QStringLiteral("路径必须是绝对路径：%1").arg(shown(path.startsWith(u'/') ? inside : path)));
+        throw PathSafetyError(
+            QStringLiteral("路径必须是绝对路径：%1").arg(shown(path.startsWith(u'/') ? inside : path)));
     QString error;
     const std::optional<QString> folder = resolve(inside, &error);
     if (!folder)
@@ -161,30 +158,30 @@ PathSafety::RouteCheck PathSafety::checkRoute(const QString &path, const QString
     const QString target = lexicallyNormal(path);
     const QString root = lexicallyNormal(scope);
     if (target == root)
-        return {Route::scopeItself, root, 0};
+        return { Route::scopeItself, root, 0 };
     if (!isSameOrInside(target, root))
-        return {Route::outside, root, 0};
+        return { Route::outside, root, 0 };
     const QStringList parts = target.mid(root == QLatin1String("/") ? 1 : root.size() + 1).split(u'/');
     QString current = root;
     for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
         current = joinPath(current, parts.at(i));
-        struct stat st {};
+        struct stat st { };
         if (os.lstat(pathToBytes(current).constData(), &st) != 0) {
             const int code = errno;
             if (code == ENOENT || code == ENOTDIR)
-                return {Route::missing, current, code};
-            return {Route::unreadable, current, code};
+                return { Route::missing, current, code };
+            return { Route::unreadable, current, code };
         }
         if (S_ISLNK(st.st_mode))
-            return {Route::linkOnPath, current, 0};
+            return { Route::linkOnPath, current, 0 };
         if (!S_ISDIR(st.st_mode))
-            return {Route::notFolderOnPath, current, 0};
+            return { Route::notFolderOnPath, current, 0 };
     }
-    return {Route::inside, QString(), 0};
+    return { Route::inside, QString(), 0 };
 }
 
-std::optional<QString> PathSafety::removalRefusal(const QString &path, const QString &home,
-                                                  const QStringList &trashFolders)
+std::optional<QString> PathSafety::removalRefusal(
+    const QString &path, const QString &home, const QStringList &trashFolders)
 {
     if (!path.startsWith(u'/') || lexicallyNormal(path) != path)
         return QStringLiteral("路径不是规范的绝对路径，已拒绝。");
@@ -219,7 +216,7 @@ std::optional<QString> PathSafety::removalRefusal(const QString &path, const QSt
                 return QStringLiteral("“%1”是系统或共享文件夹，已拒绝。").arg(shown(path));
         }
         const auto userPlace = std::find_if(userPlacesInSystemFolders().cbegin(), userPlacesInSystemFolders().cend(),
-                                            [&path](const QString &place) { return isSameOrInside(path, place); });
+            [&path](const QString &place) { return isSameOrInside(path, place); });
         for (const QString &system : systemFolders()) {
             if (isSameOrInside(system, path))
                 return QStringLiteral("“%1”是系统文件夹，已拒绝。").arg(shown(path));

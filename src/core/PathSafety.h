@@ -28,13 +28,13 @@ public:
 
     /// How the folders between a scope and an item look right now.
     enum class Route : std::uint8_t {
-        inside,         // strictly inside, no link among the folders on the way
-        outside,        // not below the scope (lexically)
-        scopeItself,    // the scope folder itself
-        linkOnPath,     // a folder between the scope and the item is a symbolic link
-        notFolderOnPath,// something between them is no longer a folder
-        missing,        // a folder between them is gone
-        unreadable,     // a folder between them cannot be examined
+        inside, // strictly inside, no link among the folders on the way
+        outside, // not below the scope (lexically)
+        scopeItself, // the scope folder itself
+        linkOnPath, // a folder between the scope and the item is a symbolic link
+        notFolderOnPath, // something between them is no longer a folder
+        missing, // a folder between them is gone
+        unreadable, // a folder between them cannot be examined
     };
     struct RouteCheck {
         Route route = Route::inside;
@@ -52,8 +52,8 @@ public:
     /// anything inside one, a Trash folder or anything inside or holding one, or not
     /// a canonical absolute path. `trashFolders` lists the trash folders of this
     /// user (the home trash); volume trashes are recognised by name.
-    [[nodiscard]] static std::optional<QString> removalRefusal(const QString &path, const QString &home,
-                                                               const QStringList &trashFolders);
+    [[nodiscard]] static std::optional<QString> removalRefusal(
+        const QString &path, const QString &home, const QStringList &trashFolders);
 };
 
 } // namespace Morvane

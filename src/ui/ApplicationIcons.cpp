@@ -15,8 +15,8 @@ namespace {
 
 QStringList applicationFolders()
 {
-    return QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("applications"),
-                                     QStandardPaths::LocateDirectory);
+    return QStandardPaths::locateAll(
+        QStandardPaths::GenericDataLocation, QStringLiteral("applications"), QStandardPaths::LocateDirectory);
 }
 
 QPixmap iconPixmap(const QString &icon, int extent)
@@ -32,7 +32,7 @@ QPixmap iconPixmap(const QString &icon, int extent)
     if (!themed.isNull())
         return themed.pixmap(extent, extent);
     // Older launchers name a file in the shared pixmaps folder.
-    for (const char *suffix : {".png", ".svg", ".xpm"}) {
+    for (const char *suffix : { ".png", ".svg", ".xpm" }) {
         const QString file = QStringLiteral("/usr/share/pixmaps/") + icon + QLatin1String(suffix);
         QImageReader reader(file);
         reader.setScaledSize(QSize(extent, extent));

@@ -9,6 +9,7 @@
 #include "app/presentation/FileFilterOptions.h"
 #include "app/presentation/HistoryListModel.h"
 #include "app/presentation/IgnoreListModel.h"
+#include "app/presentation/ItemListKind.h"
 #include "app/presentation/SettingsTexts.h"
 #include "app/presentation/SpaceListModel.h"
 
@@ -20,8 +21,7 @@ namespace {
 
 constexpr const char *kVersionProperty = "varnollVersion";
 
-template <typename T, typename Make>
-void registerPageSingleton(const char *name, Make make)
+template <typename T, typename Make> void registerPageSingleton(const char *name, Make make)
 {
     qmlRegisterSingletonType<T>("Varnoll.Model", 1, 0, name, [make](QQmlEngine *engine, QJSEngine *) -> QObject * {
         auto *model = engine->singletonInstance<CleanerModel *>(qmlTypeId("Varnoll.Model", 1, 0, "Cleaner"));
@@ -41,20 +41,21 @@ void installPageModels(QQmlEngine &engine, const QString &version)
     if (done)
         return;
     done = true;
+    registerPageSingleton<ItemListKind>("ItemList", [](CleanerModel *m) { return new ItemListKind(m); });
     registerPageSingleton<FileFilterOptions>("Filters", [](CleanerModel *m) { return new FileFilterOptions(m); });
-    registerPageSingleton<ApplicationGroupsModel>("Applications",
-                                                  [](CleanerModel *m) { return new ApplicationGroupsModel(m); });
-    registerPageSingleton<DuplicateGroupsModel>("Duplicates",
-                                                [](CleanerModel *m) { return new DuplicateGroupsModel(m); });
+    registerPageSingleton<ApplicationGroupsModel>(
+        "Applications", [](CleanerModel *m) { return new ApplicationGroupsModel(m); });
+    registerPageSingleton<DuplicateGroupsModel>(
+        "Duplicates", [](CleanerModel *m) { return new DuplicateGroupsModel(m); });
     registerPageSingleton<SpaceListModel>("Space", [](CleanerModel *m) { return new SpaceListModel(m); });
-    registerPageSingleton<DiagnosticsListModel>("Diagnostics",
-                                                [](CleanerModel *m) { return new DiagnosticsListModel(m); });
+    registerPageSingleton<DiagnosticsListModel>(
+        "Diagnostics", [](CleanerModel *m) { return new DiagnosticsListModel(m); });
     registerPageSingleton<HistoryListModel>("History", [](CleanerModel *m) { return new HistoryListModel(m); });
     registerPageSingleton<IgnoreListModel>("Ignored", [](CleanerModel *m) { return new IgnoreListModel(m); });
-    qmlRegisterSingletonType<SettingsTexts>("Varnoll.Model", 1, 0, "SettingsInfo",
-                                            [](QQmlEngine *engine, QJSEngine *) -> QObject * {
-                                                return new SettingsTexts(engine->property(kVersionProperty).toString());
-                                            });
+    qmlRegisterSingletonType<SettingsTexts>(
+        "Varnoll.Model", 1, 0, "SettingsInfo", [](QQmlEngine *engine, QJSEngine *) -> QObject * {
+            return new SettingsTexts(engine->property(kVersionProperty).toString());
+        });
 }
 
 } // namespace Varnoll

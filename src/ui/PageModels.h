@@ -7,7 +7,7 @@ namespace Varnoll {
 
 /// Registers the list models of the filter bar, the application, duplicate, space
 /// and diagnostics lists, the history and the settings pages as singletons of
-/// "Varnoll.Model" (Filters, Applications, Duplicates, Space, Diagnostics, History,
+/// "Varnoll.Model" (ItemList, Filters, Applications, Duplicates, Space, Diagnostics, History,
 /// Ignored, SettingsInfo). Each engine gets its own objects, made over that engine's
 /// Cleaner singleton on first use and deleted with the engine. Call before loading
 /// any QML. Also gives `engine` the application icons ("image://appicon/…") and the

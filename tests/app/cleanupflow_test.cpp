@@ -19,9 +19,12 @@ namespace {
 
 class FixtureScanner : public ScanRunner {
 public:
-    explicit FixtureScanner(ScanResult result) : m_result(std::move(result)) {}
-    ScanResult scan(ScanKind kind, const QString &, const FileQuery &, const ProgressFn &,
-                    const CancellationToken &) override
+    explicit FixtureScanner(ScanResult result)
+        : m_result(std::move(result))
+    {
+    }
+    ScanResult scan(
+        ScanKind kind, const QString &, const FileQuery &, const ProgressFn &, const CancellationToken &) override
     {
         ScanResult result = m_result;
         result.kind = kind;
@@ -43,17 +46,17 @@ public:
         return std::make_unique<FixtureScanner>(scanResult);
     }
     CleanupRecord clean(const QSet<QUuid> &ids, const QList<FileEntry> &snapshot, const QSet<QString> &running,
-                        const QList<DuplicateGroup> &groups, const QList<FileEntry> &owners) override
+        const QList<DuplicateGroup> &groups, const QList<FileEntry> &owners) override
     {
         return CleanupService(environment).clean(ids, snapshot, running, groups, owners);
     }
     void validatePath(const QString &path, const QString &inside) override { PathSafety::validate(path, inside); }
     QSet<QString> runningApplicationIDs() override { return {}; }
-    std::optional<VolumeCapacity> homeVolumeCapacity() override { return VolumeCapacity{1000, 500}; }
+    std::optional<VolumeCapacity> homeVolumeCapacity() override { return VolumeCapacity { 1000, 500 }; }
     QString resolveSymlinks(const QString &path) override { return path; }
-    void revealFile(const QString &) override {}
-    void openTrash() override {}
-    void openPrivacySettings() override {}
+    void revealFile(const QString &) override { }
+    void openTrash() override { }
+    void openPrivacySettings() override { }
 };
 
 // The real scanner in front of the real clean-up service.
@@ -93,9 +96,8 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(downloads));
         ScopedDataHome dataHome(data); // the model's own Trash lives here, not in the real home
 
-        const QStringList names = {QStringLiteral("旧 安装包 #1.iso"), QStringLiteral("keep me.mp4"),
-                                   QStringLiteral("100% backup.tar"), QStringLiteral("will change.bin"),
-                                   QStringLiteral("project folder")};
+        const QStringList names = { QStringLiteral("旧 安装包 #1.iso"), QStringLiteral("keep me.mp4"),
+            QStringLiteral("100% backup.tar"), QStringLiteral("will change.bin"), QStringLiteral("project folder") };
         QList<FileEntry> entries;
         for (const QString &name : names) {
             const QString path = joinPath(downloads, name);
@@ -112,7 +114,7 @@ private Q_SLOTS:
         auto services = std::make_shared<FixtureServices>();
         services->scanResult.entries = entries;
         services->scanResult.date = QDateTime::currentDateTimeUtc();
-        services->scanResult.coverage = {ScanCoverage{FileCategory::largeFile, 0, 5}};
+        services->scanResult.coverage = { ScanCoverage { FileCategory::largeFile, 0, 5 } };
         services->environment.home = home;
         ModelOptions options;
         options.home = home;
@@ -125,7 +127,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!model.busy(), 10000);
         QCOMPARE(model.currentResult()->entries.size(), 5);
 
-        const QList<int> chosen = {0, 2, 3, 4};
+        const QList<int> chosen = { 0, 2, 3, 4 };
         for (const int i : chosen)
             model.toggle(entries.at(i));
         QCOMPARE(model.selectedCount(), 4);
@@ -138,8 +140,8 @@ private Q_SLOTS:
         // Exactly the selected, unchanged items are in the Trash, each with its info.
         const QString trash = joinPath(data, QStringLiteral("Trash"));
         QCOMPARE(entriesOf(joinPath(trash, QStringLiteral("files"))),
-                 (QStringList{names.at(2), names.at(4), names.at(0)}));
-        for (const int i : {0, 2, 4}) {
+            (QStringList { names.at(2), names.at(4), names.at(0) }));
+        for (const int i : { 0, 2, 4 }) {
             const TrashInfo info = readTrashInfo(joinPath(trash, QStringLiteral("info/%1.trashinfo").arg(names.at(i))));
             QVERIFY(info.valid);
             QCOMPARE(info.path, pathToBytes(entries.at(i).path));
@@ -155,8 +157,8 @@ private Q_SLOTS:
         QCOMPARE(record.count(), 3);
         QCOMPARE(record.items.at(2).path, entries.at(3).path);
         QCOMPARE(record.items.at(2).message, QStringLiteral("扫描后已被修改，未移动。"));
-        QCOMPARE(model.notice().value_or(QString()),
-                 QStringLiteral("3 项已移入废纸篓，1 项未处理。可在清理记录查看原因。"));
+        QCOMPARE(
+            model.notice().value_or(QString()), QStringLiteral("3 项已移入废纸篓，1 项未处理。可在清理记录查看原因。"));
         QCOMPARE(model.status(), QStringLiteral("已移入废纸篓 3 项"));
         QCOMPARE(model.currentResult()->entries.size(), 2);
         QVERIFY(model.selection().isEmpty());
@@ -167,8 +169,7 @@ private Q_SLOTS:
         QCOMPARE(stored->size(), 1);
         QCOMPARE(stored->first().items.size(), 4);
         QCOMPARE(stored->first().count(), 3);
-        QCOMPARE(stored->first().items.at(0).trashPath,
-                 joinPath(trash, QStringLiteral("files/%1").arg(names.at(0))));
+        QCOMPARE(stored->first().items.at(0).trashPath, joinPath(trash, QStringLiteral("files/%1").arg(names.at(0))));
         QVERIFY(!stored->first().items.at(2).moved);
     }
 

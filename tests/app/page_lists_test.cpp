@@ -10,6 +10,7 @@
 #include "app/presentation/FileFilterOptions.h"
 #include "app/presentation/HistoryListModel.h"
 #include "app/presentation/IgnoreListModel.h"
+#include "app/presentation/ItemListKind.h"
 #include "app/presentation/SpaceListModel.h"
 #include "core/RecordJson.h"
 
@@ -426,6 +427,28 @@ private Q_SLOTS:
         QCOMPARE(f.core->revealed, QStringList { dir + "/Projects/empty" });
         again.open();
         QVERIFY(waitIdle(*model));
+    }
+
+    void eachResultsPageGetsItsOwnList()
+    {
+        Fixture f;
+        auto model = f.makeModel();
+        ItemListKind list(model.get());
+        QSignalSpy changed(&list, &ItemListKind::kindChanged);
+        const QList<std::pair<Page, QString>> expected = {
+            { Page::junk, "plain" },
+            { Page::applications, "applications" },
+            { Page::largeFiles, "plain" },
+            { Page::duplicates, "duplicates" },
+            { Page::space, "space" },
+            { Page::installers, "plain" },
+        };
+        for (const auto &[page, kind] : expected) {
+            model->navigate(page);
+            QCOMPARE(list.kind(), kind);
+            QCOMPARE(list.showsSelectionBar(), page != Page::space); // the space page only reads
+        }
+        QCOMPARE(changed.count(), expected.size());
     }
 
     void diagnosticsListAndReveal()

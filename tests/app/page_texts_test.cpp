@@ -2,8 +2,8 @@
 // the history and the settings pages.
 #include "app/ApplicationIcon.h"
 #include "app/Format.h"
-#include "app/StoreFiles.h"
 #include "app/PrivacySettings.h"
+#include "app/StoreFiles.h"
 #include "app/presentation/PageTexts.h"
 
 #include <QTemporaryDir>
@@ -174,7 +174,7 @@ private Q_SLOTS:
     {
         QCOMPARE(desktopEntryIcon("[Desktop Action New]\nIcon=wrong\n[Desktop Entry]\nName=Editor\n"
                                   "Icon[de]=localised\nIcon = org.example.Editor \n"),
-                 QStringLiteral("org.example.Editor"));
+            QStringLiteral("org.example.Editor"));
         QCOMPARE(desktopEntryIcon("[Desktop Entry]\nName=No icon\n"), QString());
 
         QTemporaryDir root;
@@ -183,17 +183,17 @@ private Q_SLOTS:
         QVERIFY(!ensureFolder(local) && !ensureFolder(shared));
         QVERIFY(!writeFileAtomically(shared + QStringLiteral("/org.example.Editor.desktop"), "[Desktop Entry]\n"));
         QVERIFY(!writeFileAtomically(root.path() + QStringLiteral("/Tool.desktop"), "[Desktop Entry]\n"));
-        const QStringList folders{local, shared};
+        const QStringList folders { local, shared };
         // The entry itself is a launcher.
         QCOMPARE(launcherFileFor(root.path() + QStringLiteral("/Tool.desktop"), QString(), folders),
-                 std::optional<QString>(root.path() + QStringLiteral("/Tool.desktop")));
+            std::optional<QString>(root.path() + QStringLiteral("/Tool.desktop")));
         // Else the identifier's launcher in the first folder that holds one.
         QCOMPARE(launcherFileFor(QStringLiteral("/opt/editor"), QStringLiteral("org.example.Editor"), folders),
-                 std::optional<QString>(shared + QStringLiteral("/org.example.Editor.desktop")));
-        QCOMPARE(launcherFileFor(QStringLiteral("/opt/editor"), QStringLiteral("org.example.Other"), folders),
-                 std::nullopt);
+            std::optional<QString>(shared + QStringLiteral("/org.example.Editor.desktop")));
+        QCOMPARE(
+            launcherFileFor(QStringLiteral("/opt/editor"), QStringLiteral("org.example.Other"), folders), std::nullopt);
         // An identifier is a name, never a way out of the folder.
-        QCOMPARE(launcherFileFor(QStringLiteral("/opt/editor"), QStringLiteral("../Tool"), {shared}), std::nullopt);
+        QCOMPARE(launcherFileFor(QStringLiteral("/opt/editor"), QStringLiteral("../Tool"), { shared }), std::nullopt);
     }
 
     void privacySettingsFollowTheRunningDesktop()

@@ -110,6 +110,7 @@ private Q_SLOTS:
     void listsAppImagesFoldersAndLauncherTargetsWithExactAssociatedItems();
     void leavesSystemWideSoftwareOut();
     void keepsAssociatedDataWhenTwoCopiesShareAnIdentifier();
+    void leavesIgnoredApplicationsAndItemsOut();
     void diagnosesAnUnreadableLauncherFolder();
 
     // macOS.
@@ -212,6 +213,22 @@ void ApplicationsScanTest::keepsAssociatedDataWhenTwoCopiesShareAnIdentifier()
         QCOMPARE(e.category, FileCategory::application);
     QVERIFY(result.ownerApplications.isEmpty());
     QVERIFY(result.scopeNotes.join(u'\n').contains(QStringLiteral("Tool 有多个已安装副本")));
+}
+
+void ApplicationsScanTest::leavesIgnoredApplicationsAndItemsOut()
+{
+    QTemporaryDir dir;
+    const QString home = dir.path();
+    Fixture::makeFile(home + QStringLiteral("/Applications/Kept.AppImage"), 10);
+    Fixture::makeFile(home + QStringLiteral("/.config/Kept/x"), 1);
+    Fixture::makeFile(home + QStringLiteral("/Applications/Other.AppImage"), 10);
+    Fixture::makeFile(home + QStringLiteral("/.config/Other/x"), 1);
+    Fixture::makeFile(home + QStringLiteral("/.cache/Other/x"), 1);
+    ScanConfiguration c = configFor(home, RulePlatform::Linux);
+    c.ignoredPaths = {home + QStringLiteral("/Applications/Kept.AppImage"), home + QStringLiteral("/.cache")};
+    const auto found = byPath(runApps(c));
+    QCOMPARE(found.keys(), (QStringList{home + QStringLiteral("/.config/Other"),
+                                        home + QStringLiteral("/Applications/Other.AppImage")}));
 }
 
 void ApplicationsScanTest::diagnosesAnUnreadableLauncherFolder()

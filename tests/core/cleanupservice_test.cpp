@@ -74,10 +74,10 @@ QSet<QUuid> idsOf(const QList<FileEntry> &entries)
 }
 
 CleanupItemResult cleanOne(const World &world, const FileEntry &entry, const QSet<QString> &running = {},
-                           const QList<FileEntry> &owners = {}, const OsCalls *os = nullptr)
+    const QList<FileEntry> &owners = {}, const OsCalls *os = nullptr)
 {
-    const CleanupRecord record =
-        CleanupService(world.environment(os)).clean({entry.id}, {entry}, running, {}, owners);
+    const CleanupRecord record
+        = CleanupService(world.environment(os)).clean({ entry.id }, { entry }, running, {}, owners);
     if (record.items.size() != 1)
         qFatal("expected one item");
     return record.items.first();
@@ -105,8 +105,8 @@ private Q_SLOTS:
         writeFile(joinPath(folder, QStringLiteral("inside")), "12345");
         const FileEntry d = world.entry(folder);
 
-        const CleanupRecord record =
-            CleanupService(world.environment()).clean({d.id, c.id, a.id, QUuid::createUuid()}, {a, b, c, d}, {}, {}, {});
+        const CleanupRecord record = CleanupService(world.environment())
+                                         .clean({ d.id, c.id, a.id, QUuid::createUuid() }, { a, b, c, d }, {}, {}, {});
         QCOMPARE(record.items.size(), 3);
         QCOMPARE(record.items.at(0).path, a.path);
         QCOMPARE(record.items.at(1).path, c.path);
@@ -120,7 +120,8 @@ private Q_SLOTS:
         QCOMPARE(record.count(), 3);
         QCOMPARE(record.bytes(), 3 + 1 + 5);
         QCOMPARE(readFile(b.path), "bb");
-        QCOMPARE(world.trashed(), (QStringList{QStringLiteral("a.txt"), QStringLiteral("c.txt"), QStringLiteral("d")}));
+        QCOMPARE(
+            world.trashed(), (QStringList { QStringLiteral("a.txt"), QStringLiteral("c.txt"), QStringLiteral("d") }));
     }
 
     void skipsAnItemThatIsGone()
@@ -142,7 +143,7 @@ private Q_SLOTS:
         touchLater(sameSize.path);
         const FileEntry grown = world.entry(world.file(QStringLiteral("grown"), "1234"));
         writeFile(grown.path, "123456");
-        for (const FileEntry &entry : {sameSize, grown}) {
+        for (const FileEntry &entry : { sameSize, grown }) {
             const CleanupItemResult item = cleanOne(world, entry);
             QVERIFY(!item.moved);
             QCOMPARE(item.message, QStringLiteral("扫描后已被修改，未移动。"));
@@ -178,9 +179,9 @@ private Q_SLOTS:
         writeFile(joinPath(other, QStringLiteral("deep/file")), "x");
         const FileEntry renamed = world.entry(other);
         QCOMPARE(::rename(pathToBytes(joinPath(other, QStringLiteral("deep/file"))).constData(),
-                          pathToBytes(joinPath(other, QStringLiteral("deep/renamed"))).constData()),
-                 0);
-        for (const FileEntry &entry : {added, renamed}) {
+                     pathToBytes(joinPath(other, QStringLiteral("deep/renamed"))).constData()),
+            0);
+        for (const FileEntry &entry : { added, renamed }) {
             const CleanupItemResult item = cleanOne(world, entry);
             QVERIFY(!item.moved);
             QCOMPARE(item.message, QStringLiteral("文件夹里的内容在扫描后有变化，未移动。"));
@@ -259,14 +260,14 @@ private Q_SLOTS:
         World world;
         FileEntry own = world.entry(world.file(QStringLiteral("cache")), FileCategory::userCache);
         own.bundleID = QStringLiteral("org.example.Editor");
-        CleanupItemResult item = cleanOne(world, own, {QStringLiteral("org.example.Editor")});
+        CleanupItemResult item = cleanOne(world, own, { QStringLiteral("org.example.Editor") });
         QVERIFY(!item.moved);
         QCOMPARE(item.message, QStringLiteral("所属应用（org.example.Editor）正在运行，未移动。"));
 
         // A browser counts as running while only one of its helpers runs.
         FileEntry browser = world.entry(world.file(QStringLiteral("browser cache")), FileCategory::browserData);
         browser.bundleID = QStringLiteral("com.google.Chrome");
-        item = cleanOne(world, browser, {QStringLiteral("com.google.Chrome.helper.Renderer")});
+        item = cleanOne(world, browser, { QStringLiteral("com.google.Chrome.helper.Renderer") });
         QVERIFY(!item.moved);
         QVERIFY(item.message.startsWith(QStringLiteral("所属应用")));
 
@@ -277,13 +278,13 @@ private Q_SLOTS:
         application.bundleID = QStringLiteral("org.example.Other");
         FileEntry data = world.entry(world.folder(QStringLiteral("editor data")), FileCategory::applicationData);
         data.ownerID = application.id;
-        item = cleanOne(world, data, {QStringLiteral("org.example.Other")}, {application});
+        item = cleanOne(world, data, { QStringLiteral("org.example.Other") }, { application });
         QVERIFY(!item.moved);
         QCOMPARE(item.message, QStringLiteral("所属应用“Editor”正在运行，未移动。"));
 
         QVERIFY(exists(own.path) && exists(browser.path) && exists(data.path));
         // Not running: it goes.
-        QVERIFY(cleanOne(world, own, {QStringLiteral("org.example.Unrelated")}).moved);
+        QVERIFY(cleanOne(world, own, { QStringLiteral("org.example.Unrelated") }).moved);
     }
 
     void skipsItemsOutsideTheScopeTheyWereFoundIn()
@@ -343,8 +344,8 @@ private Q_SLOTS:
         FileEntry system = shallow(QStringLiteral("/usr/bin"), QStringLiteral("/usr"));
         FileEntry root = shallow(QStringLiteral("/"), QStringLiteral("/"));
         const CleanupRecord record = CleanupService(world.environment())
-                                         .clean(idsOf({homeItself, trashFolder, system, root}),
-                                                {homeItself, trashFolder, system, root}, {}, {}, {});
+                                         .clean(idsOf({ homeItself, trashFolder, system, root }),
+                                             { homeItself, trashFolder, system, root }, {}, {}, {});
         QCOMPARE(record.items.size(), 4);
         QCOMPARE(record.items.at(0).message, QStringLiteral("不能移动个人文件夹本身，已拒绝。"));
         QVERIFY(record.items.at(1).message.contains(QStringLiteral("废纸篓")));
@@ -357,12 +358,13 @@ private Q_SLOTS:
     void comparesADuplicateWithTheKeptCopyBeforeMovingIt()
     {
         World world;
-        const FileEntry keep = world.entry(world.file(QStringLiteral("keep.bin"), "same bytes"), FileCategory::duplicate);
+        const FileEntry keep
+            = world.entry(world.file(QStringLiteral("keep.bin"), "same bytes"), FileCategory::duplicate);
         const FileEntry copyA = world.entry(world.file(QStringLiteral("a.bin"), "same bytes"), FileCategory::duplicate);
         const FileEntry copyB = world.entry(world.file(QStringLiteral("b.bin"), "same bytes"), FileCategory::duplicate);
-        const DuplicateGroup group{QUuid::createUuid(), {keep, copyA, copyB}};
+        const DuplicateGroup group { QUuid::createUuid(), { keep, copyA, copyB } };
         const CleanupRecord record = CleanupService(world.environment())
-                                         .clean({copyA.id, copyB.id}, {keep, copyA, copyB}, {}, {group}, {});
+                                         .clean({ copyA.id, copyB.id }, { keep, copyA, copyB }, {}, { group }, {});
         QCOMPARE(record.count(), 2);
         QCOMPARE(readFile(keep.path), "same bytes");
         QVERIFY(!exists(copyA.path) && !exists(copyB.path));
@@ -371,20 +373,22 @@ private Q_SLOTS:
     void keepsADuplicateWhoseKeptCopyChanged()
     {
         World world;
-        const FileEntry keep = world.entry(world.file(QStringLiteral("keep.bin"), "same bytes"), FileCategory::duplicate);
-        const FileEntry copy = world.entry(world.file(QStringLiteral("copy.bin"), "same bytes"), FileCategory::duplicate);
+        const FileEntry keep
+            = world.entry(world.file(QStringLiteral("keep.bin"), "same bytes"), FileCategory::duplicate);
+        const FileEntry copy
+            = world.entry(world.file(QStringLiteral("copy.bin"), "same bytes"), FileCategory::duplicate);
         writeFile(keep.path, "SAME BYTES"); // same size, other content
-        const DuplicateGroup group{QUuid::createUuid(), {keep, copy}};
-        CleanupRecord record =
-            CleanupService(world.environment()).clean({copy.id}, {keep, copy}, {}, {group}, {});
+        const DuplicateGroup group { QUuid::createUuid(), { keep, copy } };
+        CleanupRecord record
+            = CleanupService(world.environment()).clean({ copy.id }, { keep, copy }, {}, { group }, {});
         QCOMPARE(record.count(), 0);
         QCOMPARE(record.items.first().message,
-                 QStringLiteral("保留的副本“%1”已不存在或内容已不同，无法确认仍有一份相同的文件，未移动。").arg(keep.path));
+            QStringLiteral("保留的副本“%1”已不存在或内容已不同，无法确认仍有一份相同的文件，未移动。").arg(keep.path));
         QCOMPARE(readFile(copy.path), "same bytes");
 
         // Kept copy gone altogether.
         QCOMPARE(::unlink(pathToBytes(keep.path).constData()), 0);
-        record = CleanupService(world.environment()).clean({copy.id}, {keep, copy}, {}, {group}, {});
+        record = CleanupService(world.environment()).clean({ copy.id }, { keep, copy }, {}, { group }, {});
         QCOMPARE(record.count(), 0);
         QCOMPARE(readFile(copy.path), "same bytes");
     }
@@ -395,9 +399,10 @@ private Q_SLOTS:
         const FileEntry first = world.entry(world.file(QStringLiteral("1.bin"), "dup"), FileCategory::duplicate);
         const FileEntry second = world.entry(world.file(QStringLiteral("2.bin"), "dup"), FileCategory::duplicate);
         const FileEntry third = world.entry(world.file(QStringLiteral("3.bin"), "dup"), FileCategory::duplicate);
-        const DuplicateGroup group{QUuid::createUuid(), {first, second, third}};
-        const CleanupRecord record = CleanupService(world.environment())
-                                         .clean(idsOf({first, second, third}), {first, second, third}, {}, {group}, {});
+        const DuplicateGroup group { QUuid::createUuid(), { first, second, third } };
+        const CleanupRecord record
+            = CleanupService(world.environment())
+                  .clean(idsOf({ first, second, third }), { first, second, third }, {}, { group }, {});
         QCOMPARE(record.items.size(), 3);
         QCOMPARE(record.count(), 0);
         for (const CleanupItemResult &item : record.items)
@@ -405,7 +410,7 @@ private Q_SLOTS:
         QVERIFY(exists(first.path) && exists(second.path) && exists(third.path));
 
         // A duplicate whose group is unknown cannot be checked either.
-        const CleanupRecord orphan = CleanupService(world.environment()).clean({first.id}, {first}, {}, {}, {});
+        const CleanupRecord orphan = CleanupService(world.environment()).clean({ first.id }, { first }, {}, {}, {});
         QCOMPARE(orphan.count(), 0);
         QVERIFY(exists(first.path));
     }
@@ -418,11 +423,12 @@ private Q_SLOTS:
         FileEntry application = world.entry(bundle, FileCategory::application);
         application.kind.type = EntryKind::Type::application;
         application.bundleID = QStringLiteral("org.example.Editor");
-        FileEntry settings = world.entry(world.folder(QStringLiteral("Editor settings")), FileCategory::applicationData);
+        FileEntry settings
+            = world.entry(world.folder(QStringLiteral("Editor settings")), FileCategory::applicationData);
         settings.ownerID = application.id;
         settings.bundleID = application.bundleID;
         const CleanupRecord record = CleanupService(world.environment())
-                                         .clean({application.id}, {application, settings}, {}, {}, {application});
+                                         .clean({ application.id }, { application, settings }, {}, {}, { application });
         QCOMPARE(record.items.size(), 1);
         QVERIFY(record.items.first().moved);
         QVERIFY(!exists(bundle));
@@ -435,8 +441,8 @@ private Q_SLOTS:
         const QString folder = world.folder(QStringLiteral("outer"));
         const FileEntry inner = world.entry(world.file(QStringLiteral("outer/inner.txt"), "in"));
         const FileEntry outer = world.entry(folder);
-        const CleanupRecord record =
-            CleanupService(world.environment()).clean({inner.id, outer.id}, {inner, outer}, {}, {}, {});
+        const CleanupRecord record
+            = CleanupService(world.environment()).clean({ inner.id, outer.id }, { inner, outer }, {}, {}, {});
         QCOMPARE(record.items.size(), 2);
         QCOMPARE(record.items.at(0).path, inner.path);
         QVERIFY(!record.items.at(0).moved);
@@ -458,8 +464,8 @@ private Q_SLOTS:
                 throw std::runtime_error("boom");
             return QStringLiteral("/elsewhere/c");
         };
-        const CleanupRecord record =
-            CleanupService(world.environment()).clean(idsOf({a, b, c}), {a, b, c}, {}, {}, {}, mover);
+        const CleanupRecord record
+            = CleanupService(world.environment()).clean(idsOf({ a, b, c }), { a, b, c }, {}, {}, {}, mover);
         QCOMPARE(record.items.at(0).message, QStringLiteral("废纸篓已满。"));
         QVERIFY(!record.items.at(0).moved);
         QCOMPARE(record.items.at(1).message, QStringLiteral("移到废纸篓时出错：boom"));
@@ -511,9 +517,9 @@ private Q_SLOTS:
         QCOMPARE(record.count(), 1000);
         QCOMPARE(world.trashed().size(), 1000);
         QCOMPARE(entriesOf(joinPath(world.trash, QStringLiteral("info"))).size(), 1000);
-        QCOMPARE(entriesOf(world.scope), QStringList{QStringLiteral("kept.txt")});
+        QCOMPARE(entriesOf(world.scope), QStringList { QStringLiteral("kept.txt") });
         QCOMPARE(readTrashInfo(joinPath(world.trash, QStringLiteral("info/item 7.txt.trashinfo"))).path,
-                 pathToBytes(joinPath(world.scope, QStringLiteral("item 7.txt"))));
+            pathToBytes(joinPath(world.scope, QStringLiteral("item 7.txt"))));
     }
 
     void trashesNamedPathsWithTheBasicChecksOnly()
@@ -524,8 +530,9 @@ private Q_SLOTS:
         QCOMPARE(::symlink(pathToBytes(file).constData(), pathToBytes(link).constData()), 0);
         const QString missing = joinPath(world.scope, QStringLiteral("missing"));
         QVERIFY(QDir::setCurrent(world.scope));
-        const CleanupRecord record =
-            CleanupService(world.environment()).cleanPaths({QStringLiteral("link"), missing, world.home, QStringLiteral("./named")});
+        const CleanupRecord record
+            = CleanupService(world.environment())
+                  .cleanPaths({ QStringLiteral("link"), missing, world.home, QStringLiteral("./named") });
         QCOMPARE(record.items.size(), 4);
         QCOMPARE(record.items.at(0).message, QStringLiteral("是符号链接，未移动。"));
         QVERIFY(isLink(link));

@@ -169,18 +169,31 @@ private Q_SLOTS:
         for (const char *name : {"a", "b", "locked"})
             writeFile(dir.filePath(name), data);
         DuplicateOptions options;
-        const QByteArray locked = QFile::encodeName(dir.filePath("locked"));
         const ContentReadOps real = defaultContentReadOps();
-        options.ops.open = [&](const QByteArray &path) {
-            if (path == locked) {
+        options.ops.openFile = [&](int folder, const char *name) {
+            if (QByteArrayView(name).endsWith("locked")) {
                 errno = EACCES;
                 return -1;
             }
-            return real.open(path);
+            return real.openFile(folder, name);
         };
         const DuplicateOutcome out = findDuplicates(candidates(dir, {"a", "b", "locked"}), options);
         QCOMPARE(names(dir, out), (QList<QStringList>{{"a", "b"}}));
         QCOMPARE(out.unreadableFiles, 1);
+    }
+
+    void folderThatCannotBeOpenedFallsBackToTheFullPath()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.filePath("sub/a"), pattern(40000, 14));
+        writeFile(dir.filePath("sub/b"), pattern(40000, 14));
+        DuplicateOptions options;
+        options.ops.openFolder = [](const char *) {
+            errno = EACCES;
+            return -1;
+        };
+        const DuplicateOutcome out = findDuplicates(candidates(dir, {"sub/a", "sub/b"}), options);
+        QCOMPARE(names(dir, out), (QList<QStringList>{{"sub/a", "sub/b"}}));
     }
 
     void contentBoundLeavesWholeGroupsUncheckedAndCountsThem()

@@ -148,6 +148,8 @@ private Q_SLOTS:
     void listsOnlyTheOldPartsOfAFolderWithFreshContent();
     void neverListsTheRootsThemselves();
     void keepsIgnoredPathsAndTheirFoldersOut();
+    void skipsAPlaceTheUserIgnoredWhole();
+    void notesAnUnreadableSubfolderAndKeepsItsFolderWhole();
     void leavesLinksOutOfScopeAlone();
     void keepsNamesThatAreNotUtf8();
 
@@ -325,6 +327,36 @@ void JunkScanTest::keepsIgnoredPathsAndTheirFoldersOut()
     c.ignoredPaths = {tool + QStringLiteral("/keep")};
     const auto found = byPath(runJunk(c));
     QCOMPARE(found.keys(), QStringList{tool + QStringLiteral("/other")});
+}
+
+void JunkScanTest::skipsAPlaceTheUserIgnoredWhole()
+{
+    QTemporaryDir dir;
+    oldFile(dir.path() + QStringLiteral("/.cache/a"), 30);
+    oldFile(dir.path() + QStringLiteral("/.local/share/xorg/Xorg.0.log.old"), 40);
+    ScanConfiguration c = configFor(dir.path(), RulePlatform::Linux);
+    c.ignoredPaths = {dir.path() + QStringLiteral("/.cache")};
+    const auto found = byPath(runJunk(c));
+    QCOMPARE(found.keys(), QStringList{dir.path() + QStringLiteral("/.local/share/xorg/Xorg.0.log.old")});
+}
+
+void JunkScanTest::notesAnUnreadableSubfolderAndKeepsItsFolderWhole()
+{
+    if (::geteuid() == 0)
+        QSKIP("root reads every folder; the unprivileged run of this test covers it");
+    QTemporaryDir dir;
+    const QString tool = dir.path() + QStringLiteral("/.cache/tool");
+    oldFile(tool + QStringLiteral("/locked/x"), 30);
+    oldFile(tool + QStringLiteral("/readable"), 30);
+    Fixture::setModifiedTree(tool, daysAgo(30));
+    const QByteArray locked = pathToBytes(tool + QStringLiteral("/locked"));
+    QCOMPARE(::chmod(locked.constData(), 0), 0);
+    const auto restore = qScopeGuard([&] { ::chmod(locked.constData(), 0755); });
+    const ScanResult result = runJunk(configFor(dir.path(), RulePlatform::Linux));
+    // The folder cannot be vouched for as a whole; what could be read is listed.
+    QCOMPARE(byPath(result).keys(), QStringList{tool + QStringLiteral("/readable")});
+    QCOMPARE(result.coverageFor(FileCategory::userCache)->coverageState(), CoverageState::partial);
+    QVERIFY(result.scopeNotes.join(u'\n').contains(QStringLiteral("无法读取")));
 }
 
 void JunkScanTest::leavesLinksOutOfScopeAlone()

@@ -58,8 +58,16 @@ private Q_SLOTS:
         const QString work = joinPath(root.path(), QStringLiteral("work"));
         QVERIFY(makeFolder(work));
         const QList<QByteArray> names = {
-            "with space.txt", "100%.txt", "%41literal", "#hash#", "new\nline", "tab\there",
-            "\xe4\xb8\xad\xe6\x96\x87\xe5\x90\x8d.txt", "bad\xff\xfe.bin", "question?&=+;,.x", "' \"quotes\"",
+            "with space.txt",
+            "100%.txt",
+            "%41literal",
+            "#hash#",
+            "new\nline",
+            "tab\there",
+            "\xe4\xb8\xad\xe6\x96\x87\xe5\x90\x8d.txt",
+            "bad\xff\xfe.bin",
+            "question?&=+;,.x",
+            "' \"quotes\"",
         };
         FreedesktopTrash trash;
         for (const QByteArray &name : names) {
@@ -93,7 +101,7 @@ private Q_SLOTS:
         const TrashOutcome outcome = FreedesktopTrash().moveToTrash(item);
         QVERIFY2(outcome.moved, qPrintable(outcome.error));
         QCOMPARE(outcome.trashedPath, joinPath(data, QStringLiteral("Trash/files/item")));
-        struct stat st {};
+        struct stat st { };
         QCOMPARE(::stat(pathToBytes(joinPath(data, QStringLiteral("Trash"))).constData(), &st), 0);
         QCOMPARE(st.st_mode & 0777, 0700u);
     }
@@ -155,7 +163,7 @@ private Q_SLOTS:
         const QString trashFolder = joinPath(root.path(), QStringLiteral("Trash"));
         const QString item = joinPath(root.path(), QStringLiteral("item"));
         QVERIFY(writeFile(item, "x"));
-        for (const bool failOnClose : {false, true}) {
+        for (const bool failOnClose : { false, true }) {
             OsCalls full = OsCalls::system();
             if (failOnClose) {
                 full.close = [](int fd) {
@@ -184,7 +192,7 @@ private Q_SLOTS:
         const QString trashFolder = joinPath(root.path(), QStringLiteral("Trash"));
         const QString item = joinPath(root.path(), QStringLiteral("item"));
         QVERIFY(writeFile(item, "x"));
-        for (const int code : {EACCES, EXDEV, EBUSY}) {
+        for (const int code : { EACCES, EXDEV, EBUSY }) {
             OsCalls failing = OsCalls::system();
             failing.renameNoReplace = [code](const char *, const char *) {
                 errno = code;
@@ -221,8 +229,9 @@ private Q_SLOTS:
             QCOMPARE(readTrashInfo(outcome.infoPath).path, pathToBytes(item));
             QCOMPARE(readFile(outcome.trashedPath), QByteArray::number(i));
         }
-        QCOMPARE(placed, (QStringList{QStringLiteral("report.pdf"), QStringLiteral("report_3.pdf"),
-                                      QStringLiteral("report_4.pdf")}));
+        QCOMPARE(placed,
+            (QStringList {
+                QStringLiteral("report.pdf"), QStringLiteral("report_3.pdf"), QStringLiteral("report_4.pdf") }));
         QCOMPARE(readFile(joinPath(trashFolder, QStringLiteral("files/report_2.pdf"))), "leftover");
     }
 
@@ -257,7 +266,7 @@ private Q_SLOTS:
         QVERIFY2(outcome.moved, qPrintable(outcome.error));
         const QString own = joinPath(volume, QStringLiteral(".Trash-%1").arg(::geteuid()));
         QCOMPARE(outcome.trashedPath, joinPath(own, QStringLiteral("files/photo #1.jpg")));
-        struct stat st {};
+        struct stat st { };
         QCOMPARE(::lstat(pathToBytes(own).constData(), &st), 0);
         QCOMPARE(st.st_mode & 07777, 0700u);
         const TrashInfo info = readTrashInfo(outcome.infoPath);
@@ -300,8 +309,8 @@ private Q_SLOTS:
         QVERIFY(makeFolder(linked));
         ::chmod(pathToBytes(elsewhere.path()).constData(), 01777);
         QCOMPARE(::symlink(pathToBytes(elsewhere.path()).constData(),
-                           pathToBytes(joinPath(linked, QStringLiteral(".Trash"))).constData()),
-                 0);
+                     pathToBytes(joinPath(linked, QStringLiteral(".Trash"))).constData()),
+            0);
         item = joinPath(linked, QStringLiteral("c"));
         QVERIFY(writeFile(item, "c"));
         outcome = FreedesktopTrash(withVolume(pathToBytes(linked)), homeTrash).moveToTrash(item);
@@ -348,7 +357,8 @@ private Q_SLOTS:
         QVERIFY(writeFile(item, "on tmpfs"));
         const QString homeTrash = joinPath(root.path(), QStringLiteral("home/Trash"));
         const TrashOutcome outcome = FreedesktopTrash(OsCalls::system(), homeTrash).moveToTrash(item);
-        const QString expected = joinPath(mountPoint, QStringLiteral(".Trash-%1/files/report 100%.txt").arg(::geteuid()));
+        const QString expected
+            = joinPath(mountPoint, QStringLiteral(".Trash-%1/files/report 100%.txt").arg(::geteuid()));
         const bool moved = outcome.moved;
         const QString trashedPath = outcome.trashedPath;
         const TrashInfo info = readTrashInfo(outcome.infoPath);
@@ -374,16 +384,14 @@ private Q_SLOTS:
         bool ok = writeFile(item, "x");
         // Fill the rest of the volume.
         const int fd = ::open(pathToBytes(joinPath(mountPoint, QStringLiteral("filler"))).constData(),
-                              O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+            O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
         const QByteArray block(4096, 'f');
-        while (::write(fd, block.constData(), size_t(block.size())) > 0) {
-        }
+        while (::write(fd, block.constData(), size_t(block.size())) > 0) { }
         ::close(fd);
         const QString homeTrash = joinPath(root.path(), QStringLiteral("home/Trash"));
         const TrashOutcome outcome = FreedesktopTrash(OsCalls::system(), homeTrash).moveToTrash(item);
         const QByteArray content = readFile(item);
-        const QStringList infos =
-            entriesOf(joinPath(mountPoint, QStringLiteral(".Trash-%1/info").arg(::geteuid())));
+        const QStringList infos = entriesOf(joinPath(mountPoint, QStringLiteral(".Trash-%1/info").arg(::geteuid())));
         unmount(mountPoint);
         QVERIFY(ok);
         QVERIFY(!outcome.moved);
@@ -415,17 +423,17 @@ private Q_SLOTS:
         const TrashOutcome outcome = trash.moveToTrash(folder);
         QVERIFY(outcome.moved);
         QVERIFY(outcome.warning.isEmpty());
-        struct stat infoStat {};
+        struct stat infoStat { };
         QCOMPARE(::lstat(pathToBytes(outcome.infoPath).constData(), &infoStat), 0);
         QCOMPARE(readFile(sizes),
-                 "12 1700000000 older\n1234 " + QByteArray::number(qint64(infoStat.st_mtime)) + " my%20folder\n");
+            "12 1700000000 older\n1234 " + QByteArray::number(qint64(infoStat.st_mtime)) + " my%20folder\n");
         // Files do not touch it, and no temporary file stays behind.
         const QString file = joinPath(root.path(), QStringLiteral("file"));
         QVERIFY(writeFile(file, "f"));
         QVERIFY(trash.moveToTrash(file).moved);
         QCOMPARE(readFile(sizes).count('\n'), 2);
-        QCOMPARE(entriesOf(trashFolder), (QStringList{QStringLiteral("directorysizes"), QStringLiteral("files"),
-                                                      QStringLiteral("info")}));
+        QCOMPARE(entriesOf(trashFolder),
+            (QStringList { QStringLiteral("directorysizes"), QStringLiteral("files"), QStringLiteral("info") }));
     }
 
     void reportsAFailedDirectorySizesUpdateWithoutUndoingTheMove()
@@ -449,8 +457,8 @@ private Q_SLOTS:
         QVERIFY(outcome.moved);
         QVERIFY(!outcome.warning.isEmpty());
         QCOMPARE(readFile(sizes), QByteArray());
-        QCOMPARE(entriesOf(trashFolder), (QStringList{QStringLiteral("directorysizes"), QStringLiteral("files"),
-                                                      QStringLiteral("info")}));
+        QCOMPARE(entriesOf(trashFolder),
+            (QStringList { QStringLiteral("directorysizes"), QStringLiteral("files"), QStringLiteral("info") }));
     }
 
 private:

@@ -28,9 +28,9 @@ private Q_SLOTS:
         ScopedDataHome dataHome(data);
         // trash-cli decodes Path= as text, so names that are not valid UTF-8 come back
         // altered by it; our own reader covers those byte for byte (trash_test).
-        const QStringList names = {QStringLiteral("with space.txt"), QStringLiteral("100% sure"),
-                                   QStringLiteral("#tag#"), QStringLiteral("two\nlines"),
-                                   QStringLiteral("中文文件名.txt"), QStringLiteral("folder item")};
+        const QStringList names
+            = { QStringLiteral("with space.txt"), QStringLiteral("100% sure"), QStringLiteral("#tag#"),
+                  QStringLiteral("two\nlines"), QStringLiteral("中文文件名.txt"), QStringLiteral("folder item") };
         QStringList paths;
         for (qsizetype i = 0; i < names.size(); ++i) {
             const QString folder = joinPath(root.path(), QStringLiteral("work/%1").arg(i));
@@ -63,7 +63,7 @@ private Q_SLOTS:
         for (qsizetype i = 0; i < paths.size(); ++i) {
             QProcess restorer;
             restorer.setProcessEnvironment(env);
-            restorer.start(restore, {joinPath(root.path(), QStringLiteral("work/%1").arg(i))});
+            restorer.start(restore, { joinPath(root.path(), QStringLiteral("work/%1").arg(i)) });
             QVERIFY(restorer.waitForStarted());
             restorer.write("0\n");
             restorer.closeWriteChannel();

@@ -74,8 +74,9 @@ private Q_SLOTS:
         h.model->setMinimumSizeMB(500); // not among the options
         h.settle();
         QCOMPARE(size->property("currentIndex").toInt(), -1);
-        QVERIFY2(h.find(QStringLiteral("filterPanel"))->property("label").toString().contains(QStringLiteral("至少 500 MB")),
-                 qPrintable(h.find(QStringLiteral("filterPanel"))->property("label").toString()));
+        QVERIFY2(
+            h.find(QStringLiteral("filterPanel"))->property("label").toString().contains(QStringLiteral("至少 500 MB")),
+            qPrintable(h.find(QStringLiteral("filterPanel"))->property("label").toString()));
         h.model->navigate(Page::largeFiles);
         h.settle();
         QCOMPARE(size->property("currentIndex").toInt(), 2);
@@ -94,7 +95,7 @@ private Q_SLOTS:
         // While a scan runs nothing can be picked.
         Gate gate;
         h.fixture.core->onScan = [&gate](ScanKind kind, const QString &, const FileQuery &, const ProgressFn &,
-                                         const CancellationToken &) {
+                                     const CancellationToken &) {
             gate.wait();
             return makeResult(kind, {});
         };
@@ -124,7 +125,7 @@ private Q_SLOTS:
         QObject *disclosure = inside(cards.first(), QStringLiteral("associatedDisclosure"));
         QCOMPARE(disclosure->property("label").toString(), QStringLiteral("设置和关联文件 · 3 项"));
         QCOMPARE(h.find(QStringLiteral("applicationSearch"), true)->property("text").toString(),
-                 QStringLiteral("sessions.json"));
+            QStringLiteral("sessions.json"));
 
         // Ticking the application's row ticks the application only.
         QVERIFY(h.clickItem(item(inside(cards.first(), QStringLiteral("rowCheck")))));
@@ -134,6 +135,23 @@ private Q_SLOTS:
         h.model->setSearch(QStringLiteral("nothing like this"));
         h.settle();
         QCOMPARE(h.text(QStringLiteral("applicationsEmpty")), QStringLiteral("没有匹配的第三方应用。"));
+
+        // The row menu of a card ignores that entry: its card leaves the page.
+        h.model->setSearch(QString());
+        h.settle();
+        const QList<QObject *> all = h.findAll(QStringLiteral("applicationCard"), true);
+        QCOMPARE(all.size(), 3);
+        QObject *viewer = nullptr;
+        for (QObject *card : all) {
+            if (card->property("application").toMap().value(QStringLiteral("name")) == QStringLiteral("照片查看器"))
+                viewer = card;
+        }
+        QVERIFY(viewer);
+        QVERIFY(h.clickItem(item(inside(viewer, QStringLiteral("rowActions")))));
+        QVERIFY(h.click(QStringLiteral("ignoreItem")));
+        QCOMPARE(h.model->ignoredPaths().size(), 1);
+        QVERIFY(h.model->ignoredPaths().first().endsWith(QStringLiteral("photo-viewer.desktop")));
+        QCOMPARE(h.findAll(QStringLiteral("applicationCard"), true).size(), 2);
     }
 
     void diagnosticsFoldIntoOneLineAndRevealTheirPath()
@@ -148,8 +166,14 @@ private Q_SLOTS:
         QCOMPARE(disclosure->property("label").toString(), QStringLiteral("2 个位置阻止归属核实 · 查看原因"));
         QVERIFY(!h.isShown(QStringLiteral("diagnosticPath")));
         QVERIFY(h.clickItem(item(inside(view, QStringLiteral("disclosureLabel")))));
-        QCOMPARE(texts(h.findAll(QStringLiteral("diagnosticPath"), true)).first(), QStringLiteral("/opt/tools/legacy-suite"));
+        QCOMPARE(texts(h.findAll(QStringLiteral("diagnosticPath"), true)).first(),
+            QStringLiteral("/opt/tools/legacy-suite"));
         QVERIFY(h.find(QStringLiteral("diagnosticPath"))->property("selectByMouse").toBool());
+        // A path that no longer exists is still handed to the file manager, and nothing else happens.
+        QVERIFY(h.click(QStringLiteral("revealDiagnostic")));
+        QCOMPARE(h.fixture.core->revealed, QStringList { QStringLiteral("/opt/tools/legacy-suite") });
+        QCOMPARE(h.model->selectedCount(), 0);
+        QVERIFY(h.model->ignoredPaths().isEmpty());
     }
 
     void theQuickActionTitleFollowsTheSelection()
@@ -159,9 +183,9 @@ private Q_SLOTS:
         h.model->navigate(Page::duplicates);
         QVERIFY(h.publish(sampleDuplicates(h)));
         QCOMPARE(h.text(QStringLiteral("duplicateSummary")),
-                 QStringLiteral("2 组 · 多余副本逻辑大小 ") + Varnoll::formatBytes(2 * 4'200'000 + 812'000'000));
+            QStringLiteral("2 组 · 多余副本逻辑大小 ") + Varnoll::formatBytes(2 * 4'200'000 + 812'000'000));
         QCOMPARE(texts(h.findAll(QStringLiteral("groupTitle"), true)),
-                 (QStringList{QStringLiteral("第 1 组 · 3 份相同内容"), QStringLiteral("第 2 组 · 2 份相同内容")}));
+            (QStringList { QStringLiteral("第 1 组 · 3 份相同内容"), QStringLiteral("第 2 组 · 2 份相同内容") }));
         QCOMPARE(h.text(QStringLiteral("quickAction")), QStringLiteral("每组保留一份，选择其余"));
         QVERIFY(h.click(QStringLiteral("quickAction")));
         QCOMPARE(h.model->selectedCount(), 3);
@@ -171,10 +195,10 @@ private Q_SLOTS:
         QCOMPARE(h.text(QStringLiteral("quickAction")), QStringLiteral("每组保留一份，选择其余"));
 
         // No groups: the button waits and the empty line says why.
-        QVERIFY(h.publish(makeResult(ScanKind::duplicates, {}, 1, {FileCategory::duplicate})));
+        QVERIFY(h.publish(makeResult(ScanKind::duplicates, {}, 1, { FileCategory::duplicate })));
         QVERIFY(!h.find(QStringLiteral("quickAction"), true)->property("enabled").toBool());
         QCOMPARE(h.text(QStringLiteral("duplicatesEmpty")),
-                 QStringLiteral("已校验范围内未确认重复文件，请查看扫描范围提示。"));
+            QStringLiteral("已校验范围内未确认重复文件，请查看扫描范围提示。"));
     }
 
     void spaceShowsSharesSizesAndAZeroTotal()
@@ -190,14 +214,15 @@ private Q_SLOTS:
         // A file's name reveals it instead of measuring it.
         const QList<QObject *> names = h.findAll(QStringLiteral("childName"), true);
         QVERIFY(h.clickItem(item(names.at(1))));
-        QCOMPARE(h.fixture.core->revealed, QStringList{h.fixture.home + QStringLiteral("/Downloads/debian-12.5.0-amd64-DVD-1.iso")});
+        QCOMPARE(h.fixture.core->revealed,
+            QStringList { h.fixture.home + QStringLiteral("/Downloads/debian-12.5.0-amd64-DVD-1.iso") });
 
         // Total zero: every bar is empty.
         FileEntry empty = h.entry(QStringLiteral("Downloads/empty"), 0, FileCategory::spaceItem);
         empty.kind = EntryKind::folder();
-        QVERIFY(h.publish(makeResult(ScanKind::space, {empty}, 0, {FileCategory::spaceItem})));
+        QVERIFY(h.publish(makeResult(ScanKind::space, { empty }, 0, { FileCategory::spaceItem })));
         QCOMPARE(h.text(QStringLiteral("spaceSummary")),
-                 QStringLiteral("已统计 ") + Varnoll::formatBytes(0) + QStringLiteral(" · 1 个直接子项"));
+            QStringLiteral("已统计 ") + Varnoll::formatBytes(0) + QStringLiteral(" · 1 个直接子项"));
         QVERIFY(!h.isShown(QStringLiteral("shareBar")));
         QCOMPARE(h.find(QStringLiteral("shareBar"))->property("width").toDouble(), 0.0);
     }
@@ -211,10 +236,10 @@ private Q_SLOTS:
         h.settle();
         QVERIFY(!h.isShown(QStringLiteral("historyEmpty")));
         QCOMPARE(texts(h.findAll(QStringLiteral("recordHeadline"), true)),
-                 (QStringList{QStringLiteral("2 项已移到废纸篓"), QStringLiteral("0 项已移到废纸篓"),
-                              QStringLiteral("1 项已移到废纸篓")}));
+            (QStringList { QStringLiteral("2 项已移到废纸篓"), QStringLiteral("0 项已移到废纸篓"),
+                QStringLiteral("1 项已移到废纸篓") }));
         QCOMPARE(texts(h.findAll(QStringLiteral("recordSize"), true)).last(),
-                 QStringLiteral("≥ ") + Varnoll::formatBytes(2'147'483'648));
+            QStringLiteral("≥ ") + Varnoll::formatBytes(2'147'483'648));
         QVERIFY(!h.isShown(QStringLiteral("itemPath")));
         for (QObject *details : h.findAll(QStringLiteral("recordDetails"), true))
             details->setProperty("expanded", true);

@@ -18,6 +18,7 @@
 #include <numeric>
 #include <optional>
 #include <thread>
+#include <utility>
 
 Q_LOGGING_CATEGORY(lcDuplicates, "morvane.duplicates", QtWarningMsg)
 
@@ -51,9 +52,19 @@ struct Range {
 
 struct Fd {
     int fd = -1;
+    Fd() = default;
     explicit Fd(int f) : fd(f) {}
     Fd(const Fd &) = delete;
     Fd &operator=(const Fd &) = delete;
+    Fd &operator=(Fd &&other) noexcept
+    {
+        if (this != &other) {
+            if (fd >= 0)
+                ::close(fd);
+            fd = std::exchange(other.fd, -1);
+        }
+        return *this;
+    }
     ~Fd()
     {
         if (fd >= 0)
@@ -100,6 +111,8 @@ bool rangeIsResident(int fd, Range range)
 struct Reader {
     std::vector<char> buffer = std::vector<char>(size_t(readChunkBytes));
     XXH3_state_t *state = XXH3_createState();
+    QByteArray folder; // the folder of the last file read, kept open for its siblings
+    Fd folderFd;
     Reader() = default;
     Reader(const Reader &) = delete;
     Reader &operator=(const Reader &) = delete;
@@ -111,8 +124,15 @@ ReadResult hashRange(const DuplicateCandidate &file, Range range, const ContentR
     std::vector<char> &buffer = reader.buffer;
     XXH3_state_t *state = reader.state;
     ReadResult result;
+    const qsizetype slash = file.path.lastIndexOf('/');
+    const QByteArrayView folder = QByteArrayView(file.path).first(std::max<qsizetype>(slash, 0));
+    if (folder != QByteArrayView(reader.folder)) {
+        reader.folder = folder.toByteArray();
+        reader.folderFd = Fd(ops.openFolder(reader.folder.isEmpty() ? "/" : reader.folder.constData()));
+    }
     errno = 0;
-    Fd fd(ops.open(file.path));
+    Fd fd(reader.folderFd.fd >= 0 ? ops.openFile(reader.folderFd.fd, file.path.constData() + slash + 1)
+                                  : ops.openFile(AT_FDCWD, file.path.constData()));
     if (fd.fd < 0) {
         // ELOOP: the path became a symbolic link (O_NOFOLLOW), so not what the walk saw.
         result.outcome = (errno == ENOENT || errno == ENOTDIR) ? ReadOutcome::vanished
@@ -204,8 +224,11 @@ public:
     Pipeline(std::vector<DuplicateCandidate> candidates, const DuplicateOptions &options)
         : m_files(std::move(candidates)), m_options(options), m_budget(options.contentReadLimit)
     {
-        if (!m_options.ops.open)
-            m_options.ops = defaultContentReadOps();
+        const ContentReadOps real = defaultContentReadOps();
+        if (!m_options.ops.openFolder)
+            m_options.ops.openFolder = real.openFolder;
+        if (!m_options.ops.openFile)
+            m_options.ops.openFile = real.openFile;
         m_threads = m_options.readerThreads > 0
                         ? m_options.readerThreads
                         : int(std::clamp(std::thread::hardware_concurrency() * 2, 2u, 8u));
@@ -359,10 +382,16 @@ private:
             if (stageRange(stage, m_files[g.front()].identity.size).length > 0)
                 jobs.insert(jobs.end(), g.begin(), g.end());
         }
-        // Largest first spreads the work evenly over the readers.
-        std::sort(jobs.begin(), jobs.end(), [this](std::uint32_t a, std::uint32_t b) {
-            return m_files[a].identity.size > m_files[b].identity.size;
-        });
+        if (stage == DuplicateStage::content) {
+            // Largest first spreads whole-file reads evenly over the readers.
+            std::sort(jobs.begin(), jobs.end(), [this](std::uint32_t a, std::uint32_t b) {
+                return m_files[a].identity.size > m_files[b].identity.size;
+            });
+        } else {
+            // Block reads are cheap; path order lets a reader reuse its open folder.
+            std::sort(jobs.begin(), jobs.end(),
+                      [this](std::uint32_t a, std::uint32_t b) { return m_files[a].path < m_files[b].path; });
+        }
         std::vector<ReadResult> results(m_files.size());
         runJobs(jobs, stage, results);
         checkCancel();
@@ -403,6 +432,8 @@ private:
         if (jobs.empty())
             return;
         std::atomic<size_t> next{0};
+        // Whole files go one by one; blocks in runs of neighbours from one folder.
+        const size_t batch = stage == DuplicateStage::content ? 1 : 32;
         std::atomic<std::int64_t> done{0};
         const auto work = [&](bool reports) {
             Reader reader;
@@ -414,13 +445,17 @@ private:
                     m_timedOut.store(true, std::memory_order_relaxed);
                     return;
                 }
-                const size_t k = next.fetch_add(1, std::memory_order_relaxed);
-                if (k >= jobs.size())
+                const size_t first = next.fetch_add(batch, std::memory_order_relaxed);
+                if (first >= jobs.size())
                     return;
-                const std::uint32_t i = jobs[k];
-                const DuplicateCandidate &file = m_files[i];
-                results[i] = hashRange(file, stageRange(stage, file.identity.size), m_options.ops, reader);
-                const std::int64_t n = done.fetch_add(1, std::memory_order_relaxed) + 1;
+                const size_t last = std::min(first + batch, jobs.size());
+                for (size_t k = first; k < last; ++k) {
+                    const std::uint32_t i = jobs[k];
+                    const DuplicateCandidate &file = m_files[i];
+                    results[i] = hashRange(file, stageRange(stage, file.identity.size), m_options.ops, reader);
+                }
+                const std::int64_t n = done.fetch_add(std::int64_t(last - first), std::memory_order_relaxed)
+                                       + std::int64_t(last - first);
                 if (reports && m_options.progress) {
                     const auto now = std::chrono::steady_clock::now();
                     if (now - lastReport >= std::chrono::milliseconds(50)) {
@@ -456,17 +491,26 @@ private:
 
 ContentReadOps defaultContentReadOps()
 {
-    return {[](const QByteArray &path) {
-        int flags = O_RDONLY | O_NOFOLLOW | O_CLOEXEC;
+    ContentReadOps ops;
+    ops.openFolder = [](const char *folder) {
+#ifdef O_PATH
+        return ::open(folder, O_PATH | O_DIRECTORY | O_CLOEXEC);
+#else
+        return ::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+#endif
+    };
+    ops.openFile = [](int folderFd, const char *name) {
+        const int flags = O_RDONLY | O_NOFOLLOW | O_CLOEXEC;
 #ifdef O_NOATIME
         // Reading for comparison is not a use of the file; O_NOATIME needs ownership,
         // so fall back without it.
-        const int fd = ::open(path.constData(), flags | O_NOATIME);
+        const int fd = ::openat(folderFd, name, flags | O_NOATIME);
         if (fd >= 0 || errno != EPERM)
             return fd;
 #endif
-        return ::open(path.constData(), flags);
-    }};
+        return ::openat(folderFd, name, flags);
+    };
+    return ops;
 }
 
 DuplicateOutcome findDuplicates(std::vector<DuplicateCandidate> candidates, const DuplicateOptions &options)

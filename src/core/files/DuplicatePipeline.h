@@ -31,12 +31,17 @@ enum class DuplicateStage : std::uint8_t {
 /// compared once both agree, so it never needs the content stage.
 inline constexpr std::int64_t duplicateBlockBytes = 16 * 1024;
 
-/// The OS call through which the pipeline opens files for reading; tests replace it
-/// to exercise failures that root would not see.
+/// The OS calls through which the pipeline opens files for reading; tests replace
+/// them to exercise failures that root would not see. Files are opened relative to
+/// their folder, which is opened once for all its files (a deep path costs a lookup
+/// per component on every open).
 struct ContentReadOps {
-    /// A read-only descriptor of `path` that does not follow a final symbolic link,
-    /// or -1 with errno set.
-    std::function<int(const QByteArray &path)> open;
+    /// A descriptor of a folder to open files in, or -1 with errno set.
+    std::function<int(const char *folder)> openFolder;
+    /// A read-only descriptor of `name` in `folderFd` (AT_FDCWD with a full path when
+    /// the folder could not be opened) that does not follow a final symbolic link, or
+    /// -1 with errno set.
+    std::function<int(int folderFd, const char *name)> openFile;
 };
 
 [[nodiscard]] ContentReadOps defaultContentReadOps();

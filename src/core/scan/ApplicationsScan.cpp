@@ -119,6 +119,8 @@ struct AppScan {
     // An entry for an item on disk, with the identity the clean-up checks again.
     std::optional<FileEntry> entryFor(const QString &path, FileCategory category, EntryKind::Type applicationType)
     {
+        if (isIgnoredPath(path, configuration.ignoredPaths))
+            return std::nullopt;
         const auto st = lstatPath(path);
         if (!st || S_ISLNK(st->st_mode))
             return std::nullopt;

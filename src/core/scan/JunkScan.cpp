@@ -168,6 +168,7 @@ public:
         case RootState::symlink:
         case RootState::notFolder:
             ++rootsPresent;
+            gaps = true; // never followed, so not checked
             notes.append(categoryTitle(m_category) + QStringLiteral("：") + shown(root)
                          + QStringLiteral(" 不是普通文件夹（可能是符号链接），未进入。"));
             return;
@@ -221,6 +222,8 @@ public:
             cut = true;
             return;
         }
+        if (isIgnoredPath(root, m_configuration.ignoredPaths))
+            return; // the user keeps this whole place
         const std::string rootBytes = toStd(root);
         WalkOptions options = walkOptions();
         const int threads = std::clamp(options.threads, 1, 16);

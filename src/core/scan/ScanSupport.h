@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Errors.h"
+#include "core/Paths.h"
 #include "core/Records.h"
 #include "core/walk/Walker.h"
 
@@ -33,6 +34,16 @@ private:
     std::chrono::steady_clock::time_point m_deadline;
     std::atomic<std::int64_t> m_entriesLeft;
 };
+
+/// True when `path` is an ignored path or lies inside one.
+[[nodiscard]] inline bool isIgnoredPath(const QString &path, const QSet<QString> &ignored)
+{
+    for (const QString &i : ignored) {
+        if (isSameOrInside(path, i))
+            return true;
+    }
+    return false;
+}
 
 /// "~/x" for a path below `home`, the path itself otherwise (for notes and status lines).
 [[nodiscard]] inline QString homeShortened(const QString &path, const QString &home)

@@ -46,17 +46,27 @@ QString errnoText(int code)
 {
     switch (code) {
     case EACCES:
-    case EPERM: return QStringLiteral("没有权限");
+    case EPERM:
+        return QStringLiteral("没有权限");
     case ENOSPC:
-    case EDQUOT: return QStringLiteral("磁盘空间已满");
-    case EROFS: return QStringLiteral("只读文件系统");
-    case ENOENT: return QStringLiteral("不存在");
-    case ENOTDIR: return QStringLiteral("路径中有一项不是文件夹");
-    case EXDEV: return QStringLiteral("位于另一个文件系统");
-    case EBUSY: return QStringLiteral("正在使用中");
-    case ENAMETOOLONG: return QStringLiteral("名称过长");
-    case ELOOP: return QStringLiteral("符号链接层数过多");
-    default: return QString::fromLocal8Bit(std::strerror(code));
+    case EDQUOT:
+        return QStringLiteral("磁盘空间已满");
+    case EROFS:
+        return QStringLiteral("只读文件系统");
+    case ENOENT:
+        return QStringLiteral("不存在");
+    case ENOTDIR:
+        return QStringLiteral("路径中有一项不是文件夹");
+    case EXDEV:
+        return QStringLiteral("位于另一个文件系统");
+    case EBUSY:
+        return QStringLiteral("正在使用中");
+    case ENAMETOOLONG:
+        return QStringLiteral("名称过长");
+    case ELOOP:
+        return QStringLiteral("符号链接层数过多");
+    default:
+        return QString::fromLocal8Bit(std::strerror(code));
     }
 }
 
@@ -95,7 +105,9 @@ struct FreedesktopTrash::Failure {
     int code = 0;
 };
 
-FreedesktopTrash::FreedesktopTrash(const OsCalls &os, QString homeTrash) : m_os(os), m_homeTrash(std::move(homeTrash))
+FreedesktopTrash::FreedesktopTrash(const OsCalls &os, QString homeTrash)
+    : m_os(os)
+    , m_homeTrash(std::move(homeTrash))
 {
 }
 
@@ -123,7 +135,7 @@ QByteArray FreedesktopTrash::encodePath(QByteArrayView bytes)
     for (const char c : bytes) {
         const auto u = static_cast<unsigned char>(c);
         const bool plain = (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '-'
-                           || u == '_' || u == '.' || u == '~' || u == '/';
+            || u == '_' || u == '.' || u == '~' || u == '/';
         if (plain) {
             out += c;
         } else {
@@ -149,23 +161,23 @@ QByteArray FreedesktopTrash::infoContents(QByteArrayView originalPath, const QDa
 // data folder elsewhere through a link).
 bool FreedesktopTrash::ensureFolderChain(const QByteArray &path, Failure &failure, int depth) const
 {
-    struct stat st {};
+    struct stat st { };
     if (m_os.stat(path.constData(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
             return true;
-        failure = {QStringLiteral("“%1”不是文件夹").arg(displayPath(pathFromBytes(path))), ENOTDIR};
+        failure = { QStringLiteral("“%1”不是文件夹").arg(displayPath(pathFromBytes(path))), ENOTDIR };
         return false;
     }
     if (errno != ENOENT || path == "/" || depth > 64) {
         const int code = errno;
-        failure = {QStringLiteral("无法访问“%1”（%2）").arg(displayPath(pathFromBytes(path)), errnoText(code)), code};
+        failure = { QStringLiteral("无法访问“%1”（%2）").arg(displayPath(pathFromBytes(path)), errnoText(code)), code };
         return false;
     }
     if (!ensureFolderChain(parentOf(path), failure, depth + 1))
         return false;
     if (m_os.mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
         const int code = errno;
-        failure = {QStringLiteral("无法建立“%1”（%2）").arg(displayPath(pathFromBytes(path)), errnoText(code)), code};
+        failure = { QStringLiteral("无法建立“%1”（%2）").arg(displayPath(pathFromBytes(path)), errnoText(code)), code };
         return false;
     }
     return true;
@@ -176,30 +188,30 @@ bool FreedesktopTrash::ensureFolderChain(const QByteArray &path, Failure &failur
 bool FreedesktopTrash::ensurePrivateFolder(const QByteArray &path, bool checkOwner, Failure &failure) const
 {
     const QString shown = displayPath(pathFromBytes(path));
-    struct stat st {};
+    struct stat st { };
     if (m_os.lstat(path.constData(), &st) != 0) {
         if (errno != ENOENT) {
             const int code = errno;
-            failure = {QStringLiteral("无法访问“%1”（%2）").arg(shown, errnoText(code)), code};
+            failure = { QStringLiteral("无法访问“%1”（%2）").arg(shown, errnoText(code)), code };
             return false;
         }
         if (m_os.mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
             const int code = errno;
-            failure = {QStringLiteral("无法建立“%1”（%2）").arg(shown, errnoText(code)), code};
+            failure = { QStringLiteral("无法建立“%1”（%2）").arg(shown, errnoText(code)), code };
             return false;
         }
         if (m_os.lstat(path.constData(), &st) != 0) {
             const int code = errno;
-            failure = {QStringLiteral("无法访问“%1”（%2）").arg(shown, errnoText(code)), code};
+            failure = { QStringLiteral("无法访问“%1”（%2）").arg(shown, errnoText(code)), code };
             return false;
         }
     }
     if (!S_ISDIR(st.st_mode)) {
-        failure = {QStringLiteral("“%1”不是真正的文件夹").arg(shown), ENOTDIR};
+        failure = { QStringLiteral("“%1”不是真正的文件夹").arg(shown), ENOTDIR };
         return false;
     }
     if (checkOwner && st.st_uid != m_os.userID()) {
-        failure = {QStringLiteral("“%1”不属于当前用户").arg(shown), EPERM};
+        failure = { QStringLiteral("“%1”不属于当前用户").arg(shown), EPERM };
         return false;
     }
     return true;
@@ -207,9 +219,8 @@ bool FreedesktopTrash::ensurePrivateFolder(const QByteArray &path, bool checkOwn
 
 bool FreedesktopTrash::prepareTrash(const QByteArray &root, bool checkOwner, Failure &failure) const
 {
-    return ensurePrivateFolder(root, checkOwner, failure)
-           && ensurePrivateFolder(join(root, "files"), false, failure)
-           && ensurePrivateFolder(join(root, "info"), false, failure);
+    return ensurePrivateFolder(root, checkOwner, failure) && ensurePrivateFolder(join(root, "files"), false, failure)
+        && ensurePrivateFolder(join(root, "info"), false, failure);
 }
 
 // The mount point holding `realFolder`: the highest folder above it on `device`.
@@ -218,7 +229,7 @@ QByteArray FreedesktopTrash::topDirectory(const QByteArray &realFolder, dev_t de
     QByteArray current = realFolder;
     while (current != "/") {
         const QByteArray parent = parentOf(current);
-        struct stat st {};
+        struct stat st { };
         if (m_os.lstat(parent.constData(), &st) != 0 || st.st_dev != device)
             return current;
         current = parent;
@@ -239,7 +250,7 @@ TrashOutcome FreedesktopTrash::moveToTrash(const QString &path) const
     const QByteArray item = pathToBytes(lexicallyNormal(path));
     if (item == "/")
         return fail(QStringLiteral("不能移动根目录"), EINVAL);
-    struct stat itemStat {};
+    struct stat itemStat { };
     if (m_os.lstat(item.constData(), &itemStat) != 0) {
         const int code = errno;
         return fail(code == ENOENT ? QStringLiteral("项目已不存在") : errnoText(code), code);
@@ -254,7 +265,7 @@ TrashOutcome FreedesktopTrash::moveToTrash(const QString &path) const
     dev_t homeDevice = 0;
     bool homeDeviceKnown = false;
     for (QByteArray probe = homeReady ? join(home, "files") : home;; probe = parentOf(probe)) {
-        struct stat st {};
+        struct stat st { };
         if (m_os.stat(probe.constData(), &st) == 0) {
             homeDevice = st.st_dev;
             homeDeviceKnown = true;
@@ -272,7 +283,7 @@ TrashOutcome FreedesktopTrash::moveToTrash(const QString &path) const
 
     // Another file system: only that volume's own trash will do; never copy across.
     const QByteArray parent = parentOf(item);
-    struct stat parentStat {};
+    struct stat parentStat { };
     if (m_os.lstat(parent.constData(), &parentStat) != 0) {
         const int code = errno;
         return fail(errnoText(code), code);
@@ -291,7 +302,7 @@ TrashOutcome FreedesktopTrash::moveToTrash(const QString &path) const
 
     Failure volumeFailure;
     const QByteArray shared = join(top, ".Trash");
-    struct stat sharedStat {};
+    struct stat sharedStat { };
     if (m_os.lstat(shared.constData(), &sharedStat) == 0 && S_ISDIR(sharedStat.st_mode)
         && (sharedStat.st_mode & S_ISVTX) != 0) {
         const QByteArray mine = join(shared, uid);
@@ -303,11 +314,11 @@ TrashOutcome FreedesktopTrash::moveToTrash(const QString &path) const
         return place(own, item, relative, isFolder);
     return fail(QStringLiteral("它位于另一个磁盘“%1”，该磁盘上没有可用的废纸篓（%2），为免跨磁盘复制，保留原处")
                     .arg(displayPath(pathFromBytes(top)), volumeFailure.text),
-                volumeFailure.code);
+        volumeFailure.code);
 }
 
-TrashOutcome FreedesktopTrash::place(const QByteArray &trash, const QByteArray &item, const QByteArray &pathField,
-                                     bool isFolder) const
+TrashOutcome FreedesktopTrash::place(
+    const QByteArray &trash, const QByteArray &item, const QByteArray &pathField, bool isFolder) const
 {
     TrashOutcome outcome;
     auto fail = [&outcome](const QString &text, int code) {
@@ -376,7 +387,7 @@ TrashOutcome FreedesktopTrash::place(const QByteArray &trash, const QByteArray &
 QString FreedesktopTrash::updateDirectorySizes(const QByteArray &trash, const QByteArray &name) const
 {
     const QByteArray sizesPath = join(trash, "directorysizes");
-    struct stat sizesStat {};
+    struct stat sizesStat { };
     if (m_os.lstat(sizesPath.constData(), &sizesStat) != 0 || !S_ISREG(sizesStat.st_mode))
         return {};
     const QString problem = QStringLiteral("废纸篓的文件夹大小记录未能更新");
@@ -384,7 +395,7 @@ QString FreedesktopTrash::updateDirectorySizes(const QByteArray &trash, const QB
     const QByteArray moved = join(join(trash, "files"), name);
     if (!fingerprintPath(pathFromBytes(moved), true, nullptr, &bytes))
         return problem;
-    struct stat infoStat {};
+    struct stat infoStat { };
     if (m_os.lstat(join(join(trash, "info"), name + kInfoSuffix).constData(), &infoStat) != 0)
         return problem;
 
@@ -409,10 +420,10 @@ QString FreedesktopTrash::updateDirectorySizes(const QByteArray &trash, const QB
     if (!contents.isEmpty() && !contents.endsWith('\n'))
         contents += '\n';
     contents += QByteArray::number(qint64(bytes)) + ' ' + QByteArray::number(qint64(infoStat.st_mtime)) + ' '
-                + encodePath(name) + '\n';
+        + encodePath(name) + '\n';
 
-    const QByteArray temporary =
-        sizesPath + '.' + QByteArray::number(QRandomGenerator::global()->generate64(), 16) + ".tmp";
+    const QByteArray temporary
+        = sizesPath + '.' + QByteArray::number(QRandomGenerator::global()->generate64(), 16) + ".tmp";
     const int fd = m_os.open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
     if (fd < 0)
         return problem;

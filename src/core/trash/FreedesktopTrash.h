@@ -50,8 +50,8 @@ private:
     bool ensurePrivateFolder(const QByteArray &path, bool checkOwner, Failure &failure) const;
     bool prepareTrash(const QByteArray &root, bool checkOwner, Failure &failure) const;
     [[nodiscard]] QByteArray topDirectory(const QByteArray &realFolder, dev_t device) const;
-    TrashOutcome place(const QByteArray &trash, const QByteArray &item, const QByteArray &pathField,
-                       bool isFolder) const;
+    TrashOutcome place(
+        const QByteArray &trash, const QByteArray &item, const QByteArray &pathField, bool isFolder) const;
     [[nodiscard]] QString updateDirectorySizes(const QByteArray &trash, const QByteArray &name) const;
 
     const OsCalls &m_os;

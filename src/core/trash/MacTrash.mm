@@ -15,7 +15,7 @@ TrashOutcome moveToPlatformTrash(const QString &path)
     @autoreleasepool {
         const QByteArray bytes = pathToBytes(path);
         NSString *string = [[NSFileManager defaultManager] stringWithFileSystemRepresentation:bytes.constData()
-                                                                                       length:bytes.size()];
+                                                                                       length:NSUInteger(bytes.size())];
         NSURL *url = [NSURL fileURLWithPath:string isDirectory:NO];
         NSURL *resulting = nil;
         NSError *error = nil;

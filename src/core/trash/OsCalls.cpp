@@ -19,15 +19,15 @@ int renameWithoutReplacing(const char *from, const char *to)
         return 0;
     if (errno != EINVAL && errno != ENOSYS)
         return -1;
-    // The file system cannot refuse to replace: check first, accepting the tiny
-    // window, since the target name was just reserved by our exclusive .trashinfo.
+        // The file system cannot refuse to replace: check first, accepting the tiny
+        // window, since the target name was just reserved by our exclusive .trashinfo.
 #elif defined(__APPLE__)
     if (::renamex_np(from, to, RENAME_EXCL) == 0)
         return 0;
     if (errno != ENOTSUP)
         return -1;
 #endif
-    struct stat st {};
+    struct stat st { };
     if (::lstat(to, &st) == 0) {
         errno = EEXIST;
         return -1;
@@ -49,7 +49,7 @@ QByteArray canonical(const char *path)
 
 const OsCalls &OsCalls::system()
 {
-    static const OsCalls calls{
+    static const OsCalls calls {
         [](const char *p, struct stat *st) { return ::lstat(p, st); },
         [](const char *p, struct stat *st) { return ::stat(p, st); },
         [](const char *p, int mode) { return ::access(p, mode); },

@@ -42,7 +42,11 @@ struct OsCalls {
 /// Closes a descriptor opened through an OsCalls table when it goes out of scope.
 class OsFd {
 public:
-    OsFd(const OsCalls &os, int fd) : m_os(os), m_fd(fd) {}
+    OsFd(const OsCalls &os, int fd)
+        : m_os(os)
+        , m_fd(fd)
+    {
+    }
     OsFd(const OsFd &) = delete;
     OsFd &operator=(const OsFd &) = delete;
     ~OsFd() { (void)close(); }

@@ -8,10 +8,10 @@ namespace Morvane {
 struct TrashOutcome {
     bool moved = false;
     QString trashedPath; // where the item now lies (in the trash's files folder)
-    QString infoPath;    // its .trashinfo (Linux); empty elsewhere
-    QString error;       // Chinese reason when not moved
-    int errorCode = 0;   // errno of the failing call, 0 when not from a call
-    QString warning;     // moved, but some bookkeeping failed (Chinese)
+    QString infoPath; // its .trashinfo (Linux); empty elsewhere
+    QString error; // Chinese reason when not moved
+    int errorCode = 0; // errno of the failing call, 0 when not from a call
+    QString warning; // moved, but some bookkeeping failed (Chinese)
 };
 
 /// Moves one item to the platform's Trash: our freedesktop.org Trash on Linux, the

@@ -170,7 +170,12 @@ using WalkVisitor = std::function<Visit(const WalkEntry &)>;
 /// - `visit` runs on the worker threads, concurrently, in no particular order except
 ///   that a folder is visited before anything inside it. It must be thread-safe (use
 ///   `entry.worker` to keep per-worker state) and quick: a slow visitor holds up a
-///   worker, and budgets are only checked between calls. An exception thrown by `visit` stops the walk and is rethrown from `walk`.
+///   worker, and budgets are only checked between calls. It may read the file system
+///   (open the entry, start another walk) but must not keep `entry` past the call.
+///   An exception thrown by `visit` stops the walk and is rethrown from `walk`.
+/// - `onProblem` and `onFolderListed` run on the worker threads too, under the same rules.
+/// - Threads: `options.threads` workers (6 by default), started and joined by each call;
+///   every folder holds one descriptor while it is listed, so at most that many are open.
 /// - Budgets are checked as it goes: the cancellation token and the visit limit at
 ///   every name, the deadline at least every few hundred names and at every folder, so
 ///   a stop takes effect within milliseconds. The walk does not throw on cancellation;

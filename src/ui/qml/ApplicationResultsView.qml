@@ -96,6 +96,7 @@ ColumnLayout {
                     checked: card.application.checked
                     tooltip: card.application.tooltip
                     iconSource: card.application.iconSource
+                    actionsMenu: rowMenu
                 }
                 Disclosure {
                     objectName: "associatedDisclosure"
@@ -133,6 +134,7 @@ ColumnLayout {
                                 checked: modelData.checked
                                 tooltip: modelData.tooltip
                                 iconSource: modelData.iconSource
+                                actionsMenu: rowMenu
                             }
                         }
                     }
@@ -140,4 +142,6 @@ ColumnLayout {
             }
         }
     }
+
+    RowMenu { id: rowMenu; objectName: "rowMenu" }
 }

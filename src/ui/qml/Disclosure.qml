@@ -37,6 +37,15 @@ ColumnLayout {
         id: holder
         visible: disclosure.expanded
         Layout.fillWidth: true
-        implicitHeight: visible ? childrenRect.height : 0
+        // The content's bottom edge. Not childrenRect: it also follows the content's
+        // width, which the layout sets from here, and that loops.
+        implicitHeight: {
+            if (!visible)
+                return 0
+            let bottom = 0
+            for (let i = 0; i < children.length; ++i)
+                bottom = Math.max(bottom, children[i].y + children[i].height)
+            return bottom
+        }
     }
 }

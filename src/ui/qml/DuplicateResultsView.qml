@@ -115,9 +115,13 @@ ColumnLayout {
                         isApplicationData: modelData.isApplicationData
                         checked: modelData.checked
                         tooltip: modelData.tooltip
+                        iconSource: modelData.iconSource
+                        actionsMenu: rowMenu
                     }
                 }
             }
         }
     }
+
+    RowMenu { id: rowMenu; objectName: "rowMenu" }
 }

@@ -16,10 +16,10 @@ Item {
     required property bool isApplicationData
     required property bool checked
     required property string tooltip
-    // One menu serves every row; rows are many and built while scrolling.
-    property var actionsMenu: null
     // An application's own icon; the symbol stands in while there is none.
     property string iconSource: ""
+    // One menu serves every row; rows are many and built while scrolling.
+    property var actionsMenu: null
 
     implicitHeight: 56
 

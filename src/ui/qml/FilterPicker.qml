@@ -11,6 +11,8 @@ RowLayout {
     property int selected: -1
     signal chosen(int index)
     spacing: 6
+    // A nested layout fills by default; the bar gives each picker its own width.
+    Layout.fillWidth: false
 
     Text {
         text: picker.title

@@ -316,9 +316,9 @@ Item {
                 objectName: "itemList"
                 Layout.fillWidth: true
                 Layout.fillHeight: true
-                sourceComponent: Cleaner.page === Page.applications ? applicationList
-                               : Cleaner.page === Page.duplicates ? duplicateList
-                               : Cleaner.page === Page.space ? spaceList : plainList
+                sourceComponent: ItemList.kind === "applications" ? applicationList
+                               : ItemList.kind === "duplicates" ? duplicateList
+                               : ItemList.kind === "space" ? spaceList : plainList
                 Component { id: plainList; ResultList {} }
                 Component { id: applicationList; ApplicationResultsView {} }
                 Component { id: duplicateList; DuplicateResultsView {} }
@@ -328,7 +328,7 @@ Item {
             // Selection bar.
             Rectangle {
                 objectName: "selectionBar"
-                visible: Cleaner.page !== Page.space
+                visible: ItemList.showsSelectionBar
                 Layout.fillWidth: true
                 implicitHeight: barRow.implicitHeight + 36
                 radius: 14

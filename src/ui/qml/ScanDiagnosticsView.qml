@@ -70,6 +70,7 @@ Rectangle {
                         }
                     }
                     InkButton {
+                        objectName: "revealDiagnostic"
                         Layout.alignment: Qt.AlignTop
                         text: "Finder 定位"
                         onClicked: Diagnostics.reveal(row.index)

@@ -122,7 +122,7 @@ ScrollView {
                         required property string displayPath
                         objectName: "ignoredRow"
                         Layout.fillWidth: true
-                        implicitHeight: Math.max(pathText.height, removeButton.implicitHeight) + 24
+                        implicitHeight: Math.max(pathText.Layout.preferredHeight, removeButton.implicitHeight) + 24
                         radius: 10
                         color: Ink.subtle
                         RowLayout {

@@ -91,8 +91,10 @@ ColumnLayout {
                     AbstractButton {
                         objectName: "childName"
                         Layout.fillWidth: true
-                        Layout.maximumWidth: nameText.implicitWidth
+                        // Layouts round down; a whole pixel more keeps a fitting name from eliding.
+                        Layout.maximumWidth: Math.ceil(nameText.implicitWidth) + 1
                         implicitHeight: nameText.implicitHeight
+                        padding: 0
                         enabled: Space.namesEnabled
                         Accessible.name: card.name
                         onClicked: Space.open(card.index)

@@ -13,10 +13,10 @@
 #include <QString>
 #include <QtTest>
 
+#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <ftw.h>
-#include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -52,20 +52,20 @@ inline bool makeFolder(const QString &path)
 
 inline bool exists(const QString &path)
 {
-    struct stat st {};
+    struct stat st { };
     return ::lstat(Morvane::pathToBytes(path).constData(), &st) == 0;
 }
 
 inline bool isLink(const QString &path)
 {
-    struct stat st {};
+    struct stat st { };
     return ::lstat(Morvane::pathToBytes(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 /// Bumps the modification time without changing size or content.
 inline void touchLater(const QString &path, int seconds = 5)
 {
-    struct stat st {};
+    struct stat st { };
     ::lstat(Morvane::pathToBytes(path).constData(), &st);
     struct timespec times[2];
 #ifdef __APPLE__
@@ -83,16 +83,16 @@ inline void touchLater(const QString &path, int seconds = 5)
 /// valid UTF-8, which the tests create on purpose).
 inline void removeTestTree(const QString &path)
 {
-    ::nftw(Morvane::pathToBytes(path).constData(),
-           [](const char *p, const struct stat *, int, struct FTW *) { return ::remove(p); }, 16,
-           FTW_DEPTH | FTW_PHYS);
+    ::nftw(
+        Morvane::pathToBytes(path).constData(),
+        [](const char *p, const struct stat *, int, struct FTW *) { return ::remove(p); }, 16, FTW_DEPTH | FTW_PHYS);
 }
 
 /// A FileEntry as a scanner records it: lstat identity, a tree digest for folders.
-inline Morvane::FileEntry scannedEntry(const QString &path, const QString &scope,
-                                       Morvane::FileCategory category = Morvane::FileCategory::largeFile)
+inline Morvane::FileEntry scannedEntry(
+    const QString &path, const QString &scope, Morvane::FileCategory category = Morvane::FileCategory::largeFile)
 {
-    struct stat st {};
+    struct stat st { };
     ::lstat(Morvane::pathToBytes(path).constData(), &st);
     const bool folder = S_ISDIR(st.st_mode);
     Morvane::FileEntry entry;
@@ -160,7 +160,8 @@ inline TrashInfo readTrashInfo(const QString &infoPath)
             info.path = percentDecode(raw, &ok);
             havePath = ok;
         } else if (line.startsWith("DeletionDate=")) {
-            info.deletionDate = QDateTime::fromString(QString::fromLatin1(line.mid(13)), QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+            info.deletionDate
+                = QDateTime::fromString(QString::fromLatin1(line.mid(13)), QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
             haveDate = info.deletionDate.isValid();
         } else if (!line.isEmpty()) {
             return info;
@@ -179,7 +180,7 @@ inline bool restoreFromTrash(const QString &trashedPath, const QString &infoPath
     QByteArray target = info.path;
     if (!target.startsWith('/'))
         target = topDirectory + '/' + target;
-    struct stat st {};
+    struct stat st { };
     if (::lstat(target.constData(), &st) == 0)
         return false;
     if (::rename(Morvane::pathToBytes(trashedPath).constData(), target.constData()) != 0)
@@ -233,7 +234,9 @@ inline Morvane::OsCalls withVolume(const QByteArray &volume)
 /// Points the home trash at a fresh folder for the life of the object.
 class ScopedDataHome {
 public:
-    explicit ScopedDataHome(const QString &folder) : m_old(qgetenv("XDG_DATA_HOME")), m_had(qEnvironmentVariableIsSet("XDG_DATA_HOME"))
+    explicit ScopedDataHome(const QString &folder)
+        : m_old(qgetenv("XDG_DATA_HOME"))
+        , m_had(qEnvironmentVariableIsSet("XDG_DATA_HOME"))
     {
         qputenv("XDG_DATA_HOME", Morvane::pathToBytes(folder));
     }

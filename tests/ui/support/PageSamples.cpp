@@ -36,19 +36,19 @@ CleanupItemResult item(const QString &path, std::int64_t bytes, bool moved, cons
 
 ScanResult sampleApplications(const UiHarness &h)
 {
-    FileEntry editor = h.entry(QStringLiteral(".local/share/applications/org.example.Editor.desktop"), 184'000'000,
-                               FileCategory::application);
+    FileEntry editor = h.entry(
+        QStringLiteral(".local/share/applications/org.example.Editor.desktop"), 184'000'000, FileCategory::application);
     editor.name = QStringLiteral("Example Editor");
     editor.bundleID = QStringLiteral("org.example.Editor");
-    FileEntry player = h.entry(QStringLiteral(".local/share/applications/net.tunes.Player.desktop"), 92'500'000,
-                               FileCategory::application);
+    FileEntry player = h.entry(
+        QStringLiteral(".local/share/applications/net.tunes.Player.desktop"), 92'500'000, FileCategory::application);
     player.name = QStringLiteral("Tunes Player");
     player.bundleID = QStringLiteral("net.tunes.Player");
-    FileEntry viewer = h.entry(QStringLiteral(".local/share/applications/photo-viewer.desktop"), 31'000'000,
-                               FileCategory::application);
+    FileEntry viewer = h.entry(
+        QStringLiteral(".local/share/applications/photo-viewer.desktop"), 31'000'000, FileCategory::application);
     viewer.name = QStringLiteral("照片查看器");
     viewer.bundleID = QStringLiteral("photo-viewer");
-    QList<FileEntry> entries{
+    QList<FileEntry> entries {
         editor,
         owned(h, QStringLiteral(".config/example-editor"), 1'200'000, editor),
         owned(h, QStringLiteral(".cache/example-editor"), 48'000'000, editor),
@@ -57,13 +57,14 @@ ScanResult sampleApplications(const UiHarness &h)
         owned(h, QStringLiteral(".config/tunes-player/settings.ini"), 8'000, player),
         viewer,
     };
-    ScanResult result = makeResult(ScanKind::applications, entries, 0,
-                                   {FileCategory::application, FileCategory::applicationData});
+    ScanResult result
+        = makeResult(ScanKind::applications, entries, 0, { FileCategory::application, FileCategory::applicationData });
     result.date = sampleDate();
     result.diagnostics = {
-        {QStringLiteral("d1"), QStringLiteral("/opt/tools/legacy-suite"), QStringLiteral("无法读取启动器，归属未核实")},
-        {QStringLiteral("d2"), h.fixture.home + QStringLiteral("/Applications/Old.AppImage"),
-         QStringLiteral("两个应用声明了同一个标识")},
+        { QStringLiteral("d1"), QStringLiteral("/opt/tools/legacy-suite"),
+            QStringLiteral("无法读取启动器，归属未核实") },
+        { QStringLiteral("d2"), QStringLiteral("/usr/local/share/applications/old-suite.desktop"),
+            QStringLiteral("两个应用声明了同一个标识") },
     };
     return result;
 }
@@ -76,15 +77,15 @@ ScanResult sampleDuplicates(const UiHarness &h)
             files.append(h.entry(path, bytes, FileCategory::duplicate));
         return files;
     };
-    const QList<FileEntry> photos = copies({QStringLiteral("Downloads/IMG_2041.jpg"),
-                                            QStringLiteral("Downloads/备份/IMG_2041.jpg"),
-                                            QStringLiteral("Downloads/old phone/IMG_2041 (1).jpg")},
-                                           4'200'000);
-    const QList<FileEntry> installers = copies({QStringLiteral("Downloads/Qt-6.4-src.zip"),
-                                                QStringLiteral("Downloads/archive/Qt-6.4-src.zip")},
-                                               812'000'000);
-    ScanResult result = makeResult(ScanKind::duplicates, photos + installers, 0, {FileCategory::duplicate});
-    result.duplicateGroups = {makeGroup(photos), makeGroup(installers)};
+    const QList<FileEntry> photos
+        = copies({ QStringLiteral("Downloads/IMG_2041.jpg"), QStringLiteral("Downloads/备份/IMG_2041.jpg"),
+                     QStringLiteral("Downloads/old phone/IMG_2041 (1).jpg") },
+            4'200'000);
+    const QList<FileEntry> installers
+        = copies({ QStringLiteral("Downloads/Qt-6.4-src.zip"), QStringLiteral("Downloads/archive/Qt-6.4-src.zip") },
+            812'000'000);
+    ScanResult result = makeResult(ScanKind::duplicates, photos + installers, 0, { FileCategory::duplicate });
+    result.duplicateGroups = { makeGroup(photos), makeGroup(installers) };
     result.date = sampleDate();
     return result;
 }
@@ -98,13 +99,13 @@ ScanResult sampleSpace(const UiHarness &h)
         return e;
     };
     ScanResult result = makeResult(ScanKind::space,
-                                   {child(QStringLiteral("旅行视频"), 6'442'450'944, true),
-                                    child(QStringLiteral("debian-12.5.0-amd64-DVD-1.iso"), 3'994'091'520, false),
-                                    child(QStringLiteral("archive"), 2'100'000'000, true, false),
-                                    child(QStringLiteral("dataset"), 512'000'000, true),
-                                    child(QStringLiteral("会议录音 0312.m4a"), 402'653'184, false),
-                                    child(QStringLiteral("empty folder"), 0, true)},
-                                   1, {FileCategory::spaceItem});
+        { child(QStringLiteral("旅行视频"), 6'442'450'944, true),
+            child(QStringLiteral("debian-12.5.0-amd64-DVD-1.iso"), 3'994'091'520, false),
+            child(QStringLiteral("archive"), 2'100'000'000, true, false),
+            child(QStringLiteral("dataset"), 512'000'000, true),
+            child(QStringLiteral("会议录音 0312.m4a"), 402'653'184, false),
+            child(QStringLiteral("empty folder"), 0, true) },
+        1, { FileCategory::spaceItem });
     result.date = sampleDate();
     return result;
 }
@@ -119,20 +120,20 @@ QList<CleanupRecord> sampleRecords(const UiHarness &h)
         item(home + QStringLiteral("/.cache/thumbnails"), 412'300'000, true, QStringLiteral("已移到废纸篓")),
         item(home + QStringLiteral("/.gradle/caches"), 1'530'000'000, true, QStringLiteral("已移到废纸篓")),
         item(home + QStringLiteral("/.cache/pip"), 268'450'000, false,
-             QStringLiteral("扫描后内容已变化，已跳过；请重新扫描后再选择。")),
+            QStringLiteral("扫描后内容已变化，已跳过；请重新扫描后再选择。")),
     };
     CleanupRecord failed;
     failed.id = QUuid::createUuid();
     failed.date = QDateTime(QDate(2026, 3, 2), QTime(9, 5));
-    failed.items = {item(QStringLiteral("/media/backup/photos-2019.tar.gz"), 1'288'490'189, false,
-                         QStringLiteral("无法移到废纸篓：该卷没有可用的废纸篓。"))};
+    failed.items = { item(QStringLiteral("/media/backup/photos-2019.tar.gz"), 1'288'490'189, false,
+        QStringLiteral("无法移到废纸篓：该卷没有可用的废纸篓。")) };
     CleanupRecord partial;
     partial.id = QUuid::createUuid();
     partial.date = QDateTime(QDate(2026, 2, 20), QTime(21, 30));
-    partial.items = {item(home + QStringLiteral("/Downloads/旅行视频"), 2'147'483'648, true,
-                          QStringLiteral("已移到废纸篓"))};
+    partial.items
+        = { item(home + QStringLiteral("/Downloads/旅行视频"), 2'147'483'648, true, QStringLiteral("已移到废纸篓")) };
     partial.items[0].sizeIsComplete = false;
-    return {mixed, failed, partial};
+    return { mixed, failed, partial };
 }
 
 QStringList sampleIgnoredPaths(const UiHarness &h)
@@ -143,7 +144,9 @@ QStringList sampleIgnoredPaths(const UiHarness &h)
         h.fixture.home
             + QStringLiteral("/Documents/projects/2024/client-archive/deliverables/final/renders/"
                              "very-long-folder-name-that-keeps-going/and-going/to-show-two-lines/"
-                             "of-a-path-that-is-cut-after-the-second-line/file.blend"),
+                             "of-a-path-that-is-cut-after-the-second-line/because-ignored-paths-show-at-most-two/"
+                             "lines-of-text-and-this-one-needs-three-or-more-of-them-at-the-window's-width/"
+                             "so-it-keeps-going-with-more-folders/and-more-folders/until-the-end/file.blend"),
     };
 }
 
@@ -151,8 +154,8 @@ void restartWithStore(UiHarness &h, const QList<CleanupRecord> &records, const Q
 {
     const QString store = h.fixture.store;
     (void)Varnoll::ensureFolder(store);
-    (void)Varnoll::writeFileAtomically(store + QStringLiteral("/history.json"),
-                                       Morvane::compactEscapedJson(QJsonDocument(Morvane::toJson(records))));
+    (void)Varnoll::writeFileAtomically(
+        store + QStringLiteral("/history.json"), Morvane::compactEscapedJson(QJsonDocument(Morvane::toJson(records))));
     Varnoll::LocalPreferences preferences;
     preferences.ignoredPaths = ignored;
     (void)Varnoll::writeFileAtomically(store + QStringLiteral("/preferences.json"), preferences.toJson());

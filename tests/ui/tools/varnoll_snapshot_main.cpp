@@ -1,5 +1,6 @@
 // varnoll-snapshot --out DIR: renders the window's pages in representative states
 // (fake core, fixed data) to DIR/<page>-<state>.png.
+#include "support/PageSamples.h"
 #include "support/SampleData.h"
 #include "support/UiHarness.h"
 
@@ -22,7 +23,15 @@ namespace {
 struct Shot {
     QString name;
     std::function<void(UiHarness &)> prepare;
+    std::function<void(UiHarness &)> beforeLoad = {}; // e.g. stored history to start from
 };
+
+void expand(UiHarness &h, const QString &name)
+{
+    if (QObject *disclosure = h.find(name, true))
+        disclosure->setProperty("expanded", true);
+    h.settle();
+}
 
 void tickFirst(UiHarness &h, int count)
 {
@@ -141,6 +150,97 @@ QList<Shot> tour()
         {QStringLiteral("space-introduction"), [](UiHarness &h) { h.model->navigate(Page::space); }},
         {QStringLiteral("history-default"), [](UiHarness &h) { h.model->navigate(Page::history); }},
         {QStringLiteral("settings-default"), [](UiHarness &h) { h.model->navigate(Page::settings); }},
+        {QStringLiteral("largeFiles-filters"),
+         [](UiHarness &h) {
+             h.model->navigate(Page::largeFiles);
+             h.publish(sampleLargeFiles(h));
+             expand(h, QStringLiteral("filterPanel"));
+         }},
+        {QStringLiteral("installers-filters"),
+         [](UiHarness &h) {
+             h.model->navigate(Page::installers);
+             h.settle();
+             expand(h, QStringLiteral("filterPanel"));
+         }},
+        {QStringLiteral("applications-result"),
+         [](UiHarness &h) {
+             h.model->navigate(Page::applications);
+             h.publish(sampleApplications(h));
+             expand(h, QStringLiteral("associatedDisclosure"));
+         }},
+        {QStringLiteral("applications-search"),
+         [](UiHarness &h) {
+             h.model->navigate(Page::applications);
+             h.publish(sampleApplications(h));
+             h.model->setSearch(QStringLiteral("sessions.json"));
+             h.settle();
+             expand(h, QStringLiteral("associatedDisclosure"));
+         }},
+        {QStringLiteral("applications-diagnostics"),
+         [](UiHarness &h) {
+             h.model->navigate(Page::applications);
+             h.publish(sampleApplications(h));
+             if (QObject *view = h.find(QStringLiteral("scanDiagnosticsView"), true)) {
+                 for (QObject *child : view->findChildren<QObject *>())
+                     if (child->property("label").toString().contains(QStringLiteral("阻止归属核实")))
+                         child->setProperty("expanded", true);
+             }
+             h.settle();
+         }},
+        {QStringLiteral("duplicates-result"),
+         [](UiHarness &h) {
+             h.model->navigate(Page::duplicates);
+             h.publish(sampleDuplicates(h));
+         }},
+        {QStringLiteral("duplicates-selected"),
+         [](UiHarness &h) {
+             h.model->navigate(Page::duplicates);
+             h.publish(sampleDuplicates(h));
+             h.model->toggleVisible();
+         }},
+        {QStringLiteral("duplicates-empty"),
+         [](UiHarness &h) {
+             h.model->navigate(Page::duplicates);
+             h.publish(makeResult(ScanKind::duplicates, {}, 0, {FileCategory::duplicate}));
+         }},
+        {QStringLiteral("space-result"),
+         [](UiHarness &h) {
+             h.model->navigate(Page::space);
+             h.publish(sampleSpace(h));
+             expand(h, QStringLiteral("sizeNote"));
+         }},
+        {QStringLiteral("space-empty"),
+         [](UiHarness &h) {
+             h.model->navigate(Page::space);
+             h.publish(makeResult(ScanKind::space, {}, 0, {FileCategory::spaceItem}));
+         }},
+        {QStringLiteral("history-records"),
+         [](UiHarness &h) {
+             h.model->navigate(Page::history);
+             h.settle();
+             for (QObject *details : h.findAll(QStringLiteral("recordDetails"), true).mid(0, 2))
+                 details->setProperty("expanded", true);
+         },
+         [](UiHarness &h) { restartWithStore(h, sampleRecords(h), {}); }},
+        {QStringLiteral("settings-filled"),
+         [](UiHarness &h) {
+             h.model->navigate(Page::settings);
+             h.settle();
+             expand(h, QStringLiteral("rulesDisclosure"));
+         },
+         [](UiHarness &h) { restartWithStore(h, {}, sampleIgnoredPaths(h)); }},
+        {QStringLiteral("settings-lower"),
+         [](UiHarness &h) {
+             h.model->navigate(Page::settings);
+             h.settle();
+             // Scrolled to the end: the ignore list, file access and About.
+             if (QObject *page = h.find(QStringLiteral("settingsView"), true)) {
+                 if (auto *flick = page->property("contentItem").value<QQuickItem *>())
+                     flick->setProperty("contentY", qMax(0.0, flick->property("contentHeight").toDouble()
+                                                                   - flick->height()));
+             }
+         },
+         [](UiHarness &h) { restartWithStore(h, {}, sampleIgnoredPaths(h)); }},
     };
 }
 
@@ -173,6 +273,8 @@ int main(int argc, char *argv[])
         if (parser.isSet(QStringLiteral("only")) && !shot.name.contains(parser.value(QStringLiteral("only"))))
             continue;
         UiHarness h;
+        if (shot.beforeLoad)
+            shot.beforeLoad(h);
         if (!h.load()) {
             std::fprintf(stderr, "varnoll-snapshot: %s: the window did not load\n%s\n", qPrintable(shot.name),
                          qPrintable(h.errors.join(u'\n')));
