@@ -710,6 +710,13 @@ void CleanerModel::finishCleanup(ScanKind kind, const CleanupRecord &record)
         for (const FileEntry &entry : it->entries) {
             if (entry.ownerID && movedApplications.contains(*entry.ownerID))
                 gone.insert(entry.path);
+            // An entry inside a folder that went to the Trash went with it.
+            for (const QString &path : moved) {
+                if (isCoveredBy(entry.path, path)) {
+                    gone.insert(entry.path);
+                    break;
+                }
+            }
         }
         results.insert(kind, it->removingPaths(gone));
     }

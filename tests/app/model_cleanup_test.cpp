@@ -138,6 +138,26 @@ private Q_SLOTS:
         QCOMPARE(f.core->cleanedIds.first(), QSet<QUuid>{app.id}); // the data was not asked for
     }
 
+    void entriesInsideAMovedFolderLeaveWithIt()
+    {
+        Fixture f;
+        auto model = f.makeModel();
+        model->navigate(Page::junk);
+        const FileEntry folder = makeEntry(QStringLiteral("/h/.cache/tool"), 10, FileCategory::userCache);
+        const FileEntry inner = makeEntry(QStringLiteral("/h/.cache/tool/old.log"), 3, FileCategory::logs);
+        const FileEntry sibling = makeEntry(QStringLiteral("/h/.cache/tool2"), 4, FileCategory::userCache);
+        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::junk, {folder, inner, sibling})));
+        model->toggle(folder);
+        model->toggle(inner);
+        f.core->onClean = [&](const QSet<QUuid> &ids, const QList<FileEntry> &snapshot, const QSet<QString> &,
+                              const QList<DuplicateGroup> &, const QList<FileEntry> &) {
+            return recordFor(snapshot, ids, {folder.path}); // the inner one went along, not counted
+        };
+        model->cleanSelection();
+        QVERIFY(waitIdle(*model));
+        QCOMPARE(model->currentResult()->entries, QList<FileEntry>{sibling});
+    }
+
     void refusesOnSpaceWhileBusyOrWithNothingTicked()
     {
         Fixture f;
