@@ -1,6 +1,7 @@
 #include "core/Plist.h"
 
 #include "core/Paths.h"
+#include "core/SmallFile.h"
 
 #include <QDateTime>
 #include <QTimeZone>
@@ -362,26 +363,10 @@ std::optional<QVariant> parsePropertyList(const QByteArray &data)
 
 std::optional<QVariant> readPropertyListFile(const QString &path, qint64 maximumBytes)
 {
-    const int fd = ::open(pathToBytes(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
+    const auto data = readSmallRegularFile(path, maximumBytes, FinalLink::refuse);
+    if (!data)
         return std::nullopt;
-    struct stat st { };
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > maximumBytes) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    QByteArray data(qsizetype(st.st_size), Qt::Uninitialized);
-    qsizetype got = 0;
-    while (got < data.size()) {
-        const ssize_t n = ::read(fd, data.data() + got, size_t(data.size() - got));
-        if (n <= 0)
-            break;
-        got += n;
-    }
-    ::close(fd);
-    if (got != data.size())
-        return std::nullopt;
-    return parsePropertyList(data);
+    return parsePropertyList(*data);
 }
 
 } // namespace Morvane

@@ -1,6 +1,7 @@
 #include "core/scan/DesktopFiles.h"
 
 #include "core/Paths.h"
+#include "core/SmallFile.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -16,25 +17,7 @@ namespace {
 
 std::optional<QByteArray> readSmallFile(const QString &path, qint64 limit)
 {
-    const int fd = ::open(pathToBytes(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    struct stat st { };
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > limit) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    QByteArray data(qsizetype(st.st_size), Qt::Uninitialized);
-    qsizetype got = 0;
-    while (got < data.size()) {
-        const ssize_t n = ::read(fd, data.data() + got, size_t(data.size() - got));
-        if (n <= 0)
-            break;
-        got += n;
-    }
-    ::close(fd);
-    data.truncate(got);
-    return data;
+    return readSmallRegularFile(path, limit, FinalLink::follow); // launchers may be links
 }
 
 // Splits an Exec line into words, honouring double quotes and backslash escapes.
