@@ -16,6 +16,11 @@ bool isRegularFile(const QString &path)
 
 } // namespace
 
+bool isApplicationBundle(const QString &path)
+{
+    return path.endsWith(QLatin1String(".app"));
+}
+
 QString desktopEntryIcon(const QByteArray &contents)
 {
     bool inEntry = false;

@@ -8,6 +8,9 @@
 
 namespace Varnoll {
 
+/// True for a macOS application bundle's path ("….app"), whose icon the bundle itself holds.
+[[nodiscard]] bool isApplicationBundle(const QString &path);
+
 /// The Icon= value of a launcher file's [Desktop Entry] group (the unlocalised key);
 /// empty when there is none.
 [[nodiscard]] QString desktopEntryIcon(const QByteArray &contents);

@@ -2,6 +2,7 @@
 
 #include "app/ApplicationIcon.h"
 #include "app/StoreFiles.h"
+#include "core/BundleIcon.h"
 #include "core/Paths.h"
 
 #include <QIcon>
@@ -57,7 +58,15 @@ QPixmap ApplicationIcons::requestPixmap(const QString &id, QSize *size, const QS
     const QString path = Morvane::pathFromBytes(QByteArray::fromPercentEncoding(id.left(slash).toLatin1()));
     const QString identifier = slash < 0 ? QString() : QUrl::fromPercentEncoding(id.mid(slash + 1).toLatin1());
     QPixmap pixmap;
-    if (const auto launcher = launcherFileFor(path, identifier, applicationFolders())) {
+    if (isApplicationBundle(path)) {
+        // Twice the extent, for sharp icons on high-density screens.
+        if (const auto png = Morvane::bundleIconPng(path, 2 * extent)) {
+            const QImage image = QImage::fromData(*png, "PNG");
+            if (!image.isNull())
+                pixmap = QPixmap::fromImage(
+                    image.scaled(extent, extent, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        }
+    } else if (const auto launcher = launcherFileFor(path, identifier, applicationFolders())) {
         if (const auto contents = readWholeFile(*launcher))
             pixmap = iconPixmap(desktopEntryIcon(*contents), extent);
     }

@@ -4,6 +4,7 @@
 #include "app/Format.h"
 #include "app/PrivacySettings.h"
 #include "app/StoreFiles.h"
+#include "app/presentation/EntryRow.h"
 #include "app/presentation/PageTexts.h"
 
 #include <QTemporaryDir>
@@ -194,6 +195,32 @@ private Q_SLOTS:
             launcherFileFor(QStringLiteral("/opt/editor"), QStringLiteral("org.example.Other"), folders), std::nullopt);
         // An identifier is a name, never a way out of the folder.
         QCOMPARE(launcherFileFor(QStringLiteral("/opt/editor"), QStringLiteral("../Tool"), { shared }), std::nullopt);
+    }
+
+    void bundleRowsShowAnIconOnlyWhenTheBundleNamesOne()
+    {
+        QTemporaryDir root;
+        const auto bundle = [&root](const QString &name, const QByteArray &info, bool withIcon) {
+            const QString path = root.path() + u'/' + name;
+            const QByteArray plist = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>" + info + "</dict></plist>";
+            if (ensureFolder(path + QStringLiteral("/Contents/Resources"))
+                || writeFileAtomically(path + QStringLiteral("/Contents/Info.plist"), plist)
+                || (withIcon && writeFileAtomically(path + QStringLiteral("/Contents/Resources/AppIcon.icns"), "icns")))
+                qFatal("could not build the bundle");
+            FileEntry entry;
+            entry.path = path;
+            entry.name = name;
+            entry.category = FileCategory::application;
+            entry.bundleID = QStringLiteral("org.example.tool");
+            return entryRow(entry, root.path(), false).value(QStringLiteral("iconSource")).toString();
+        };
+        const QString named = bundle(QStringLiteral("Named.app"),
+            "<key>CFBundleIconFile</key><string>AppIcon</string>", true);
+        QVERIFY2(named.startsWith(QStringLiteral("image://appicon/")), qPrintable(named));
+        QVERIFY(named.endsWith(QStringLiteral("/org.example.tool")));
+        QCOMPARE(bundle(QStringLiteral("Unnamed.app"), "<key>CFBundleName</key><string>Tool</string>", true), QString());
+        QCOMPARE(bundle(QStringLiteral("NoFile.app"), "<key>CFBundleIconFile</key><string>AppIcon</string>", false),
+            QString());
     }
 
     void privacySettingsFollowTheRunningDesktop()

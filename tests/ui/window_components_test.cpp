@@ -1,14 +1,18 @@
 // The shared components and the symbol table, loaded from the window's own module.
 #include "support/UiHarness.h"
 
+#include "ApplicationIcons.h"
 #include "SymbolImages.h"
 #include "WindowContext.h"
 #include "app/Page.h"
 
+#include <QBuffer>
+#include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QQmlComponent>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace VarnollTest;
@@ -28,6 +32,58 @@ class WindowComponentsTest : public QObject {
 
 private Q_SLOTS:
     void initTestCase() { Varnoll::prepareApplicationLook(); }
+
+    void bundleIconIsDecodedFromItsIcnsFile()
+    {
+        const auto pngOf = [](int extent, QColor colour) {
+            QImage image(extent, extent, QImage::Format_ARGB32);
+            image.fill(colour);
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, "PNG");
+            return bytes;
+        };
+        const auto entry = [](const char *type, const QByteArray &body) {
+            QByteArray out(type, 4);
+            const quint32 length = quint32(8 + body.size());
+            for (int shift : { 24, 16, 8, 0 })
+                out.append(char(length >> shift));
+            return out + body;
+        };
+        const QByteArray entries = entry("ic12", pngOf(64, Qt::red)) + entry("ic07", pngOf(128, Qt::blue));
+        const QByteArray icns = entry("icns", entries);
+        QTemporaryDir dir;
+        const QString bundle = dir.filePath(QStringLiteral("Tool 工具.app"));
+        QVERIFY(QDir().mkpath(bundle + QStringLiteral("/Contents/Resources")));
+        QFile info(bundle + QStringLiteral("/Contents/Info.plist"));
+        QVERIFY(info.open(QIODevice::WriteOnly));
+        info.write("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
+                   "<key>CFBundleIconFile</key><string>AppIcon</string></dict></plist>");
+        info.close();
+        QFile file(bundle + QStringLiteral("/Contents/Resources/AppIcon.icns"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(icns);
+        file.close();
+
+        Varnoll::ApplicationIcons icons;
+        const QString id = QString::fromLatin1(QFile::encodeName(bundle).toPercentEncoding()) + QStringLiteral("/org.example.tool");
+        QSize size;
+        // 64 points ask for the 128-pixel picture, 32 for the 64-pixel one.
+        QPixmap pixmap = icons.requestPixmap(id, &size, QSize(64, 64));
+        QCOMPARE(size, QSize(64, 64));
+        QCOMPARE(pixmap.toImage().pixelColor(32, 32), QColor(Qt::blue));
+        pixmap = icons.requestPixmap(id, &size, QSize(32, 32));
+        QCOMPARE(size, QSize(32, 32));
+        QCOMPARE(pixmap.toImage().pixelColor(16, 16), QColor(Qt::red));
+
+        // A broken container gives no image; the row keeps its symbol.
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(icns.chopped(1));
+        file.close();
+        QVERIFY(icons.requestPixmap(id, &size, QSize(64, 64)).isNull());
+        QCOMPARE(size, QSize(0, 0));
+    }
 
     void everySymbolNameHasItsIconFiles()
     {

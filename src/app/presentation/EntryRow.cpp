@@ -4,6 +4,7 @@
 #include "app/Format.h"
 #include "app/StoreFiles.h"
 #include "app/presentation/Texts.h"
+#include "core/BundleIcon.h"
 #include "core/Paths.h"
 
 #include <QHash>
@@ -16,27 +17,32 @@ using namespace Morvane;
 
 namespace {
 
+bool namesAnIcon(const FileEntry &entry)
+{
+    if (isApplicationBundle(entry.path))
+        return bundleIconFile(entry.path).has_value();
+    const QStringList folders = QStandardPaths::locateAll(
+        QStandardPaths::GenericDataLocation, QStringLiteral("applications"), QStandardPaths::LocateDirectory);
+    if (const auto launcher = launcherFileFor(entry.path, entry.bundleID.value_or(QString()), folders)) {
+        if (const auto contents = readWholeFile(*launcher))
+            return !desktopEntryIcon(*contents).isEmpty();
+    }
+    return false;
+}
+
 // An application's own icon comes from the window's "appicon" images: the path's
-// bytes and the identifier, percent-encoded. Only an application whose launcher
-// names an icon has one; the others, and all other entries, show their symbol.
+// bytes and the identifier, percent-encoded. Only a bundle whose Info.plist names an
+// icon file, or an application whose launcher names an icon, has one; the others, and
+// all other entries, show their symbol.
 QString iconSource(const FileEntry &entry)
 {
     if (entry.category != FileCategory::application)
         return {};
-    static QHash<QString, bool> named; // rows ask often; launchers rarely change
-    const QString identifier = entry.bundleID.value_or(QString());
-    const QString key = entry.path + u'\n' + identifier;
+    static QHash<QString, bool> named; // rows ask often; bundles and launchers rarely change
+    const QString key = entry.path + u'\n' + entry.bundleID.value_or(QString());
     auto known = named.constFind(key);
-    if (known == named.constEnd()) {
-        bool hasIcon = false;
-        const QStringList folders = QStandardPaths::locateAll(
-            QStandardPaths::GenericDataLocation, QStringLiteral("applications"), QStandardPaths::LocateDirectory);
-        if (const auto launcher = launcherFileFor(entry.path, identifier, folders)) {
-            if (const auto contents = readWholeFile(*launcher))
-                hasIcon = !desktopEntryIcon(*contents).isEmpty();
-        }
-        known = named.insert(key, hasIcon);
-    }
+    if (known == named.constEnd())
+        known = named.insert(key, namesAnIcon(entry));
     if (!*known)
         return {};
     return QStringLiteral("image://appicon/") + QString::fromLatin1(pathToBytes(entry.path).toPercentEncoding()) + u'/'
