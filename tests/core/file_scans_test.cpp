@@ -190,6 +190,78 @@ private Q_SLOTS:
         QCOMPARE(names(r.entries), (QStringList{"App.dmg", "lib.DEB"}));
     }
 
+    void bundlePackagesAreOneFolderItemOnlyOnTheMacRuleSet()
+    {
+        QTemporaryDir dir;
+        const QString root = dir.path() + "/dl";
+        writeFile(root + "/Old.pkg/Contents/Archive.pax.gz", pattern(2000, 1));
+        writeFile(root + "/Old.pkg/Contents/Resources/inner.dmg", pattern(1000, 2));
+        writeFile(root + "/Suite.MPKG/Contents/Packages/part.pkg", pattern(500, 3));
+        writeFile(root + "/Suite.MPKG/Contents/Packages/Nested.pkg/payload", pattern(400, 4));
+        writeFile(root + "/flat.pkg", pattern(300, 5));
+        writeFile(root + "/tools.pkg.d/helper.deb", pattern(200, 6));
+        symlinkTo(root + "/Old.pkg", root + "/Linked.pkg");
+        setAge(root + "/Old.pkg", 60 * day);
+        ScanConfiguration c = configurationFor(dir);
+
+        c.platform = RulePlatform::MacOS;
+        ScanResult r = run(ScanKind::installers, c, root);
+        QCOMPARE(names(r.entries), (QStringList{"Old.pkg", "Suite.MPKG", "flat.pkg", "helper.deb"}));
+        QCOMPARE(coverageOf(r), CoverageState::complete);
+        const FileEntry &old = r.entries[0];
+        QVERIFY(old.kind.isFolder());
+        QCOMPARE(old.bytes, 3000);
+        QVERIFY(old.sizeIsComplete);
+        QCOMPARE(old.category, FileCategory::installer);
+        QCOMPARE(old.kind.fingerprint, fingerprintPath(old.path, true)); // the whole tree, as the clean-up checks it
+        QVERIFY(old.kind.fingerprint->hasTree);
+        QCOMPARE(r.entries[1].bytes, 900);
+        QVERIFY(r.entries[2].kind.isFile());
+
+        // The page's filters apply to the folder as a whole: its measured size and its own age.
+        FileQuery query;
+        query.minimumBytes = 950;
+        r = run(ScanKind::installers, c, root, query);
+        QCOMPARE(names(r.entries), (QStringList{"Old.pkg"}));
+        query = {};
+        query.olderThanDays = 30;
+        r = run(ScanKind::installers, c, root, query);
+        QCOMPARE(names(r.entries), (QStringList{"Old.pkg"}));
+        c.ignoredPaths = {root + "/Old.pkg"};
+        r = run(ScanKind::installers, c, root);
+        QCOMPARE(names(r.entries), (QStringList{"Suite.MPKG", "flat.pkg", "helper.deb"}));
+        c.ignoredPaths.clear();
+
+        // Linux rules have no folder installers: the folders are searched like any other.
+        c.platform = RulePlatform::Linux;
+        r = run(ScanKind::installers, c, root);
+        QCOMPARE(names(r.entries), (QStringList{"inner.dmg", "part.pkg", "flat.pkg", "helper.deb"}));
+        for (const FileEntry &e : r.entries)
+            QVERIFY(e.kind.isFile());
+    }
+
+    void bundlePackageWithAnUnreadablePartIsMarkedIncomplete()
+    {
+        if (::geteuid() == 0)
+            QSKIP("root reads every folder; the unprivileged run checks this");
+        QTemporaryDir dir;
+        const QString root = dir.path() + "/dl";
+        writeFile(root + "/Old.pkg/Contents/Archive.pax.gz", pattern(2000, 1));
+        writeFile(root + "/Old.pkg/Contents/Resources/hidden", pattern(1000, 2));
+        const QByteArray locked = QFile::encodeName(root + "/Old.pkg/Contents/Resources");
+        QCOMPARE(::chmod(locked.constData(), 0), 0);
+        ScanConfiguration c = configurationFor(dir);
+        c.platform = RulePlatform::MacOS;
+        const ScanResult r = run(ScanKind::installers, c, root);
+        ::chmod(locked.constData(), 0755);
+        QCOMPARE(names(r.entries), (QStringList{"Old.pkg"}));
+        QVERIFY(!r.entries[0].sizeIsComplete);
+        QCOMPARE(r.entries[0].bytes, 2000);
+        QVERIFY(!r.entries[0].kind.fingerprint->hasTree);
+        QCOMPARE(coverageOf(r), CoverageState::partial);
+        QVERIFY(r.scopeNotes.join('\n').contains(QStringLiteral("大小未完整统计")));
+    }
+
     void missingFolderIsReportedNotThrown()
     {
         QTemporaryDir dir;

@@ -68,21 +68,40 @@ static_assert(tableIsSorted(), "keep the extension table sorted");
 
 constexpr size_t longestExtension = 10; // "flatpakref"
 
-const ExtensionRow *rowForName(QByteArrayView name)
+// Installers that are folders, per rule set.
+struct BundleRow {
+    std::string_view extension; // lower case, without the dot
+    RulePlatform platform;
+};
+
+constexpr std::array installerBundleTable = std::to_array<BundleRow>({
+    {"mpkg", RulePlatform::MacOS},
+    {"pkg", RulePlatform::MacOS},
+});
+
+// The extension in lower case, written to `lower`; empty when there is none, it is a
+// dot file such as ".run" that is all extension, or it is longer than any in the tables.
+std::string_view lowerExtension(QByteArrayView name, char (&lower)[longestExtension])
 {
     const qsizetype dot = name.lastIndexOf('.');
-    // No extension, or a dot file such as ".run" that is all extension.
     if (dot <= 0 || dot + 1 >= name.size())
-        return nullptr;
+        return {};
     const qsizetype length = name.size() - dot - 1;
     if (size_t(length) > longestExtension)
-        return nullptr;
-    char lower[longestExtension];
+        return {};
     for (qsizetype i = 0; i < length; ++i) {
         const char c = name[dot + 1 + i];
         lower[i] = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
     }
-    const std::string_view extension(lower, size_t(length));
+    return std::string_view(lower, size_t(length));
+}
+
+const ExtensionRow *rowForName(QByteArrayView name)
+{
+    char lower[longestExtension];
+    const std::string_view extension = lowerExtension(name, lower);
+    if (extension.empty())
+        return nullptr;
     const auto it = std::lower_bound(extensionTable.begin(), extensionTable.end(), extension,
                                      [](const ExtensionRow &row, std::string_view e) { return row.extension < e; });
     if (it == extensionTable.end() || it->extension != extension)
@@ -109,6 +128,16 @@ bool isInstallerName(QByteArrayView name)
 {
     const ExtensionRow *row = rowForName(name);
     return row && row->installer;
+}
+
+bool isInstallerBundleName(QByteArrayView name, RulePlatform platform)
+{
+    char lower[longestExtension];
+    const std::string_view extension = lowerExtension(name, lower);
+    return !extension.empty()
+        && std::any_of(installerBundleTable.begin(), installerBundleTable.end(), [&](const BundleRow &row) {
+               return row.platform == platform && row.extension == extension;
+           });
 }
 
 FileTypeFilter fileTypeOfContent(QByteArrayView head)

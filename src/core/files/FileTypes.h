@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Enums.h"
+#include "core/Records.h"
 
 #include <QByteArrayView>
 
@@ -18,6 +19,11 @@ namespace Morvane {
 /// .rpm .AppImage .flatpak .flatpakref .snap .run; and the ones people download for
 /// other systems, .msi .exe .apk .iso.
 [[nodiscard]] bool isInstallerName(QByteArrayView name);
+
+/// True for a folder name that, on `platform`'s rule set, is one installer: macOS
+/// bundle packages (".pkg" and ".mpkg" folders). The installers scan lists such a
+/// folder as one item and never looks inside it. No Linux rule lists one.
+[[nodiscard]] bool isInstallerBundleName(QByteArrayView name, RulePlatform platform);
 
 /// How many leading bytes `fileTypeOfContent` looks at.
 inline constexpr int fileTypeSniffBytes = 512;

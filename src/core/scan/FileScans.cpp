@@ -223,6 +223,9 @@ private:
 struct FoundFile {
     std::string path;
     Fingerprint identity;
+    std::int64_t bytes = 0; // a file's size, or what a folder installer holds
+    bool folder = false;
+    bool complete = true;
 };
 
 // The first bytes of a file, for the few names whose extension says nothing.
@@ -240,21 +243,47 @@ QByteArray sniff(std::string_view path)
 
 bool largerFirst(const FoundFile &a, const FoundFile &b)
 {
-    if (a.identity.size != b.identity.size)
-        return a.identity.size > b.identity.size;
+    if (a.bytes != b.bytes)
+        return a.bytes > b.bytes;
     return a.path < b.path;
+}
+
+// A folder that is one item (a bundle package): its whole tree is measured and
+// fingerprinted, as the clean-up will check it. When parts cannot be read, what can be
+// counted is kept, marked incomplete, with only the folder's own identity.
+FoundFile measureFolderItem(std::string path, const struct stat &st, const FolderScan &scan)
+{
+    FoundFile found{std::move(path), fingerprintFromStat(st), 0, true, true};
+    const QString qpath = pathFromBytes(QByteArrayView(found.path.data(), qsizetype(found.path.size())));
+    std::int64_t bytes = 0;
+    const auto full = fingerprintPath(qpath, true, &scan.cancel(), &bytes);
+    scan.cancel().throwIfCancelled();
+    if (full && full->device == found.identity.device && full->inode == found.identity.inode) {
+        found.identity = *full;
+        found.bytes = bytes;
+        return found;
+    }
+    WalkOptions options;
+    options.cancel = &scan.cancel();
+    options.deadline = scan.deadline();
+    found.bytes = measureSubtree(qpath, options).bytes;
+    found.complete = false;
+    return found;
 }
 
 // Files passing `accepts`, largest first, at most `entryLimit` of them. Each worker
 // keeps its own list and trims it now and then, so memory stays near the limit.
+// Folders passing `isFolderItem` are listed as one item each, never entered.
 ScanResult listFiles(ScanKind kind, FileCategory category, const QString &phase,
                      const ScanConfiguration &configuration, const QString &directory, const FileQuery &query,
                      const ProgressFn &progress, const CancellationToken &cancel,
-                     const std::function<bool(const WalkEntry &)> &accepts)
+                     const std::function<bool(const WalkEntry &)> &accepts,
+                     const std::function<bool(const WalkEntry &)> &isFolderItem = {})
 {
     FolderScan scan(kind, category, configuration, directory, progress, cancel);
     const size_t limit = size_t(std::max(configuration.entryLimit, 0));
     std::vector<std::vector<FoundFile>> found(size_t(scan.threads()));
+    std::vector<std::vector<std::pair<std::string, struct stat>>> folderItems(size_t(scan.threads()));
     std::vector<std::int64_t> matched(size_t(scan.threads()), 0);
     const std::int64_t cutoffNs =
         query.olderThanDays ? (configuration.now.toMSecsSinceEpoch() - std::int64_t(*query.olderThanDays) * 86400000)
@@ -269,6 +298,12 @@ ScanResult listFiles(ScanKind kind, FileCategory category, const QString &phase,
     const bool walked = scan.walk(phase, [&](const WalkEntry &e) {
         if (scan.ignores(e.path))
             return Visit::skipChildren;
+        if (e.type == WalkEntryType::folder && isFolderItem && isFolderItem(e)) {
+            // Measured after the walk, so the workers keep listing meanwhile.
+            if (!query.olderThanDays || fingerprintFromStat(*e.st).modifiedNs < cutoffNs)
+                folderItems[size_t(e.worker)].emplace_back(std::string(e.path), *e.st);
+            return Visit::skipChildren;
+        }
         if (e.type != WalkEntryType::file || e.st->st_size < query.minimumBytes)
             return Visit::descend;
         const Fingerprint identity = fingerprintFromStat(*e.st);
@@ -278,7 +313,7 @@ ScanResult listFiles(ScanKind kind, FileCategory category, const QString &phase,
             return Visit::descend;
         auto &list = found[size_t(e.worker)];
         ++matched[size_t(e.worker)];
-        list.push_back({std::string(e.path), identity});
+        list.push_back({std::string(e.path), identity, identity.size});
         if (list.size() >= 2 * limit + 1024)
             trim(list);
         return Visit::descend;
@@ -288,6 +323,18 @@ ScanResult listFiles(ScanKind kind, FileCategory category, const QString &phase,
         return result;
     std::vector<FoundFile> all;
     std::int64_t total = 0;
+    std::int64_t incompleteFolders = 0;
+    for (auto &list : folderItems) {
+        for (auto &[path, st] : list) {
+            FoundFile item = measureFolderItem(std::move(path), st, scan);
+            // A size known only in part may still reach the minimum: keep it, marked.
+            if (item.complete && item.bytes < query.minimumBytes)
+                continue;
+            incompleteFolders += item.complete ? 0 : 1;
+            ++total;
+            all.push_back(std::move(item));
+        }
+    }
     for (size_t w = 0; w < found.size(); ++w) {
         all.insert(all.end(), std::make_move_iterator(found[w].begin()), std::make_move_iterator(found[w].end()));
         total += matched[w];
@@ -300,16 +347,26 @@ ScanResult listFiles(ScanKind kind, FileCategory category, const QString &phase,
         entry.id = QUuid::createUuid();
         entry.path = pathFromBytes(QByteArrayView(f.path.data(), qsizetype(f.path.size())));
         entry.name = lastComponent(entry.path);
-        entry.bytes = f.identity.size;
+        entry.bytes = f.bytes;
+        entry.sizeIsComplete = f.complete;
         entry.date = modificationDate(f.identity);
         entry.category = category;
-        entry.detail = modifiedDetail(f.identity);
-        entry.kind = EntryKind::file(f.identity);
+        if (f.folder) {
+            entry.detail = QStringLiteral("文件夹形式的安装包 · ") + modifiedDetail(f.identity);
+            if (!f.complete)
+                entry.detail += QStringLiteral(" · 部分内容未统计");
+            entry.kind = EntryKind::folder(f.identity);
+        } else {
+            entry.detail = modifiedDetail(f.identity);
+            entry.kind = EntryKind::file(f.identity);
+        }
         result.entries.append(std::move(entry));
     }
     if (total > std::int64_t(limit))
         result.scopeNotes << QStringLiteral("符合条件的文件共 %1 个，只列出最大的 %2 个。").arg(total).arg(limit);
-    scan.finish(false);
+    if (incompleteFolders > 0)
+        result.scopeNotes << QStringLiteral("%1 个文件夹形式的安装包有无法读取的内容，大小未完整统计。").arg(incompleteFolders);
+    scan.finish(incompleteFolders > 0);
     return result;
 }
 
@@ -364,9 +421,11 @@ ScanResult scanInstallers(const ScanConfiguration &configuration, const QString 
                           const ProgressFn &progress, const CancellationToken &cancel)
 {
     // The type filter belongs to the large-files page; installers are one type already.
-    return listFiles(ScanKind::installers, FileCategory::installer, QStringLiteral("正在查找安装文件"), configuration,
-                     directory, query, progress, cancel,
-                     [](const WalkEntry &e) { return isInstallerName(nameOf(e.path)); });
+    const RulePlatform platform = configuration.platform;
+    return listFiles(
+        ScanKind::installers, FileCategory::installer, QStringLiteral("正在查找安装文件"), configuration, directory,
+        query, progress, cancel, [](const WalkEntry &e) { return isInstallerName(nameOf(e.path)); },
+        [platform](const WalkEntry &e) { return isInstallerBundleName(nameOf(e.path), platform); });
 }
 
 ScanResult scanDuplicates(const ScanConfiguration &configuration, const QString &directory, const FileQuery &,
