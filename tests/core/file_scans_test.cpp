@@ -85,6 +85,25 @@ struct LockedFolder {
     ~LockedFolder() { setFileScanWalkCalls(nullptr); }
 };
 
+// Walker calls that put the folders of the given names on another device, as mount
+// points of other file systems are.
+struct MountedFolders {
+    QSet<QByteArray> names;
+    WalkSystemCalls calls;
+    explicit MountedFolders(QSet<QByteArray> mounted) : names(std::move(mounted))
+    {
+        calls.openFolder = [](const char *p) { return ::open(p, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC); };
+        calls.statAt = [this](int fd, const char *name, struct stat *st) {
+            const int rc = ::fstatat(fd, name, st, AT_SYMLINK_NOFOLLOW);
+            if (rc == 0 && names.contains(QByteArray(name)))
+                st->st_dev += 1;
+            return rc;
+        };
+        setFileScanWalkCalls(&calls);
+    }
+    ~MountedFolders() { setFileScanWalkCalls(nullptr); }
+};
+
 } // namespace
 
 class FileScansTest : public QObject {
@@ -412,6 +431,68 @@ private Q_SLOTS:
             if (e.kind.isFolder())
                 QVERIFY(!e.sizeIsComplete);
         }
+    }
+
+    void spaceDoesNotEnterOtherFileSystemsAndSaysSo()
+    {
+        QTemporaryDir dir;
+        const QString root = dir.path() + "/space";
+        writeFile(root + "/plain/a", pattern(100, 1));
+        writeFile(root + "/volume/big", pattern(5000, 2));
+        writeFile(root + "/outer/b", pattern(200, 3));
+        writeFile(root + "/outer/disk/c", pattern(3000, 4));
+        writeFile(root + "/file.bin", pattern(50, 5));
+        ScanResult r;
+        {
+            MountedFolders mounted({"volume", "disk"});
+            r = run(ScanKind::space, configurationFor(dir), root);
+        }
+        QCOMPARE(coverageOf(r), CoverageState::partial);
+        QHash<QString, FileEntry> byName;
+        for (const FileEntry &e : r.entries)
+            byName.insert(e.name, e);
+        QCOMPARE(r.entries.size(), 4); // the mount point once, though the walker never visits it
+        QCOMPARE(QSet<QString>(byName.keyBegin(), byName.keyEnd()), (QSet<QString>{"plain", "volume", "outer", "file.bin"}));
+        // The mount point is listed by its own entry only, not entered.
+        const FileEntry &volume = byName["volume"];
+        QVERIFY(!volume.sizeIsComplete);
+        QCOMPARE(volume.bytes, apparentSize(root + "/volume"));
+        QVERIFY(volume.kind.isFolder());
+        QVERIFY(!volume.kind.fingerprint->hasTree);
+        QVERIFY(volume.detail.contains(QStringLiteral("部分内容未统计")));
+        // A child holding a mount point: what lies outside it counts, and no more.
+        const FileEntry &outer = byName["outer"];
+        QVERIFY(!outer.sizeIsComplete);
+        QCOMPARE(outer.bytes, apparentSize(root + "/outer") + 200);
+        QVERIFY(!outer.kind.fingerprint->hasTree);
+        QVERIFY(byName["plain"].sizeIsComplete);
+        QVERIFY(byName["plain"].kind.fingerprint->hasTree);
+        QVERIFY(byName["file.bin"].sizeIsComplete);
+        const QString notes = r.scopeNotes.join('\n');
+        QVERIFY2(notes.contains(QStringLiteral("未进入挂载在其中的其他文件系统：")), qPrintable(notes));
+        QVERIFY(notes.contains(QStringLiteral("~/space/volume")));
+        QVERIFY(notes.contains(QStringLiteral("~/space/outer/disk")));
+    }
+
+    void spaceOfTheFileSystemRootNamesItsMountPointsRightly()
+    {
+        struct stat rootSt {}, procSt {};
+        if (::lstat("/", &rootSt) != 0 || ::lstat("/proc", &procSt) != 0 || !S_ISDIR(procSt.st_mode)
+            || procSt.st_dev == rootSt.st_dev)
+            QSKIP("needs /proc mounted as a file system of its own");
+        QTemporaryDir dir;
+        ScanConfiguration c = configurationFor(dir);
+        c.visitLimit = 2000; // the children of "/" and a little more
+        const ScanResult r = run(ScanKind::space, c, QStringLiteral("/"));
+        bool sawProc = false;
+        for (const FileEntry &e : r.entries) {
+            QVERIFY2(apparentSize(e.path) >= 0, qPrintable(e.path)); // every path is a real child
+            if (e.path == QLatin1String("/proc")) {
+                sawProc = true;
+                QVERIFY(!e.sizeIsComplete);
+            }
+        }
+        QVERIFY(sawProc);
     }
 
     void cancelledScanThrows()

@@ -85,6 +85,7 @@ private Q_SLOTS:
     void measuresASubtree();
     void measuresEachChildAndMarksTheIncompleteOne();
     void marksFolderChildrenIncompleteWhenCut();
+    void keepsOutOtherFileSystemsButListsTheirMountPoints();
 };
 
 void WalkerTest::visitsEveryNameOnceWithLogicalSizes()
@@ -527,6 +528,48 @@ void WalkerTest::marksFolderChildrenIncompleteWhenCut()
     QVERIFY(!children.isEmpty());
     for (const ChildSize &c : children)
         QVERIFY(!c.size.complete);
+}
+
+void WalkerTest::keepsOutOtherFileSystemsButListsTheirMountPoints()
+{
+    QTemporaryDir dir;
+    Fixture::makeFile(dir.path() + QStringLiteral("/volume/big"), 5000);
+    Fixture::makeFile(dir.path() + QStringLiteral("/outer/b"), 20);
+    Fixture::makeFile(dir.path() + QStringLiteral("/outer/disk/c"), 300);
+    Fixture::makeFile(dir.path() + QStringLiteral("/plain/a"), 10);
+    WalkSystemCalls calls;
+    calls.statAt = [](int fd, const char *name, struct stat *st) {
+        const int rc = ::fstatat(fd, name, st, AT_SYMLINK_NOFOLLOW);
+        if (rc == 0 && (QByteArray(name) == "volume" || QByteArray(name) == "disk"))
+            st->st_dev += 1; // as a mount point of another file system
+        return rc;
+    };
+    WalkOptions options;
+    options.calls = &calls;
+    Seen seen;
+    WalkReport report = walk(dir.path(), recorder(seen), options);
+    QCOMPARE(report.otherFileSystems, std::int64_t(2));
+    QVERIFY(report.finished());
+    QVERIFY(!report.isComplete());
+    QStringList samples = report.otherFileSystemSamples;
+    samples.sort();
+    QCOMPARE(samples, (QStringList { dir.path() + QStringLiteral("/outer/disk"), dir.path() + QStringLiteral("/volume") }));
+    QVERIFY(!seen.entries.contains(dir.path() + QStringLiteral("/volume")));
+    QVERIFY(!seen.entries.contains(dir.path() + QStringLiteral("/volume/big")));
+    QVERIFY(!seen.entries.contains(dir.path() + QStringLiteral("/outer/disk/c")));
+
+    const QList<ChildSize> children = measureChildren(dir.path(), options, &report);
+    QMap<QString, ChildSize> byName;
+    for (const ChildSize &c : children)
+        byName.insert(c.name, c);
+    QCOMPARE(byName.keys(), (QStringList { QStringLiteral("outer"), QStringLiteral("plain"), QStringLiteral("volume") }));
+    QCOMPARE(byName[QStringLiteral("volume")].type, WalkEntryType::folder);
+    QCOMPARE(byName[QStringLiteral("volume")].path, dir.path() + QStringLiteral("/volume"));
+    QCOMPARE(byName[QStringLiteral("volume")].size.bytes, std::int64_t(0));
+    QVERIFY(!byName[QStringLiteral("volume")].size.complete);
+    QCOMPARE(byName[QStringLiteral("outer")].size.bytes, std::int64_t(20));
+    QVERIFY(!byName[QStringLiteral("outer")].size.complete);
+    QVERIFY(byName[QStringLiteral("plain")].size.complete);
 }
 
 QTEST_GUILESS_MAIN(WalkerTest)

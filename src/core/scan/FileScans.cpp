@@ -467,7 +467,8 @@ ScanResult scanDuplicates(const ScanConfiguration &configuration, const QString 
     };
     std::vector<Ordered> groups;
     groups.reserve(outcome.groups.size());
-    const qsizetype rootLength = pathToBytes(scan.directory()).size();
+    const QByteArray rootBytes = pathToBytes(scan.directory());
+    const qsizetype rootLength = rootBytes == "/" ? 0 : rootBytes.size(); // children of "/" read "/name"
     for (auto &group : outcome.groups) {
         orderForKeeping(group, rootLength);
         const std::int64_t redundant = group.front().identity.size * std::int64_t(group.size() - 1);
@@ -543,7 +544,9 @@ ScanResult scanSpace(const ScanConfiguration &configuration, const QString &dire
     ByteSet gaps;
     std::vector<ChildTop> mounts;
     std::atomic<std::int64_t> linksSkipped{0};
-    const size_t rootLength = size_t(pathToBytes(scan.directory()).size());
+    // The walker reads "/" as "" so that children read "/name"; do the same here.
+    const QByteArray rootBytes = pathToBytes(scan.directory());
+    const size_t rootLength = rootBytes == "/" ? 0 : size_t(rootBytes.size());
 
     const auto childOf = [rootLength](std::string_view path) -> std::string_view {
         if (path.size() <= rootLength + 1)

@@ -498,6 +498,7 @@ QList<ChildSize> measureChildren(const QString &folder, const WalkOptions &optio
         rootBytes.chop(1);
     const std::size_t rootLength = rootBytes == "/" ? 0 : std::size_t(rootBytes.size());
 
+    std::vector<ChildSize> mounts;
     WalkOptions own = options;
     own.onProblem = [&](const WalkProblem &p) {
         if (p.path.size() > rootLength + 1) {
@@ -505,6 +506,19 @@ QList<ChildSize> measureChildren(const QString &folder, const WalkOptions &optio
             const auto slash = rel.find('/');
             std::lock_guard lock(gapMutex);
             gaps.insert(std::string(slash == std::string_view::npos ? rel : rel.substr(0, slash)));
+            // A child that is another file system's mount point is never visited; it is
+            // still a child, with only its own entry counted and its size incomplete.
+            struct stat st { };
+            if (p.kind == WalkProblem::Kind::otherFileSystem && slash == std::string_view::npos
+                && ::lstat(p.path.c_str(), &st) == 0) {
+                ChildSize child;
+                child.path = pathFromBytes(QByteArrayView(p.path.data(), qsizetype(p.path.size())));
+                child.name = lastComponent(child.path);
+                child.type = WalkEntryType::folder;
+                child.st = st;
+                child.size.complete = false;
+                mounts.push_back(std::move(child));
+            }
         }
         if (options.onProblem)
             options.onProblem(p);
@@ -530,6 +544,7 @@ QList<ChildSize> measureChildren(const QString &folder, const WalkOptions &optio
         },
         own);
     QList<ChildSize> children;
+    tops.push_back(std::move(mounts));
     for (auto &list : tops) {
         for (ChildSize &child : list) {
             const std::string key = pathToBytes(child.name).toStdString();
