@@ -246,6 +246,39 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(CancellationError, (void)findDuplicates(candidates(dir, {"a", "b"}), options));
     }
 
+    void compactListKeepsEveryPathAndIdentityAcrossWorkers()
+    {
+        const auto identity = [](std::uint64_t device, std::uint64_t inode, std::int64_t size) {
+            Fingerprint f;
+            f.device = device;
+            f.inode = inode;
+            f.size = size;
+            f.modifiedNs = std::int64_t(inode) * 1000;
+            return f;
+        };
+        DuplicateCandidates first;
+        first.add("/data/a/one", identity(1, 10, 5));
+        first.add("/data/a/two", identity(1, 11, 6));
+        first.add("/top", identity(1, 12, 7)); // a child of the file system root
+        first.add("/data/a/\xff name", identity(2, 13, 8)); // same folder, other device
+        DuplicateCandidates second;
+        second.add("/data/b/three", identity(1, 14, 9));
+        second.add("/data/a/four", identity(1, 15, 10)); // a folder seen before, not just before
+        first.append(std::move(second));
+        QCOMPARE(second.size(), size_t(0));
+        const QList<QByteArray> paths{"/data/a/one", "/data/a/two", "/top", "/data/a/\xff name", "/data/b/three",
+                                      "/data/a/four"};
+        QCOMPARE(first.size(), size_t(paths.size()));
+        for (size_t i = 0; i < first.size(); ++i) {
+            QCOMPARE(first.path(i), paths[qsizetype(i)]);
+            QCOMPARE(first.identity(i), identity(i == 3 ? 2 : 1, 10 + i, std::int64_t(5 + i)));
+            QCOMPARE(QByteArray(first.folder(i)) + '/' + first.name(i), paths[qsizetype(i)]);
+        }
+        QCOMPARE(first.folderIndex(0), first.folderIndex(1));
+        QVERIFY(first.folderIndex(1) != first.folderIndex(3));
+        QCOMPARE(QByteArray(first.folder(2)), QByteArray());
+    }
+
     void keepFirstPrefersSettledOriginalsOverCopies()
     {
         const auto make = [](const char *path, std::int64_t modified) {

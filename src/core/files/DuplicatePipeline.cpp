@@ -15,6 +15,8 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <limits>
 #include <numeric>
 #include <optional>
 #include <thread>
@@ -43,6 +45,13 @@ struct ReadResult {
     ReadOutcome outcome = ReadOutcome::notRun;
     Hash hash;
     std::int64_t bytesRead = 0;
+};
+
+// One stage's reads, kept as two plain arrays (17 bytes a file).
+struct StageResults {
+    std::vector<ReadOutcome> outcomes;
+    std::vector<Hash> hashes;
+    std::atomic<std::int64_t> bytesRead{0};
 };
 
 struct Range {
@@ -107,32 +116,34 @@ bool rangeIsResident(int fd, Range range)
     return resident;
 }
 
-// Per-thread reading state, made once per reader.
+// Per-thread reading state, made once per reader. Block stages need no more than a
+// block of buffer; only whole-file reads get the large one.
 struct Reader {
-    std::vector<char> buffer = std::vector<char>(size_t(readChunkBytes));
+    explicit Reader(std::int64_t bufferBytes) : buffer(size_t(bufferBytes)) { }
+    std::vector<char> buffer;
     XXH3_state_t *state = XXH3_createState();
-    QByteArray folder; // the folder of the last file read, kept open for its siblings
+    std::int64_t folder = -1; // the folder of the last file read, kept open for its siblings
     Fd folderFd;
-    Reader() = default;
     Reader(const Reader &) = delete;
     Reader &operator=(const Reader &) = delete;
     ~Reader() { XXH3_freeState(state); }
 };
 
-ReadResult hashRange(const DuplicateCandidate &file, Range range, const ContentReadOps &ops, Reader &reader)
+ReadResult hashRange(const DuplicateCandidates &files, std::size_t index, Range range, const ContentReadOps &ops,
+                     Reader &reader)
 {
     std::vector<char> &buffer = reader.buffer;
     XXH3_state_t *state = reader.state;
     ReadResult result;
-    const qsizetype slash = file.path.lastIndexOf('/');
-    const QByteArrayView folder = QByteArrayView(file.path).first(std::max<qsizetype>(slash, 0));
-    if (folder != QByteArrayView(reader.folder)) {
-        reader.folder = folder.toByteArray();
-        reader.folderFd = Fd(ops.openFolder(reader.folder.isEmpty() ? "/" : reader.folder.constData()));
+    const Fingerprint identity = files.identity(index);
+    const char *folder = files.folder(index);
+    if (std::int64_t(files.folderIndex(index)) != reader.folder) {
+        reader.folder = files.folderIndex(index);
+        reader.folderFd = Fd(ops.openFolder(*folder ? folder : "/"));
     }
     errno = 0;
-    Fd fd(reader.folderFd.fd >= 0 ? ops.openFile(reader.folderFd.fd, file.path.constData() + slash + 1)
-                                  : ops.openFile(AT_FDCWD, file.path.constData()));
+    Fd fd(reader.folderFd.fd >= 0 ? ops.openFile(reader.folderFd.fd, files.name(index))
+                                  : ops.openFile(AT_FDCWD, files.path(index).constData()));
     if (fd.fd < 0) {
         // ELOOP: the path became a symbolic link (O_NOFOLLOW), so not what the walk saw.
         result.outcome = (errno == ENOENT || errno == ENOTDIR) ? ReadOutcome::vanished
@@ -145,7 +156,7 @@ ReadResult hashRange(const DuplicateCandidate &file, Range range, const ContentR
         result.outcome = ReadOutcome::unreadable;
         return result;
     }
-    if (!sameFile(file.identity, before)) {
+    if (!sameFile(identity, before)) {
         result.outcome = ReadOutcome::changed;
         return result;
     }
@@ -189,7 +200,7 @@ ReadResult hashRange(const DuplicateCandidate &file, Range range, const ContentR
     struct stat after {};
     if (failed) {
         result.outcome = ReadOutcome::unreadable;
-    } else if (shortRead || (!oneChunk && (::fstat(fd.fd, &after) != 0 || !sameFile(file.identity, after)))) {
+    } else if (shortRead || (!oneChunk && (::fstat(fd.fd, &after) != 0 || !sameFile(identity, after)))) {
         result.outcome = ReadOutcome::changed;
     } else {
         result.outcome = ReadOutcome::hashed;
@@ -221,7 +232,7 @@ Range stageRange(DuplicateStage stage, std::int64_t size)
 
 class Pipeline {
 public:
-    Pipeline(std::vector<DuplicateCandidate> candidates, const DuplicateOptions &options)
+    Pipeline(DuplicateCandidates candidates, const DuplicateOptions &options)
         : m_files(std::move(candidates)), m_options(options), m_budget(options.contentReadLimit)
     {
         const ContentReadOps real = defaultContentReadOps();
@@ -249,7 +260,7 @@ public:
             std::vector<DuplicateCandidate> set;
             set.reserve(group.size());
             for (std::uint32_t i : group)
-                set.push_back(m_files[i]);
+                set.push_back({m_files.path(i), m_files.identity(i)});
             std::sort(set.begin(), set.end(),
                       [](const DuplicateCandidate &a, const DuplicateCandidate &b) { return a.path < b.path; });
             m_out.groups.push_back(std::move(set));
@@ -282,17 +293,15 @@ private:
         std::vector<std::uint32_t> order;
         order.reserve(m_files.size());
         for (std::uint32_t i = 0; i < m_files.size(); ++i) {
-            if (m_files[i].identity.size == 0)
+            if (m_files.fileSize(i) == 0)
                 ++m_out.emptyFiles; // nothing to free, and every empty file "equals" every other
             else
                 order.push_back(i);
         }
-        std::sort(order.begin(), order.end(), [this](std::uint32_t a, std::uint32_t b) {
-            return m_files[a].identity.size < m_files[b].identity.size;
-        });
-        return runsOf(order, [this](std::uint32_t a, std::uint32_t b) {
-            return m_files[a].identity.size == m_files[b].identity.size;
-        });
+        std::sort(order.begin(), order.end(),
+                  [this](std::uint32_t a, std::uint32_t b) { return m_files.fileSize(a) < m_files.fileSize(b); });
+        return runsOf(order,
+                      [this](std::uint32_t a, std::uint32_t b) { return m_files.fileSize(a) == m_files.fileSize(b); });
     }
 
     template<typename Same>
@@ -317,19 +326,19 @@ private:
         Groups out;
         for (Group &group : groups) {
             std::sort(group.begin(), group.end(), [this](std::uint32_t a, std::uint32_t b) {
-                const Fingerprint &fa = m_files[a].identity;
-                const Fingerprint &fb = m_files[b].identity;
+                const Fingerprint fa = m_files.identity(a);
+                const Fingerprint fb = m_files.identity(b);
                 if (fa.device != fb.device)
                     return fa.device < fb.device;
                 if (fa.inode != fb.inode)
                     return fa.inode < fb.inode;
-                return m_files[a].path < m_files[b].path;
+                return m_files.path(a) < m_files.path(b); // names of one inode: rare
             });
             Group kept;
             for (size_t i = 0; i < group.size(); ++i) {
-                const Fingerprint &f = m_files[group[i]].identity;
+                const Fingerprint f = m_files.identity(group[i]);
                 if (i > 0) {
-                    const Fingerprint &p = m_files[group[i - 1]].identity;
+                    const Fingerprint p = m_files.identity(group[i - 1]);
                     if (p.device == f.device && p.inode == f.inode) {
                         ++m_out.hardLinkCopies;
                         continue;
@@ -351,14 +360,14 @@ private:
     {
         std::vector<std::pair<std::int64_t, size_t>> order; // (potential bytes, group)
         for (size_t g = 0; g < groups.size(); ++g) {
-            const std::int64_t size = m_files[groups[g].front()].identity.size;
+            const std::int64_t size = m_files.fileSize(groups[g].front());
             order.emplace_back(size * std::int64_t(groups[g].size() - 1), g);
         }
         std::stable_sort(order.begin(), order.end(), [](const auto &a, const auto &b) { return a.first > b.first; });
         Groups out;
         out.reserve(groups.size());
         for (const auto &[potential, g] : order) {
-            const std::int64_t size = m_files[groups[g].front()].identity.size;
+            const std::int64_t size = m_files.fileSize(groups[g].front());
             const std::int64_t cost = stageRange(stage, size).length * std::int64_t(groups[g].size());
             if (cost <= m_budget) {
                 m_budget -= cost;
@@ -379,55 +388,57 @@ private:
         groups = withinBudget(std::move(groups), stage);
         std::vector<std::uint32_t> jobs;
         for (const Group &g : groups) {
-            if (stageRange(stage, m_files[g.front()].identity.size).length > 0)
+            if (stageRange(stage, m_files.fileSize(g.front())).length > 0)
                 jobs.insert(jobs.end(), g.begin(), g.end());
         }
         if (stage == DuplicateStage::content) {
             // Largest first spreads whole-file reads evenly over the readers.
-            std::sort(jobs.begin(), jobs.end(), [this](std::uint32_t a, std::uint32_t b) {
-                return m_files[a].identity.size > m_files[b].identity.size;
-            });
-        } else {
-            // Block reads are cheap; path order lets a reader reuse its open folder.
             std::sort(jobs.begin(), jobs.end(),
-                      [this](std::uint32_t a, std::uint32_t b) { return m_files[a].path < m_files[b].path; });
+                      [this](std::uint32_t a, std::uint32_t b) { return m_files.fileSize(a) > m_files.fileSize(b); });
+        } else {
+            // Block reads are cheap; files were added folder by folder, so index order
+            // lets a reader reuse its open folder.
+            std::sort(jobs.begin(), jobs.end());
         }
-        std::vector<ReadResult> results(m_files.size());
+        // Per file, not per job: groups look their members up by index.
+        StageResults results;
+        results.outcomes.assign(m_files.size(), ReadOutcome::notRun);
+        results.hashes.resize(m_files.size());
         runJobs(jobs, stage, results);
+        m_out.bytesRead += results.bytesRead.load();
         checkCancel();
 
         Groups out;
         for (Group &group : groups) {
-            if (stageRange(stage, m_files[group.front()].identity.size).length == 0) {
+            if (stageRange(stage, m_files.fileSize(group.front())).length == 0) {
                 out.push_back(std::move(group)); // already fully compared
                 continue;
             }
             Group hashed;
             for (std::uint32_t i : group) {
-                const ReadResult &r = results[i];
-                m_out.bytesRead += r.bytesRead;
-                switch (r.outcome) {
+                switch (results.outcomes[i]) {
                 case ReadOutcome::hashed: hashed.push_back(i); break;
                 case ReadOutcome::changed: ++m_out.changedFiles; break;
                 case ReadOutcome::vanished: ++m_out.vanishedFiles; break;
                 case ReadOutcome::unreadable: ++m_out.unreadableFiles; break;
                 case ReadOutcome::notRun: // the deadline came first
                     ++m_out.uncheckedFiles;
-                    m_out.uncheckedBytes += m_files[i].identity.size;
+                    m_out.uncheckedBytes += m_files.fileSize(i);
                     break;
                 }
             }
-            std::sort(hashed.begin(), hashed.end(), [&results](std::uint32_t a, std::uint32_t b) {
-                return results[a].hash < results[b].hash;
+            const std::vector<Hash> &hashes = results.hashes;
+            std::sort(hashed.begin(), hashed.end(), [&hashes](std::uint32_t a, std::uint32_t b) {
+                return hashes[a] < hashes[b];
             });
             for (Group &split :
-                 runsOf(hashed, [&results](std::uint32_t a, std::uint32_t b) { return results[a].hash == results[b].hash; }))
+                 runsOf(hashed, [&hashes](std::uint32_t a, std::uint32_t b) { return hashes[a] == hashes[b]; }))
                 out.push_back(std::move(split));
         }
         return out;
     }
 
-    void runJobs(const std::vector<std::uint32_t> &jobs, DuplicateStage stage, std::vector<ReadResult> &results)
+    void runJobs(const std::vector<std::uint32_t> &jobs, DuplicateStage stage, StageResults &results)
     {
         if (jobs.empty())
             return;
@@ -436,7 +447,13 @@ private:
         const size_t batch = stage == DuplicateStage::content ? 1 : 32;
         std::atomic<std::int64_t> done{0};
         const auto work = [&](bool reports) {
-            Reader reader;
+            Reader reader(stage == DuplicateStage::content ? readChunkBytes : duplicateBlockBytes);
+            std::int64_t read = 0;
+            struct AddOnExit {
+                std::atomic<std::int64_t> &total;
+                const std::int64_t &part;
+                ~AddOnExit() { total.fetch_add(part, std::memory_order_relaxed); }
+            } addRead{results.bytesRead, read};
             auto lastReport = std::chrono::steady_clock::now();
             for (;;) {
                 if (m_options.cancel && m_options.cancel->isCancelled())
@@ -451,8 +468,11 @@ private:
                 const size_t last = std::min(first + batch, jobs.size());
                 for (size_t k = first; k < last; ++k) {
                     const std::uint32_t i = jobs[k];
-                    const DuplicateCandidate &file = m_files[i];
-                    results[i] = hashRange(file, stageRange(stage, file.identity.size), m_options.ops, reader);
+                    const ReadResult r
+                        = hashRange(m_files, i, stageRange(stage, m_files.fileSize(i)), m_options.ops, reader);
+                    results.outcomes[i] = r.outcome;
+                    results.hashes[i] = r.hash;
+                    read += r.bytesRead;
                 }
                 const std::int64_t n = done.fetch_add(std::int64_t(last - first), std::memory_order_relaxed)
                                        + std::int64_t(last - first);
@@ -479,7 +499,7 @@ private:
             m_options.progress(stage, done.load(), std::int64_t(jobs.size()));
     }
 
-    std::vector<DuplicateCandidate> m_files;
+    DuplicateCandidates m_files;
     DuplicateOptions m_options;
     std::int64_t m_budget;
     int m_threads = 2;
@@ -513,9 +533,66 @@ ContentReadOps defaultContentReadOps()
     return ops;
 }
 
-DuplicateOutcome findDuplicates(std::vector<DuplicateCandidate> candidates, const DuplicateOptions &options)
+void DuplicateCandidates::add(std::string_view path, const Fingerprint &identity)
+{
+    const auto slash = path.rfind('/');
+    const std::string_view folder = slash == std::string_view::npos ? std::string_view() : path.substr(0, slash);
+    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    // A name offset is 32 bits from its folder's first name; a folder whose names
+    // would pass that simply starts over as a second record.
+    if (m_folders.empty() || m_folders.back().device != identity.device || m_folders.back().path != folder
+        || m_names.size() - m_folders.back().names + name.size() + 1 > std::numeric_limits<std::uint32_t>::max())
+        m_folders.push_back({std::string(folder), identity.device, m_names.size()});
+    const Folder &current = m_folders.back();
+    m_files.push_back({identity.inode, identity.size, identity.modifiedNs, std::uint32_t(m_folders.size() - 1),
+                       std::uint32_t(m_names.size() - current.names)});
+    m_names.append(name);
+    m_names.push_back('\0');
+}
+
+void DuplicateCandidates::append(DuplicateCandidates &&other)
+{
+    const auto folderBase = std::uint32_t(m_folders.size());
+    const std::size_t nameBase = m_names.size();
+    for (Folder &folder : other.m_folders) {
+        folder.names += nameBase;
+        m_folders.push_back(std::move(folder));
+    }
+    for (File file : other.m_files) {
+        file.folder += folderBase;
+        m_files.push_back(file);
+    }
+    m_names += other.m_names;
+    other = DuplicateCandidates();
+}
+
+void DuplicateCandidates::reserve(std::size_t files, std::size_t nameBytes)
+{
+    m_files.reserve(files);
+    m_names.reserve(nameBytes);
+}
+
+QByteArray DuplicateCandidates::path(std::size_t i) const
+{
+    const std::string &folder = m_folders[m_files[i].folder].path;
+    const char *n = name(i);
+    QByteArray out;
+    out.reserve(qsizetype(folder.size() + 1 + std::strlen(n)));
+    out.append(folder.data(), qsizetype(folder.size())).append('/').append(n);
+    return out;
+}
+
+DuplicateOutcome findDuplicates(DuplicateCandidates candidates, const DuplicateOptions &options)
 {
     return Pipeline(std::move(candidates), options).run();
+}
+
+DuplicateOutcome findDuplicates(const std::vector<DuplicateCandidate> &candidates, const DuplicateOptions &options)
+{
+    DuplicateCandidates compact;
+    for (const DuplicateCandidate &c : candidates)
+        compact.add(std::string_view(c.path.constData(), size_t(c.path.size())), c.identity);
+    return findDuplicates(std::move(compact), options);
 }
 
 } // namespace Morvane

@@ -8,6 +8,8 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace Morvane {
@@ -16,6 +18,62 @@ namespace Morvane {
 struct DuplicateCandidate {
     QByteArray path; // raw file-system bytes
     Fingerprint identity;
+};
+
+/// The regular files a walk found, held compactly for large trees: each folder's path
+/// once, each file's name in one shared block of bytes, and per file only what the
+/// search compares (32 bytes and the name). Files added one after another from one
+/// folder share its path; files are kept in the order they were added, so neighbours
+/// in index order mostly share a folder. Not thread-safe: give each walker thread its own and join
+/// them with `append`.
+class DuplicateCandidates {
+public:
+    /// `path` is the file's absolute path in raw bytes; `identity` its lstat fingerprint.
+    void add(std::string_view path, const Fingerprint &identity);
+    /// Moves every file of `other` to the end of this list, and empties `other`.
+    void append(DuplicateCandidates &&other);
+    void reserve(std::size_t files, std::size_t nameBytes);
+
+    [[nodiscard]] std::size_t size() const { return m_files.size(); }
+    [[nodiscard]] std::size_t nameBytes() const { return m_names.size(); }
+    [[nodiscard]] QByteArray path(std::size_t i) const;
+    [[nodiscard]] Fingerprint identity(std::size_t i) const
+    {
+        const File &f = m_files[i];
+        Fingerprint out;
+        out.device = m_folders[f.folder].device;
+        out.inode = f.inode;
+        out.size = f.size;
+        out.modifiedNs = f.modifiedNs;
+        return out;
+    }
+    [[nodiscard]] std::int64_t fileSize(std::size_t i) const { return m_files[i].size; }
+    /// The file's folder ("" for the file system root) and name, NUL-terminated.
+    [[nodiscard]] const char *folder(std::size_t i) const { return m_folders[m_files[i].folder].path.c_str(); }
+    [[nodiscard]] std::uint32_t folderIndex(std::size_t i) const { return m_files[i].folder; }
+    [[nodiscard]] const char *name(std::size_t i) const
+    {
+        return m_names.data() + m_folders[m_files[i].folder].names + m_files[i].name;
+    }
+
+private:
+    struct Folder {
+        std::string path;
+        std::uint64_t device;
+        std::size_t names; // where this folder's names start in m_names
+    };
+    struct File {
+        std::uint64_t inode;
+        std::int64_t size;
+        std::int64_t modifiedNs;
+        std::uint32_t folder;
+        std::uint32_t name; // offset from the folder's first name
+    };
+    static_assert(sizeof(File) == 32);
+
+    std::vector<Folder> m_folders;
+    std::vector<File> m_files;
+    std::string m_names; // NUL-terminated names, folder after folder
 };
 
 /// The stages of the duplicate search, by rising I/O cost.
@@ -94,7 +152,10 @@ struct DuplicateOutcome {
 /// several threads and blocks the caller; throws CancellationError once `cancel` is
 /// set. A file that fails to open or read, or that changed since the walk, leaves the
 /// search and is counted; it is never reported as a duplicate.
-[[nodiscard]] DuplicateOutcome findDuplicates(std::vector<DuplicateCandidate> candidates,
+[[nodiscard]] DuplicateOutcome findDuplicates(DuplicateCandidates candidates, const DuplicateOptions &options);
+
+/// The same for a plain list of files.
+[[nodiscard]] DuplicateOutcome findDuplicates(const std::vector<DuplicateCandidate> &candidates,
                                               const DuplicateOptions &options);
 
 } // namespace Morvane

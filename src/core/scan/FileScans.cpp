@@ -432,22 +432,33 @@ ScanResult scanDuplicates(const ScanConfiguration &configuration, const QString 
                           const ProgressFn &progress, const CancellationToken &cancel)
 {
     FolderScan scan(ScanKind::duplicates, FileCategory::duplicate, configuration, directory, progress, cancel);
-    std::vector<std::vector<DuplicateCandidate>> found(size_t(scan.threads()));
+    std::atomic<std::int64_t> emptyFiles{0};
+    // Each worker lists whole folders, so its files arrive folder by folder and the
+    // compact list keeps each folder's path once.
+    std::vector<DuplicateCandidates> found(size_t(scan.threads()));
     const bool walked = scan.walk(QStringLiteral("正在查找重复文件"), [&](const WalkEntry &e) {
         if (scan.ignores(e.path))
             return Visit::skipChildren;
-        if (e.type == WalkEntryType::file)
-            found[size_t(e.worker)].push_back(
-                {QByteArray(e.path.data(), qsizetype(e.path.size())), fingerprintFromStat(*e.st)});
+        if (e.type == WalkEntryType::file && e.st->st_size > 0)
+            found[size_t(e.worker)].add(e.path, fingerprintFromStat(*e.st));
+        else if (e.type == WalkEntryType::file)
+            emptyFiles.fetch_add(1, std::memory_order_relaxed); // nothing to free, and every one "equals" every other
         return Visit::descend;
     });
     ScanResult &result = scan.result();
     if (!walked)
         return result;
 
-    std::vector<DuplicateCandidate> candidates;
+    DuplicateCandidates candidates;
+    std::size_t files = 0;
+    std::size_t nameBytes = 0;
+    for (const auto &list : found) {
+        files += list.size();
+        nameBytes += list.nameBytes();
+    }
+    candidates.reserve(files, nameBytes);
     for (auto &list : found)
-        candidates.insert(candidates.end(), std::make_move_iterator(list.begin()), std::make_move_iterator(list.end()));
+        candidates.append(std::move(list)); // each list is freed as it is taken over
     found.clear();
 
     DuplicateOptions options;
@@ -511,8 +522,8 @@ ScanResult scanDuplicates(const ScanConfiguration &configuration, const QString 
     notes << QStringLiteral("按内容比对（大小、开头、结尾、完整内容），已读取文件内容 %1。").arg(formatBytes(outcome.bytesRead));
     if (listedGroups < qsizetype(groups.size()))
         notes << QStringLiteral("共找到 %1 组重复文件，只列出多余副本最大的 %2 组。").arg(groups.size()).arg(listedGroups);
-    if (outcome.emptyFiles > 0)
-        notes << QStringLiteral("跳过 %1 个空文件。").arg(outcome.emptyFiles);
+    if (const std::int64_t empty = outcome.emptyFiles + emptyFiles.load(); empty > 0)
+        notes << QStringLiteral("跳过 %1 个空文件。").arg(empty);
     if (outcome.hardLinkCopies > 0)
         notes << QStringLiteral("%1 个硬链接副本只计一次：移走其中一个不会释放空间。").arg(outcome.hardLinkCopies);
     if (outcome.uncheckedFiles > 0)
