@@ -14,7 +14,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QJsonDocument>
 #include <QLocale>
 #include <QTextStream>
 
@@ -291,8 +290,7 @@ int main(int argc, char **argv)
     if (live)
         std::fprintf(stderr, "\r\033[K");
     if (json) {
-        const QByteArray text = QJsonDocument(toJson(result)).toJson(QJsonDocument::Compact);
-        std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+        writeCompactJson(result, [](QByteArrayView piece) { std::fwrite(piece.data(), 1, size_t(piece.size()), stdout); });
         std::fputc('\n', stdout);
     } else {
         printTable(result, home);

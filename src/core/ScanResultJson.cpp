@@ -3,6 +3,7 @@
 #include "core/Paths.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
 
 namespace Morvane {
 
@@ -40,13 +41,17 @@ QJsonObject toJson(const FileEntry &entry)
     return o;
 }
 
-QJsonObject toJson(const ScanResult &result)
+namespace {
+
+QJsonObject resultObject(const ScanResult &result, bool withEntries)
 {
     QJsonObject o;
     o.insert(QStringLiteral("kind"), int(result.kind));
     QJsonArray entries;
-    for (const FileEntry &e : result.entries)
-        entries.append(toJson(e));
+    if (withEntries) {
+        for (const FileEntry &e : result.entries)
+            entries.append(toJson(e));
+    }
     o.insert(QStringLiteral("entries"), entries);
     o.insert(QStringLiteral("examined"), double(result.examined));
     o.insert(QStringLiteral("scopeNotes"), QJsonArray::fromStringList(result.scopeNotes));
@@ -76,6 +81,29 @@ QJsonObject toJson(const ScanResult &result)
     o.insert(QStringLiteral("bytes"), double(result.bytes()));
     o.insert(QStringLiteral("hasIncompleteCoverage"), result.hasIncompleteCoverage());
     return o;
+}
+
+} // namespace
+
+QJsonObject toJson(const ScanResult &result)
+{
+    return resultObject(result, true);
+}
+
+void writeCompactJson(const ScanResult &result, const std::function<void(QByteArrayView)> &write)
+{
+    const QByteArray frame = QJsonDocument(resultObject(result, false)).toJson(QJsonDocument::Compact);
+    // A quote inside a string value is escaped, so this can only be the key itself.
+    const QByteArrayView placeholder("\"entries\":[]");
+    const qsizetype at = frame.indexOf(placeholder);
+    Q_ASSERT(at >= 0);
+    write(QByteArrayView(frame).first(at + placeholder.size() - 1));
+    for (qsizetype i = 0; i < result.entries.size(); ++i) {
+        if (i > 0)
+            write(",");
+        write(QJsonDocument(toJson(result.entries[i])).toJson(QJsonDocument::Compact));
+    }
+    write(QByteArrayView(frame).sliced(at + placeholder.size() - 1));
 }
 
 } // namespace Morvane

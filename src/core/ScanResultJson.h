@@ -2,7 +2,10 @@
 
 #include "core/Records.h"
 
+#include <QByteArrayView>
 #include <QJsonObject>
+
+#include <functional>
 
 namespace Morvane {
 
@@ -12,5 +15,10 @@ namespace Morvane {
 
 [[nodiscard]] QJsonObject toJson(const FileEntry &entry);
 [[nodiscard]] QJsonObject toJson(const ScanResult &result);
+
+/// The same bytes as QJsonDocument(toJson(result)).toJson(QJsonDocument::Compact),
+/// handed to `write` in pieces: the entries are converted one at a time, so a result
+/// of many entries is never held a second time as one JSON tree and one text.
+void writeCompactJson(const ScanResult &result, const std::function<void(QByteArrayView)> &write);
 
 } // namespace Morvane

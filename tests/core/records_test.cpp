@@ -5,9 +5,11 @@
 #include "core/Paths.h"
 #include "core/RecordJson.h"
 #include "core/Records.h"
+#include "core/ScanResultJson.h"
 
 #include <QJsonDocument>
 #include <QTemporaryDir>
+#include <QTimeZone>
 #include <QTest>
 
 #include <fcntl.h>
@@ -45,6 +47,37 @@ class RecordsTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void streamedResultJsonIsTheWholeDocument()
+    {
+        ScanResult result;
+        result.kind = ScanKind::duplicates;
+        result.date = QDateTime::fromSecsSinceEpoch(1700000000, QTimeZone::utc());
+        result.scopeNotes << QStringLiteral("a note quoting \"entries\":[] and ] and ,");
+        const auto json = [](const ScanResult &r) {
+            QByteArray streamed;
+            writeCompactJson(r, [&streamed](QByteArrayView piece) { streamed += piece; });
+            return std::pair(streamed, QJsonDocument(toJson(r)).toJson(QJsonDocument::Compact));
+        };
+        auto [streamed, whole] = json(result); // no entries at all
+        QCOMPARE(streamed, whole);
+        DuplicateGroup group;
+        group.id = QUuid::createUuid();
+        for (int i = 0; i < 3; ++i) {
+            FileEntry e;
+            e.id = QUuid::createUuid();
+            e.path = pathFromBytes(QByteArray("/tmp/dup \xff ") + QByteArray::number(i));
+            e.name = lastComponent(e.path);
+            e.bytes = 1000 + i;
+            e.detail = QStringLiteral("\"entries\":[] 第 %1 组").arg(i);
+            e.kind = EntryKind::file(Fingerprint{});
+            result.entries.append(e);
+            group.files.append(e);
+        }
+        result.duplicateGroups.append(group);
+        std::tie(streamed, whole) = json(result);
+        QCOMPARE(streamed, whole);
+    }
+
     void pathsRoundTripEveryByteSequence_data()
     {
         QTest::addColumn<QByteArray>("bytes");

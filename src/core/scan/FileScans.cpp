@@ -493,11 +493,21 @@ ScanResult scanDuplicates(const ScanConfiguration &configuration, const QString 
 
     std::int64_t listedFiles = 0;
     qsizetype listedGroups = 0;
+    {
+        std::int64_t files = 0;
+        for (const Ordered &g : groups) {
+            if (files + std::int64_t(g.files.size()) > configuration.entryLimit)
+                break;
+            files += std::int64_t(g.files.size());
+        }
+        result.entries.reserve(qsizetype(files)); // a large result grows no spare room
+    }
     for (const Ordered &g : groups) {
         if (listedFiles + std::int64_t(g.files.size()) > configuration.entryLimit)
             break;
         DuplicateGroup group;
         group.id = QUuid::createUuid();
+        group.files.reserve(qsizetype(g.files.size()));
         const qsizetype number = ++listedGroups;
         for (size_t i = 0; i < g.files.size(); ++i) {
             const DuplicateCandidate &c = g.files[i];
