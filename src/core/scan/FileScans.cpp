@@ -398,6 +398,7 @@ struct ChildTop {
     std::string name;
     WalkEntryType type;
     struct stat st;
+    bool mountPoint = false; // of another file system, never entered
 };
 
 } // namespace
@@ -622,7 +623,7 @@ ScanResult scanSpace(const ScanConfiguration &configuration, const QString &dire
             struct stat st {};
             if (p.kind == WalkProblem::Kind::otherFileSystem && top.size() + rootLength + 1 == p.path.size()
                 && ::lstat(p.path.c_str(), &st) == 0)
-                mounts.push_back({std::string(top), WalkEntryType::folder, st});
+                mounts.push_back({std::string(top), WalkEntryType::folder, st, true});
         });
     ScanResult &result = scan.result();
     if (!walked)
@@ -667,7 +668,9 @@ ScanResult scanSpace(const ScanConfiguration &configuration, const QString &dire
                     identity = *full;
             }
             entry.detail = QStringLiteral("文件夹 · 包含 %1 个项目").arg(total.digest.entries());
-            if (!entry.sizeIsComplete)
+            if (child.mountPoint)
+                entry.detail = QStringLiteral("文件夹 · 其他文件系统的挂载点，未进入");
+            else if (!entry.sizeIsComplete)
                 entry.detail += QStringLiteral(" · 部分内容未统计");
             entry.kind = EntryKind::folder(identity);
         } else {
