@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Controls.Basic
-import QtQuick.Layouts
 import Varnoll.Model
 
 // One found item: tick, icon, name and folder, size and its actions.
@@ -23,117 +22,134 @@ Item {
 
     implicitHeight: 56
 
-    RowLayout {
-        anchors.fill: parent
-        anchors.leftMargin: 14
-        anchors.rightMargin: 14
-        spacing: 12
-
-        AbstractButton {
-            objectName: "rowCheck"
-            implicitWidth: 20
-            implicitHeight: 36
-            enabled: !Cleaner.busy
-            Accessible.name: "选择 " + row.name
-            onClicked: Cleaner.toggleId(row.entryId)
-            background: null
-            contentItem: Item {
-                Symbol {
-                    anchors.centerIn: parent
-                    name: row.checked ? "checkmark.square.fill" : "square"
-                    size: 15
-                    tint: Ink.green
-                }
-            }
+    // Rows are built while the list scrolls and when a result first shows, so they are
+    // plain items placed by anchors: no layouts and no controls.
+    MouseArea {
+        id: check
+        objectName: "rowCheck"
+        x: 14
+        width: 20
+        height: 36
+        anchors.verticalCenter: parent.verticalCenter
+        enabled: !Cleaner.busy
+        Accessible.role: Accessible.CheckBox
+        Accessible.name: "选择 " + row.name
+        Accessible.checked: row.checked
+        Accessible.onPressAction: Cleaner.toggleId(row.entryId)
+        onClicked: Cleaner.toggleId(row.entryId)
+        Symbol {
+            anchors.centerIn: parent
+            name: row.checked ? "checkmark.square.fill" : "square"
+            size: 15
+            tint: Ink.green
         }
+    }
 
-        Rectangle {
-            implicitWidth: 32
-            implicitHeight: 36
-            radius: 8
-            color: Ink.subtle
-            Image {
-                id: ownIcon
-                anchors.centerIn: parent
+    Rectangle {
+        id: iconBox
+        x: check.x + check.width + 12
+        width: 32
+        height: 36
+        anchors.verticalCenter: parent.verticalCenter
+        radius: 8
+        color: Ink.subtle
+        Loader {
+            id: ownIcon
+            anchors.centerIn: parent
+            active: row.iconSource !== ""
+            sourceComponent: Image {
                 width: 24
                 height: 24
                 sourceSize: Qt.size(48, 48)
                 source: row.iconSource
                 asynchronous: true
-                visible: status === Image.Ready
             }
-            Symbol {
-                anchors.centerIn: parent
-                visible: !ownIcon.visible
-                name: row.symbol
-                weight: "light"
-                size: 19
-                tint: Ink.green
-            }
+            readonly property bool ready: item !== null && item.status === Image.Ready
         }
-
-        ColumnLayout {
-            Layout.fillWidth: true
-            spacing: 3
-            HoverHandler { id: hover }
-            ToolTip.visible: hover.hovered
-            ToolTip.delay: 600
-            ToolTip.text: row.tooltip
-            Item {
-                Layout.fillWidth: true
-                implicitHeight: nameText.implicitHeight
-                Text {
-                    id: nameText
-                    objectName: "rowName"
-                    width: Math.min(implicitWidth, parent.width - (tagText.visible ? tagText.implicitWidth + 6 : 0))
-                    text: row.name
-                    font.pixelSize: 14
-                    font.weight: Font.Medium
-                    elide: Text.ElideRight
-                    textFormat: Text.PlainText
-                }
-                Text {
-                    id: tagText
-                    objectName: "rowTag"
-                    visible: row.isApplicationData
-                    x: nameText.width + 6
-                    anchors.baseline: nameText.baseline
-                    text: "关联文件"
-                    font.pixelSize: 11
-                    color: Ink.secondary
-                }
-            }
-            Text {
-                Layout.fillWidth: true
-                text: row.folder
-                font.pixelSize: 11
-                color: Ink.secondary
-                elide: Text.ElideMiddle
-                textFormat: Text.PlainText
-            }
+        Symbol {
+            anchors.centerIn: parent
+            visible: !ownIcon.ready
+            name: row.symbol
+            weight: "light"
+            size: 19
+            tint: Ink.green
         }
+    }
 
+    Item {
+        id: texts
+        anchors.left: iconBox.right
+        anchors.leftMargin: 12
+        anchors.right: sizeLabel.left
+        anchors.rightMargin: 12
+        anchors.verticalCenter: parent.verticalCenter
+        height: nameText.height + 3 + folderText.height
+        HoverHandler { id: hover }
+        ToolTip.visible: hover.hovered
+        ToolTip.delay: 600
+        ToolTip.text: row.tooltip
         Text {
-            objectName: "rowSize"
-            Layout.preferredWidth: 80
-            horizontalAlignment: Text.AlignRight
-            text: row.sizeText
-            font.family: Ink.mono
-            font.pixelSize: 11
+            id: nameText
+            objectName: "rowName"
+            width: Math.min(implicitWidth, texts.width - (tagText.visible ? tagText.implicitWidth + 6 : 0))
+            text: row.name
+            font.pixelSize: 14
             font.weight: Font.Medium
+            elide: Text.ElideRight
+            textFormat: Text.PlainText
         }
+        Text {
+            id: tagText
+            objectName: "rowTag"
+            visible: row.isApplicationData
+            x: nameText.width + 6
+            anchors.baseline: nameText.baseline
+            text: "关联文件"
+            font.pixelSize: 11
+            color: Ink.secondary
+        }
+        Text {
+            id: folderText
+            y: nameText.height + 3
+            width: texts.width
+            text: row.folder
+            font.pixelSize: 11
+            color: Ink.secondary
+            elide: Text.ElideMiddle
+            textFormat: Text.PlainText
+        }
+    }
 
-        AbstractButton {
-            id: actions
-            objectName: "rowActions"
-            implicitWidth: 27
-            implicitHeight: 30
-            Accessible.name: "项目操作"
-            onClicked: if (row.actionsMenu) row.actionsMenu.openFor(row.entryId, actions)
-            background: null
-            contentItem: Item {
-                Symbol { anchors.centerIn: parent; name: "ellipsis"; size: 14; tint: Ink.secondary }
-            }
+    Text {
+        id: sizeLabel
+        objectName: "rowSize"
+        anchors.right: actions.left
+        anchors.rightMargin: 12
+        anchors.verticalCenter: parent.verticalCenter
+        width: 80
+        horizontalAlignment: Text.AlignRight
+        text: row.sizeText
+        font.family: Ink.mono
+        font.pixelSize: 11
+        font.weight: Font.Medium
+    }
+
+    MouseArea {
+        id: actions
+        objectName: "rowActions"
+        anchors.right: parent.right
+        anchors.rightMargin: 14
+        anchors.verticalCenter: parent.verticalCenter
+        width: 27
+        height: 30
+        Accessible.role: Accessible.Button
+        Accessible.name: "项目操作"
+        Accessible.onPressAction: openMenu()
+        onClicked: openMenu()
+        function openMenu() {
+            if (row.actionsMenu)
+                row.actionsMenu.openFor(row.entryId, actions)
         }
+        Symbol { anchors.centerIn: parent; name: "ellipsis"; size: 14; tint: Ink.secondary }
     }
 }

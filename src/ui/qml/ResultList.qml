@@ -13,6 +13,23 @@ Item {
         color: Ink.card
     }
 
+    // A row that is never shown, built with the list: it compiles the row's type and
+    // fetches its symbols before a result arrives, so the first result shows at once.
+    FileRow {
+        visible: false
+        width: list.width
+        index: -1
+        entryId: ""
+        name: ""
+        folder: ""
+        path: ""
+        sizeText: ""
+        symbol: "doc"
+        isApplicationData: true
+        checked: false
+        tooltip: ""
+    }
+
     ColumnLayout {
         anchors.fill: parent
         anchors.margins: 1

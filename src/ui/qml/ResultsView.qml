@@ -121,13 +121,38 @@ Item {
             }
         }
 
-        // Body.
-        Loader {
+        // Body. Each block is built once and then kept, hidden while another shows:
+        // rebuilding the result block with its list on every scan cost more than a frame
+        // when the result arrived.
+        Item {
             objectName: "body"
             Layout.fillWidth: true
             Layout.fillHeight: true
-            sourceComponent: View.body === "progress" ? progressBlock
-                           : View.body === "result" ? resultBlock : introduction
+            readonly property Item item: View.body === "progress" ? progressLoader.item
+                                       : View.body === "result" ? resultLoader.item : introductionLoader.item
+            Loader {
+                id: progressLoader
+                anchors.fill: parent
+                visible: View.body === "progress"
+                active: visible || item !== null
+                sourceComponent: progressBlock
+            }
+            // Built in the background while the page shows something else, so that the
+            // first result appears without a pause.
+            Loader {
+                id: resultLoader
+                anchors.fill: parent
+                visible: View.body === "result"
+                asynchronous: !visible
+                sourceComponent: resultBlock
+            }
+            Loader {
+                id: introductionLoader
+                anchors.fill: parent
+                visible: View.body !== "progress" && View.body !== "result"
+                active: visible || item !== null
+                sourceComponent: introduction
+            }
         }
     }
 
