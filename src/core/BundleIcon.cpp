@@ -34,19 +34,27 @@ int pixelsOfType(std::uint32_t type)
 {
     switch (type) {
     case fourCC("icp4"):
-    case fourCC("ic04"): return 16;
+    case fourCC("ic04"):
+        return 16;
     case fourCC("icp5"):
     case fourCC("ic05"):
-    case fourCC("ic11"): return 32;
+    case fourCC("ic11"):
+        return 32;
     case fourCC("icp6"):
-    case fourCC("ic12"): return 64;
-    case fourCC("ic07"): return 128;
+    case fourCC("ic12"):
+        return 64;
+    case fourCC("ic07"):
+        return 128;
     case fourCC("ic08"):
-    case fourCC("ic13"): return 256;
+    case fourCC("ic13"):
+        return 256;
     case fourCC("ic09"):
-    case fourCC("ic14"): return 512;
-    case fourCC("ic10"): return 1024;
-    default: return 0;
+    case fourCC("ic14"):
+        return 512;
+    case fourCC("ic10"):
+        return 1024;
+    default:
+        return 0;
     }
 }
 
@@ -54,7 +62,10 @@ constexpr char pngSignature[] = "\x89PNG\r\n\x1a\n";
 
 struct Fd {
     int fd = -1;
-    explicit Fd(int f) : fd(f) { }
+    explicit Fd(int f)
+        : fd(f)
+    {
+    }
     Fd(const Fd &) = delete;
     Fd &operator=(const Fd &) = delete;
     ~Fd()
@@ -114,8 +125,8 @@ bool isRegular(int descriptor)
 
 QStringList iconNameCandidates(const QString &bundle)
 {
-    const auto info = readRegular(
-        openInContents(bundle, { "Contents" }, QStringLiteral("Info.plist")), qint64(8) * 1024 * 1024);
+    const auto info
+        = readRegular(openInContents(bundle, { "Contents" }, QStringLiteral("Info.plist")), qint64(8) * 1024 * 1024);
     if (!info)
         return {};
     const auto plist = parsePropertyList(*info);

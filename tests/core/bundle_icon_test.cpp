@@ -64,9 +64,8 @@ QByteArray xmlInfo(const QString &key, const QString &value)
 QByteArray binaryInfo(const QByteArray &key, const QByteArray &value)
 {
     QByteArray out("bplist00");
-    const auto string = [&out](const QByteArray &s) {
-        out.append(char(0x5F)).append(char(0x10)).append(char(s.size())).append(s);
-    };
+    const auto string
+        = [&out](const QByteArray &s) { out.append(char(0x5F)).append(char(0x10)).append(char(s.size())).append(s); };
     QByteArray offsets;
     offsets.append(char(out.size()));
     out.append(char(0xD1)).append(char(1)).append(char(2));
@@ -127,8 +126,7 @@ private Q_SLOTS:
         QTest::newRow("total near 4 GiB") << QByteArray("icns") + bigEndian(0xFFFFFFFFu) + good.mid(8);
         QTest::newRow("entry length zero")
             << icns(entry("ic12", png("64")) + QByteArray("ic07") + bigEndian(0) + png("128"));
-        QTest::newRow("entry length below its header")
-            << icns(QByteArray("ic07") + bigEndian(7) + png("128"));
+        QTest::newRow("entry length below its header") << icns(QByteArray("ic07") + bigEndian(7) + png("128"));
         QTest::newRow("entry length overflows")
             << icns(entry("ic12", png("64")) + QByteArray("ic07") + bigEndian(0xFFFFFFF8u) + png("128"));
         QTest::newRow("entry beyond the total")
@@ -162,7 +160,8 @@ private Q_SLOTS:
         QCOMPARE(bundleIconFile(plain), std::optional<QString>(plain + "/Contents/Resources/AppIcon.icns"));
         QCOMPARE(bundleIconPng(plain, 128), png("128"));
 
-        const QString dotted = makeBundle(dir, "Dotted.app", xmlInfo("CFBundleIconFile", "<string>My.Icon.icns</string>"));
+        const QString dotted
+            = makeBundle(dir, "Dotted.app", xmlInfo("CFBundleIconFile", "<string>My.Icon.icns</string>"));
         writeFile(dotted + "/Contents/Resources/My.Icon.icns", typicalIcns());
         QCOMPARE(bundleIconPng(dotted, 64), png("64"));
 
@@ -216,9 +215,8 @@ private Q_SLOTS:
         // Larger than any icon: not read at all, however well-formed its start.
         const QString huge = makeBundle(dir, "Huge.app", xmlInfo("CFBundleIconFile", "<string>AppIcon</string>"));
         writeFile(huge + "/Contents/Resources/AppIcon.icns", typicalIcns());
-        QCOMPARE(::truncate(QFile::encodeName(huge + "/Contents/Resources/AppIcon.icns").constData(),
-                     icnsFileLimit + 1),
-            0);
+        QCOMPARE(
+            ::truncate(QFile::encodeName(huge + "/Contents/Resources/AppIcon.icns").constData(), icnsFileLimit + 1), 0);
         QCOMPARE(bundleIconPng(huge, 128), std::nullopt);
     }
 
@@ -234,7 +232,8 @@ private Q_SLOTS:
         QCOMPARE(bundleIconPng(climbing, 128), std::nullopt);
 
         // A linked icon file, and a linked Resources folder.
-        const QString linkedFile = makeBundle(dir, "LinkedFile.app", xmlInfo("CFBundleIconFile", "<string>AppIcon</string>"));
+        const QString linkedFile
+            = makeBundle(dir, "LinkedFile.app", xmlInfo("CFBundleIconFile", "<string>AppIcon</string>"));
         QCOMPARE(::symlink(QFile::encodeName(dir.filePath("outside/AppIcon.icns")).constData(),
                      QFile::encodeName(linkedFile + "/Contents/Resources/AppIcon.icns").constData()),
             0);
