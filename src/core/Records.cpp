@@ -70,7 +70,16 @@ ScanResult ScanResult::removingPaths(const QSet<QString> &paths) const
     copy.entries.removeIf(gone);
     for (DuplicateGroup &group : copy.duplicateGroups)
         group.files.removeIf(gone);
-    copy.duplicateGroups.removeIf([](const DuplicateGroup &g) { return g.files.isEmpty(); });
+    // A set with one copy left has nothing duplicated any more: it leaves the result with
+    // that copy, rather than stay as a "set" of one that could never be ticked.
+    QSet<QString> alone;
+    for (const DuplicateGroup &group : std::as_const(copy.duplicateGroups)) {
+        if (group.files.size() == 1)
+            alone.insert(group.files.constFirst().path);
+    }
+    copy.duplicateGroups.removeIf([](const DuplicateGroup &g) { return g.files.size() < 2; });
+    if (!alone.isEmpty())
+        copy.entries.removeIf([&alone](const FileEntry &e) { return alone.contains(e.path); });
     return copy;
 }
 

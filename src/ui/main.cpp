@@ -1,4 +1,5 @@
 #include "LinuxDesktopServices.h"
+#include "Renderer.h"
 #include "WindowContext.h"
 #include "app/CleanerModel.h"
 #include "core/Platform.h"
@@ -19,6 +20,7 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("varnoll"));
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/varnoll/varnoll.svg")));
     Varnoll::prepareApplicationLook();
+    Varnoll::chooseSceneGraph();
 
     Varnoll::ModelOptions options;
     options.home = Morvane::userHomeDirectory();

@@ -2,6 +2,7 @@
 #include "support/UiHarness.h"
 
 #include "ApplicationIcons.h"
+#include "Renderer.h"
 #include "SymbolImages.h"
 #include "WindowContext.h"
 #include "app/Page.h"
@@ -169,6 +170,22 @@ private Q_SLOTS:
                 QCOMPARE(penObject->property("color").value<QColor>(), c.border);
             QVERIFY(button->property("implicitHeight").toReal() >= 40);
         }
+        // A disabled button looks disabled; pressing dims it less than that.
+        std::unique_ptr<QObject> off(create(h, "InkButton { text: \"好\"; enabled: false }"));
+        QVERIFY(off);
+        QVERIFY(off->property("opacity").toReal() < 0.72);
+        off->setProperty("enabled", true);
+        QCOMPARE(off->property("opacity").toReal(), 1.0);
+    }
+
+    void processorRasterisersAreTold()
+    {
+        QVERIFY(Varnoll::isProcessorRasteriser("llvmpipe (LLVM 15.0.6, 256 bits)"));
+        QVERIFY(Varnoll::isProcessorRasteriser("Software Rasterizer"));
+        QVERIFY(Varnoll::isProcessorRasteriser("softpipe"));
+        QVERIFY(!Varnoll::isProcessorRasteriser("Mesa Intel(R) UHD Graphics 620 (KBL GT2)"));
+        QVERIFY(!Varnoll::isProcessorRasteriser("AMD Radeon RX 6600 (radeonsi, navi23, LLVM 15.0.6, DRM 3.49)"));
+        QVERIFY(!Varnoll::isProcessorRasteriser(QByteArray()));
     }
 
     void brandMarkScalesProportionally()

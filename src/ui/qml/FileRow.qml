@@ -55,6 +55,7 @@ Item {
         color: Ink.subtle
         Loader {
             id: ownIcon
+            objectName: "rowIcon"
             anchors.centerIn: parent
             active: row.iconSource !== ""
             sourceComponent: Image {

@@ -9,7 +9,7 @@ ScrollView {
     id: page
     objectName: "historyView"
     contentWidth: availableWidth
-    ScrollBar.vertical.policy: ScrollBar.AlwaysOn
+    ScrollBar.vertical.policy: ScrollBar.AsNeeded
 
     ColumnLayout {
         x: 32

@@ -16,7 +16,8 @@ Button {
     bottomPadding: 0
     implicitHeight: Math.max(40, implicitContentHeight)
     implicitWidth: implicitContentWidth + leftPadding + rightPadding
-    opacity: down ? 0.72 : 1
+    // Dimmed when disabled: Qt draws no disabled look for a styled button of its own.
+    opacity: !enabled ? 0.45 : (down ? 0.72 : 1)
     focusPolicy: Qt.TabFocus
 
     contentItem: Text {

@@ -293,7 +293,7 @@ Item {
                     width: parent.width
                     height: Math.min(110, notes.implicitHeight + 8)
                     clip: true
-                    ScrollBar.vertical.policy: ScrollBar.AlwaysOn
+                    ScrollBar.vertical.policy: ScrollBar.AsNeeded
                     Column {
                         id: notes
                         y: 8

@@ -76,7 +76,7 @@ Popup {
                 clip: true
                 spacing: 12
                 model: Review
-                ScrollBar.vertical: ScrollBar { policy: ScrollBar.AlwaysOn }
+                ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
                 delegate: Column {
                     required property string name
                     required property string path

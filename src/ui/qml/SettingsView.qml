@@ -8,7 +8,7 @@ ScrollView {
     id: page
     objectName: "settingsView"
     contentWidth: availableWidth
-    ScrollBar.vertical.policy: ScrollBar.AlwaysOn
+    ScrollBar.vertical.policy: ScrollBar.AsNeeded
 
     ColumnLayout {
         x: 32

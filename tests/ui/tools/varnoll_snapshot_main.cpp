@@ -1,6 +1,8 @@
 // varnoll-snapshot --out DIR: renders the window's pages in representative states
-// (fake core, fixed data) to DIR/<page>-<state>.png.
+// (fake core, fixed data) to DIR/<page>-<state>.png. With --real, the states come from
+// scans by the real core of a generated home folder, as DIR/real-<page>-<state>.png.
 #include "support/PageSamples.h"
+#include "support/RealHome.h"
 #include "support/SampleData.h"
 #include "support/UiHarness.h"
 
@@ -244,6 +246,181 @@ QList<Shot> tour()
     };
 }
 
+struct RealShot {
+    QString name;
+    std::function<void(UiHarness &, RealHome &)> prepare;
+};
+
+void scanPage(UiHarness &h, Page page)
+{
+    if (h.model->page() != page) // navigating sets the page's filters back
+        h.model->navigate(page);
+    h.model->scan();
+    waitIdle(*h.model, 60000);
+    h.settle(60);
+}
+
+void tickNamed(UiHarness &h, const QStringList &names)
+{
+    for (const FileEntry &entry : h.model->visibleEntries()) {
+        if (names.contains(entry.name))
+            h.model->toggle(entry);
+    }
+}
+
+void clean(UiHarness &h)
+{
+    h.model->cleanSelection();
+    waitIdle(*h.model, 60000);
+    h.settle(60);
+}
+
+QList<RealShot> realTour()
+{
+    const QStringList stale{QStringLiteral("thumbnails-2025"), QStringLiteral("fontconfig-2024")};
+    return {
+        {QStringLiteral("real-overview-scanned"),
+         [](UiHarness &h, RealHome &) {
+             scanPage(h, Page::junk);
+             h.model->navigate(Page::overview);
+         }},
+        {QStringLiteral("real-junk-result"),
+         [stale](UiHarness &h, RealHome &) {
+             scanPage(h, Page::junk);
+             tickNamed(h, stale);
+         }},
+        {QStringLiteral("real-junk-review"),
+         [stale](UiHarness &h, RealHome &) {
+             scanPage(h, Page::junk);
+             tickNamed(h, stale);
+             h.model->setShowReview(true);
+         }},
+        {QStringLiteral("real-junk-done"),
+         [stale](UiHarness &h, RealHome &) {
+             scanPage(h, Page::junk);
+             tickNamed(h, stale);
+             clean(h);
+         }},
+        {QStringLiteral("real-applications-result"),
+         [](UiHarness &h, RealHome &) {
+             scanPage(h, Page::applications);
+             expand(h, QStringLiteral("associatedDisclosure"));
+         }},
+        {QStringLiteral("real-applications-diagnostics"),
+         [](UiHarness &h, RealHome &home) {
+             // Only a user who cannot read every folder sees this one filled.
+             home.lockFolder(QStringLiteral(".var/app"));
+             scanPage(h, Page::applications);
+             if (QObject *view = h.find(QStringLiteral("scanDiagnosticsView"), true)) {
+                 for (QObject *child : view->findChildren<QObject *>())
+                     if (child->property("label").toString().contains(QStringLiteral("阻止归属核实")))
+                         child->setProperty("expanded", true);
+             }
+             h.settle();
+         }},
+        {QStringLiteral("real-largeFiles-result"),
+         [](UiHarness &h, RealHome &) {
+             h.model->navigate(Page::largeFiles);
+             h.model->setMinimumSizeMB(1);
+             scanPage(h, Page::largeFiles);
+             tickNamed(h, {QStringLiteral("backup-2024.tar.gz")});
+         }},
+        {QStringLiteral("real-largeFiles-filters"),
+         [](UiHarness &h, RealHome &) {
+             scanPage(h, Page::largeFiles);
+             expand(h, QStringLiteral("filterPanel"));
+         }},
+        {QStringLiteral("real-installers-result"), [](UiHarness &h, RealHome &) { scanPage(h, Page::installers); }},
+        {QStringLiteral("real-duplicates-result"), [](UiHarness &h, RealHome &) { scanPage(h, Page::duplicates); }},
+        {QStringLiteral("real-duplicates-selected"),
+         [](UiHarness &h, RealHome &) {
+             scanPage(h, Page::duplicates);
+             h.model->toggleVisible();
+             h.settle();
+         }},
+        {QStringLiteral("real-space-result"),
+         [](UiHarness &h, RealHome &) {
+             scanPage(h, Page::space);
+             expand(h, QStringLiteral("sizeNote"));
+         }},
+        {QStringLiteral("real-space-folder"),
+         [](UiHarness &h, RealHome &) {
+             scanPage(h, Page::space);
+             for (const FileEntry &entry : h.model->visibleEntries()) {
+                 if (entry.name == QStringLiteral("photos"))
+                     h.model->drillInto(entry);
+             }
+             waitIdle(*h.model, 60000);
+         }},
+        {QStringLiteral("real-history-records"),
+         [stale](UiHarness &h, RealHome &home) {
+             scanPage(h, Page::junk);
+             tickNamed(h, stale);
+             // Changed after the scan: left where it is, and the record says why.
+             QFile changed(home.path(QStringLiteral(".cache/fontconfig-2024/x.cache-9")));
+             if (changed.open(QIODevice::Append))
+                 changed.write("more");
+             changed.close();
+             clean(h);
+             scanPage(h, Page::duplicates);
+             h.model->toggleVisible();
+             clean(h);
+             h.model->navigate(Page::history);
+             h.settle();
+             for (QObject *details : h.findAll(QStringLiteral("recordDetails"), true))
+                 details->setProperty("expanded", true);
+         }},
+        {QStringLiteral("real-settings-ignored"),
+         [](UiHarness &h, RealHome &) {
+             scanPage(h, Page::largeFiles);
+             for (const FileEntry &entry : h.model->visibleEntries())
+                 h.model->ignore(entry);
+             h.model->navigate(Page::settings);
+             h.settle();
+         }},
+    };
+}
+
+bool save(UiHarness &h, const QString &out, const QString &name)
+{
+    h.settle(150);
+    const QImage image = h.window->grabWindow();
+    const QString file = QDir(out).filePath(name + QStringLiteral(".png"));
+    if (image.isNull() || !image.save(file)) {
+        std::fprintf(stderr, "varnoll-snapshot: could not write %s\n", qPrintable(file));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(file));
+    return true;
+}
+
+int realSnapshots(const QString &out, const QString &only)
+{
+    int failures = 0;
+    for (const RealShot &shot : realTour()) {
+        if (!only.isEmpty() && !shot.name.contains(only))
+            continue;
+        RealHome home;
+        if (!home.isValid()) {
+            std::fprintf(stderr, "varnoll-snapshot: %s\n", qPrintable(home.error()));
+            return 1;
+        }
+        home.activate();
+        UiHarness h(std::make_shared<RecordingServices>(), home.home());
+        if (!h.load()) {
+            std::fprintf(stderr, "varnoll-snapshot: %s: the window did not load\n%s\n", qPrintable(shot.name),
+                         qPrintable(h.errors.join(u'\n')));
+            ++failures;
+            continue;
+        }
+        shot.prepare(h, home);
+        failures += save(h, out, shot.name) ? 0 : 1;
+        for (const QString &error : std::as_const(h.errors))
+            std::fprintf(stderr, "%s: %s\n", qPrintable(shot.name), qPrintable(error));
+    }
+    return failures == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -258,6 +435,8 @@ int main(int argc, char *argv[])
     parser.addOption({QStringLiteral("out"), QStringLiteral("Folder for the pictures."), QStringLiteral("DIR")});
     parser.addOption({QStringLiteral("only"), QStringLiteral("Render only states whose name contains TEXT."),
                       QStringLiteral("TEXT")});
+    parser.addOption({QStringLiteral("real"),
+                      QStringLiteral("Scan a generated home folder with the real core instead of fixed data.")});
     parser.process(app);
     const QString out = parser.value(QStringLiteral("out"));
     if (out.isEmpty()) {
@@ -267,6 +446,8 @@ int main(int argc, char *argv[])
     QDir().mkpath(out);
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     Varnoll::prepareApplicationLook();
+    if (parser.isSet(QStringLiteral("real")))
+        return realSnapshots(out, parser.value(QStringLiteral("only")));
 
     int failures = 0;
     for (const Shot &shot : tour()) {
