@@ -286,8 +286,8 @@ private Q_SLOTS:
         const QList<QObject *> groups = w.h->findAll(QStringLiteral("duplicateGroup"), true);
         QCOMPARE(groups.size(), 2);
         // The copy kept by the quick action: the shortest path of equally old copies.
-        QCOMPARE(inside(groups.at(1), QStringLiteral("rowName"))->property("text").toString(),
-            QStringLiteral("report.pdf"));
+        QCOMPARE(
+            inside(groups.at(1), QStringLiteral("rowName"))->property("text").toString(), QStringLiteral("report.pdf"));
 
         QVERIFY(w.h->click(QStringLiteral("quickAction")));
         QCOMPARE(w.h->model->selectedCount(), 3);
@@ -346,6 +346,29 @@ private Q_SLOTS:
         QVERIFY(w.h->click(QStringLiteral("parentButton")));
         QVERIFY(waitIdle(*w.h->model, 60000));
         QCOMPARE(w.h->model->largeDirectory(), home.downloads());
+    }
+
+    void cancellingARunningScanKeepsTheLastResult()
+    {
+        RealHome home;
+        QVERIFY2(home.isValid(), qPrintable(home.error()));
+        RealWindow w(home);
+        QVERIFY(w.h->load());
+        QVERIFY(w.scan(Page::space));
+        const QString before = w.h->text(QStringLiteral("spaceSummary"));
+        QVERIFY(before.startsWith(QStringLiteral("已统计 ")));
+
+        w.services->holdScans = std::make_shared<Gate>();
+        QVERIFY(w.h->click(QStringLiteral("rescanButton")));
+        QTRY_VERIFY(w.h->isShown(QStringLiteral("cancelButton")));
+        QVERIFY(!w.h->isShown(QStringLiteral("spaceResultsView"))); // the progress block stands in
+        QVERIFY(w.h->click(QStringLiteral("cancelButton")));
+        w.services->holdScans->open();
+        QVERIFY(waitIdle(*w.h->model, 60000));
+        w.h->settle(60);
+        QCOMPARE(w.h->model->status(), QStringLiteral("扫描已取消，保留上次结果"));
+        QCOMPARE(w.h->text(QStringLiteral("spaceSummary")), before);
+        QVERIFY(!w.h->isShown(QStringLiteral("cancelButton")));
     }
 
     void anIgnoredFileLeavesThePagesUntilRemovedInSettings()

@@ -45,6 +45,49 @@ QByteArray pattern(std::int64_t size, std::uint32_t seed)
 
 } // namespace
 
+namespace {
+
+class HeldScan : public Varnoll::ScanRunner {
+public:
+    HeldScan(std::unique_ptr<Varnoll::ScanRunner> real, std::shared_ptr<Gate> gate)
+        : m_real(std::move(real))
+        , m_gate(std::move(gate))
+    {
+    }
+
+    Morvane::ScanResult scan(Morvane::ScanKind kind, const QString &largeDirectory, const Morvane::FileQuery &query,
+        const Morvane::ProgressFn &progress, const Morvane::CancellationToken &cancel) override
+    {
+        bool held = false;
+        return m_real->scan(
+            kind, largeDirectory, query,
+            [&](const QString &message, std::int64_t examined) {
+                if (!held) {
+                    held = true;
+                    progress(message, examined);
+                    m_gate->wait();
+                    return;
+                }
+                progress(message, examined);
+            },
+            cancel);
+    }
+
+private:
+    std::unique_ptr<Varnoll::ScanRunner> m_real;
+    std::shared_ptr<Gate> m_gate;
+};
+
+} // namespace
+
+std::unique_ptr<Varnoll::ScanRunner> RecordingServices::makeScanner(const Morvane::ScanConfiguration &configuration)
+{
+    auto real = DesktopCoreServices::makeScanner(configuration);
+    if (!holdScans)
+        return real;
+    return std::make_unique<HeldScan>(std::move(real), holdScans);
+}
+
 RealHome::RealHome()
 {
     m_ok = m_root.isValid();
@@ -81,7 +124,8 @@ void RealHome::activate()
     for (const auto &[name, value] : values) {
         if (!std::any_of(m_savedEnvironment.cbegin(), m_savedEnvironment.cend(),
                 [&](const auto &saved) { return saved.first == name; }))
-            m_savedEnvironment.append({ name, qEnvironmentVariableIsSet(name.constData()) ? qgetenv(name.constData()) : QByteArray() });
+            m_savedEnvironment.append(
+                { name, qEnvironmentVariableIsSet(name.constData()) ? qgetenv(name.constData()) : QByteArray() });
         qputenv(name.constData(), QFile::encodeName(value));
     }
 }
@@ -101,8 +145,8 @@ void RealHome::file(const QString &relative, std::int64_t bytes, int daysOld, st
     const QString target = path(relative);
     QDir().mkpath(QFileInfo(target).path());
     QFile out(target);
-    if (!out.open(QIODevice::WriteOnly) || out.write(pattern(bytes, seed ? seed : std::uint32_t(qHash(relative))))
-            != bytes) {
+    if (!out.open(QIODevice::WriteOnly)
+        || out.write(pattern(bytes, seed ? seed : std::uint32_t(qHash(relative)))) != bytes) {
         m_ok = false;
         m_error = QStringLiteral("cannot write %1").arg(target);
         return;
@@ -158,7 +202,8 @@ void RealHome::age(const QString &relative, int daysOld)
 void RealHome::build()
 {
     // Junk on both rule sets: caches and logs untouched for weeks.
-    for (const QString &cache : { QStringLiteral(".cache/thumbnails-2025"), QStringLiteral("Library/Caches/org.example.Viewer") }) {
+    for (const QString &cache :
+        { QStringLiteral(".cache/thumbnails-2025"), QStringLiteral("Library/Caches/org.example.Viewer") }) {
         file(cache + QStringLiteral("/a.png"), 40'000, 40);
         file(cache + QStringLiteral("/b.png"), 60'000, 40);
         age(cache, 40);
@@ -207,11 +252,11 @@ void RealHome::build()
     file(QStringLiteral("Downloads/Viewer.dmg"), 5'000'000, 40);
     file(QStringLiteral("Downloads/new-tool.AppImage"), 2'000'000, 0); // younger than the page's 30 days
     // Two sets of identical files, the first copy of each where the keep rule puts it.
-    for (const QString &copy : { QStringLiteral("Downloads/report.pdf"), QStringLiteral("Downloads/mail/report (1).pdf"),
-             QStringLiteral("Downloads/old/report-copy.pdf") })
+    for (const QString &copy : { QStringLiteral("Downloads/report.pdf"),
+             QStringLiteral("Downloads/mail/report (1).pdf"), QStringLiteral("Downloads/old/report-copy.pdf") })
         file(copy, reportBytes, 20, 11);
-    for (const QString &copy : { QStringLiteral("Downloads/photos/IMG_0001.jpg"),
-             QStringLiteral("Downloads/photos/copy/IMG_0001.jpg") })
+    for (const QString &copy :
+        { QStringLiteral("Downloads/photos/IMG_0001.jpg"), QStringLiteral("Downloads/photos/copy/IMG_0001.jpg") })
         file(copy, photoBytes, 15, 12);
     file(QStringLiteral("Downloads/photos/IMG_0002.jpg"), photoBytes, 15, 13); // same size, other content
     text(QStringLiteral("Downloads/empty.txt"), QByteArray(), 5);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CoreServices.h"
+#include "app/support/FakeCore.h"
 
 #include <QString>
 #include <QStringList>
@@ -14,10 +15,14 @@ namespace VarnollTest {
 /// system settings) recorded instead of carried out.
 class RecordingServices : public Varnoll::DesktopCoreServices {
 public:
+    std::unique_ptr<Varnoll::ScanRunner> makeScanner(const Morvane::ScanConfiguration &configuration) override;
     void revealFile(const QString &path) override { revealed.append(path); }
     void openTrash() override { ++trashOpened; }
     void openPrivacySettings() override { ++privacyOpened; }
 
+    /// When set, each real scan waits at its first progress report until the gate
+    /// opens, so that a test can press buttons while the scan is running.
+    std::shared_ptr<Gate> holdScans;
     QStringList revealed;
     int trashOpened = 0;
     int privacyOpened = 0;
