@@ -11,6 +11,9 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
+#include <QIcon>
+#include <QImage>
 #include <QQmlComponent>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -68,7 +71,8 @@ private Q_SLOTS:
         file.close();
 
         Varnoll::ApplicationIcons icons;
-        const QString id = QString::fromLatin1(QFile::encodeName(bundle).toPercentEncoding()) + QStringLiteral("/org.example.tool");
+        const QString id
+            = QString::fromLatin1(QFile::encodeName(bundle).toPercentEncoding()) + QStringLiteral("/org.example.tool");
         QSize size;
         // 64 points ask for the 128-pixel picture, 32 for the 64-pixel one.
         QPixmap pixmap = icons.requestPixmap(id, &size, QSize(64, 64));
@@ -86,6 +90,56 @@ private Q_SLOTS:
         QCOMPARE(size, QSize(0, 0));
     }
 
+    void launcherIconComesFromTheThemeOrTheFileItNames()
+    {
+        const auto writePng = [](const QString &path, QColor colour) {
+            QDir().mkpath(QFileInfo(path).path());
+            QImage image(48, 48, QImage::Format_ARGB32);
+            image.fill(colour);
+            return image.save(path, "PNG");
+        };
+        const auto writeLauncher = [](const QString &path, const QString &icon) {
+            QDir().mkpath(QFileInfo(path).path());
+            QFile file(path);
+            if (!file.open(QIODevice::WriteOnly))
+                return false;
+            file.write("[Desktop Entry]\nType=Application\nName=Tool\nIcon[de]=wrong\nIcon=" + icon.toUtf8() + "\n");
+            return true;
+        };
+        QTemporaryDir dir;
+        // A theme folder as the desktop's data folders hold one.
+        const QString icons = dir.filePath(QStringLiteral("icons"));
+        QVERIFY(writePng(icons + QStringLiteral("/hicolor/48x48/apps/org.example.Themed.png"), Qt::green));
+        QFile index(icons + QStringLiteral("/hicolor/index.theme"));
+        QVERIFY(index.open(QIODevice::WriteOnly));
+        index.write("[Icon Theme]\nName=Hicolor\nDirectories=48x48/apps\n\n[48x48/apps]\nSize=48\nType=Fixed\n");
+        index.close();
+        // What a desktop session gives: a theme (offscreen has none) and its folders.
+        QIcon::setThemeName(QStringLiteral("hicolor"));
+        QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() << icons);
+        const QString themed = dir.filePath(QStringLiteral("applications/org.example.Themed.desktop"));
+        QVERIFY(writeLauncher(themed, QStringLiteral("org.example.Themed")));
+        const QString named = dir.filePath(QStringLiteral("applications/tool.desktop"));
+        const QString file = dir.filePath(QStringLiteral("opt/tool/tool.png"));
+        QVERIFY(writePng(file, Qt::magenta));
+        QVERIFY(writeLauncher(named, file));
+        const QString missing = dir.filePath(QStringLiteral("applications/gone.desktop"));
+        QVERIFY(writeLauncher(missing, QStringLiteral("org.example.NoSuchIcon")));
+
+        const auto idOf = [](const QString &launcher) {
+            return QString::fromLatin1(QFile::encodeName(launcher).toPercentEncoding()) + QStringLiteral("/x");
+        };
+        Varnoll::ApplicationIcons provider;
+        QSize size;
+        QPixmap pixmap = provider.requestPixmap(idOf(themed), &size, QSize(32, 32));
+        QCOMPARE(size, QSize(32, 32));
+        QCOMPARE(pixmap.toImage().pixelColor(16, 16), QColor(Qt::green));
+        pixmap = provider.requestPixmap(idOf(named), &size, QSize(32, 32));
+        QCOMPARE(pixmap.toImage().pixelColor(16, 16), QColor(Qt::magenta));
+        // Neither in the theme nor a file: no image, the row keeps its symbol.
+        QVERIFY(provider.requestPixmap(idOf(missing), &size, QSize(32, 32)).isNull());
+    }
+
     void everySymbolNameHasItsIconFiles()
     {
         QStringList used;
@@ -96,7 +150,7 @@ private Q_SLOTS:
         // And every literal symbol name in the views.
         const QRegularExpression literal(
             QStringLiteral("(?:name|emptySymbol)\\s*:\\s*(?:[^\"\\n]*\\?\\s*)?\"([a-z0-9.]+)\""));
-        QDirIterator it(QStringLiteral(":/Varnoll"), {QStringLiteral("*.qml")});
+        QDirIterator it(QStringLiteral(":/Varnoll"), { QStringLiteral("*.qml") });
         int files = 0;
         while (it.hasNext()) {
             QFile file(it.next());
@@ -111,7 +165,7 @@ private Q_SLOTS:
         QVERIFY(used.contains(QStringLiteral("leaf.fill")));
         used.removeDuplicates();
         for (const QString &name : std::as_const(used)) {
-            for (const char *weight : {"thin", "light", "regular", "bold"}) {
+            for (const char *weight : { "thin", "light", "regular", "bold" }) {
                 const QString path = Varnoll::SymbolImages::iconFile(name, QString::fromLatin1(weight));
                 QVERIFY2(!path.isEmpty(), qPrintable(name));
                 QVERIFY2(QFile::exists(path), qPrintable(path));
@@ -150,11 +204,11 @@ private Q_SLOTS:
             QColor text, fill, border;
         };
         const QColor forest(0x14, 0x33, 0x2A), inverse(0xF5, 0xF2, 0xE8), card(Qt::white), border(0xE3, 0xDD, 0xCE);
-        const QList<Case> cases{
-            {"primary: true; inverse: true", forest, inverse, Qt::transparent},
-            {"primary: true", inverse, forest, Qt::transparent},
-            {"inverse: true", forest, inverse, border},
-            {"", forest, card, border},
+        const QList<Case> cases {
+            { "primary: true; inverse: true", forest, inverse, Qt::transparent },
+            { "primary: true", inverse, forest, Qt::transparent },
+            { "inverse: true", forest, inverse, border },
+            { "", forest, card, border },
         };
         for (const Case &c : cases) {
             std::unique_ptr<QObject> button(create(h, "InkButton { text: \"好\"; " + c.flags + " }"));
