@@ -15,36 +15,6 @@ using Varnoll::Page;
 
 namespace {
 
-QQuickItem *item(QObject *object)
-{
-    return qobject_cast<QQuickItem *>(object);
-}
-
-QObject *inside(QObject *scope, const QString &name)
-{
-    if (!scope)
-        return nullptr;
-    if (QObject *found = scope->findChild<QObject *>(name))
-        return found;
-    if (auto *quick = item(scope)) {
-        for (QQuickItem *child : quick->childItems()) {
-            if (child->objectName() == name)
-                return child;
-            if (QObject *found = inside(child, name))
-                return found;
-        }
-    }
-    return nullptr;
-}
-
-QStringList texts(const QList<QObject *> &objects)
-{
-    QStringList list;
-    for (QObject *object : objects)
-        list.append(object->property("text").toString());
-    return list;
-}
-
 /// The label of a button drawn by its own content item.
 QString label(QObject *button)
 {
@@ -61,32 +31,7 @@ struct RealWindow {
         h = std::make_unique<UiHarness>(services, home.home());
     }
 
-    bool scan(Page page)
-    {
-        if (h->model->page() != page) // navigating sets the page's filters back
-            h->model->navigate(page);
-        h->model->scan();
-        const bool idle = waitIdle(*h->model, 60000);
-        h->settle(60);
-        return idle;
-    }
-
-    /// The built row of the result list whose name reads `name`.
-    QQuickItem *row(const QString &name) const
-    {
-        auto *list = item(h->find(QStringLiteral("resultRows"), true));
-        if (!list)
-            return nullptr;
-        for (int i = 0; i < list->property("count").toInt(); ++i) {
-            QQuickItem *row = nullptr;
-            QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, row), Q_ARG(int, i));
-            if (row && inside(row, QStringLiteral("rowName"))->property("text").toString() == name)
-                return row;
-        }
-        return nullptr;
-    }
-
-    bool tick(const QString &name) { return h->clickItem(item(inside(row(name), QStringLiteral("rowCheck")))); }
+    bool tick(const QString &name) { return h->clickItem(item(inside(h->rowNamed(name), QStringLiteral("rowCheck")))); }
 
     bool confirmReview()
     {
@@ -126,7 +71,7 @@ private Q_SLOTS:
         QVERIFY2(home.isValid(), qPrintable(home.error()));
         RealWindow w(home);
         QVERIFY(w.h->load());
-        QVERIFY(w.scan(Page::junk));
+        QVERIFY(w.h->scanPage(Page::junk));
         const QStringList names = w.h->rowTexts(QStringLiteral("rowName"));
         for (const QString &stale : { QStringLiteral("thumbnails-2025"), QStringLiteral("fontconfig-2024") })
             QVERIFY2(names.contains(stale), qPrintable(names.join(u',')));
@@ -172,7 +117,7 @@ private Q_SLOTS:
         QVERIFY2(home.isValid(), qPrintable(home.error()));
         RealWindow w(home);
         QVERIFY(w.h->load());
-        QVERIFY(w.scan(Page::applications));
+        QVERIFY(w.h->scanPage(Page::applications));
         QObject *notebook = nullptr;
         QStringList names;
         for (QObject *card : w.h->findAll(QStringLiteral("applicationCard"), true)) {
@@ -212,7 +157,7 @@ private Q_SLOTS:
             QSKIP("this user reads every folder; the unprivileged run covers it");
         RealWindow w(home);
         QVERIFY(w.h->load());
-        QVERIFY(w.scan(Page::applications));
+        QVERIFY(w.h->scanPage(Page::applications));
         QObject *view = w.h->find(QStringLiteral("scanDiagnosticsView"), true);
         QVERIFY(view);
         QObject *label = inside(view, QStringLiteral("disclosureLabel"));
@@ -230,7 +175,7 @@ private Q_SLOTS:
         QVERIFY2(home.isValid(), qPrintable(home.error()));
         RealWindow w(home);
         QVERIFY(w.h->load());
-        QVERIFY(w.scan(Page::largeFiles));
+        QVERIFY(w.h->scanPage(Page::largeFiles));
         QCOMPARE(w.h->rowTexts(QStringLiteral("rowName")),
             (QStringList { QStringLiteral("holiday.mkv"), QStringLiteral("backup-2024.tar.gz") }));
         QCOMPARE(w.h->rowTexts(QStringLiteral("rowSize")),
@@ -249,7 +194,7 @@ private Q_SLOTS:
         // The old result no longer answers the filters: it goes until the next scan.
         QVERIFY(!w.h->model->hasCurrentResult());
         QVERIFY(w.h->isShown(QStringLiteral("introduction")));
-        QVERIFY(w.scan(Page::largeFiles));
+        QVERIFY(w.h->scanPage(Page::largeFiles));
         QCOMPARE(w.h->rowTexts(QStringLiteral("rowName")),
             (QStringList { QStringLiteral("holiday.mkv"), QStringLiteral("backup-2024.tar.gz"),
                 QStringLiteral("debian-netinst.iso") }));
@@ -265,7 +210,7 @@ private Q_SLOTS:
         QVERIFY(waitIdle(*w.h->model, 60000));
 
         // Installers: the page's own 30 days keep the new download out.
-        QVERIFY(w.scan(Page::installers));
+        QVERIFY(w.h->scanPage(Page::installers));
         QCOMPARE(w.h->rowTexts(QStringLiteral("rowName")),
             (QStringList { QStringLiteral("debian-netinst.iso"), QStringLiteral("Editor-Setup.exe"),
                 QStringLiteral("Viewer.dmg"), QStringLiteral("tool_1.4_amd64.deb") }));
@@ -277,7 +222,7 @@ private Q_SLOTS:
         QVERIFY2(home.isValid(), qPrintable(home.error()));
         RealWindow w(home);
         QVERIFY(w.h->load());
-        QVERIFY(w.scan(Page::duplicates));
+        QVERIFY(w.h->scanPage(Page::duplicates));
         QCOMPARE(w.h->text(QStringLiteral("duplicateSummary")),
             QStringLiteral("2 组 · 多余副本逻辑大小 ")
                 + Varnoll::formatBytes(RealHome::photoBytes + 2 * RealHome::reportBytes));
@@ -311,7 +256,7 @@ private Q_SLOTS:
         QVERIFY2(home.isValid(), qPrintable(home.error()));
         RealWindow w(home);
         QVERIFY(w.h->load());
-        QVERIFY(w.scan(Page::space));
+        QVERIFY(w.h->scanPage(Page::space));
         const int children = int(QDir(home.downloads()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size());
         QCOMPARE(w.h->text(QStringLiteral("spaceSummary")),
             QStringLiteral("已统计 %1 · %2 个直接子项")
@@ -354,7 +299,7 @@ private Q_SLOTS:
         QVERIFY2(home.isValid(), qPrintable(home.error()));
         RealWindow w(home);
         QVERIFY(w.h->load());
-        QVERIFY(w.scan(Page::space));
+        QVERIFY(w.h->scanPage(Page::space));
         const QString before = w.h->text(QStringLiteral("spaceSummary"));
         QVERIFY(before.startsWith(QStringLiteral("已统计 ")));
 
@@ -377,8 +322,8 @@ private Q_SLOTS:
         QVERIFY2(home.isValid(), qPrintable(home.error()));
         RealWindow w(home);
         QVERIFY(w.h->load());
-        QVERIFY(w.scan(Page::largeFiles));
-        QQuickItem *movie = w.row(QStringLiteral("holiday.mkv"));
+        QVERIFY(w.h->scanPage(Page::largeFiles));
+        QQuickItem *movie = w.h->rowNamed(QStringLiteral("holiday.mkv"));
         QVERIFY(movie);
         QVERIFY(w.h->clickItem(item(inside(movie, QStringLiteral("rowActions")))));
         QVERIFY(w.h->click(QStringLiteral("ignoreItem")));
@@ -390,14 +335,14 @@ private Q_SLOTS:
         QCOMPARE(texts(w.h->findAll(QStringLiteral("ignoredPath"), true)),
             QStringList { QStringLiteral("~/Downloads/movies/holiday.mkv") });
         // A new scan does not bring it back while it is ignored...
-        QVERIFY(w.scan(Page::largeFiles));
+        QVERIFY(w.h->scanPage(Page::largeFiles));
         QVERIFY(!w.h->rowTexts(QStringLiteral("rowName")).contains(QStringLiteral("holiday.mkv")));
         // ...and does once it is removed from the list.
         w.h->model->navigate(Page::settings);
         w.h->settle();
         QVERIFY(w.h->click(QStringLiteral("removeButton")));
         QVERIFY(w.h->isShown(QStringLiteral("ignoreHint")));
-        QVERIFY(w.scan(Page::largeFiles));
+        QVERIFY(w.h->scanPage(Page::largeFiles));
         QVERIFY(w.h->rowTexts(QStringLiteral("rowName")).contains(QStringLiteral("holiday.mkv")));
     }
 };

@@ -15,37 +15,6 @@ using Varnoll::Page;
 
 namespace {
 
-QQuickItem *item(QObject *object)
-{
-    return qobject_cast<QQuickItem *>(object);
-}
-
-/// The first object named `name` inside `scope`.
-QObject *inside(QObject *scope, const QString &name)
-{
-    if (!scope)
-        return nullptr;
-    if (QObject *found = scope->findChild<QObject *>(name))
-        return found;
-    if (auto *quick = item(scope)) {
-        for (QQuickItem *child : quick->childItems()) {
-            if (child->objectName() == name)
-                return child;
-            if (QObject *found = inside(child, name))
-                return found;
-        }
-    }
-    return nullptr;
-}
-
-QStringList texts(const QList<QObject *> &objects)
-{
-    QStringList list;
-    for (QObject *object : objects)
-        list.append(object->property("text").toString());
-    return list;
-}
-
 } // namespace
 
 class PagesTest : public QObject {

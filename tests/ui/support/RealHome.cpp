@@ -121,9 +121,9 @@ void RealHome::activate()
         { "XDG_CACHE_HOME", m_root.filePath(QStringLiteral("xdg-cache")) }, // fontconfig's, kept out of the scans
         { "XDG_STATE_HOME", path(QStringLiteral(".local/state")) },
     };
+    const bool first = m_savedEnvironment.isEmpty(); // what was there before any activate()
     for (const auto &[name, value] : values) {
-        if (!std::any_of(m_savedEnvironment.cbegin(), m_savedEnvironment.cend(),
-                [&](const auto &saved) { return saved.first == name; }))
+        if (first)
             m_savedEnvironment.append(
                 { name, qEnvironmentVariableIsSet(name.constData()) ? qgetenv(name.constData()) : QByteArray() });
         qputenv(name.constData(), QFile::encodeName(value));
@@ -142,17 +142,7 @@ bool RealHome::lockFolder(const QString &relative)
 
 void RealHome::file(const QString &relative, std::int64_t bytes, int daysOld, std::uint32_t seed)
 {
-    const QString target = path(relative);
-    QDir().mkpath(QFileInfo(target).path());
-    QFile out(target);
-    if (!out.open(QIODevice::WriteOnly)
-        || out.write(pattern(bytes, seed ? seed : std::uint32_t(qHash(relative)))) != bytes) {
-        m_ok = false;
-        m_error = QStringLiteral("cannot write %1").arg(target);
-        return;
-    }
-    out.close();
-    age(relative, daysOld);
+    text(relative, pattern(bytes, seed ? seed : std::uint32_t(qHash(relative))), daysOld);
 }
 
 void RealHome::sparse(const QString &relative, std::int64_t bytes, int daysOld)

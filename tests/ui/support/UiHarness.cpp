@@ -39,6 +39,23 @@ bool effectivelyVisible(const QQuickItem *item)
     return true;
 }
 
+QObject *inside(QObject *scope, const QString &name)
+{
+    QList<QObject *> found;
+    QSet<QObject *> seen;
+    collect(scope, name, false, found, seen);
+    found.removeOne(scope); // inside, not the scope itself
+    return found.isEmpty() ? nullptr : found.constFirst();
+}
+
+QStringList texts(const QList<QObject *> &objects)
+{
+    QStringList list;
+    for (QObject *object : objects)
+        list.append(object->property("text").toString());
+    return list;
+}
+
 UiHarness::UiHarness()
 {
     fixture.core->volume = VolumeCapacity{500'000'000'000, 180'000'000'000};
@@ -110,25 +127,40 @@ bool UiHarness::isShown(const QString &name) const
     return find(name, true) != nullptr;
 }
 
-QStringList UiHarness::rowTexts(const QString &name) const
+QList<QQuickItem *> UiHarness::rows() const
 {
-    QStringList texts;
+    QList<QQuickItem *> built;
     auto *list = qobject_cast<QQuickItem *>(find(QStringLiteral("resultRows"), true));
     if (!list)
-        return texts;
+        return built;
     const int count = list->property("count").toInt();
     for (int i = 0; i < count; ++i) {
         QQuickItem *row = nullptr;
         QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, row), Q_ARG(int, i));
-        if (!row)
-            continue;
-        QList<QObject *> found;
-        QSet<QObject *> seen;
-        collect(row, name, false, found, seen);
-        if (!found.isEmpty())
-            texts.append(found.constFirst()->property("text").toString());
+        if (row)
+            built.append(row);
+    }
+    return built;
+}
+
+QStringList UiHarness::rowTexts(const QString &name) const
+{
+    QStringList texts;
+    for (QQuickItem *row : rows()) {
+        if (QObject *found = inside(row, name))
+            texts.append(found->property("text").toString());
     }
     return texts;
+}
+
+QQuickItem *UiHarness::rowNamed(const QString &name) const
+{
+    for (QQuickItem *row : rows()) {
+        QObject *label = inside(row, QStringLiteral("rowName"));
+        if (label && label->property("text").toString() == name)
+            return row;
+    }
+    return nullptr;
 }
 
 bool UiHarness::clickItem(QQuickItem *item)
@@ -154,6 +186,16 @@ void UiHarness::settle(int ms)
 FileEntry UiHarness::entry(const QString &relative, std::int64_t bytes, FileCategory category) const
 {
     return makeEntry(fixture.home + u'/' + relative, bytes, category);
+}
+
+bool UiHarness::scanPage(Varnoll::Page page, int timeoutMs)
+{
+    if (model->page() != page)
+        model->navigate(page);
+    model->scan();
+    const bool idle = waitIdle(*model, timeoutMs);
+    settle(60);
+    return idle;
 }
 
 bool UiHarness::publish(const ScanResult &result)

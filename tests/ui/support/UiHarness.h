@@ -44,6 +44,10 @@ public:
     /// The property `text` of the object `name` inside each row the result list has
     /// built now (pooled delegates left out).
     [[nodiscard]] QStringList rowTexts(const QString &name) const;
+    /// The rows the result list has built now, in order.
+    [[nodiscard]] QList<QQuickItem *> rows() const;
+    /// The built row of the result list whose name reads `name`.
+    [[nodiscard]] QQuickItem *rowNamed(const QString &name) const;
     /// A mouse click in the middle of the item; false when it is not shown.
     bool click(const QString &name);
     bool clickItem(QQuickItem *item);
@@ -55,9 +59,21 @@ public:
                                   FileCategory category = FileCategory::largeFile) const;
     /// Publishes `result` as the outcome of a scan of the current page.
     bool publish(const ScanResult &result);
+    /// Scans `page` with the model's core and waits until it is done. Stays on the page
+    /// when it is shown already: navigating sets the page's filters back.
+    bool scanPage(Varnoll::Page page, int timeoutMs = 60000);
 };
 
 /// True when `item` and all its ancestors are visible.
 bool effectivelyVisible(const QQuickItem *item);
+/// The object as an item (null when it is none).
+inline QQuickItem *item(QObject *object)
+{
+    return qobject_cast<QQuickItem *>(object);
+}
+/// The first object named `name` inside `scope` (items and plain children).
+QObject *inside(QObject *scope, const QString &name);
+/// The property `text` of each object.
+QStringList texts(const QList<QObject *> &objects);
 
 } // namespace VarnollTest

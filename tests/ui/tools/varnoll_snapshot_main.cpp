@@ -251,15 +251,6 @@ struct RealShot {
     std::function<void(UiHarness &, RealHome &)> prepare;
 };
 
-void scanPage(UiHarness &h, Page page)
-{
-    if (h.model->page() != page) // navigating sets the page's filters back
-        h.model->navigate(page);
-    h.model->scan();
-    waitIdle(*h.model, 60000);
-    h.settle(60);
-}
-
 void tickNamed(UiHarness &h, const QStringList &names)
 {
     for (const FileEntry &entry : h.model->visibleEntries()) {
@@ -281,36 +272,36 @@ QList<RealShot> realTour()
     return {
         {QStringLiteral("real-overview-scanned"),
          [](UiHarness &h, RealHome &) {
-             scanPage(h, Page::junk);
+             h.scanPage(Page::junk);
              h.model->navigate(Page::overview);
          }},
         {QStringLiteral("real-junk-result"),
          [stale](UiHarness &h, RealHome &) {
-             scanPage(h, Page::junk);
+             h.scanPage(Page::junk);
              tickNamed(h, stale);
          }},
         {QStringLiteral("real-junk-review"),
          [stale](UiHarness &h, RealHome &) {
-             scanPage(h, Page::junk);
+             h.scanPage(Page::junk);
              tickNamed(h, stale);
              h.model->setShowReview(true);
          }},
         {QStringLiteral("real-junk-done"),
          [stale](UiHarness &h, RealHome &) {
-             scanPage(h, Page::junk);
+             h.scanPage(Page::junk);
              tickNamed(h, stale);
              clean(h);
          }},
         {QStringLiteral("real-applications-result"),
          [](UiHarness &h, RealHome &) {
-             scanPage(h, Page::applications);
+             h.scanPage(Page::applications);
              expand(h, QStringLiteral("associatedDisclosure"));
          }},
         {QStringLiteral("real-applications-diagnostics"),
          [](UiHarness &h, RealHome &home) {
              // Only a user who cannot read every folder sees this one filled.
              home.lockFolder(QStringLiteral(".var/app"));
-             scanPage(h, Page::applications);
+             h.scanPage(Page::applications);
              if (QObject *view = h.find(QStringLiteral("scanDiagnosticsView"), true)) {
                  for (QObject *child : view->findChildren<QObject *>())
                      if (child->property("label").toString().contains(QStringLiteral("阻止归属核实")))
@@ -322,30 +313,30 @@ QList<RealShot> realTour()
          [](UiHarness &h, RealHome &) {
              h.model->navigate(Page::largeFiles);
              h.model->setMinimumSizeMB(1);
-             scanPage(h, Page::largeFiles);
+             h.scanPage(Page::largeFiles);
              tickNamed(h, {QStringLiteral("backup-2024.tar.gz")});
          }},
         {QStringLiteral("real-largeFiles-filters"),
          [](UiHarness &h, RealHome &) {
-             scanPage(h, Page::largeFiles);
+             h.scanPage(Page::largeFiles);
              expand(h, QStringLiteral("filterPanel"));
          }},
-        {QStringLiteral("real-installers-result"), [](UiHarness &h, RealHome &) { scanPage(h, Page::installers); }},
-        {QStringLiteral("real-duplicates-result"), [](UiHarness &h, RealHome &) { scanPage(h, Page::duplicates); }},
+        {QStringLiteral("real-installers-result"), [](UiHarness &h, RealHome &) { h.scanPage(Page::installers); }},
+        {QStringLiteral("real-duplicates-result"), [](UiHarness &h, RealHome &) { h.scanPage(Page::duplicates); }},
         {QStringLiteral("real-duplicates-selected"),
          [](UiHarness &h, RealHome &) {
-             scanPage(h, Page::duplicates);
+             h.scanPage(Page::duplicates);
              h.model->toggleVisible();
              h.settle();
          }},
         {QStringLiteral("real-space-result"),
          [](UiHarness &h, RealHome &) {
-             scanPage(h, Page::space);
+             h.scanPage(Page::space);
              expand(h, QStringLiteral("sizeNote"));
          }},
         {QStringLiteral("real-space-folder"),
          [](UiHarness &h, RealHome &) {
-             scanPage(h, Page::space);
+             h.scanPage(Page::space);
              for (const FileEntry &entry : h.model->visibleEntries()) {
                  if (entry.name == QStringLiteral("photos"))
                      h.model->drillInto(entry);
@@ -354,7 +345,7 @@ QList<RealShot> realTour()
          }},
         {QStringLiteral("real-history-records"),
          [stale](UiHarness &h, RealHome &home) {
-             scanPage(h, Page::junk);
+             h.scanPage(Page::junk);
              tickNamed(h, stale);
              // Changed after the scan: left where it is, and the record says why.
              QFile changed(home.path(QStringLiteral(".cache/fontconfig-2024/x.cache-9")));
@@ -362,7 +353,7 @@ QList<RealShot> realTour()
                  changed.write("more");
              changed.close();
              clean(h);
-             scanPage(h, Page::duplicates);
+             h.scanPage(Page::duplicates);
              h.model->toggleVisible();
              clean(h);
              h.model->navigate(Page::history);
@@ -372,7 +363,7 @@ QList<RealShot> realTour()
          }},
         {QStringLiteral("real-settings-ignored"),
          [](UiHarness &h, RealHome &) {
-             scanPage(h, Page::largeFiles);
+             h.scanPage(Page::largeFiles);
              for (const FileEntry &entry : h.model->visibleEntries())
                  h.model->ignore(entry);
              h.model->navigate(Page::settings);
@@ -381,17 +372,29 @@ QList<RealShot> realTour()
     };
 }
 
-bool save(UiHarness &h, const QString &out, const QString &name)
+/// Loads the window, brings it into a state and writes its picture; false on failure.
+bool shoot(UiHarness &h, const QString &out, const QString &name, const std::function<void()> &prepare)
 {
+    if (!h.load()) {
+        std::fprintf(stderr, "varnoll-snapshot: %s: the window did not load\n%s\n", qPrintable(name),
+                     qPrintable(h.errors.join(u'\n')));
+        return false;
+    }
+    prepare();
     h.settle(150);
     const QImage image = h.window->grabWindow();
     const QString file = QDir(out).filePath(name + QStringLiteral(".png"));
-    if (image.isNull() || !image.save(file)) {
+    const bool saved = !image.isNull() && image.save(file);
+    if (saved)
+        std::printf("%s\n", qPrintable(file));
+    else
         std::fprintf(stderr, "varnoll-snapshot: could not write %s\n", qPrintable(file));
-        return false;
-    }
-    std::printf("%s\n", qPrintable(file));
-    return true;
+    if (h.release)
+        h.release();
+    waitIdle(*h.model);
+    for (const QString &error : std::as_const(h.errors))
+        std::fprintf(stderr, "%s: %s\n", qPrintable(name), qPrintable(error));
+    return saved;
 }
 
 int realSnapshots(const QString &out, const QString &only)
@@ -407,16 +410,7 @@ int realSnapshots(const QString &out, const QString &only)
         }
         home.activate();
         UiHarness h(std::make_shared<RecordingServices>(), home.home());
-        if (!h.load()) {
-            std::fprintf(stderr, "varnoll-snapshot: %s: the window did not load\n%s\n", qPrintable(shot.name),
-                         qPrintable(h.errors.join(u'\n')));
-            ++failures;
-            continue;
-        }
-        shot.prepare(h, home);
-        failures += save(h, out, shot.name) ? 0 : 1;
-        for (const QString &error : std::as_const(h.errors))
-            std::fprintf(stderr, "%s: %s\n", qPrintable(shot.name), qPrintable(error));
+        failures += shoot(h, out, shot.name, [&] { shot.prepare(h, home); }) ? 0 : 1;
     }
     return failures == 0 ? 0 : 1;
 }
@@ -456,27 +450,7 @@ int main(int argc, char *argv[])
         UiHarness h;
         if (shot.beforeLoad)
             shot.beforeLoad(h);
-        if (!h.load()) {
-            std::fprintf(stderr, "varnoll-snapshot: %s: the window did not load\n%s\n", qPrintable(shot.name),
-                         qPrintable(h.errors.join(u'\n')));
-            ++failures;
-            continue;
-        }
-        shot.prepare(h);
-        h.settle(150);
-        const QImage image = h.window->grabWindow();
-        const QString file = QDir(out).filePath(shot.name + QStringLiteral(".png"));
-        if (image.isNull() || !image.save(file)) {
-            std::fprintf(stderr, "varnoll-snapshot: could not write %s\n", qPrintable(file));
-            ++failures;
-        } else {
-            std::printf("%s\n", qPrintable(file));
-        }
-        if (h.release)
-            h.release();
-        waitIdle(*h.model);
-        for (const QString &error : std::as_const(h.errors))
-            std::fprintf(stderr, "%s: %s\n", qPrintable(shot.name), qPrintable(error));
+        failures += shoot(h, out, shot.name, [&] { shot.prepare(h); }) ? 0 : 1;
     }
     return failures == 0 ? 0 : 1;
 }
