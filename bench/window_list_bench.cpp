@@ -25,8 +25,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <cstdio>
+#include <memory>
 
 using namespace VarnollTest;
 
@@ -39,19 +39,22 @@ struct Series {
 };
 
 /// Times the work of each frame: from the update request that starts it to its swap.
-class FrameClock : public QObject
-{
+class FrameClock : public QObject {
 public:
-    explicit FrameClock(QQuickWindow *window) : m_window(window)
+    explicit FrameClock(QQuickWindow *window)
+        : m_window(window)
     {
         window->installEventFilter(this);
-        QObject::connect(window, &QQuickWindow::frameSwapped, this, [this] {
-            if (m_started) {
-                m_last = double(m_timer.nsecsElapsed()) / 1e6;
-                m_sinceMark += m_last;
-            }
-            m_started = false;
-        }, Qt::DirectConnection);
+        QObject::connect(
+            window, &QQuickWindow::frameSwapped, this,
+            [this] {
+                if (m_started) {
+                    m_last = double(m_timer.nsecsElapsed()) / 1e6;
+                    m_sinceMark += m_last;
+                }
+                m_started = false;
+            },
+            Qt::DirectConnection);
     }
     /// The work of the frame swapped last, in ms.
     double last() const { return m_last; }
@@ -96,17 +99,17 @@ void report(const char *what, const Series &s)
         work.append(s.handled.at(i) + s.frame.at(i));
     std::printf("%-28s handled median %6.2f max %6.2f | frame median %6.2f max %6.2f | handled+frame median %6.2f "
                 "p95 %6.2f max %6.2f | shown median %6.2f max %6.2f ms (n=%lld)\n",
-                what, percentile(s.handled, 0.5), percentile(s.handled, 1.0), percentile(s.frame, 0.5),
-                percentile(s.frame, 1.0), percentile(work, 0.5), percentile(work, 0.95), percentile(work, 1.0),
-                percentile(s.shown, 0.5), percentile(s.shown, 1.0), static_cast<long long>(s.handled.size()));
+        what, percentile(s.handled, 0.5), percentile(s.handled, 1.0), percentile(s.frame, 0.5),
+        percentile(s.frame, 1.0), percentile(work, 0.5), percentile(work, 0.95), percentile(work, 1.0),
+        percentile(s.shown, 0.5), percentile(s.shown, 1.0), static_cast<long long>(s.handled.size()));
 }
 
 /// Runs `action`, then waits for the frame that shows it.
 void measure(UiHarness &h, Series &series, const std::function<void()> &action)
 {
     bool swapped = false;
-    const auto connection = QObject::connect(h.window, &QQuickWindow::frameSwapped, h.window, [&] { swapped = true; },
-                                             Qt::DirectConnection);
+    const auto connection = QObject::connect(
+        h.window, &QQuickWindow::frameSwapped, h.window, [&] { swapped = true; }, Qt::DirectConnection);
     QElapsedTimer timer;
     timer.start();
     frameClock->mark();
@@ -128,7 +131,7 @@ void platformFloor()
     QQmlComponent component(&engine);
     component.setData("import QtQuick\nWindow { width: 1180; height: 820; visible: true; color: \"white\";"
                       " Rectangle { objectName: \"box\"; width: 1000; height: 400; color: \"#cde\" } }",
-                      QUrl());
+        QUrl());
     std::unique_ptr<QObject> root(component.create());
     auto *window = qobject_cast<QQuickWindow *>(root.get());
     auto *box = window ? window->findChild<QQuickItem *>(QStringLiteral("box")) : nullptr;
@@ -144,7 +147,8 @@ void platformFloor()
             done = true;
             return;
         }
-        QMetaObject::invokeMethod(window, [&] { box->setY(std::fmod(box->y() + 60, 400)); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            window, [&] { box->setY(std::fmod(box->y() + 60, 400)); }, Qt::QueuedConnection);
     });
     interval.start();
     window->update();
@@ -152,7 +156,7 @@ void platformFloor()
     QObject::disconnect(connection);
     intervals.removeFirst();
     std::printf("%-28s interval median %6.2f p95 %6.2f ms (a window with one moving rectangle)\n", "platform floor",
-                percentile(intervals, 0.5), percentile(intervals, 0.95));
+        percentile(intervals, 0.5), percentile(intervals, 0.95));
 }
 
 } // namespace
@@ -162,10 +166,10 @@ int main(int argc, char *argv[])
     QGuiApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addHelpOption();
-    parser.addOption({QStringLiteral("entries"), QStringLiteral("Entries in the result."), QStringLiteral("N"),
-                      QStringLiteral("5000")});
-    parser.addOption({QStringLiteral("rounds"), QStringLiteral("Repetitions per interaction."), QStringLiteral("N"),
-                      QStringLiteral("15")});
+    parser.addOption({ QStringLiteral("entries"), QStringLiteral("Entries in the result."), QStringLiteral("N"),
+        QStringLiteral("5000") });
+    parser.addOption({ QStringLiteral("rounds"), QStringLiteral("Repetitions per interaction."), QStringLiteral("N"),
+        QStringLiteral("15") });
     parser.process(app);
     const int entries = parser.value(QStringLiteral("entries")).toInt();
     const int rounds = parser.value(QStringLiteral("rounds")).toInt();
@@ -189,8 +193,8 @@ int main(int argc, char *argv[])
             timer.restart();
             const QString headline = context.view()->selectionHeadline();
             const double texts = double(timer.nsecsElapsed()) / 1e6;
-            std::printf("%-28s %7.2f ms, selection headline %5.2f ms (%s)\n", "C++ only: select all/none", toggle, texts,
-                        qPrintable(headline));
+            std::printf("%-28s %7.2f ms, selection headline %5.2f ms (%s)\n", "C++ only: select all/none", toggle,
+                texts, qPrintable(headline));
         }
     }
 
@@ -202,31 +206,33 @@ int main(int argc, char *argv[])
     FrameClock clock(h.window);
     frameClock = &clock;
     std::printf("platform %s, scene graph %s, %d entries\n", qPrintable(QGuiApplication::platformName()),
-                h.window->rendererInterface()->graphicsApi() == QSGRendererInterface::Software ? "software" : "hardware",
-                entries);
+        h.window->rendererInterface()->graphicsApi() == QSGRendererInterface::Software ? "software" : "hardware",
+        entries);
     h.model->navigate(Varnoll::Page::largeFiles);
     // A person takes a moment between opening the page and the result arriving; the page
     // uses it to build what it shows later.
     QTest::qWait(1000);
     const ScanResult big = manyLargeFiles(h, entries);
     h.fixture.core->onScan = [big](ScanKind, const QString &, const FileQuery &, const ProgressFn &,
-                                   const CancellationToken &) { return big; };
+                                 const CancellationToken &) { return big; };
 
     // Publish: from the result's arrival to the end of the model's update, then the frame.
     Series publish;
     for (int round = 0; round < rounds; ++round) {
         QElapsedTimer timer;
         bool swapped = false;
-        const auto start = QObject::connect(h.model.get(), &Varnoll::CleanerModel::resultsChanged, h.window,
-                                            [&] { timer.start(); clock.mark(); });
+        const auto start = QObject::connect(h.model.get(), &Varnoll::CleanerModel::resultsChanged, h.window, [&] {
+            timer.start();
+            clock.mark();
+        });
         const auto stop = QObject::connect(h.model.get(), &Varnoll::CleanerModel::busyChanged, h.window, [&] {
             if (!h.model->busy())
                 publish.handled.append(double(timer.nsecsElapsed()) / 1e6);
         });
         h.model->scan();
         (void)QTest::qWaitFor([&] { return !h.model->busy(); }, 10000);
-        const auto frame = QObject::connect(h.window, &QQuickWindow::frameSwapped, h.window, [&] { swapped = true; },
-                                            Qt::DirectConnection);
+        const auto frame = QObject::connect(
+            h.window, &QQuickWindow::frameSwapped, h.window, [&] { swapped = true; }, Qt::DirectConnection);
         h.window->update();
         (void)QTest::qWaitFor([&] { return swapped; }, 2000);
         publish.shown.append(double(timer.nsecsElapsed()) / 1e6);
@@ -238,7 +244,7 @@ int main(int argc, char *argv[])
     }
     report("publish 5000-entry result", publish);
     std::printf("%-28s first handled %6.2f frame %6.2f ms (builds the result block)\n", "", publish.handled.value(0),
-                publish.frame.value(0));
+        publish.frame.value(0));
 
     auto *rows = qobject_cast<QQuickItem *>(h.find(QStringLiteral("resultRows"), true));
     const QList<FileEntry> visible = h.model->visibleEntries();
@@ -287,13 +293,16 @@ int main(int argc, char *argv[])
                 done = true;
                 return;
             }
-            QMetaObject::invokeMethod(h.window, [&] {
-                QElapsedTimer moved;
-                moved.start();
-                const double y = rows->property("contentY").toDouble() + 60;
-                rows->setProperty("contentY", y);
-                scroll.handled.append(double(moved.nsecsElapsed()) / 1e6);
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                h.window,
+                [&] {
+                    QElapsedTimer moved;
+                    moved.start();
+                    const double y = rows->property("contentY").toDouble() + 60;
+                    rows->setProperty("contentY", y);
+                    scroll.handled.append(double(moved.nsecsElapsed()) / 1e6);
+                },
+                Qt::QueuedConnection);
         });
         interval.start();
         rows->setProperty("contentY", 0.0);
@@ -305,7 +314,7 @@ int main(int argc, char *argv[])
         scroll.shown = intervals;
         report("scroll 60 px per frame", scroll);
         std::printf("%-28s interval p95 %6.2f p99 %6.2f ms (%.0f px scrolled)\n", "", percentile(intervals, 0.95),
-                    percentile(intervals, 0.99), rows->property("contentY").toDouble());
+            percentile(intervals, 0.99), rows->property("contentY").toDouble());
     }
     return 0;
 }

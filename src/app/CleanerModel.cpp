@@ -56,7 +56,10 @@ bool isCoveredBy(const QString &path, const QString &ignored)
 /// its destructor; reports that arrive later are dropped.
 class MainThreadRelay {
 public:
-    explicit MainThreadRelay(CleanerModel *model) : m_model(model) {}
+    explicit MainThreadRelay(CleanerModel *model)
+        : m_model(model)
+    {
+    }
 
     void post(std::function<void(CleanerModel *)> work)
     {
@@ -94,7 +97,7 @@ CleanerModel::CleanerModel(std::shared_ptr<CoreServices> services, ModelOptions 
     // Derived values announce a change whenever one of their sources is assigned.
     connect(this, &CleanerModel::totalDiskChanged, this, &CleanerModel::diskChanged);
     connect(this, &CleanerModel::freeDiskChanged, this, &CleanerModel::diskChanged);
-    for (auto source : {&CleanerModel::pageChanged, &CleanerModel::resultsChanged}) {
+    for (auto source : { &CleanerModel::pageChanged, &CleanerModel::resultsChanged }) {
         connect(this, source, this, &CleanerModel::currentResultChanged);
         connect(this, source, this, &CleanerModel::visibleEntriesChanged);
         connect(this, source, this, &CleanerModel::selectionSummaryChanged);
@@ -109,12 +112,12 @@ CleanerModel::CleanerModel(std::shared_ptr<CoreServices> services, ModelOptions 
     m_systemLibrary = options.systemLibrary;
     m_runningOverride = options.runningBundleIDs;
     m_startupSystemDirectories = options.startupSystemDirectories;
-    m_loginItemsController = LoginItemsController{m_home};
-    m_managedHiddenController = ManagedHiddenStartupController{m_home};
+    m_loginItemsController = LoginItemsController { m_home };
+    m_managedHiddenController = ManagedHiddenStartupController { m_home };
     m_store = options.store.value_or(defaultStoreFolder(m_home));
-    m_startupJournal = StartupChangeJournal{joinPath(m_store, QStringLiteral("startup-changes.json"))};
+    m_startupJournal = StartupChangeJournal { joinPath(m_store, QStringLiteral("startup-changes.json")) };
     m_applicationDirectories = options.applications.value_or(
-        QStringList{QStringLiteral("/Applications"), joinPath(m_home, QStringLiteral("Applications"))});
+        QStringList { QStringLiteral("/Applications"), joinPath(m_home, QStringLiteral("Applications")) });
     m_largeDirectory = joinPath(m_home, QStringLiteral("Downloads"));
 
     // Unreadable or malformed files mean starting empty, silently.
@@ -355,13 +358,18 @@ QString CleanerModel::categoryAmount(FileCategory category) const
             sum += entry.bytes;
     }
     switch (coverage->coverageState()) {
-    case CoverageState::complete: return formatBytes(sum);
+    case CoverageState::complete:
+        return formatBytes(sum);
     case CoverageState::partial:
         return sum < 1 ? QStringLiteral("尚未确认") : QStringLiteral("已查 ") + formatBytes(sum);
-    case CoverageState::notScanned: return QStringLiteral("未扫描");
-    case CoverageState::skipped: return QStringLiteral("已跳过");
-    case CoverageState::unreadable: return QStringLiteral("无法读取");
-    case CoverageState::missing: return QStringLiteral("目录不存在");
+    case CoverageState::notScanned:
+        return QStringLiteral("未扫描");
+    case CoverageState::skipped:
+        return QStringLiteral("已跳过");
+    case CoverageState::unreadable:
+        return QStringLiteral("无法读取");
+    case CoverageState::missing:
+        return QStringLiteral("目录不存在");
     }
     return QStringLiteral("未扫描");
 }
@@ -566,12 +574,12 @@ void CleanerModel::toggle(const FileEntry &entry)
     if (entry.category == FileCategory::duplicate && !m_selection.contains(entry.id)) {
         if (const ScanResult *result = currentResultPointer()) {
             for (const DuplicateGroup &group : result->duplicateGroups) {
-                const bool member = std::any_of(group.files.cbegin(), group.files.cend(),
-                                                [&](const FileEntry &f) { return f.id == entry.id; });
+                const bool member = std::any_of(
+                    group.files.cbegin(), group.files.cend(), [&](const FileEntry &f) { return f.id == entry.id; });
                 if (!member)
                     continue;
                 const auto unticked = std::count_if(group.files.cbegin(), group.files.cend(),
-                                                     [&](const FileEntry &f) { return !m_selection.contains(f.id); });
+                    [&](const FileEntry &f) { return !m_selection.contains(f.id); });
                 if (unticked < 2) {
                     setNotice(kKeepOneCopy);
                     return;
@@ -805,8 +813,8 @@ std::optional<QString> CleanerModel::persist()
 {
     if (const auto error = ensureFolder(m_store))
         return kSaveFailed + *error;
-    if (const auto error = writeFileAtomically(joinPath(m_store, QStringLiteral("preferences.json")),
-                                               m_preferences.toJson()))
+    if (const auto error
+        = writeFileAtomically(joinPath(m_store, QStringLiteral("preferences.json")), m_preferences.toJson()))
         return kSaveFailed + *error;
     const QByteArray history = compactEscapedJson(QJsonDocument(toJson(m_records)));
     if (const auto error = writeFileAtomically(joinPath(m_store, QStringLiteral("history.json")), history))
@@ -834,7 +842,7 @@ void CleanerModel::chooseDirectory()
     if (m_busy)
         return;
     Q_EMIT directoryRequested(QStringLiteral("扫描此文件夹"),
-                              QStringLiteral("只扫描所选文件夹；文件处理需要另行选择并确认。"), m_largeDirectory);
+        QStringLiteral("只扫描所选文件夹；文件处理需要另行选择并确认。"), m_largeDirectory);
 }
 
 void CleanerModel::directoryChosen(const QString &path)
@@ -849,7 +857,7 @@ void CleanerModel::setDirectory(const QString &path)
 {
     setLargeDirectory(path);
     auto results = m_results;
-    for (ScanKind kind : {ScanKind::largeFiles, ScanKind::duplicates, ScanKind::space, ScanKind::installers})
+    for (ScanKind kind : { ScanKind::largeFiles, ScanKind::duplicates, ScanKind::space, ScanKind::installers })
         results.remove(kind);
     setResults(std::move(results));
     setSelection({});

@@ -258,7 +258,7 @@ private:
     bool m_showPolicy = false;
 
     std::optional<Morvane::CancellationToken> m_worker; // present while a scan task exists
-    quint64 m_scanGeneration = 0;                       // the running scan's number, 0 when none
+    quint64 m_scanGeneration = 0; // the running scan's number, 0 when none
     quint64 m_scanCounter = 0;
     QString m_store;
     std::optional<QSet<QString>> m_runningOverride;

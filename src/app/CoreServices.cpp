@@ -23,9 +23,12 @@ namespace {
 
 class CoreScanRunner : public ScanRunner {
 public:
-    explicit CoreScanRunner(ScanConfiguration configuration) : m_scanner(std::move(configuration)) {}
-    ScanResult scan(ScanKind kind, const QString &largeDirectory, const FileQuery &query,
-                    const ProgressFn &progress, const CancellationToken &cancel) override
+    explicit CoreScanRunner(ScanConfiguration configuration)
+        : m_scanner(std::move(configuration))
+    {
+    }
+    ScanResult scan(ScanKind kind, const QString &largeDirectory, const FileQuery &query, const ProgressFn &progress,
+        const CancellationToken &cancel) override
     {
         return m_scanner.scan(kind, largeDirectory, query, progress, cancel);
     }
@@ -47,9 +50,8 @@ std::unique_ptr<ScanRunner> DesktopCoreServices::makeScanner(const ScanConfigura
 }
 
 CleanupRecord DesktopCoreServices::clean(const QSet<QUuid> &ids, const QList<FileEntry> &snapshot,
-                                         const QSet<QString> &runningBundleIDs,
-                                         const QList<DuplicateGroup> &duplicateGroups,
-                                         const QList<FileEntry> &ownerApplications)
+    const QSet<QString> &runningBundleIDs, const QList<DuplicateGroup> &duplicateGroups,
+    const QList<FileEntry> &ownerApplications)
 {
     return CleanupService().clean(ids, snapshot, runningBundleIDs, duplicateGroups, ownerApplications);
 }
@@ -80,16 +82,16 @@ QString DesktopCoreServices::resolveSymlinks(const QString &path)
 void DesktopCoreServices::revealFile(const QString &path)
 {
 #ifdef Q_OS_MACOS
-    startDetached(QStringLiteral("open"), {QStringLiteral("-R"), path});
+    startDetached(QStringLiteral("open"), { QStringLiteral("-R"), path });
 #else
-    startDetached(QStringLiteral("xdg-open"), {parentPath(path)});
+    startDetached(QStringLiteral("xdg-open"), { parentPath(path) });
 #endif
 }
 
 void DesktopCoreServices::openTrash()
 {
 #ifdef Q_OS_MACOS
-    startDetached(QStringLiteral("open"), {homeTrashFilesFolder()});
+    startDetached(QStringLiteral("open"), { homeTrashFilesFolder() });
 #else
     // Asking which program handles trash:/// may take a moment; the UI thread does
     // not wait for it.
@@ -107,20 +109,20 @@ void DesktopCoreServices::openTrash()
         // trash:/// only where the file manager understands it: a registered handler
         // for the scheme, or GIO's trash backend (GNOME and its relatives).
         QByteArray handler;
-        const bool schemeHandled =
-            (succeeds(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
-                                                   QStringLiteral("x-scheme-handler/trash")},
-                      &handler)
-             && !handler.isEmpty())
-            || succeeds(QStringLiteral("gio"), {QStringLiteral("info"), QStringLiteral("trash:///")}, nullptr);
+        const bool schemeHandled
+            = (succeeds(QStringLiteral("xdg-mime"),
+                   { QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("x-scheme-handler/trash") },
+                   &handler)
+                  && !handler.isEmpty())
+            || succeeds(QStringLiteral("gio"), { QStringLiteral("info"), QStringLiteral("trash:///") }, nullptr);
         if (schemeHandled) {
-            startDetached(QStringLiteral("xdg-open"), {QStringLiteral("trash:///")});
+            startDetached(QStringLiteral("xdg-open"), { QStringLiteral("trash:///") });
             return;
         }
         const QString files = homeTrashFilesFolder();
         ::mkdir(pathToBytes(parentPath(files)).constData(), 0700);
         ::mkdir(pathToBytes(files).constData(), 0700);
-        startDetached(QStringLiteral("xdg-open"), {files});
+        startDetached(QStringLiteral("xdg-open"), { files });
     }).detach();
 #endif
 }
@@ -129,13 +131,12 @@ void DesktopCoreServices::openPrivacySettings()
 {
 #ifdef Q_OS_MACOS
     startDetached(QStringLiteral("open"),
-                  {QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles")});
+        { QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles") });
 #else
     // Where the desktop has no privacy settings the button does nothing; the
     // settings page still explains where access is managed.
-    if (const auto command = privacySettingsCommand(qEnvironmentVariable("XDG_CURRENT_DESKTOP"), [](const QString &name) {
-            return QStandardPaths::findExecutable(name);
-        }))
+    if (const auto command = privacySettingsCommand(qEnvironmentVariable("XDG_CURRENT_DESKTOP"),
+            [](const QString &name) { return QStandardPaths::findExecutable(name); }))
         startDetached(command->program, command->arguments);
 #endif
 }

@@ -16,9 +16,8 @@ public:
     /// Runs on a worker thread; throws Morvane::CancellationError when cancelled,
     /// any other exception when the scan fails.
     [[nodiscard]] virtual Morvane::ScanResult scan(Morvane::ScanKind kind, const QString &largeDirectory,
-                                                   const Morvane::FileQuery &query,
-                                                   const Morvane::ProgressFn &progress,
-                                                   const Morvane::CancellationToken &cancel) = 0;
+        const Morvane::FileQuery &query, const Morvane::ProgressFn &progress, const Morvane::CancellationToken &cancel)
+        = 0;
 };
 
 /// Everything the model needs from the core and the platform. The application wires
@@ -32,10 +31,10 @@ public:
     [[nodiscard]] virtual std::unique_ptr<ScanRunner> makeScanner(const Morvane::ScanConfiguration &configuration) = 0;
 
     /// Worker: moves the selected items to the Trash; reports every item considered.
-    [[nodiscard]] virtual Morvane::CleanupRecord clean(const QSet<QUuid> &ids, const QList<Morvane::FileEntry> &snapshot,
-                                                       const QSet<QString> &runningBundleIDs,
-                                                       const QList<Morvane::DuplicateGroup> &duplicateGroups,
-                                                       const QList<Morvane::FileEntry> &ownerApplications) = 0;
+    [[nodiscard]] virtual Morvane::CleanupRecord clean(const QSet<QUuid> &ids,
+        const QList<Morvane::FileEntry> &snapshot, const QSet<QString> &runningBundleIDs,
+        const QList<Morvane::DuplicateGroup> &duplicateGroups, const QList<Morvane::FileEntry> &ownerApplications)
+        = 0;
 
     /// UI thread: throws Morvane::PathSafetyError when `path` is not safely inside.
     virtual void validatePath(const QString &path, const QString &inside) = 0;
@@ -60,9 +59,8 @@ class DesktopCoreServices : public CoreServices {
 public:
     std::unique_ptr<ScanRunner> makeScanner(const Morvane::ScanConfiguration &configuration) override;
     Morvane::CleanupRecord clean(const QSet<QUuid> &ids, const QList<Morvane::FileEntry> &snapshot,
-                                 const QSet<QString> &runningBundleIDs,
-                                 const QList<Morvane::DuplicateGroup> &duplicateGroups,
-                                 const QList<Morvane::FileEntry> &ownerApplications) override;
+        const QSet<QString> &runningBundleIDs, const QList<Morvane::DuplicateGroup> &duplicateGroups,
+        const QList<Morvane::FileEntry> &ownerApplications) override;
     void validatePath(const QString &path, const QString &inside) override;
     QSet<QString> runningApplicationIDs() override;
     std::optional<Morvane::VolumeCapacity> homeVolumeCapacity() override;

@@ -17,8 +17,8 @@ QString formatBytes(std::int64_t bytes)
     if (value < 1000) {
         text = QString::number(std::llabs(bytes)) + QStringLiteral(" 字节");
     } else {
-        static const char *const units[] = {"KB", "MB", "GB", "TB", "PB", "EB"};
-        static const int decimals[] = {0, 1, 2, 2, 2, 2};
+        static const char *const units[] = { "KB", "MB", "GB", "TB", "PB", "EB" };
+        static const int decimals[] = { 0, 1, 2, 2, 2, 2 };
         int unit = 0;
         double scaled = value / 1000.0;
         while (unit < 5) {
@@ -65,12 +65,18 @@ QString coverageWord(std::optional<std::uint8_t> state)
     if (!state)
         return QStringLiteral("未扫描");
     switch (*state) {
-    case 0: return QStringLiteral("已完成");
-    case 1: return QStringLiteral("部分扫描");
-    case 2: return QStringLiteral("未扫描");
-    case 3: return QStringLiteral("已跳过");
-    case 4: return QStringLiteral("无法读取");
-    default: return QStringLiteral("目录不存在");
+    case 0:
+        return QStringLiteral("已完成");
+    case 1:
+        return QStringLiteral("部分扫描");
+    case 2:
+        return QStringLiteral("未扫描");
+    case 3:
+        return QStringLiteral("已跳过");
+    case 4:
+        return QStringLiteral("无法读取");
+    default:
+        return QStringLiteral("目录不存在");
     }
 }
 

@@ -16,15 +16,32 @@ void appendJsonString(QByteArray &out, const QString &text)
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text.at(i).unicode();
         switch (c) {
-        case u'"': out += "\\\""; continue;
-        case u'\\': out += "\\\\"; continue;
-        case u'/': out += "\\/"; continue;
-        case u'\b': out += "\\b"; continue;
-        case u'\f': out += "\\f"; continue;
-        case u'\n': out += "\\n"; continue;
-        case u'\r': out += "\\r"; continue;
-        case u'\t': out += "\\t"; continue;
-        default: break;
+        case u'"':
+            out += "\\\"";
+            continue;
+        case u'\\':
+            out += "\\\\";
+            continue;
+        case u'/':
+            out += "\\/";
+            continue;
+        case u'\b':
+            out += "\\b";
+            continue;
+        case u'\f':
+            out += "\\f";
+            continue;
+        case u'\n':
+            out += "\\n";
+            continue;
+        case u'\r':
+            out += "\\r";
+            continue;
+        case u'\t':
+            out += "\\t";
+            continue;
+        default:
+            break;
         }
         const bool high = c >= 0xD800 && c <= 0xDBFF;
         const bool pairedHigh = high && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
@@ -58,7 +75,7 @@ QByteArray LocalPreferences::toJson() const
 
 std::optional<LocalPreferences> LocalPreferences::fromJson(const QByteArray &json)
 {
-    QJsonParseError error{};
+    QJsonParseError error {};
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (error.error != QJsonParseError::NoError || !document.isObject())
         return std::nullopt;

@@ -31,9 +31,19 @@ enum class Page {
 Q_ENUM_NS(Page)
 
 inline constexpr std::array<Page, 13> allPages = {
-    Page::overview,   Page::junk,       Page::systemJunk, Page::applications, Page::largeFiles,
-    Page::duplicates, Page::space,      Page::installers, Page::browser,      Page::startup,
-    Page::maintenance, Page::history,   Page::settings,
+    Page::overview,
+    Page::junk,
+    Page::systemJunk,
+    Page::applications,
+    Page::largeFiles,
+    Page::duplicates,
+    Page::space,
+    Page::installers,
+    Page::browser,
+    Page::startup,
+    Page::maintenance,
+    Page::history,
+    Page::settings,
 };
 
 /// The page's identity and raw value: its case name.

@@ -40,7 +40,7 @@ std::optional<QString> ensureFolder(const QString &path)
         if (::mkdir(bytes.constData(), 0755) == 0)
             continue;
         const int error = errno;
-        struct stat st {};
+        struct stat st { };
         if (error == EEXIST && ::stat(bytes.constData(), &st) == 0) {
             if (S_ISDIR(st.st_mode))
                 continue;

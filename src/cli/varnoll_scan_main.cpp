@@ -290,7 +290,8 @@ int main(int argc, char **argv)
     if (live)
         std::fprintf(stderr, "\r\033[K");
     if (json) {
-        writeCompactJson(result, [](QByteArrayView piece) { std::fwrite(piece.data(), 1, size_t(piece.size()), stdout); });
+        writeCompactJson(
+            result, [](QByteArrayView piece) { std::fwrite(piece.data(), 1, size_t(piece.size()), stdout); });
         std::fputc('\n', stdout);
     } else {
         printTable(result, home);

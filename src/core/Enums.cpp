@@ -5,14 +5,22 @@ namespace Morvane {
 QString scanKindName(ScanKind kind)
 {
     switch (kind) {
-    case ScanKind::junk: return QStringLiteral("junk");
-    case ScanKind::applications: return QStringLiteral("applications");
-    case ScanKind::largeFiles: return QStringLiteral("largeFiles");
-    case ScanKind::duplicates: return QStringLiteral("duplicates");
-    case ScanKind::space: return QStringLiteral("space");
-    case ScanKind::installers: return QStringLiteral("installers");
-    case ScanKind::browser: return QStringLiteral("browser");
-    case ScanKind::systemJunk: return QStringLiteral("systemJunk");
+    case ScanKind::junk:
+        return QStringLiteral("junk");
+    case ScanKind::applications:
+        return QStringLiteral("applications");
+    case ScanKind::largeFiles:
+        return QStringLiteral("largeFiles");
+    case ScanKind::duplicates:
+        return QStringLiteral("duplicates");
+    case ScanKind::space:
+        return QStringLiteral("space");
+    case ScanKind::installers:
+        return QStringLiteral("installers");
+    case ScanKind::browser:
+        return QStringLiteral("browser");
+    case ScanKind::systemJunk:
+        return QStringLiteral("systemJunk");
     }
     return {};
 }
@@ -36,18 +44,30 @@ std::optional<ScanKind> scanKindFromRaw(int raw)
 QString categoryTitle(FileCategory category)
 {
     switch (category) {
-    case FileCategory::userCache: return QStringLiteral("用户缓存");
-    case FileCategory::logs: return QStringLiteral("旧日志");
-    case FileCategory::developerCache: return QStringLiteral("开发缓存");
-    case FileCategory::application: return QStringLiteral("应用");
-    case FileCategory::applicationData: return QStringLiteral("应用关联文件");
-    case FileCategory::largeFile: return QStringLiteral("大文件");
-    case FileCategory::duplicate: return QStringLiteral("重复文件");
-    case FileCategory::spaceItem: return QStringLiteral("空间项目");
-    case FileCategory::installer: return QStringLiteral("安装包");
-    case FileCategory::browserData: return QStringLiteral("浏览器数据");
-    case FileCategory::systemJunk: return QStringLiteral("系统垃圾");
-    case FileCategory::other: return QStringLiteral("其他");
+    case FileCategory::userCache:
+        return QStringLiteral("用户缓存");
+    case FileCategory::logs:
+        return QStringLiteral("旧日志");
+    case FileCategory::developerCache:
+        return QStringLiteral("开发缓存");
+    case FileCategory::application:
+        return QStringLiteral("应用");
+    case FileCategory::applicationData:
+        return QStringLiteral("应用关联文件");
+    case FileCategory::largeFile:
+        return QStringLiteral("大文件");
+    case FileCategory::duplicate:
+        return QStringLiteral("重复文件");
+    case FileCategory::spaceItem:
+        return QStringLiteral("空间项目");
+    case FileCategory::installer:
+        return QStringLiteral("安装包");
+    case FileCategory::browserData:
+        return QStringLiteral("浏览器数据");
+    case FileCategory::systemJunk:
+        return QStringLiteral("系统垃圾");
+    case FileCategory::other:
+        return QStringLiteral("其他");
     }
     return {};
 }
@@ -55,18 +75,30 @@ QString categoryTitle(FileCategory category)
 QString categorySymbol(FileCategory category)
 {
     switch (category) {
-    case FileCategory::userCache: return QStringLiteral("archivebox");
-    case FileCategory::logs: return QStringLiteral("doc.plaintext");
-    case FileCategory::developerCache: return QStringLiteral("hammer");
-    case FileCategory::application: return QStringLiteral("app");
-    case FileCategory::applicationData: return QStringLiteral("folder.badge.gearshape");
-    case FileCategory::largeFile: return QStringLiteral("doc.text.magnifyingglass");
-    case FileCategory::duplicate: return QStringLiteral("doc.on.doc");
-    case FileCategory::spaceItem: return QStringLiteral("chart.bar.xaxis");
-    case FileCategory::installer: return QStringLiteral("shippingbox");
-    case FileCategory::browserData: return QStringLiteral("globe");
-    case FileCategory::systemJunk: return QStringLiteral("externaldrive");
-    case FileCategory::other: return QStringLiteral("doc");
+    case FileCategory::userCache:
+        return QStringLiteral("archivebox");
+    case FileCategory::logs:
+        return QStringLiteral("doc.plaintext");
+    case FileCategory::developerCache:
+        return QStringLiteral("hammer");
+    case FileCategory::application:
+        return QStringLiteral("app");
+    case FileCategory::applicationData:
+        return QStringLiteral("folder.badge.gearshape");
+    case FileCategory::largeFile:
+        return QStringLiteral("doc.text.magnifyingglass");
+    case FileCategory::duplicate:
+        return QStringLiteral("doc.on.doc");
+    case FileCategory::spaceItem:
+        return QStringLiteral("chart.bar.xaxis");
+    case FileCategory::installer:
+        return QStringLiteral("shippingbox");
+    case FileCategory::browserData:
+        return QStringLiteral("globe");
+    case FileCategory::systemJunk:
+        return QStringLiteral("externaldrive");
+    case FileCategory::other:
+        return QStringLiteral("doc");
     }
     return {};
 }
@@ -81,12 +113,18 @@ std::optional<FileCategory> fileCategoryFromRaw(int raw)
 QString fileTypeFilterName(FileTypeFilter filter)
 {
     switch (filter) {
-    case FileTypeFilter::all: return QStringLiteral("all");
-    case FileTypeFilter::documents: return QStringLiteral("documents");
-    case FileTypeFilter::images: return QStringLiteral("images");
-    case FileTypeFilter::videos: return QStringLiteral("videos");
-    case FileTypeFilter::audio: return QStringLiteral("audio");
-    case FileTypeFilter::archives: return QStringLiteral("archives");
+    case FileTypeFilter::all:
+        return QStringLiteral("all");
+    case FileTypeFilter::documents:
+        return QStringLiteral("documents");
+    case FileTypeFilter::images:
+        return QStringLiteral("images");
+    case FileTypeFilter::videos:
+        return QStringLiteral("videos");
+    case FileTypeFilter::audio:
+        return QStringLiteral("audio");
+    case FileTypeFilter::archives:
+        return QStringLiteral("archives");
     }
     return {};
 }
@@ -110,15 +148,24 @@ std::optional<FileTypeFilter> fileTypeFilterFromRaw(int raw)
 QString browserDisplayName(BrowserKind browser)
 {
     switch (browser) {
-    case BrowserKind::safari: return QStringLiteral("Safari");
-    case BrowserKind::chrome: return QStringLiteral("Google Chrome");
-    case BrowserKind::firefox: return QStringLiteral("Firefox");
-    case BrowserKind::edge: return QStringLiteral("Microsoft Edge");
-    case BrowserKind::brave: return QStringLiteral("Brave");
-    case BrowserKind::opera: return QStringLiteral("Opera");
-    case BrowserKind::vivaldi: return QStringLiteral("Vivaldi");
-    case BrowserKind::arc: return QStringLiteral("Arc");
-    case BrowserKind::chromium: return QStringLiteral("Chromium");
+    case BrowserKind::safari:
+        return QStringLiteral("Safari");
+    case BrowserKind::chrome:
+        return QStringLiteral("Google Chrome");
+    case BrowserKind::firefox:
+        return QStringLiteral("Firefox");
+    case BrowserKind::edge:
+        return QStringLiteral("Microsoft Edge");
+    case BrowserKind::brave:
+        return QStringLiteral("Brave");
+    case BrowserKind::opera:
+        return QStringLiteral("Opera");
+    case BrowserKind::vivaldi:
+        return QStringLiteral("Vivaldi");
+    case BrowserKind::arc:
+        return QStringLiteral("Arc");
+    case BrowserKind::chromium:
+        return QStringLiteral("Chromium");
     }
     return {};
 }
@@ -127,31 +174,30 @@ QStringList browserIdentifiers(BrowserKind browser)
 {
     switch (browser) {
     case BrowserKind::safari:
-        return {QStringLiteral("com.apple.Safari"), QStringLiteral("com.apple.SafariTechnologyPreview")};
+        return { QStringLiteral("com.apple.Safari"), QStringLiteral("com.apple.SafariTechnologyPreview") };
     case BrowserKind::chrome:
-        return {QStringLiteral("com.google.Chrome"), QStringLiteral("com.google.Chrome.beta"),
-                QStringLiteral("com.google.Chrome.canary"), QStringLiteral("google-chrome"),
-                QStringLiteral("google-chrome-beta"), QStringLiteral("com.google.Chrome")};
+        return { QStringLiteral("com.google.Chrome"), QStringLiteral("com.google.Chrome.beta"),
+            QStringLiteral("com.google.Chrome.canary"), QStringLiteral("google-chrome"),
+            QStringLiteral("google-chrome-beta"), QStringLiteral("com.google.Chrome") };
     case BrowserKind::firefox:
-        return {QStringLiteral("org.mozilla.firefox"), QStringLiteral("org.mozilla.firefoxdeveloperedition"),
-                QStringLiteral("org.mozilla.nightly"), QStringLiteral("firefox"),
-                QStringLiteral("firefox-esr"), QStringLiteral("org.mozilla.firefox")};
+        return { QStringLiteral("org.mozilla.firefox"), QStringLiteral("org.mozilla.firefoxdeveloperedition"),
+            QStringLiteral("org.mozilla.nightly"), QStringLiteral("firefox"), QStringLiteral("firefox-esr"),
+            QStringLiteral("org.mozilla.firefox") };
     case BrowserKind::edge:
-        return {QStringLiteral("com.microsoft.edgemac"), QStringLiteral("microsoft-edge"),
-                QStringLiteral("com.microsoft.Edge")};
+        return { QStringLiteral("com.microsoft.edgemac"), QStringLiteral("microsoft-edge"),
+            QStringLiteral("com.microsoft.Edge") };
     case BrowserKind::brave:
-        return {QStringLiteral("com.brave.Browser"), QStringLiteral("brave-browser")};
+        return { QStringLiteral("com.brave.Browser"), QStringLiteral("brave-browser") };
     case BrowserKind::opera:
-        return {QStringLiteral("com.operasoftware.Opera"), QStringLiteral("opera"),
-                QStringLiteral("com.opera.Opera")};
+        return { QStringLiteral("com.operasoftware.Opera"), QStringLiteral("opera"),
+            QStringLiteral("com.opera.Opera") };
     case BrowserKind::vivaldi:
-        return {QStringLiteral("com.vivaldi.Vivaldi"), QStringLiteral("vivaldi-stable"),
-                QStringLiteral("vivaldi")};
+        return { QStringLiteral("com.vivaldi.Vivaldi"), QStringLiteral("vivaldi-stable"), QStringLiteral("vivaldi") };
     case BrowserKind::arc:
-        return {QStringLiteral("company.thebrowser.Browser")};
+        return { QStringLiteral("company.thebrowser.Browser") };
     case BrowserKind::chromium:
-        return {QStringLiteral("org.chromium.Chromium"), QStringLiteral("chromium"),
-                QStringLiteral("chromium-browser")};
+        return { QStringLiteral("org.chromium.Chromium"), QStringLiteral("chromium"),
+            QStringLiteral("chromium-browser") };
     }
     return {};
 }
@@ -163,14 +209,14 @@ QStringList extraHelpers(BrowserKind browser)
 {
     switch (browser) {
     case BrowserKind::safari:
-        return {QStringLiteral("com.apple.WebKit.WebContent"), QStringLiteral("com.apple.WebKit.Networking"),
-                QStringLiteral("com.apple.WebKit.GPU")};
+        return { QStringLiteral("com.apple.WebKit.WebContent"), QStringLiteral("com.apple.WebKit.Networking"),
+            QStringLiteral("com.apple.WebKit.GPU") };
     case BrowserKind::chrome:
-        return {QStringLiteral("chrome"), QStringLiteral("chrome_crashpad_handler")};
+        return { QStringLiteral("chrome"), QStringLiteral("chrome_crashpad_handler") };
     case BrowserKind::firefox:
-        return {QStringLiteral("firefox-bin"), QStringLiteral("plugin-container")};
+        return { QStringLiteral("firefox-bin"), QStringLiteral("plugin-container") };
     case BrowserKind::chromium:
-        return {QStringLiteral("chromium-browser")};
+        return { QStringLiteral("chromium-browser") };
     default:
         return {};
     }

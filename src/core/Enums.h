@@ -24,8 +24,14 @@ enum class ScanKind : std::uint8_t {
 };
 
 inline constexpr std::array<ScanKind, 8> allScanKinds = {
-    ScanKind::junk,  ScanKind::applications, ScanKind::largeFiles, ScanKind::duplicates,
-    ScanKind::space, ScanKind::installers,   ScanKind::browser,    ScanKind::systemJunk,
+    ScanKind::junk,
+    ScanKind::applications,
+    ScanKind::largeFiles,
+    ScanKind::duplicates,
+    ScanKind::space,
+    ScanKind::installers,
+    ScanKind::browser,
+    ScanKind::systemJunk,
 };
 
 [[nodiscard]] QString scanKindName(ScanKind kind);
@@ -76,8 +82,12 @@ enum class FileTypeFilter : std::uint8_t {
 };
 
 inline constexpr std::array<FileTypeFilter, 6> allFileTypeFilters = {
-    FileTypeFilter::all,    FileTypeFilter::documents, FileTypeFilter::images,
-    FileTypeFilter::videos, FileTypeFilter::audio,     FileTypeFilter::archives,
+    FileTypeFilter::all,
+    FileTypeFilter::documents,
+    FileTypeFilter::images,
+    FileTypeFilter::videos,
+    FileTypeFilter::audio,
+    FileTypeFilter::archives,
 };
 
 [[nodiscard]] QString fileTypeFilterName(FileTypeFilter filter);
@@ -98,9 +108,15 @@ enum class BrowserKind : std::uint8_t {
 };
 
 inline constexpr std::array<BrowserKind, 9> allBrowserKinds = {
-    BrowserKind::safari, BrowserKind::chrome,  BrowserKind::firefox,
-    BrowserKind::edge,   BrowserKind::brave,   BrowserKind::opera,
-    BrowserKind::vivaldi, BrowserKind::arc,    BrowserKind::chromium,
+    BrowserKind::safari,
+    BrowserKind::chrome,
+    BrowserKind::firefox,
+    BrowserKind::edge,
+    BrowserKind::brave,
+    BrowserKind::opera,
+    BrowserKind::vivaldi,
+    BrowserKind::arc,
+    BrowserKind::chromium,
 };
 
 [[nodiscard]] QString browserDisplayName(BrowserKind browser);

@@ -14,7 +14,8 @@ namespace Morvane {
 class CoreError : public std::exception {
 public:
     explicit CoreError(QString description)
-        : m_description(std::move(description)), m_utf8(m_description.toStdString())
+        : m_description(std::move(description))
+        , m_utf8(m_description.toStdString())
     {
     }
     [[nodiscard]] const QString &description() const noexcept { return m_description; }
@@ -46,7 +47,10 @@ public:
 /// Cooperative cancellation shared between the requester and the scan.
 class CancellationToken {
 public:
-    CancellationToken() : m_flag(std::make_shared<std::atomic<bool>>(false)) {}
+    CancellationToken()
+        : m_flag(std::make_shared<std::atomic<bool>>(false))
+    {
+    }
     void cancel() const noexcept { m_flag->store(true, std::memory_order_relaxed); }
     [[nodiscard]] bool isCancelled() const noexcept { return m_flag->load(std::memory_order_relaxed); }
     void throwIfCancelled() const

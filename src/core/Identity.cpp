@@ -25,7 +25,10 @@ std::int64_t modifiedNanoseconds(const struct stat &st)
 
 struct Fd {
     int fd = -1;
-    explicit Fd(int f) : fd(f) {}
+    explicit Fd(int f)
+        : fd(f)
+    {
+    }
     Fd(const Fd &) = delete;
     Fd &operator=(const Fd &) = delete;
     ~Fd()
@@ -37,7 +40,7 @@ struct Fd {
 
 // Depth-first walk with openat on raw names; false when anything could not be read.
 bool walkTree(int dirFd, QByteArray &relative, dev_t device, TreeDigest &digest, std::int64_t &bytes,
-              const CancellationToken *cancel)
+    const CancellationToken *cancel)
 {
     DIR *dir = ::fdopendir(dirFd);
     if (!dir) {
@@ -54,7 +57,7 @@ bool walkTree(int dirFd, QByteArray &relative, dev_t device, TreeDigest &digest,
             complete = false;
             break;
         }
-        struct stat st {};
+        struct stat st { };
         if (::fstatat(::dirfd(dir), name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
             complete = false;
             continue;
@@ -100,8 +103,8 @@ void TreeDigest::add(QByteArrayView relativePath, const struct stat &st)
     struct {
         std::uint64_t mode, inode, size;
         std::int64_t modified;
-    } fields{std::uint64_t(st.st_mode), std::uint64_t(st.st_ino),
-             S_ISDIR(st.st_mode) ? 0 : std::uint64_t(st.st_size), modifiedNanoseconds(st)};
+    } fields { std::uint64_t(st.st_mode), std::uint64_t(st.st_ino), S_ISDIR(st.st_mode) ? 0 : std::uint64_t(st.st_size),
+        modifiedNanoseconds(st) };
     XXH64_hash_t h = XXH64(relativePath.data(), size_t(relativePath.size()), 0);
     h = XXH64(&fields, sizeof fields, h);
     m_sum += h;
@@ -116,11 +119,11 @@ void TreeDigest::merge(const TreeDigest &other)
     m_entries += other.m_entries;
 }
 
-std::optional<Fingerprint> fingerprintPath(const QString &path, bool withTree, const CancellationToken *cancel,
-                                           std::int64_t *logicalBytes)
+std::optional<Fingerprint> fingerprintPath(
+    const QString &path, bool withTree, const CancellationToken *cancel, std::int64_t *logicalBytes)
 {
     const QByteArray bytes = pathToBytes(path);
-    struct stat st {};
+    struct stat st { };
     if (::lstat(bytes.constData(), &st) != 0)
         return std::nullopt;
     Fingerprint f = fingerprintFromStat(st);

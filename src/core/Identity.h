@@ -40,7 +40,6 @@ private:
 /// the item cannot be examined or the walk is cut (cancelled, or unreadable parts:
 /// then the identity cannot be vouched for).
 [[nodiscard]] std::optional<Fingerprint> fingerprintPath(const QString &path, bool withTree,
-                                                         const CancellationToken *cancel = nullptr,
-                                                         std::int64_t *logicalBytes = nullptr);
+    const CancellationToken *cancel = nullptr, std::int64_t *logicalBytes = nullptr);
 
 } // namespace Morvane

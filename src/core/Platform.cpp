@@ -17,7 +17,7 @@ namespace Morvane {
 
 std::optional<VolumeCapacity> volumeCapacity(const QString &path)
 {
-    struct statvfs vfs {};
+    struct statvfs vfs { };
     if (::statvfs(pathToBytes(path).constData(), &vfs) != 0)
         return std::nullopt;
     VolumeCapacity capacity;

@@ -26,8 +26,8 @@ std::optional<QString> takePath(const QJsonObject &object, const QString &key)
 {
     const QJsonValue bytes = object.value(key + QLatin1String("Bytes"));
     if (bytes.isString()) {
-        const auto decoded = QByteArray::fromBase64Encoding(bytes.toString().toLatin1(),
-                                                            QByteArray::AbortOnBase64DecodingErrors);
+        const auto decoded
+            = QByteArray::fromBase64Encoding(bytes.toString().toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
         if (decoded)
             return pathFromBytes(*decoded);
     }
@@ -147,7 +147,7 @@ std::optional<CleanupRecord> recordFromJson(const QJsonObject &o)
 
 std::optional<QList<CleanupRecord>> recordsFromJson(const QByteArray &json)
 {
-    QJsonParseError error{};
+    QJsonParseError error {};
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (error.error != QJsonParseError::NoError || !document.isArray())
         return std::nullopt;

@@ -5,9 +5,12 @@ namespace Morvane {
 QString entryKindName(EntryKind::Type type)
 {
     switch (type) {
-    case EntryKind::Type::file: return QStringLiteral("file");
-    case EntryKind::Type::folder: return QStringLiteral("folder");
-    case EntryKind::Type::application: return QStringLiteral("application");
+    case EntryKind::Type::file:
+        return QStringLiteral("file");
+    case EntryKind::Type::folder:
+        return QStringLiteral("folder");
+    case EntryKind::Type::application:
+        return QStringLiteral("application");
     }
     return {};
 }

@@ -25,7 +25,7 @@ struct Fingerprint {
     std::int64_t modifiedNs = 0; // modification time, nanoseconds since the Unix epoch
     std::uint64_t treeDigest = 0; // folders only; 0 when not computed
     std::int64_t treeEntries = 0; // folders only: descendants covered by treeDigest
-    bool hasTree = false;         // true when treeDigest was computed for the whole tree
+    bool hasTree = false; // true when treeDigest was computed for the whole tree
 
     friend bool operator==(const Fingerprint &, const Fingerprint &) = default;
 };
@@ -37,14 +37,8 @@ struct EntryKind {
     Type type = Type::file;
     std::optional<Fingerprint> fingerprint;
 
-    [[nodiscard]] static EntryKind file(std::optional<Fingerprint> f = std::nullopt)
-    {
-        return {Type::file, f};
-    }
-    [[nodiscard]] static EntryKind folder(std::optional<Fingerprint> f = std::nullopt)
-    {
-        return {Type::folder, f};
-    }
+    [[nodiscard]] static EntryKind file(std::optional<Fingerprint> f = std::nullopt) { return { Type::file, f }; }
+    [[nodiscard]] static EntryKind folder(std::optional<Fingerprint> f = std::nullopt) { return { Type::folder, f }; }
     [[nodiscard]] bool isFile() const { return type == Type::file; }
     [[nodiscard]] bool isFolder() const { return type == Type::folder; }
 
@@ -56,7 +50,7 @@ struct EntryKind {
 /// One item found by a scan.
 struct FileEntry {
     QUuid id;
-    QString path;  // absolute, lossless (see Paths.h)
+    QString path; // absolute, lossless (see Paths.h)
     QString name;
     std::int64_t bytes = 0; // logical size
     bool sizeIsComplete = true;
@@ -225,6 +219,6 @@ struct LoginItemsController {
 struct ManagedHiddenStartupController {
     QString home;
 };
-struct NativeBackgroundController {};
+struct NativeBackgroundController { };
 
 } // namespace Morvane

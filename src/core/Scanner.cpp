@@ -9,8 +9,8 @@ namespace {
 
 // The clean-up moves an entry only while it still lies below the folder it was found
 // in; record that folder wherever a scan left it open.
-QString scopeFor(const QString &path, ScanKind kind, const ScanConfiguration &configuration,
-                 const QString &largeDirectory)
+QString scopeFor(
+    const QString &path, ScanKind kind, const ScanConfiguration &configuration, const QString &largeDirectory)
 {
     switch (kind) {
     case ScanKind::largeFiles:
@@ -33,8 +33,8 @@ QString scopeFor(const QString &path, ScanKind kind, const ScanConfiguration &co
     return lexicallyNormal(configuration.home);
 }
 
-void assignScopes(QList<FileEntry> &entries, ScanKind kind, const ScanConfiguration &configuration,
-                  const QString &largeDirectory)
+void assignScopes(
+    QList<FileEntry> &entries, ScanKind kind, const ScanConfiguration &configuration, const QString &largeDirectory)
 {
     for (FileEntry &entry : entries) {
         if (entry.scope.isEmpty())
@@ -52,17 +52,24 @@ ScanResult withScopes(ScanResult result, const ScanConfiguration &configuration,
 }
 
 ScanResult runKind(ScanKind kind, const ScanConfiguration &configuration, const QString &largeDirectory,
-                   const FileQuery &query, const ProgressFn &progress, const CancellationToken &cancel)
+    const FileQuery &query, const ProgressFn &progress, const CancellationToken &cancel)
 {
     switch (kind) {
-    case ScanKind::junk: return scanJunk(configuration, progress, cancel);
-    case ScanKind::applications: return scanApplications(configuration, progress, cancel);
-    case ScanKind::largeFiles: return scanLargeFiles(configuration, largeDirectory, query, progress, cancel);
-    case ScanKind::duplicates: return scanDuplicates(configuration, largeDirectory, query, progress, cancel);
-    case ScanKind::space: return scanSpace(configuration, largeDirectory, query, progress, cancel);
-    case ScanKind::installers: return scanInstallers(configuration, largeDirectory, query, progress, cancel);
+    case ScanKind::junk:
+        return scanJunk(configuration, progress, cancel);
+    case ScanKind::applications:
+        return scanApplications(configuration, progress, cancel);
+    case ScanKind::largeFiles:
+        return scanLargeFiles(configuration, largeDirectory, query, progress, cancel);
+    case ScanKind::duplicates:
+        return scanDuplicates(configuration, largeDirectory, query, progress, cancel);
+    case ScanKind::space:
+        return scanSpace(configuration, largeDirectory, query, progress, cancel);
+    case ScanKind::installers:
+        return scanInstallers(configuration, largeDirectory, query, progress, cancel);
     case ScanKind::browser:
-    case ScanKind::systemJunk: return scanUnoffered(kind, configuration);
+    case ScanKind::systemJunk:
+        return scanUnoffered(kind, configuration);
     }
     throw ScanError(QStringLiteral("未知的扫描类型。"));
 }
@@ -70,14 +77,14 @@ ScanResult runKind(ScanKind kind, const ScanConfiguration &configuration, const 
 } // namespace
 
 ScanResult Scanner::scan(ScanKind kind, const QString &largeDirectory, const FileQuery &query,
-                         const ProgressFn &progress, const CancellationToken &cancel) const
+    const ProgressFn &progress, const CancellationToken &cancel) const
 {
     cancel.throwIfCancelled();
     ScanConfiguration configuration = m_configuration;
     if (!configuration.now.isValid())
         configuration.now = QDateTime::currentDateTimeUtc();
-    return withScopes(runKind(kind, configuration, largeDirectory, query, progress, cancel), configuration,
-                      largeDirectory);
+    return withScopes(
+        runKind(kind, configuration, largeDirectory, query, progress, cancel), configuration, largeDirectory);
 }
 
 } // namespace Morvane

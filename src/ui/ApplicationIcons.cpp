@@ -63,8 +63,8 @@ QPixmap ApplicationIcons::requestPixmap(const QString &id, QSize *size, const QS
         if (const auto png = Morvane::bundleIconPng(path, 2 * extent)) {
             const QImage image = QImage::fromData(*png, "PNG");
             if (!image.isNull())
-                pixmap = QPixmap::fromImage(
-                    image.scaled(extent, extent, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+                pixmap
+                    = QPixmap::fromImage(image.scaled(extent, extent, Qt::KeepAspectRatio, Qt::SmoothTransformation));
         }
     } else if (const auto launcher = launcherFileFor(path, identifier, applicationFolders())) {
         if (const auto contents = readWholeFile(*launcher))

@@ -39,9 +39,9 @@ void GuiDesktopServices::revealFile(const QString &path)
         const auto activatable = bus.interface()->activatableServiceNames();
         if ((registered.isValid() && registered.value())
             || (activatable.isValid() && activatable.value().contains(service))) {
-            QDBusMessage call = QDBusMessage::createMethodCall(service, QStringLiteral("/org/freedesktop/FileManager1"),
-                                                               service, QStringLiteral("ShowItems"));
-            call << QStringList{fileUrl(path).toString(QUrl::FullyEncoded)} << QString();
+            QDBusMessage call = QDBusMessage::createMethodCall(
+                service, QStringLiteral("/org/freedesktop/FileManager1"), service, QStringLiteral("ShowItems"));
+            call << QStringList { fileUrl(path).toString(QUrl::FullyEncoded) } << QString();
             if (bus.send(call))
                 return;
         }

@@ -22,9 +22,12 @@ QString firstInstalled(const QStringList &candidates)
 
 Look::Look(QObject *parent)
     : QObject(parent)
-    , m_sans(firstInstalled({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("PingFang SC"), QStringLiteral("sans-serif")}))
-    , m_serif(firstInstalled({QStringLiteral("Songti SC"), QStringLiteral("Noto Serif CJK SC"), QStringLiteral("serif")}))
-    , m_mono(firstInstalled({QStringLiteral("Noto Sans Mono CJK SC"), QStringLiteral("SF Mono"), QStringLiteral("monospace")}))
+    , m_sans(firstInstalled(
+          { QStringLiteral("Noto Sans CJK SC"), QStringLiteral("PingFang SC"), QStringLiteral("sans-serif") }))
+    , m_serif(
+          firstInstalled({ QStringLiteral("Songti SC"), QStringLiteral("Noto Serif CJK SC"), QStringLiteral("serif") }))
+    , m_mono(firstInstalled(
+          { QStringLiteral("Noto Sans Mono CJK SC"), QStringLiteral("SF Mono"), QStringLiteral("monospace") }))
 {
 }
 

@@ -23,8 +23,7 @@ namespace {
 // engine on first use, so a test can load several windows one after the other.
 QPointer<WindowContext> g_current;
 
-template <typename T>
-void registerSingleton(const char *name, T *(*get)(WindowContext *))
+template <typename T> void registerSingleton(const char *name, T *(*get)(WindowContext *))
 {
     qmlRegisterSingletonType<T>("Varnoll.Model", 1, 0, name, [get](QQmlEngine *, QJSEngine *) -> QObject * {
         Q_ASSERT(g_current);
@@ -45,8 +44,8 @@ void registerOnce()
     registerSingleton<ResultListModel>("Results", [](WindowContext *c) { return c->results(); });
     registerSingleton<ReviewListModel>("Review", [](WindowContext *c) { return c->review(); });
     registerSingleton<Look>("Look", [](WindowContext *c) { return c->findChild<Look *>(); });
-    qmlRegisterUncreatableMetaObject(Varnoll::staticMetaObject, "Varnoll.Model", 1, 0, "Varnoll",
-                                     QStringLiteral("Page is an enumeration"));
+    qmlRegisterUncreatableMetaObject(
+        Varnoll::staticMetaObject, "Varnoll.Model", 1, 0, "Varnoll", QStringLiteral("Page is an enumeration"));
 }
 
 } // namespace

@@ -31,14 +31,15 @@ int main(int argc, char *argv[])
         QStringLiteral("/System/Library/LaunchDaemons"),
     };
     options.systemLibrary = QStringLiteral("/Library");
-    options.backgroundInspector = Morvane::BackgroundItemsInspector{getuid()};
+    options.backgroundInspector = Morvane::BackgroundItemsInspector { getuid() };
     Varnoll::CleanerModel model(std::make_shared<Varnoll::GuiDesktopServices>(), std::move(options));
 
     Varnoll::WindowContext context(&model, QStringLiteral(VARNOLL_VERSION));
     QQmlApplicationEngine engine;
     context.install(engine);
-    QObject::connect(&engine, &QQmlApplicationEngine::objectCreationFailed, &app,
-                     [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
+    QObject::connect(
+        &engine, &QQmlApplicationEngine::objectCreationFailed, &app, [] { QCoreApplication::exit(1); },
+        Qt::QueuedConnection);
     engine.load(QUrl(Varnoll::WindowContext::mainUrl()));
     return QGuiApplication::exec();
 }

@@ -66,9 +66,12 @@ public:
     {
         class Runner : public ScanRunner {
         public:
-            explicit Runner(ScanConfiguration c) : m_scanner(std::move(c)) {}
-            ScanResult scan(ScanKind kind, const QString &directory, const FileQuery &query,
-                            const ProgressFn &progress, const CancellationToken &cancel) override
+            explicit Runner(ScanConfiguration c)
+                : m_scanner(std::move(c))
+            {
+            }
+            ScanResult scan(ScanKind kind, const QString &directory, const FileQuery &query, const ProgressFn &progress,
+                const CancellationToken &cancel) override
             {
                 return m_scanner.scan(kind, directory, query, progress, cancel);
             }
@@ -213,7 +216,7 @@ private Q_SLOTS:
         QCOMPARE(model.records().first().count(), 1);
         QVERIFY(exists(kept));
         QVERIFY(!exists(chosen));
-        QCOMPARE(entriesOf(joinPath(data, QStringLiteral("Trash/files"))), QStringList{lastComponent(chosen)});
+        QCOMPARE(entriesOf(joinPath(data, QStringLiteral("Trash/files"))), QStringList { lastComponent(chosen) });
         QVERIFY(exists(joinPath(folder, QStringLiteral("other.jpg"))));
     }
 };

@@ -61,9 +61,9 @@ private Q_SLOTS:
     void coverageWords()
     {
         QCOMPARE(coverageWord(std::nullopt), QStringLiteral("未扫描"));
-        const QStringList words = {QStringLiteral("已完成"), QStringLiteral("部分扫描"), QStringLiteral("未扫描"),
-                                   QStringLiteral("已跳过"), QStringLiteral("无法读取"), QStringLiteral("目录不存在"),
-                                   QStringLiteral("目录不存在")};
+        const QStringList words = { QStringLiteral("已完成"), QStringLiteral("部分扫描"), QStringLiteral("未扫描"),
+            QStringLiteral("已跳过"), QStringLiteral("无法读取"), QStringLiteral("目录不存在"),
+            QStringLiteral("目录不存在") };
         for (int state = 0; state < words.size(); ++state)
             QCOMPARE(coverageWord(std::uint8_t(state)), words.at(state));
         QCOMPARE(coverageWord(std::uint8_t(255)), QStringLiteral("目录不存在"));

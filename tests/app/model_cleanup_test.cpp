@@ -35,7 +35,7 @@ private Q_SLOTS:
         const FileEntry a = makeEntry(QStringLiteral("/d/a"), 1);
         const FileEntry b = makeEntry(QStringLiteral("/d/b"), 2);
         const FileEntry c = makeEntry(QStringLiteral("/d/c"), 4);
-        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::largeFiles, {a, b, c})));
+        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::largeFiles, { a, b, c })));
         model->toggle(a);
         model->toggle(b);
         model->setShowReview(true);
@@ -47,13 +47,14 @@ private Q_SLOTS:
         QVERIFY(waitIdle(*model));
 
         QCOMPARE(model->status(), QStringLiteral("已移入废纸篓 2 项"));
-        QCOMPARE(model->notice(), std::optional<QString>(QStringLiteral("已将 2 项移到废纸篓。清空废纸篓后才会释放相应空间。")));
-        QCOMPARE(model->currentResult()->entries, QList<FileEntry>{c});
+        QCOMPARE(model->notice(),
+            std::optional<QString>(QStringLiteral("已将 2 项移到废纸篓。清空废纸篓后才会释放相应空间。")));
+        QCOMPARE(model->currentResult()->entries, QList<FileEntry> { c });
         QVERIFY(model->selection().isEmpty());
         QCOMPARE(records.count(), 1);
         QCOMPARE(model->records().size(), 1);
         QCOMPARE(model->records().first().count(), 2);
-        QCOMPARE(f.core->cleanedIds.first(), (QSet<QUuid>{a.id, b.id}));
+        QCOMPARE(f.core->cleanedIds.first(), (QSet<QUuid> { a.id, b.id }));
 
         // The history on disk reads back to the same records; preferences were written too.
         const auto stored = recordsFromJson(readAll(f.store + QStringLiteral("/history.json")));
@@ -66,7 +67,8 @@ private Q_SLOTS:
     {
         Fixture f;
         auto model = f.makeModel();
-        QVERIFY(scanWith(*model, *f.core, ScanKind::junk, makeResult(ScanKind::junk, {makeEntry(QStringLiteral("/j"), 1)})));
+        QVERIFY(scanWith(
+            *model, *f.core, ScanKind::junk, makeResult(ScanKind::junk, { makeEntry(QStringLiteral("/j"), 1) })));
         model->navigate(Page::largeFiles);
         QList<FileEntry> five;
         for (int i = 0; i < 5; ++i)
@@ -76,12 +78,13 @@ private Q_SLOTS:
             model->toggle(e);
         f.core->onClean = [&](const QSet<QUuid> &ids, const QList<FileEntry> &snapshot, const QSet<QString> &,
                               const QList<DuplicateGroup> &, const QList<FileEntry> &) {
-            return recordFor(snapshot, ids, {five[0].path, five[2].path, five[4].path});
+            return recordFor(snapshot, ids, { five[0].path, five[2].path, five[4].path });
         };
         model->cleanSelection();
         QVERIFY(waitIdle(*model));
-        QCOMPARE(model->notice(), std::optional<QString>(QStringLiteral("3 项已移入废纸篓，2 项未处理。可在清理记录查看原因。")));
-        QCOMPARE(model->currentResult()->entries, (QList<FileEntry>{five[1], five[3]}));
+        QCOMPARE(model->notice(),
+            std::optional<QString>(QStringLiteral("3 项已移入废纸篓，2 项未处理。可在清理记录查看原因。")));
+        QCOMPARE(model->currentResult()->entries, (QList<FileEntry> { five[1], five[3] }));
         QVERIFY(!model->results().contains(ScanKind::junk)); // may show files that are gone
     }
 
@@ -89,18 +92,19 @@ private Q_SLOTS:
     {
         Fixture f;
         auto model = f.makeModel();
-        QVERIFY(scanWith(*model, *f.core, ScanKind::junk, makeResult(ScanKind::junk, {makeEntry(QStringLiteral("/j"), 1)})));
+        QVERIFY(scanWith(
+            *model, *f.core, ScanKind::junk, makeResult(ScanKind::junk, { makeEntry(QStringLiteral("/j"), 1) })));
         model->navigate(Page::largeFiles);
         const FileEntry a = makeEntry(QStringLiteral("/d/a"), 1);
-        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::largeFiles, {a})));
+        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::largeFiles, { a })));
         model->toggle(a);
-        f.core->onClean = [](const QSet<QUuid> &ids, const QList<FileEntry> &snapshot, const QSet<QString> &,
-                             const QList<DuplicateGroup> &, const QList<FileEntry> &) {
-            return recordFor(snapshot, ids, {});
-        };
+        f.core->onClean
+            = [](const QSet<QUuid> &ids, const QList<FileEntry> &snapshot, const QSet<QString> &,
+                  const QList<DuplicateGroup> &, const QList<FileEntry> &) { return recordFor(snapshot, ids, {}); };
         model->cleanSelection();
         QVERIFY(waitIdle(*model));
-        QCOMPARE(model->notice(), std::optional<QString>(QStringLiteral("0 项已移入废纸篓，1 项未处理。可在清理记录查看原因。")));
+        QCOMPARE(model->notice(),
+            std::optional<QString>(QStringLiteral("0 项已移入废纸篓，1 项未处理。可在清理记录查看原因。")));
         QVERIFY(model->results().contains(ScanKind::junk));
         QVERIFY(model->selection().isEmpty());
         QCOMPARE(model->currentResult()->entries.size(), 1);
@@ -108,7 +112,7 @@ private Q_SLOTS:
         // An empty record takes the first form with 0.
         model->toggle(a);
         f.core->onClean = [](const QSet<QUuid> &, const QList<FileEntry> &, const QSet<QString> &,
-                             const QList<DuplicateGroup> &, const QList<FileEntry> &) {
+                              const QList<DuplicateGroup> &, const QList<FileEntry> &) {
             CleanupRecord r;
             r.id = QUuid::createUuid();
             r.date = QDateTime::currentDateTimeUtc();
@@ -116,7 +120,8 @@ private Q_SLOTS:
         };
         model->cleanSelection();
         QVERIFY(waitIdle(*model));
-        QCOMPARE(model->notice(), std::optional<QString>(QStringLiteral("已将 0 项移到废纸篓。清空废纸篓后才会释放相应空间。")));
+        QCOMPARE(model->notice(),
+            std::optional<QString>(QStringLiteral("已将 0 项移到废纸篓。清空废纸篓后才会释放相应空间。")));
     }
 
     void movedApplicationTakesItsAssociatedEntriesOffTheList()
@@ -124,18 +129,21 @@ private Q_SLOTS:
         Fixture f;
         auto model = f.makeModel();
         model->navigate(Page::applications);
-        const FileEntry app = makeEntry(QStringLiteral("/A/Tool.app"), 10, FileCategory::application, QStringLiteral("t"));
-        FileEntry data = makeEntry(QStringLiteral("/h/Caches/t"), 5, FileCategory::applicationData, QStringLiteral("t"));
+        const FileEntry app
+            = makeEntry(QStringLiteral("/A/Tool.app"), 10, FileCategory::application, QStringLiteral("t"));
+        FileEntry data
+            = makeEntry(QStringLiteral("/h/Caches/t"), 5, FileCategory::applicationData, QStringLiteral("t"));
         data.ownerID = app.id;
-        const FileEntry other = makeEntry(QStringLiteral("/A/Other.app"), 10, FileCategory::application, QStringLiteral("o"));
-        ScanResult result = makeResult(ScanKind::applications, {app, data, other});
-        result.ownerApplications = {app};
+        const FileEntry other
+            = makeEntry(QStringLiteral("/A/Other.app"), 10, FileCategory::application, QStringLiteral("o"));
+        ScanResult result = makeResult(ScanKind::applications, { app, data, other });
+        result.ownerApplications = { app };
         QVERIFY(scanWith(*model, *f.core, std::nullopt, result));
         model->toggle(app);
         model->cleanSelection();
         QVERIFY(waitIdle(*model));
-        QCOMPARE(model->currentResult()->entries, QList<FileEntry>{other});
-        QCOMPARE(f.core->cleanedIds.first(), QSet<QUuid>{app.id}); // the data was not asked for
+        QCOMPARE(model->currentResult()->entries, QList<FileEntry> { other });
+        QCOMPARE(f.core->cleanedIds.first(), QSet<QUuid> { app.id }); // the data was not asked for
     }
 
     void entriesInsideAMovedFolderLeaveWithIt()
@@ -146,16 +154,16 @@ private Q_SLOTS:
         const FileEntry folder = makeEntry(QStringLiteral("/h/.cache/tool"), 10, FileCategory::userCache);
         const FileEntry inner = makeEntry(QStringLiteral("/h/.cache/tool/old.log"), 3, FileCategory::logs);
         const FileEntry sibling = makeEntry(QStringLiteral("/h/.cache/tool2"), 4, FileCategory::userCache);
-        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::junk, {folder, inner, sibling})));
+        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::junk, { folder, inner, sibling })));
         model->toggle(folder);
         model->toggle(inner);
         f.core->onClean = [&](const QSet<QUuid> &ids, const QList<FileEntry> &snapshot, const QSet<QString> &,
                               const QList<DuplicateGroup> &, const QList<FileEntry> &) {
-            return recordFor(snapshot, ids, {folder.path}); // the inner one went along, not counted
+            return recordFor(snapshot, ids, { folder.path }); // the inner one went along, not counted
         };
         model->cleanSelection();
         QVERIFY(waitIdle(*model));
-        QCOMPARE(model->currentResult()->entries, QList<FileEntry>{sibling});
+        QCOMPARE(model->currentResult()->entries, QList<FileEntry> { sibling });
     }
 
     void refusesOnSpaceWhileBusyOrWithNothingTicked()
@@ -164,7 +172,7 @@ private Q_SLOTS:
         auto model = f.makeModel();
         model->navigate(Page::largeFiles);
         const FileEntry a = makeEntry(QStringLiteral("/d/a"), 1);
-        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::largeFiles, {a})));
+        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::largeFiles, { a })));
         model->setShowReview(true);
         model->cleanSelection(); // nothing ticked
         QVERIFY(model->showReview());
@@ -179,7 +187,7 @@ private Q_SLOTS:
         QVERIFY(f.core->cleanedIds.isEmpty());
 
         model->navigate(Page::largeFiles);
-        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::largeFiles, {a})));
+        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::largeFiles, { a })));
         model->toggle(a);
         Gate gate;
         f.core->onClean = [&](const QSet<QUuid> &ids, const QList<FileEntry> &snapshot, const QSet<QString> &,
@@ -218,7 +226,7 @@ private Q_SLOTS:
         QCOMPARE(model->records().size(), 100);
         model->navigate(Page::largeFiles);
         const FileEntry a = makeEntry(QStringLiteral("/d/a"), 1);
-        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::largeFiles, {a})));
+        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::largeFiles, { a })));
         model->toggle(a);
         model->cleanSelection();
         QVERIFY(waitIdle(*model));
@@ -239,7 +247,7 @@ private Q_SLOTS:
         auto model = f.makeModel();
         model->navigate(Page::largeFiles);
         const FileEntry a = makeEntry(QStringLiteral("/d/a"), 1);
-        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::largeFiles, {a})));
+        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::largeFiles, { a })));
         model->toggle(a);
         model->cleanSelection();
         QVERIFY(waitIdle(*model));
@@ -247,7 +255,8 @@ private Q_SLOTS:
         const QStringList lines = notice.split(u'\n');
         QCOMPARE(lines.size(), 2);
         QCOMPARE(lines[0], QStringLiteral("已将 1 项移到废纸篓。清空废纸篓后才会释放相应空间。"));
-        QVERIFY2(lines[1].startsWith(QStringLiteral("本地记录未能保存：")) && lines[1].size() > 9, qPrintable(lines[1]));
+        QVERIFY2(
+            lines[1].startsWith(QStringLiteral("本地记录未能保存：")) && lines[1].size() > 9, qPrintable(lines[1]));
         QCOMPARE(model->records().size(), 1);
     }
 
@@ -255,14 +264,14 @@ private Q_SLOTS:
     {
         Fixture f;
         auto model = f.makeModel(std::nullopt);
-        f.core->running = {QStringLiteral("a.b")};
+        f.core->running = { QStringLiteral("a.b") };
         model->navigate(Page::largeFiles);
         const FileEntry a = makeEntry(QStringLiteral("/d/a"), 1);
-        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::largeFiles, {a})));
+        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::largeFiles, { a })));
         model->toggle(a);
         model->cleanSelection();
         QVERIFY(waitIdle(*model));
-        QCOMPARE(f.core->cleanedRunning.first(), QSet<QString>{QStringLiteral("a.b")});
+        QCOMPARE(f.core->cleanedRunning.first(), QSet<QString> { QStringLiteral("a.b") });
     }
 
     void trashAndPrivacyAreHandedToTheDesktop()
@@ -274,7 +283,7 @@ private Q_SLOTS:
         model->revealPath(QStringLiteral("/d/a"));
         QCOMPARE(f.core->trashOpened, 1);
         QCOMPARE(f.core->privacyOpened, 1);
-        QCOMPARE(f.core->revealed, QStringList{QStringLiteral("/d/a")});
+        QCOMPARE(f.core->revealed, QStringList { QStringLiteral("/d/a") });
     }
 };
 

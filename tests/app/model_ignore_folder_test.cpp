@@ -35,18 +35,18 @@ private Q_SLOTS:
         const FileEntry inside = makeEntry(stuff + QStringLiteral("/a.zip"), 5);
         const FileEntry sibling = makeEntry(QStringLiteral("/Users/me/Downloads/Stuff2"), 5);
         model->navigate(Page::space);
-        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::space, {folder, sibling})));
+        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::space, { folder, sibling })));
         model->navigate(Page::duplicates);
-        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::duplicates, {inside, sibling})));
+        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::duplicates, { inside, sibling })));
         model->toggle(sibling);
 
         model->ignore(folder);
-        QCOMPARE(model->preferences().ignoredPaths, QStringList{stuff});
-        QCOMPARE(model->results().value(ScanKind::space).entries, QList<FileEntry>{sibling});
-        QCOMPARE(model->results().value(ScanKind::duplicates).entries, QList<FileEntry>{sibling});
+        QCOMPARE(model->preferences().ignoredPaths, QStringList { stuff });
+        QCOMPARE(model->results().value(ScanKind::space).entries, QList<FileEntry> { sibling });
+        QCOMPARE(model->results().value(ScanKind::duplicates).entries, QList<FileEntry> { sibling });
         QVERIFY(model->selection().contains(sibling.id));
         QCOMPARE(readAll(f.store + QStringLiteral("/preferences.json")),
-                 QByteArray(R"({"ignoredPaths":["\/Users\/me\/Downloads\/Stuff"]})"));
+            QByteArray(R"({"ignoredPaths":["\/Users\/me\/Downloads\/Stuff"]})"));
         QCOMPARE(readAll(f.store + QStringLiteral("/history.json")), QByteArray("[]"));
 
         // Again: not added twice, but both files are written again.
@@ -68,9 +68,9 @@ private Q_SLOTS:
         const FileEntry root = makeEntry(QStringLiteral("/d/"), 1);
         const FileEntry child = makeEntry(QStringLiteral("/d/x"), 1);
         const FileEntry other = makeEntry(QStringLiteral("/dx"), 1);
-        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::largeFiles, {root, child, other})));
+        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::largeFiles, { root, child, other })));
         model->ignore(root);
-        QCOMPARE(model->currentResult()->entries, QList<FileEntry>{other});
+        QCOMPARE(model->currentResult()->entries, QList<FileEntry> { other });
     }
 
     void removeIgnoreWritesEvenWhenNothingChanged()
@@ -85,10 +85,10 @@ private Q_SLOTS:
         QSignalSpy preferences(model.get(), &CleanerModel::preferencesChanged);
         model->removeIgnore(QStringLiteral("/b"));
         QCOMPARE(preferences.count(), 1);
-        QCOMPARE(model->ignoredPaths(), (QStringList{QStringLiteral("/a"), QStringLiteral("/c")}));
+        QCOMPARE(model->ignoredPaths(), (QStringList { QStringLiteral("/a"), QStringLiteral("/c") }));
 
         auto reloaded = f.makeModel();
-        QCOMPARE(reloaded->ignoredPaths(), (QStringList{QStringLiteral("/a"), QStringLiteral("/c")}));
+        QCOMPARE(reloaded->ignoredPaths(), (QStringList { QStringLiteral("/a"), QStringLiteral("/c") }));
     }
 
     void unusualPathsSurviveTheStoredList()
@@ -100,7 +100,7 @@ private Q_SLOTS:
         model->ignore(makeEntry(invalid, 1));
         model->ignore(makeEntry(odd, 1));
         auto reloaded = f.makeModel();
-        QCOMPARE(reloaded->ignoredPaths(), (QStringList{invalid, odd}));
+        QCOMPARE(reloaded->ignoredPaths(), (QStringList { invalid, odd }));
         QCOMPARE(Morvane::pathToBytes(reloaded->ignoredPaths().first()), QByteArray("/d/bad-\xff\xfe-name"));
     }
 
@@ -114,7 +114,7 @@ private Q_SLOTS:
         model->ignore(makeEntry(QStringLiteral("/a"), 1));
         QVERIFY(model->notice().has_value());
         QVERIFY(model->notice()->startsWith(QStringLiteral("本地记录未能保存：")));
-        QCOMPARE(model->ignoredPaths(), QStringList{QStringLiteral("/a")});
+        QCOMPARE(model->ignoredPaths(), QStringList { QStringLiteral("/a") });
         QFile::remove(f.store);
         model->clearNotice();
         model->removeIgnore(QStringLiteral("/x")); // now it works, and writes the kept change
@@ -136,10 +136,11 @@ private Q_SLOTS:
     {
         Fixture f;
         auto model = f.makeModel();
-        QVERIFY(scanWith(*model, *f.core, ScanKind::junk, makeResult(ScanKind::junk, {makeEntry(QStringLiteral("/j"), 1)})));
+        QVERIFY(scanWith(
+            *model, *f.core, ScanKind::junk, makeResult(ScanKind::junk, { makeEntry(QStringLiteral("/j"), 1) })));
         model->navigate(Page::largeFiles);
         const FileEntry a = makeEntry(QStringLiteral("/d/a"), 1);
-        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::largeFiles, {a})));
+        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::largeFiles, { a })));
         model->toggle(a);
         model->setMinimumSizeMB(10);
         model->changeFileFilters();
@@ -170,7 +171,7 @@ private Q_SLOTS:
         model->directoryChosen(QString()); // cancelled
         QCOMPARE(model->largeDirectory(), f.home + QStringLiteral("/Downloads"));
         f.core->onScan = [](ScanKind kind, const QString &, const FileQuery &, const ProgressFn &,
-                            const CancellationToken &) { return makeResult(kind, {}); };
+                             const CancellationToken &) { return makeResult(kind, {}); };
         model->directoryChosen(QStringLiteral("/link/Photos"));
         QCOMPARE(model->largeDirectory(), QStringLiteral("/real/Photos"));
         QVERIFY(waitIdle(*model));
@@ -183,12 +184,12 @@ private Q_SLOTS:
     {
         Fixture f;
         auto model = f.makeModel();
-        for (ScanKind kind : {ScanKind::junk, ScanKind::applications, ScanKind::largeFiles, ScanKind::duplicates,
-                              ScanKind::space, ScanKind::installers, ScanKind::browser})
+        for (ScanKind kind : { ScanKind::junk, ScanKind::applications, ScanKind::largeFiles, ScanKind::duplicates,
+                 ScanKind::space, ScanKind::installers, ScanKind::browser })
             QVERIFY(scanWith(*model, *f.core, kind, makeResult(kind, {})));
         model->setDirectory(QStringLiteral("/elsewhere"));
         QCOMPARE(QSet<ScanKind>(model->results().keyBegin(), model->results().keyEnd()),
-                 (QSet<ScanKind>{ScanKind::junk, ScanKind::applications, ScanKind::browser}));
+            (QSet<ScanKind> { ScanKind::junk, ScanKind::applications, ScanKind::browser }));
     }
 
     void drillingIntoFoldersIsValidatedAndRescans()
@@ -201,7 +202,7 @@ private Q_SLOTS:
         const FileEntry file = makeEntry(f.home + QStringLiteral("/Downloads/a.iso"), 10, FileCategory::spaceItem);
         FileEntry outside = makeEntry(QStringLiteral("/etc"), 1, FileCategory::spaceItem);
         outside.kind = EntryKind::folder();
-        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::space, {folder, file, outside})));
+        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::space, { folder, file, outside })));
 
         model->drillInto(file); // a file: nothing
         QCOMPARE(model->largeDirectory(), f.home + QStringLiteral("/Downloads"));
@@ -217,7 +218,7 @@ private Q_SLOTS:
         QVERIFY(model->results().contains(ScanKind::space));
 
         f.core->onScan = [](ScanKind kind, const QString &, const FileQuery &, const ProgressFn &,
-                            const CancellationToken &) { return makeResult(kind, {}); };
+                             const CancellationToken &) { return makeResult(kind, {}); };
         model->drillIntoId(folder.id.toString());
         QCOMPARE(model->largeDirectory(), folder.path);
         QVERIFY(waitIdle(*model));

@@ -19,7 +19,7 @@ private Q_SLOTS:
         Fixture f;
         auto model = f.makeModel();
         f.core->onScan = [](ScanKind, const QString &, const FileQuery &, const ProgressFn &,
-                            const CancellationToken &) -> ScanResult { throw ScanError(QStringLiteral("earlier")); };
+                             const CancellationToken &) -> ScanResult { throw ScanError(QStringLiteral("earlier")); };
         model->scan(ScanKind::applications);
         QVERIFY(waitIdle(*model));
         QVERIFY(model->notice().has_value());
@@ -30,8 +30,8 @@ private Q_SLOTS:
         QSignalSpy status(model.get(), &CleanerModel::statusChanged);
         const int volumeReads = f.core->volumeQueries;
 
-        ScanResult result = makeResult(ScanKind::junk, {makeEntry(QStringLiteral("/h/.cache/a"), 10, FileCategory::userCache)},
-                                       0, {FileCategory::userCache});
+        ScanResult result = makeResult(ScanKind::junk,
+            { makeEntry(QStringLiteral("/h/.cache/a"), 10, FileCategory::userCache) }, 0, { FileCategory::userCache });
         result.examined = 42;
         f.core->onScan = [&](ScanKind kind, const QString &, const FileQuery &, const ProgressFn &progress,
                              const CancellationToken &) {
@@ -89,13 +89,13 @@ private Q_SLOTS:
         auto model = f.makeModel();
         model->navigate(Page::junk);
         Gate gate;
-        std::atomic<int> calls{0};
-        f.core->onScan = [&](ScanKind kind, const QString &, const FileQuery &, const ProgressFn &,
-                             const CancellationToken &) {
-            ++calls;
-            gate.wait();
-            return makeResult(kind, {makeEntry(QStringLiteral("/x"), 1)});
-        };
+        std::atomic<int> calls { 0 };
+        f.core->onScan
+            = [&](ScanKind kind, const QString &, const FileQuery &, const ProgressFn &, const CancellationToken &) {
+                  ++calls;
+                  gate.wait();
+                  return makeResult(kind, { makeEntry(QStringLiteral("/x"), 1) });
+              };
         model->scan();
         model->scan(ScanKind::applications);
         QVERIFY(model->busy());
@@ -112,12 +112,12 @@ private Q_SLOTS:
         auto model = f.makeModel();
         model->navigate(Page::junk);
         const FileEntry kept = makeEntry(QStringLiteral("/kept"), 5);
-        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::junk, {kept})));
+        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::junk, { kept })));
         model->toggle(kept);
         QCOMPARE(model->selection().size(), 1);
 
         f.core->onScan = [](ScanKind, const QString &, const FileQuery &, const ProgressFn &progress,
-                            const CancellationToken &cancel) -> ScanResult {
+                             const CancellationToken &cancel) -> ScanResult {
             progress(QStringLiteral("正在检查"), 3);
             while (!cancel.isCancelled())
                 QThread::msleep(2);
@@ -142,12 +142,12 @@ private Q_SLOTS:
         Fixture f;
         auto model = f.makeModel();
         model->navigate(Page::junk);
-        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::junk, {makeEntry(QStringLiteral("/a"), 1)})));
+        QVERIFY(scanWith(
+            *model, *f.core, std::nullopt, makeResult(ScanKind::junk, { makeEntry(QStringLiteral("/a"), 1) })));
         const int volumeReads = f.core->volumeQueries;
-        f.core->onScan = [](ScanKind, const QString &, const FileQuery &, const ProgressFn &,
-                            const CancellationToken &) -> ScanResult {
-            throw ScanError(QStringLiteral("无法打开文件夹"));
-        };
+        f.core->onScan
+            = [](ScanKind, const QString &, const FileQuery &, const ProgressFn &,
+                  const CancellationToken &) -> ScanResult { throw ScanError(QStringLiteral("无法打开文件夹")); };
         model->scan();
         QVERIFY(waitIdle(*model));
         QCOMPARE(model->notice(), std::optional<QString>(QStringLiteral("无法打开文件夹")));
@@ -163,11 +163,11 @@ private Q_SLOTS:
         auto model = f.makeModel();
         model->navigate(Page::junk);
         Gate gate;
-        f.core->onScan = [&](ScanKind kind, const QString &, const FileQuery &, const ProgressFn &,
-                             const CancellationToken &) {
-            gate.wait();
-            return makeResult(kind, {makeEntry(QStringLiteral("/late"), 1)});
-        };
+        f.core->onScan
+            = [&](ScanKind kind, const QString &, const FileQuery &, const ProgressFn &, const CancellationToken &) {
+                  gate.wait();
+                  return makeResult(kind, { makeEntry(QStringLiteral("/late"), 1) });
+              };
         model->scan();
         model->cancelScan();
         gate.open();
@@ -184,11 +184,11 @@ private Q_SLOTS:
         ProgressFn captured;
         ScanResult result = makeResult(ScanKind::junk, {});
         result.examined = 99;
-        f.core->onScan = [&](ScanKind, const QString &, const FileQuery &, const ProgressFn &progress,
-                             const CancellationToken &) {
-            captured = progress;
-            return result;
-        };
+        f.core->onScan
+            = [&](ScanKind, const QString &, const FileQuery &, const ProgressFn &progress, const CancellationToken &) {
+                  captured = progress;
+                  return result;
+              };
         model->scan();
         QVERIFY(waitIdle(*model));
         QVERIFY(captured);
@@ -202,7 +202,7 @@ private Q_SLOTS:
     void configurationAndQueryComeFromTheModel()
     {
         Fixture f;
-        auto model = f.makeModel(QSet<QString>{QStringLiteral("run.app")});
+        auto model = f.makeModel(QSet<QString> { QStringLiteral("run.app") });
         model->navigate(Page::largeFiles);
         model->setMinimumSizeMB(-5);
         model->setOlderThanDays(0);
@@ -230,7 +230,7 @@ private Q_SLOTS:
         QCOMPARE(c.entryLimit, 5000);
         QCOMPARE(c.visitLimit, 200000);
         QCOMPARE(c.timeLimit, 45.0);
-        QCOMPARE(c.runningBundleIDs, QSet<QString>{QStringLiteral("run.app")});
+        QCOMPARE(c.runningBundleIDs, QSet<QString> { QStringLiteral("run.app") });
         QCOMPARE(c.systemLibrary, QStringLiteral("/Library"));
         QVERIFY(c.now.isValid());
         QCOMPARE(f.core->directories.first(), f.home + QStringLiteral("/Downloads"));
@@ -242,16 +242,17 @@ private Q_SLOTS:
         auto model = f.makeModel();
         model->navigate(Page::junk);
         const FileEntry folder = makeEntry(QStringLiteral("/h/.cache/tool"), 10, FileCategory::userCache);
-        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::junk, {folder})));
+        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::junk, { folder })));
 
         Gate gate;
-        f.core->onScan = [&](ScanKind kind, const QString &, const FileQuery &, const ProgressFn &,
-                             const CancellationToken &) {
-            gate.wait();
-            return makeResult(kind, {makeEntry(QStringLiteral("/h/.cache/tool"), 10, FileCategory::userCache),
-                                     makeEntry(QStringLiteral("/h/.cache/tool/sub"), 3, FileCategory::userCache),
-                                     makeEntry(QStringLiteral("/h/.cache/tool2"), 4, FileCategory::userCache)});
-        };
+        f.core->onScan
+            = [&](ScanKind kind, const QString &, const FileQuery &, const ProgressFn &, const CancellationToken &) {
+                  gate.wait();
+                  return makeResult(kind,
+                      { makeEntry(QStringLiteral("/h/.cache/tool"), 10, FileCategory::userCache),
+                          makeEntry(QStringLiteral("/h/.cache/tool/sub"), 3, FileCategory::userCache),
+                          makeEntry(QStringLiteral("/h/.cache/tool2"), 4, FileCategory::userCache) });
+              };
         model->scan();
         model->ignore(folder); // allowed while busy
         gate.open();

@@ -30,25 +30,25 @@ private Q_SLOTS:
         const FileEntry spaced = makeEntry(QStringLiteral("/h/My Cache"), 10, FileCategory::userCache);
         const FileEntry log = makeEntry(QStringLiteral("/h/logs/App.LOG"), 20, FileCategory::logs);
         const FileEntry dev = makeEntry(QStringLiteral("/h/dev/Gradle"), 30, FileCategory::developerCache);
-        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::junk, {spaced, log, dev})));
+        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::junk, { spaced, log, dev })));
         QCOMPARE(model->visibleEntries(), model->currentResult()->entries);
 
         model->setSearch(QStringLiteral(" "));
-        QCOMPARE(model->visibleEntries(), QList<FileEntry>{spaced});
+        QCOMPARE(model->visibleEntries(), QList<FileEntry> { spaced });
         model->setSearch(QStringLiteral("app.log")); // case-insensitive, on the name
-        QCOMPARE(model->visibleEntries(), QList<FileEntry>{log});
+        QCOMPARE(model->visibleEntries(), QList<FileEntry> { log });
         model->setSearch(QStringLiteral("/H/DEV")); // or on the path
-        QCOMPARE(model->visibleEntries(), QList<FileEntry>{dev});
+        QCOMPARE(model->visibleEntries(), QList<FileEntry> { dev });
         model->setSearch(QString());
         model->setCategory(FileCategory::logs);
-        QCOMPARE(model->visibleEntries(), QList<FileEntry>{log});
+        QCOMPARE(model->visibleEntries(), QList<FileEntry> { log });
 
         // A ticked entry the filters hide is still selected, counted and cleaned.
         model->setCategory(std::nullopt);
         model->toggle(dev);
         model->setSearch(QStringLiteral("nothing matches"));
         QVERIFY(model->visibleEntries().isEmpty());
-        QCOMPARE(model->selectedEntries(), QList<FileEntry>{dev});
+        QCOMPARE(model->selectedEntries(), QList<FileEntry> { dev });
         QCOMPARE(model->selectedBytes(), 30);
     }
 
@@ -60,10 +60,10 @@ private Q_SLOTS:
         QList<FileEntry> three;
         for (int i = 0; i < 3; ++i)
             three.append(makeEntry(QStringLiteral("/d/copy%1").arg(i), 100, FileCategory::duplicate));
-        QList<FileEntry> two = {makeEntry(QStringLiteral("/d/pair0"), 5, FileCategory::duplicate),
-                                makeEntry(QStringLiteral("/d/pair1"), 5, FileCategory::duplicate)};
-        ScanResult result = makeResult(ScanKind::duplicates, three + two, 0, {FileCategory::duplicate});
-        result.duplicateGroups = {makeGroup(three), makeGroup(two)};
+        QList<FileEntry> two = { makeEntry(QStringLiteral("/d/pair0"), 5, FileCategory::duplicate),
+            makeEntry(QStringLiteral("/d/pair1"), 5, FileCategory::duplicate) };
+        ScanResult result = makeResult(ScanKind::duplicates, three + two, 0, { FileCategory::duplicate });
+        result.duplicateGroups = { makeGroup(three), makeGroup(two) };
         QVERIFY(scanWith(*model, *f.core, std::nullopt, result));
 
         model->toggle(three[0]);
@@ -71,10 +71,10 @@ private Q_SLOTS:
         QVERIFY(!model->notice());
         model->toggle(three[2]);
         QCOMPARE(model->notice(), std::optional<QString>(kKeepOne));
-        QCOMPARE(model->selection(), (QSet<QUuid>{three[0].id, three[1].id}));
+        QCOMPARE(model->selection(), (QSet<QUuid> { three[0].id, three[1].id }));
         model->toggle(three[0]); // unticking is never refused
         model->toggle(three[2]);
-        QCOMPARE(model->selection(), (QSet<QUuid>{three[1].id, three[2].id}));
+        QCOMPARE(model->selection(), (QSet<QUuid> { three[1].id, three[2].id }));
 
         model->toggle(two[0]);
         model->clearNotice();
@@ -90,7 +90,7 @@ private Q_SLOTS:
         auto model = f.makeModel();
         model->navigate(Page::duplicates);
         const FileEntry loner = makeEntry(QStringLiteral("/d/loner"), 5, FileCategory::duplicate);
-        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::duplicates, {loner})));
+        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::duplicates, { loner })));
         model->toggle(loner);
         QVERIFY(model->selection().contains(loner.id));
         QVERIFY(!model->notice());
@@ -102,15 +102,15 @@ private Q_SLOTS:
         auto model = f.makeModel(std::nullopt); // live running list from the fake platform
         model->navigate(Page::applications);
         const FileEntry app = makeEntry(QStringLiteral("/Applications/Tool.app"), 10, FileCategory::application,
-                                        QStringLiteral("com.example.tool"));
+            QStringLiteral("com.example.tool"));
         const FileEntry data = makeEntry(QStringLiteral("/h/Library/Caches/com.example.tool"), 5,
-                                         FileCategory::applicationData, QStringLiteral("com.example.tool"));
+            FileCategory::applicationData, QStringLiteral("com.example.tool"));
         const FileEntry free = makeEntry(QStringLiteral("/h/other"), 1, FileCategory::other);
-        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::applications, {app, data, free})));
+        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::applications, { app, data, free })));
 
         model->toggle(app);
         QVERIFY(model->selection().contains(app.id));
-        f.core->running = {QStringLiteral("com.example.tool")};
+        f.core->running = { QStringLiteral("com.example.tool") };
         model->toggle(app); // cannot untick while it runs
         QCOMPARE(model->notice(), std::optional<QString>(kLocked));
         QVERIFY(model->selection().contains(app.id));
@@ -128,12 +128,12 @@ private Q_SLOTS:
         Fixture f;
         auto model = f.makeModel(std::nullopt);
         model->navigate(Page::junk);
-        const FileEntry data = makeEntry(QStringLiteral("/h/chrome-data"), 5, FileCategory::browserData,
-                                         QStringLiteral("com.google.Chrome"));
-        const FileEntry cache = makeEntry(QStringLiteral("/h/chrome-cache"), 5, FileCategory::userCache,
-                                          QStringLiteral("com.google.Chrome"));
-        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::junk, {data, cache})));
-        f.core->running = {QStringLiteral("com.google.Chrome.helper.Renderer")};
+        const FileEntry data = makeEntry(
+            QStringLiteral("/h/chrome-data"), 5, FileCategory::browserData, QStringLiteral("com.google.Chrome"));
+        const FileEntry cache = makeEntry(
+            QStringLiteral("/h/chrome-cache"), 5, FileCategory::userCache, QStringLiteral("com.google.Chrome"));
+        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::junk, { data, cache })));
+        f.core->running = { QStringLiteral("com.google.Chrome.helper.Renderer") };
         model->toggle(data);
         QCOMPARE(model->notice(), std::optional<QString>(kLocked));
         QVERIFY(model->selection().isEmpty());
@@ -147,7 +147,7 @@ private Q_SLOTS:
         auto model = f.makeModel();
         model->navigate(Page::space);
         const FileEntry child = makeEntry(QStringLiteral("/d/folder"), 5, FileCategory::spaceItem);
-        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::space, {child})));
+        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::space, { child })));
         model->toggle(child);
         QVERIFY(model->selection().isEmpty());
         QVERIFY(!model->notice());
@@ -163,15 +163,15 @@ private Q_SLOTS:
         QList<FileEntry> four;
         for (int i = 0; i < 4; ++i)
             four.append(makeEntry(QStringLiteral("/d/four%1").arg(i), 10, FileCategory::duplicate));
-        QList<FileEntry> pair = {makeEntry(QStringLiteral("/d/pair-a"), 3, FileCategory::duplicate),
-                                 makeEntry(QStringLiteral("/e/pair-b"), 3, FileCategory::duplicate)};
-        ScanResult result = makeResult(ScanKind::duplicates, four + pair, 0, {FileCategory::duplicate});
-        result.duplicateGroups = {makeGroup(four), makeGroup(pair)};
+        QList<FileEntry> pair = { makeEntry(QStringLiteral("/d/pair-a"), 3, FileCategory::duplicate),
+            makeEntry(QStringLiteral("/e/pair-b"), 3, FileCategory::duplicate) };
+        ScanResult result = makeResult(ScanKind::duplicates, four + pair, 0, { FileCategory::duplicate });
+        result.duplicateGroups = { makeGroup(four), makeGroup(pair) };
         QVERIFY(scanWith(*model, *f.core, std::nullopt, result));
 
         model->setSearch(QStringLiteral("/d/")); // the pair has one visible copy only
         model->toggleVisible();
-        QCOMPARE(model->selection(), (QSet<QUuid>{four[1].id, four[2].id, four[3].id}));
+        QCOMPARE(model->selection(), (QSet<QUuid> { four[1].id, four[2].id, four[3].id }));
         QCOMPARE(model->notice(), std::optional<QString>(kKeptFirst));
         model->toggleVisible(); // again: clears everything, the notice stays
         QVERIFY(model->selection().isEmpty());
@@ -190,20 +190,22 @@ private Q_SLOTS:
         const FileEntry a = makeEntry(QStringLiteral("/d/a"), 1);
         const FileEntry b = makeEntry(QStringLiteral("/d/b"), 2);
         const FileEntry hidden = makeEntry(QStringLiteral("/x/hidden"), 4);
-        const FileEntry locked = makeEntry(QStringLiteral("/d/locked"), 8, FileCategory::largeFile, QStringLiteral("run.app"));
-        auto overridden = f.makeModel(QSet<QString>{QStringLiteral("run.app")});
+        const FileEntry locked
+            = makeEntry(QStringLiteral("/d/locked"), 8, FileCategory::largeFile, QStringLiteral("run.app"));
+        auto overridden = f.makeModel(QSet<QString> { QStringLiteral("run.app") });
         overridden->navigate(Page::largeFiles);
-        QVERIFY(scanWith(*overridden, *f.core, std::nullopt, makeResult(ScanKind::largeFiles, {a, b, hidden, locked})));
+        QVERIFY(
+            scanWith(*overridden, *f.core, std::nullopt, makeResult(ScanKind::largeFiles, { a, b, hidden, locked })));
         overridden->toggle(hidden);
         overridden->setSearch(QStringLiteral("/d/"));
         overridden->toggle(a);
         overridden->toggleVisible(); // b was unticked: tick all eligible shown
-        QCOMPARE(overridden->selection(), (QSet<QUuid>{a.id, b.id, hidden.id}));
+        QCOMPARE(overridden->selection(), (QSet<QUuid> { a.id, b.id, hidden.id }));
         overridden->toggleVisible(); // all eligible shown ticked: untick exactly those
-        QCOMPARE(overridden->selection(), QSet<QUuid>{hidden.id});
+        QCOMPARE(overridden->selection(), QSet<QUuid> { hidden.id });
         overridden->setSearch(QStringLiteral("none"));
         overridden->toggleVisible(); // nothing eligible shown: V is empty and a subset
-        QCOMPARE(overridden->selection(), QSet<QUuid>{hidden.id});
+        QCOMPARE(overridden->selection(), QSet<QUuid> { hidden.id });
     }
 
     void totalsAndCategoryAmounts()
@@ -213,10 +215,10 @@ private Q_SLOTS:
         QCOMPARE(model->categoryAmount(FileCategory::userCache), QStringLiteral("未扫描"));
         model->navigate(Page::junk);
         ScanResult result = makeResult(ScanKind::junk,
-                                       {makeEntry(QStringLiteral("/c/a"), 1500000, FileCategory::userCache),
-                                        makeEntry(QStringLiteral("/l/a"), 2000, FileCategory::logs)});
-        result.coverage = {{FileCategory::userCache, 0, 0}, {FileCategory::logs, 1, 0},
-                           {FileCategory::developerCache, 1, 0}};
+            { makeEntry(QStringLiteral("/c/a"), 1500000, FileCategory::userCache),
+                makeEntry(QStringLiteral("/l/a"), 2000, FileCategory::logs) });
+        result.coverage = { { FileCategory::userCache, 0, 0 }, { FileCategory::logs, 1, 0 },
+            { FileCategory::developerCache, 1, 0 } };
         QVERIFY(scanWith(*model, *f.core, std::nullopt, result));
         QCOMPARE(model->categoryAmount(FileCategory::userCache), Varnoll::formatBytes(1500000));
         QCOMPARE(model->categoryAmount(FileCategory::logs), QStringLiteral("已查 ") + Varnoll::formatBytes(2000));
@@ -230,8 +232,8 @@ private Q_SLOTS:
         QCOMPARE(model->selectedBytes(), 0);
 
         ScanResult states = makeResult(ScanKind::junk, {});
-        states.coverage = {{FileCategory::userCache, 2, 0}, {FileCategory::logs, 3, 0},
-                           {FileCategory::developerCache, 4, 0}, {FileCategory::other, 9, 0}};
+        states.coverage = { { FileCategory::userCache, 2, 0 }, { FileCategory::logs, 3, 0 },
+            { FileCategory::developerCache, 4, 0 }, { FileCategory::other, 9, 0 } };
         model->navigate(Page::junk);
         QVERIFY(scanWith(*model, *f.core, std::nullopt, states));
         QCOMPARE(junk.count(), 1);
@@ -247,7 +249,7 @@ private Q_SLOTS:
         auto model = f.makeModel();
         model->navigate(Page::junk);
         const FileEntry a = makeEntry(QStringLiteral("/c/a"), 7, FileCategory::userCache);
-        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::junk, {a})));
+        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::junk, { a })));
         QSignalSpy selection(model.get(), &CleanerModel::selectionChanged);
         QSignalSpy summary(model.get(), &CleanerModel::selectionSummaryChanged);
         model->toggleId(a.id.toString());

@@ -43,7 +43,7 @@ private Q_SLOTS:
         QCOMPARE(QDir(f.home).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
         QCOMPARE(model->largeDirectory(), f.home + QStringLiteral("/Downloads"));
         QCOMPARE(model->applicationDirectories(),
-                 (QStringList{QStringLiteral("/Applications"), f.home + QStringLiteral("/Applications")}));
+            (QStringList { QStringLiteral("/Applications"), f.home + QStringLiteral("/Applications") }));
         QCOMPARE(model->startupJournal().url, f.store + QStringLiteral("/startup-changes.json"));
         QCOMPARE(model->totalDisk(), 500);
         QCOMPARE(model->freeDisk(), 125);
@@ -70,8 +70,8 @@ private Q_SLOTS:
         QTest::newRow("history is an object") << QByteArray(R"({"ignoredPaths":[]})") << QByteArray(R"({"a":1})");
         QTest::newRow("preferences without key") << QByteArray("{}") << QByteArray("[]");
         QTest::newRow("garbage") << QByteArray("\xff\x00nonsense", 10) << QByteArray("[{");
-        QTest::newRow("wrong element types") << QByteArray(R"({"ignoredPaths":[1,2]})")
-                                             << QByteArray(R"([{"id":"X","date":"today","items":[]}])");
+        QTest::newRow("wrong element types")
+            << QByteArray(R"({"ignoredPaths":[1,2]})") << QByteArray(R"([{"id":"X","date":"today","items":[]}])");
         QTest::newRow("preferences is an array") << QByteArray(R"(["\/a"])") << QByteArray(R"([[]])");
     }
 
@@ -92,12 +92,12 @@ private Q_SLOTS:
     {
         Fixture f;
         writeFile(f.store + QStringLiteral("/preferences.json"),
-                  R"({"version":3,"ignoredPaths":["\/a\/b","/c/d"],"extra":{"x":1}})");
+            R"({"version":3,"ignoredPaths":["\/a\/b","/c/d"],"extra":{"x":1}})");
         writeFile(f.store + QStringLiteral("/history.json"),
-                  R"([{"id":"6F9619FF-8B86-D011-B42D-00C04FC964FF","date":700000000.5,"future":true,)"
-                  R"("items":[{"name":"a.zip","path":"\/home\/a.zip","moved":true,"message":"ok","bytes":10,"x":[]}]}])");
+            R"([{"id":"6F9619FF-8B86-D011-B42D-00C04FC964FF","date":700000000.5,"future":true,)"
+            R"("items":[{"name":"a.zip","path":"\/home\/a.zip","moved":true,"message":"ok","bytes":10,"x":[]}]}])");
         auto model = f.makeModel();
-        QCOMPARE(model->preferences().ignoredPaths, (QStringList{QStringLiteral("/a/b"), QStringLiteral("/c/d")}));
+        QCOMPARE(model->preferences().ignoredPaths, (QStringList { QStringLiteral("/a/b"), QStringLiteral("/c/d") }));
         QCOMPARE(model->records().size(), 1);
         const CleanupRecord &record = model->records().first();
         QCOMPARE(record.id, QUuid::fromString(QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF")));
@@ -116,7 +116,7 @@ private Q_SLOTS:
         QCOMPARE(model->freeDisk(), 0);
         QCOMPARE(model->usedFraction(), 0.0);
         // A later failing read keeps the last good figures.
-        f.core->volume = VolumeCapacity{1000, 0};
+        f.core->volume = VolumeCapacity { 1000, 0 };
         model->refreshDisk();
         QCOMPARE(model->usedFraction(), 1.0);
         f.core->volume = std::nullopt;
@@ -127,23 +127,23 @@ private Q_SLOTS:
     void runningOverrideIsUsedVerbatimAndThePlatformNeverAsked()
     {
         Fixture f;
-        f.core->running = {QStringLiteral("live.app")};
-        auto overridden = f.makeModel(QSet<QString>{});
+        f.core->running = { QStringLiteral("live.app") };
+        auto overridden = f.makeModel(QSet<QString> {});
         QVERIFY(overridden->runningIDs().isEmpty());
         QCOMPARE(f.core->runningQueries.load(), 0);
         auto live = f.makeModel(std::nullopt);
-        QCOMPARE(live->runningIDs(), QSet<QString>{QStringLiteral("live.app")});
+        QCOMPARE(live->runningIDs(), QSet<QString> { QStringLiteral("live.app") });
         QCOMPARE(f.core->runningQueries.load(), 1);
     }
 
     void pagesKnowTheirListsAndVisibility()
     {
         QCOMPARE(Varnoll::mainPages(),
-                 (QList<Page>{Page::overview, Page::junk, Page::applications, Page::largeFiles, Page::space}));
-        QCOMPARE(Varnoll::filePages(), (QList<Page>{Page::largeFiles, Page::duplicates, Page::installers}));
-        for (Page hidden : {Page::systemJunk, Page::browser, Page::startup, Page::maintenance})
+            (QList<Page> { Page::overview, Page::junk, Page::applications, Page::largeFiles, Page::space }));
+        QCOMPARE(Varnoll::filePages(), (QList<Page> { Page::largeFiles, Page::duplicates, Page::installers }));
+        for (Page hidden : { Page::systemJunk, Page::browser, Page::startup, Page::maintenance })
             QVERIFY(!Varnoll::pageIsVisible(hidden));
-        for (Page shown : {Page::duplicates, Page::installers, Page::history, Page::settings})
+        for (Page shown : { Page::duplicates, Page::installers, Page::history, Page::settings })
             QVERIFY(Varnoll::pageIsVisible(shown));
         QCOMPARE(Varnoll::pageKind(Page::browser), std::optional<ScanKind>(ScanKind::browser));
         QCOMPARE(Varnoll::pageKind(Page::history), std::nullopt);
@@ -177,7 +177,7 @@ private Q_SLOTS:
         model->navigate(Page::junk);
         QVERIFY(model->results().contains(ScanKind::junk));
         QVERIFY(model->currentResult().has_value());
-        for (Page page : {Page::overview, Page::history, Page::settings}) {
+        for (Page page : { Page::overview, Page::history, Page::settings }) {
             model->navigate(page);
             QVERIFY(!model->currentResult());
         }
@@ -191,7 +191,7 @@ private Q_SLOTS:
         auto model = f.makeModel();
         Gate gate;
         f.core->onScan = [&gate](ScanKind kind, const QString &, const FileQuery &, const ProgressFn &,
-                                 const CancellationToken &) {
+                             const CancellationToken &) {
             gate.wait();
             return makeResult(kind, {});
         };

@@ -214,11 +214,12 @@ private Q_SLOTS:
             entry.bundleID = QStringLiteral("org.example.tool");
             return entryRow(entry, root.path(), false).value(QStringLiteral("iconSource")).toString();
         };
-        const QString named = bundle(QStringLiteral("Named.app"),
-            "<key>CFBundleIconFile</key><string>AppIcon</string>", true);
+        const QString named
+            = bundle(QStringLiteral("Named.app"), "<key>CFBundleIconFile</key><string>AppIcon</string>", true);
         QVERIFY2(named.startsWith(QStringLiteral("image://appicon/")), qPrintable(named));
         QVERIFY(named.endsWith(QStringLiteral("/org.example.tool")));
-        QCOMPARE(bundle(QStringLiteral("Unnamed.app"), "<key>CFBundleName</key><string>Tool</string>", true), QString());
+        QCOMPARE(
+            bundle(QStringLiteral("Unnamed.app"), "<key>CFBundleName</key><string>Tool</string>", true), QString());
         QCOMPARE(bundle(QStringLiteral("NoFile.app"), "<key>CFBundleIconFile</key><string>AppIcon</string>", false),
             QString());
     }

@@ -83,10 +83,10 @@ private Q_SLOTS:
         QSignalSpy inserted(&list, &QAbstractItemModel::rowsInserted);
         QSignalSpy counted(&list, &ResultListModel::countTextChanged);
         model->setSearch(QStringLiteral("/d1/"));
-        QCOMPARE(names(list), (QStringList{"file-1.bin", "file-4.bin", "file-7.bin", "file-10.bin"}));
+        QCOMPARE(names(list), (QStringList { "file-1.bin", "file-4.bin", "file-7.bin", "file-10.bin" }));
         QVERIFY(!list.allSelected());
         model->setSearch(QStringLiteral("file-1"));
-        QCOMPARE(names(list), (QStringList{"file-1.bin", "file-10.bin", "file-11.bin"}));
+        QCOMPARE(names(list), (QStringList { "file-1.bin", "file-10.bin", "file-11.bin" }));
         model->setSearch(QStringLiteral("nothing"));
         QCOMPARE(list.count(), 0);
         QCOMPARE(list.countText(), QStringLiteral("0 项结果"));
@@ -116,9 +116,9 @@ private Q_SLOTS:
         QCOMPARE(list.data(list.index(1), ResultListModel::NameRole).toString(), QStringLiteral("file-4.bin"));
         QVERIFY(list.data(list.index(1), ResultListModel::CheckedRole).toBool());
         model->setSearch(QStringLiteral("file-59"));
-        QCOMPARE(names(list), (QStringList{"file-59.bin", "file-590.bin", "file-591.bin", "file-592.bin", "file-593.bin",
-                                           "file-594.bin", "file-595.bin", "file-596.bin", "file-597.bin", "file-598.bin",
-                                           "file-599.bin"}));
+        QCOMPARE(names(list),
+            (QStringList { "file-59.bin", "file-590.bin", "file-591.bin", "file-592.bin", "file-593.bin",
+                "file-594.bin", "file-595.bin", "file-596.bin", "file-597.bin", "file-598.bin", "file-599.bin" }));
         model->setSearch(QString());
         QCOMPARE(list.count(), 600);
     }
@@ -139,7 +139,7 @@ private Q_SLOTS:
         model->toggle(entries.at(5));
         model->cleanSelection();
         QVERIFY(waitIdle(*model));
-        QCOMPARE(names(list), (QStringList{"file-1.bin", "file-3.bin", "file-4.bin"}));
+        QCOMPARE(names(list), (QStringList { "file-1.bin", "file-3.bin", "file-4.bin" }));
         QCOMPARE(reset.size(), 0);
         QVERIFY(!list.allSelected());
     }

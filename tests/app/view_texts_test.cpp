@@ -18,13 +18,13 @@ private Q_SLOTS:
     void filterLabelNamesTheTypeOnLargeFilesOnly()
     {
         QCOMPARE(filterSummary(Page::largeFiles, 1024, 30, FileTypeFilter::videos),
-                 QStringLiteral("筛选：至少 1 GB · 30 天前 · 视频"));
+            QStringLiteral("筛选：至少 1 GB · 30 天前 · 视频"));
         QCOMPARE(filterSummary(Page::installers, 1024, 30, FileTypeFilter::videos),
-                 QStringLiteral("筛选：至少 1 GB · 30 天前"));
+            QStringLiteral("筛选：至少 1 GB · 30 天前"));
         QCOMPARE(filterSummary(Page::largeFiles, 0, 0, FileTypeFilter::all),
-                 QStringLiteral("筛选：不限大小 · 不限日期 · 全部类型"));
+            QStringLiteral("筛选：不限大小 · 不限日期 · 全部类型"));
         QCOMPARE(filterSummary(Page::largeFiles, 2048, 365, FileTypeFilter::archives),
-                 QStringLiteral("筛选：至少 2048 MB · 365 天前 · 压缩与安装文件"));
+            QStringLiteral("筛选：至少 2048 MB · 365 天前 · 压缩与安装文件"));
     }
 
     void outcomeAndTotalFollowEntriesAndCoverage()
@@ -38,7 +38,7 @@ private Q_SLOTS:
         FileEntry whole = makeEntry(QStringLiteral("/h/a"), 1'000'000);
         FileEntry partial = makeEntry(QStringLiteral("/h/b"), 0);
         partial.sizeIsComplete = false;
-        ScanResult found = makeResult(ScanKind::junk, {whole, partial});
+        ScanResult found = makeResult(ScanKind::junk, { whole, partial });
         QCOMPARE(outcomeText(found), QStringLiteral("扫描完成，请查看结果"));
         QCOMPARE(totalText(found, Page::junk), QStringLiteral("≥ 1 MB"));
         found.coverage[0].state = 1;
@@ -54,9 +54,11 @@ private Q_SLOTS:
         QCOMPARE(emptyStateTitle(result, QStringLiteral("x"), std::nullopt), QStringLiteral("没有匹配的结果"));
         QCOMPARE(emptyStateTitle(result, QString(), FileCategory::logs), QStringLiteral("没有匹配的结果"));
         result.coverage[0].state = 3;
-        QCOMPARE(emptyStateTitle(result, QStringLiteral("x"), std::nullopt), QStringLiteral("已检查范围内暂无匹配项目"));
-        result.diagnostics.append({QStringLiteral("d"), QStringLiteral("/p"), QStringLiteral("r")});
-        QCOMPARE(emptyStateTitle(result, QStringLiteral("x"), std::nullopt), QStringLiteral("归属未核实，候选扫描未开始"));
+        QCOMPARE(
+            emptyStateTitle(result, QStringLiteral("x"), std::nullopt), QStringLiteral("已检查范围内暂无匹配项目"));
+        result.diagnostics.append({ QStringLiteral("d"), QStringLiteral("/p"), QStringLiteral("r") });
+        QCOMPARE(
+            emptyStateTitle(result, QStringLiteral("x"), std::nullopt), QStringLiteral("归属未核实，候选扫描未开始"));
         QCOMPARE(emptyStateSymbol(result), QStringLiteral("exclamationmark.circle"));
     }
 
@@ -66,7 +68,8 @@ private Q_SLOTS:
         QCOMPARE(resultCountText(12345, true), QStringLiteral("12345 项结果 · 部分范围"));
         QCOMPARE(selectionHeadline(0, 0, true), QStringLiteral("勾选你要清理的项目"));
         QCOMPARE(selectionHeadline(2, 1'500'000, false), QStringLiteral("已选 2 项 · 已统计 1.5 MB"));
-        QCOMPARE(reviewSummary(3, 1'500'000), QStringLiteral("共 3 项，已统计大小 1.5 MB。变化或无法访问的文件会跳过。"));
+        QCOMPARE(
+            reviewSummary(3, 1'500'000), QStringLiteral("共 3 项，已统计大小 1.5 MB。变化或无法访问的文件会跳过。"));
         QCOMPARE(examinedText(1284), QStringLiteral("已检查 1284 项"));
         QCOMPARE(scopeNotesTitle(3), QStringLiteral("查看扫描范围与跳过原因（3）"));
     }
@@ -75,7 +78,8 @@ private Q_SLOTS:
     {
         QCOMPARE(capacityText(0, 0), QStringLiteral("暂时无法读取容量"));
         QCOMPARE(capacityText(-1, 5), QStringLiteral("暂时无法读取容量"));
-        QCOMPARE(capacityText(500'000'000'000, 0), QStringLiteral("可用 ") + formatBytes(0) + QStringLiteral(" / 共 500 GB"));
+        QCOMPARE(capacityText(500'000'000'000, 0),
+            QStringLiteral("可用 ") + formatBytes(0) + QStringLiteral(" / 共 500 GB"));
     }
 
     void rowTextsAbbreviateHomeAndWarnAboutPartialSizes()
@@ -89,7 +93,7 @@ private Q_SLOTS:
         QCOMPARE(entryTooltip(entry), QStringLiteral("/home/a/Downloads/big.iso\ndetail"));
         entry.sizeIsComplete = false;
         QCOMPARE(entryTooltip(entry),
-                 QStringLiteral("/home/a/Downloads/big.iso\ndetail\n大小未统计完整，显示值仅为已统计部分"));
+            QStringLiteral("/home/a/Downloads/big.iso\ndetail\n大小未统计完整，显示值仅为已统计部分"));
         QCOMPARE(folderTitle(QStringLiteral("/home/a/Downloads")), QStringLiteral("扫描位置：Downloads"));
     }
 
@@ -105,9 +109,10 @@ private Q_SLOTS:
         QCOMPARE(versionText(QStringLiteral("1.2")), QStringLiteral("v1.2"));
         QCOMPARE(versionText(QString()), QStringLiteral("v—"));
         QCOMPARE(hourMinute(QDateTime(QDate(2026, 3, 14), QTime(15, 42)), QLocale(QLocale::Chinese, QLocale::China)),
-                 QStringLiteral("15:42"));
-        QCOMPARE(hourMinute(QDateTime(QDate(2026, 3, 14), QTime(15, 42)), QLocale(QLocale::English, QLocale::UnitedStates)),
-                 QStringLiteral("3:42\u202fPM").replace(u'\u202f', u' '));
+            QStringLiteral("15:42"));
+        QCOMPARE(
+            hourMinute(QDateTime(QDate(2026, 3, 14), QTime(15, 42)), QLocale(QLocale::English, QLocale::UnitedStates)),
+            QStringLiteral("3:42\u202fPM").replace(u'\u202f', u' '));
     }
 
     void viewStateFollowsTheModel()
@@ -141,7 +146,8 @@ private Q_SLOTS:
         QVERIFY(view.categoryCards().at(1).toMap().value(QStringLiteral("selected")).toBool());
         view.pressCategory(int(FileCategory::logs));
         QCOMPARE(model->category(), std::nullopt);
-        QCOMPARE(view.categoryCards().at(0).toMap().value(QStringLiteral("coverage")).toString(), QStringLiteral("未扫描"));
+        QCOMPARE(
+            view.categoryCards().at(0).toMap().value(QStringLiteral("coverage")).toString(), QStringLiteral("未扫描"));
     }
 };
 

@@ -20,11 +20,11 @@ namespace {
 
 DuplicateCandidate candidate(const QString &path)
 {
-    struct stat st {};
+    struct stat st { };
     const QByteArray native = QFile::encodeName(path);
     if (::lstat(native.constData(), &st) != 0)
         qFatal("cannot stat %s", native.constData());
-    return {native, fingerprintFromStat(st)};
+    return { native, fingerprintFromStat(st) };
 }
 
 std::vector<DuplicateCandidate> candidates(const QTemporaryDir &dir, const QStringList &names)
@@ -78,8 +78,8 @@ private Q_SLOTS:
         writeFile(dir.filePath("a.bin"), a);
         writeFile(dir.filePath("same as a.bin"), a);
         writeFile(dir.filePath("other.bin"), pattern(3000, 2));
-        const DuplicateOutcome out = findDuplicates(candidates(dir, {"a.bin", "same as a.bin", "other.bin"}), {});
-        QCOMPARE(names(dir, out), (QList<QStringList>{{"a.bin", "same as a.bin"}}));
+        const DuplicateOutcome out = findDuplicates(candidates(dir, { "a.bin", "same as a.bin", "other.bin" }), {});
+        QCOMPARE(names(dir, out), (QList<QStringList> { { "a.bin", "same as a.bin" } }));
         QCOMPARE(survivorsAfter(out, DuplicateStage::size), 3);
         QCOMPARE(survivorsAfter(out, DuplicateStage::head), 2);
         QCOMPARE(out.bytesRead, 9000); // small files end with the head stage
@@ -91,7 +91,7 @@ private Q_SLOTS:
         const QByteArray data = pattern(100000, 3);
         writeFile(dir.filePath("x"), data);
         writeFile(dir.filePath("y"), withByte(data, data.size() - 1, char(data.back() ^ 1)));
-        const DuplicateOutcome out = findDuplicates(candidates(dir, {"x", "y"}), {});
+        const DuplicateOutcome out = findDuplicates(candidates(dir, { "x", "y" }), {});
         QVERIFY(out.groups.empty());
         QCOMPARE(survivorsAfter(out, DuplicateStage::head), 2);
         QCOMPARE(survivorsAfter(out, DuplicateStage::tail), 0);
@@ -105,9 +105,9 @@ private Q_SLOTS:
         writeFile(dir.filePath("x"), data);
         writeFile(dir.filePath("y"), withByte(data, 150000, char(data[150000] ^ 0x40)));
         writeFile(dir.filePath("z"), data);
-        const DuplicateOutcome out = findDuplicates(candidates(dir, {"x", "y", "z"}), {});
+        const DuplicateOutcome out = findDuplicates(candidates(dir, { "x", "y", "z" }), {});
         QCOMPARE(survivorsAfter(out, DuplicateStage::tail), 3);
-        QCOMPARE(names(dir, out), (QList<QStringList>{{"x", "z"}}));
+        QCOMPARE(names(dir, out), (QList<QStringList> { { "x", "z" } }));
     }
 
     void fileOfTwoBlocksIsFullyComparedByHeadAndTail()
@@ -118,8 +118,8 @@ private Q_SLOTS:
         writeFile(dir.filePath("p"), data);
         writeFile(dir.filePath("q"), data);
         writeFile(dir.filePath("r"), withByte(data, size - 10, char(data[size - 10] ^ 1)));
-        const DuplicateOutcome out = findDuplicates(candidates(dir, {"p", "q", "r"}), {});
-        QCOMPARE(names(dir, out), (QList<QStringList>{{"p", "q"}}));
+        const DuplicateOutcome out = findDuplicates(candidates(dir, { "p", "q", "r" }), {});
+        QCOMPARE(names(dir, out), (QList<QStringList> { { "p", "q" } }));
         QCOMPARE(out.bytesRead, 3 * size);
     }
 
@@ -134,11 +134,11 @@ private Q_SLOTS:
         writeFile(dir.filePath("copy"), data);
         writeFile(dir.filePath("empty1"), {});
         writeFile(dir.filePath("empty2"), {});
-        const DuplicateOutcome out = findDuplicates(
-            candidates(dir, {"orig", "link", "solo", "solo-link", "copy", "empty1", "empty2"}), {});
+        const DuplicateOutcome out
+            = findDuplicates(candidates(dir, { "orig", "link", "solo", "solo-link", "copy", "empty1", "empty2" }), {});
         // One path per inode: "link" stands for nothing "orig" does not, and "solo" has
         // no copy of its own.
-        QCOMPARE(names(dir, out), (QList<QStringList>{{"copy", "link"}}));
+        QCOMPARE(names(dir, out), (QList<QStringList> { { "copy", "link" } }));
         QCOMPARE(out.hardLinkCopies, 2);
         QCOMPARE(out.emptyFiles, 2);
     }
@@ -147,7 +147,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QByteArray data = pattern(200000, 8);
-        for (const char *name : {"a", "b", "changes", "vanishes"})
+        for (const char *name : { "a", "b", "changes", "vanishes" })
             writeFile(dir.filePath(name), data);
         DuplicateOptions options;
         options.afterStage = [&](DuplicateStage stage) {
@@ -156,8 +156,8 @@ private Q_SLOTS:
             if (stage == DuplicateStage::tail) // same size, same content, a new write
                 writeFile(dir.filePath("changes"), data);
         };
-        const DuplicateOutcome out = findDuplicates(candidates(dir, {"a", "b", "changes", "vanishes"}), options);
-        QCOMPARE(names(dir, out), (QList<QStringList>{{"a", "b"}}));
+        const DuplicateOutcome out = findDuplicates(candidates(dir, { "a", "b", "changes", "vanishes" }), options);
+        QCOMPARE(names(dir, out), (QList<QStringList> { { "a", "b" } }));
         QCOMPARE(out.vanishedFiles, 1);
         QCOMPARE(out.changedFiles, 1);
     }
@@ -166,7 +166,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QByteArray data = pattern(50000, 9);
-        for (const char *name : {"a", "b", "locked"})
+        for (const char *name : { "a", "b", "locked" })
             writeFile(dir.filePath(name), data);
         DuplicateOptions options;
         const ContentReadOps real = defaultContentReadOps();
@@ -177,8 +177,8 @@ private Q_SLOTS:
             }
             return real.openFile(folder, name);
         };
-        const DuplicateOutcome out = findDuplicates(candidates(dir, {"a", "b", "locked"}), options);
-        QCOMPARE(names(dir, out), (QList<QStringList>{{"a", "b"}}));
+        const DuplicateOutcome out = findDuplicates(candidates(dir, { "a", "b", "locked" }), options);
+        QCOMPARE(names(dir, out), (QList<QStringList> { { "a", "b" } }));
         QCOMPARE(out.unreadableFiles, 1);
     }
 
@@ -192,8 +192,8 @@ private Q_SLOTS:
             errno = EACCES;
             return -1;
         };
-        const DuplicateOutcome out = findDuplicates(candidates(dir, {"sub/a", "sub/b"}), options);
-        QCOMPARE(names(dir, out), (QList<QStringList>{{"sub/a", "sub/b"}}));
+        const DuplicateOutcome out = findDuplicates(candidates(dir, { "sub/a", "sub/b" }), options);
+        QCOMPARE(names(dir, out), (QList<QStringList> { { "sub/a", "sub/b" } }));
     }
 
     void contentBoundLeavesWholeGroupsUncheckedAndCountsThem()
@@ -208,14 +208,14 @@ private Q_SLOTS:
         DuplicateOptions options;
         // Heads and tails of four files plus the whole small pair, but not the big pair.
         options.contentReadLimit = 8 * duplicateBlockBytes + 2 * 100000 + 1000;
-        const DuplicateOutcome out = findDuplicates(candidates(dir, {"big1", "big2", "small1", "small2"}), options);
-        QCOMPARE(names(dir, out), (QList<QStringList>{{"small1", "small2"}}));
+        const DuplicateOutcome out = findDuplicates(candidates(dir, { "big1", "big2", "small1", "small2" }), options);
+        QCOMPARE(names(dir, out), (QList<QStringList> { { "small1", "small2" } }));
         QCOMPARE(out.uncheckedFiles, 2);
         QCOMPARE(out.uncheckedBytes, 800000);
         QVERIFY(out.bytesRead <= options.contentReadLimit);
 
         options.contentReadLimit = 10'000'000;
-        const DuplicateOutcome all = findDuplicates(candidates(dir, {"big1", "big2", "small1", "small2"}), options);
+        const DuplicateOutcome all = findDuplicates(candidates(dir, { "big1", "big2", "small1", "small2" }), options);
         QCOMPARE(all.groups.size(), size_t(2));
         QCOMPARE(all.uncheckedFiles, 0);
     }
@@ -227,7 +227,7 @@ private Q_SLOTS:
         writeFile(dir.filePath("b"), pattern(1000, 13));
         DuplicateOptions options;
         options.deadline = std::chrono::steady_clock::now();
-        const DuplicateOutcome out = findDuplicates(candidates(dir, {"a", "b"}), options);
+        const DuplicateOutcome out = findDuplicates(candidates(dir, { "a", "b" }), options);
         QVERIFY(out.groups.empty());
         QVERIFY(out.timedOut);
         QCOMPARE(out.uncheckedFiles, 2);
@@ -243,7 +243,7 @@ private Q_SLOTS:
         token.cancel();
         DuplicateOptions options;
         options.cancel = &token;
-        QVERIFY_THROWS_EXCEPTION(CancellationError, (void)findDuplicates(candidates(dir, {"a", "b"}), options));
+        QVERIFY_THROWS_EXCEPTION(CancellationError, (void)findDuplicates(candidates(dir, { "a", "b" }), options));
     }
 
     void compactListKeepsEveryPathAndIdentityAcrossWorkers()
@@ -266,8 +266,8 @@ private Q_SLOTS:
         second.add("/data/a/four", identity(1, 15, 10)); // a folder seen before, not just before
         first.append(std::move(second));
         QCOMPARE(second.size(), size_t(0));
-        const QList<QByteArray> paths{"/data/a/one", "/data/a/two", "/top", "/data/a/\xff name", "/data/b/three",
-                                      "/data/a/four"};
+        const QList<QByteArray> paths { "/data/a/one", "/data/a/two", "/top", "/data/a/\xff name", "/data/b/three",
+            "/data/a/four" };
         QCOMPARE(first.size(), size_t(paths.size()));
         for (size_t i = 0; i < first.size(); ++i) {
             QCOMPARE(first.path(i), paths[qsizetype(i)]);
@@ -288,19 +288,20 @@ private Q_SLOTS:
             return c;
         };
         std::vector<DuplicateCandidate> copies = {
-            make("/home/u/Downloads/report.pdf", 100),       // oldest, but in Downloads
-            make("/home/u/Documents/report (1).pdf", 150),   // settled, but a copy's name
+            make("/home/u/Downloads/report.pdf", 100), // oldest, but in Downloads
+            make("/home/u/Documents/report (1).pdf", 150), // settled, but a copy's name
             make("/home/u/Documents/work/deep/report.pdf", 300),
-            make("/home/u/Documents/report.pdf", 300),       // same age, shorter path
-            make("/home/u/Documents/old/report.pdf", 200),   // oldest settled original
+            make("/home/u/Documents/report.pdf", 300), // same age, shorter path
+            make("/home/u/Documents/old/report.pdf", 200), // oldest settled original
         };
         orderForKeeping(copies);
         QStringList order;
         for (const DuplicateCandidate &c : copies)
             order << QString::fromUtf8(c.path);
-        QCOMPARE(order, (QStringList{"/home/u/Documents/old/report.pdf", "/home/u/Documents/report.pdf",
-                                     "/home/u/Documents/work/deep/report.pdf", "/home/u/Documents/report (1).pdf",
-                                     "/home/u/Downloads/report.pdf"}));
+        QCOMPARE(order,
+            (QStringList { "/home/u/Documents/old/report.pdf", "/home/u/Documents/report.pdf",
+                "/home/u/Documents/work/deep/report.pdf", "/home/u/Documents/report (1).pdf",
+                "/home/u/Downloads/report.pdf" }));
     }
 
     void keepFirstRecognisesTransientFoldersAndCopyNames()

@@ -53,7 +53,7 @@ void symlinkTo(const QString &target, const QString &link)
 
 std::int64_t apparentSize(const QString &path)
 {
-    struct stat st {};
+    struct stat st { };
     if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
         return -1;
     return st.st_size;
@@ -68,7 +68,8 @@ CoverageState coverageOf(const ScanResult &r)
 struct LockedFolder {
     QByteArray path;
     WalkSystemCalls calls;
-    explicit LockedFolder(const QString &folder) : path(QFile::encodeName(folder))
+    explicit LockedFolder(const QString &folder)
+        : path(QFile::encodeName(folder))
     {
         calls.openFolder = [this](const char *p) {
             if (path == p) {
@@ -77,9 +78,8 @@ struct LockedFolder {
             }
             return ::open(p, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         };
-        calls.statAt = [](int fd, const char *name, struct stat *st) {
-            return ::fstatat(fd, name, st, AT_SYMLINK_NOFOLLOW);
-        };
+        calls.statAt
+            = [](int fd, const char *name, struct stat *st) { return ::fstatat(fd, name, st, AT_SYMLINK_NOFOLLOW); };
         setFileScanWalkCalls(&calls);
     }
     ~LockedFolder() { setFileScanWalkCalls(nullptr); }
@@ -90,7 +90,8 @@ struct LockedFolder {
 struct MountedFolders {
     QSet<QByteArray> names;
     WalkSystemCalls calls;
-    explicit MountedFolders(QSet<QByteArray> mounted) : names(std::move(mounted))
+    explicit MountedFolders(QSet<QByteArray> mounted)
+        : names(std::move(mounted))
     {
         calls.openFolder = [](const char *p) { return ::open(p, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC); };
         calls.statAt = [this](int fd, const char *name, struct stat *st) {
@@ -119,16 +120,22 @@ private Q_SLOTS:
         QCOMPARE(fileTypeOfName("backup.tar.gz"), FileTypeFilter::archives);
         QCOMPARE(fileTypeOfName(".pdf"), FileTypeFilter::all); // a dot file, not a PDF
         QCOMPARE(fileTypeOfName("README"), FileTypeFilter::all);
-        for (const char *name : {"a.dmg", "a.PKG", "a.mpkg", "a.xip", "a.deb", "a.rpm", "Tool.AppImage", "a.flatpak",
-                                 "a.flatpakref", "a.snap", "a.run", "a.msi", "a.EXE", "a.apk", "a.iso"}) {
+        for (const char *name : { "a.dmg", "a.PKG", "a.mpkg", "a.xip", "a.deb", "a.rpm", "Tool.AppImage", "a.flatpak",
+                 "a.flatpakref", "a.snap", "a.run", "a.msi", "a.EXE", "a.apk", "a.iso" }) {
             QVERIFY2(isInstallerName(name), name);
             QCOMPARE(fileTypeOfName(name), FileTypeFilter::archives);
         }
         QVERIFY(!isInstallerName("a.zip"));
         QCOMPARE(fileTypeOfContent("%PDF-1.7"), FileTypeFilter::documents);
         QCOMPARE(fileTypeOfContent(QByteArrayView("\x89PNG\r\n\x1a\n", 8)), FileTypeFilter::images);
-        QCOMPARE(fileTypeOfContent(QByteArrayView("\0\0\0\x18" "ftypisom", 12)), FileTypeFilter::videos);
-        QCOMPARE(fileTypeOfContent(QByteArrayView("\0\0\0\x18" "ftypM4A ", 12)), FileTypeFilter::audio);
+        QCOMPARE(fileTypeOfContent(QByteArrayView("\0\0\0\x18"
+                                                  "ftypisom",
+                     12)),
+            FileTypeFilter::videos);
+        QCOMPARE(fileTypeOfContent(QByteArrayView("\0\0\0\x18"
+                                                  "ftypM4A ",
+                     12)),
+            FileTypeFilter::audio);
         QCOMPARE(fileTypeOfContent("PK\x03\x04"), FileTypeFilter::archives);
         QCOMPARE(fileTypeOfContent("plain text"), FileTypeFilter::all);
         int sniffs = 0;
@@ -147,7 +154,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString root = dir.filePath("Downloads");
         writeFile(root + "/big.mov", pattern(5000, 1));
-        writeFile(root + "/edge.PDF", pattern(2000, 2));     // exactly the minimum
+        writeFile(root + "/edge.PDF", pattern(2000, 2)); // exactly the minimum
         writeFile(root + "/below.pdf", pattern(1999, 3));
         writeFile(root + "/deep/a/b/c/scan", QByteArray("%PDF-1.5\n") + pattern(3000, 4)); // sniffed
         writeFile(root + "/deep/notes", pattern(4000, 5)); // unknown name and content
@@ -158,11 +165,11 @@ private Q_SLOTS:
         setAge(root + "/deep/a/b/c/scan", 10 * day);
 
         ScanConfiguration c = configurationFor(dir);
-        c.ignoredPaths = {root + "/ignored"};
+        c.ignoredPaths = { root + "/ignored" };
         FileQuery query;
         query.minimumBytes = 2000;
         ScanResult r = run(ScanKind::largeFiles, c, root, query);
-        QCOMPARE(names(r.entries), (QStringList{"big.mov", "notes", "scan", "edge.PDF"}));
+        QCOMPARE(names(r.entries), (QStringList { "big.mov", "notes", "scan", "edge.PDF" }));
         QCOMPARE(coverageOf(r), CoverageState::complete);
         QCOMPARE(r.entries[0].category, FileCategory::largeFile);
         QCOMPARE(r.entries[0].bytes, 5000);
@@ -171,17 +178,17 @@ private Q_SLOTS:
 
         query.olderThanDays = 30;
         r = run(ScanKind::largeFiles, c, root, query);
-        QCOMPARE(names(r.entries), (QStringList{"big.mov", "edge.PDF"}));
+        QCOMPARE(names(r.entries), (QStringList { "big.mov", "edge.PDF" }));
 
         query.olderThanDays.reset();
         query.fileType = FileTypeFilter::documents;
         r = run(ScanKind::largeFiles, c, root, query);
-        QCOMPARE(names(r.entries), (QStringList{"scan", "edge.PDF"}));
+        QCOMPARE(names(r.entries), (QStringList { "scan", "edge.PDF" }));
 
         query.fileType = FileTypeFilter::all;
         c.entryLimit = 2;
         r = run(ScanKind::largeFiles, c, root, query);
-        QCOMPARE(names(r.entries), (QStringList{"big.mov", "notes"}));
+        QCOMPARE(names(r.entries), (QStringList { "big.mov", "notes" }));
         QVERIFY(r.scopeNotes.join('\n').contains(QStringLiteral("只列出最大的 2 个")));
     }
 
@@ -198,7 +205,7 @@ private Q_SLOTS:
         setAge(root + "/pkgs/lib.DEB", 31 * day);
         const ScanConfiguration c = configurationFor(dir);
         ScanResult r = run(ScanKind::installers, c, root);
-        QCOMPARE(names(r.entries), (QStringList{"App.dmg", "tool.AppImage", "lib.DEB", "setup.exe"}));
+        QCOMPARE(names(r.entries), (QStringList { "App.dmg", "tool.AppImage", "lib.DEB", "setup.exe" }));
         QCOMPARE(r.entries[0].category, FileCategory::installer);
 
         FileQuery query;
@@ -206,7 +213,7 @@ private Q_SLOTS:
         query.minimumBytes = 100;
         query.fileType = FileTypeFilter::videos; // not a filter of this page
         r = run(ScanKind::installers, c, root, query);
-        QCOMPARE(names(r.entries), (QStringList{"App.dmg", "lib.DEB"}));
+        QCOMPARE(names(r.entries), (QStringList { "App.dmg", "lib.DEB" }));
     }
 
     void bundlePackagesAreOneFolderItemOnlyOnTheMacRuleSet()
@@ -225,7 +232,7 @@ private Q_SLOTS:
 
         c.platform = RulePlatform::MacOS;
         ScanResult r = run(ScanKind::installers, c, root);
-        QCOMPARE(names(r.entries), (QStringList{"Old.pkg", "Suite.MPKG", "flat.pkg", "helper.deb"}));
+        QCOMPARE(names(r.entries), (QStringList { "Old.pkg", "Suite.MPKG", "flat.pkg", "helper.deb" }));
         QCOMPARE(coverageOf(r), CoverageState::complete);
         const FileEntry &old = r.entries[0];
         QVERIFY(old.kind.isFolder());
@@ -241,20 +248,20 @@ private Q_SLOTS:
         FileQuery query;
         query.minimumBytes = 950;
         r = run(ScanKind::installers, c, root, query);
-        QCOMPARE(names(r.entries), (QStringList{"Old.pkg"}));
+        QCOMPARE(names(r.entries), (QStringList { "Old.pkg" }));
         query = {};
         query.olderThanDays = 30;
         r = run(ScanKind::installers, c, root, query);
-        QCOMPARE(names(r.entries), (QStringList{"Old.pkg"}));
-        c.ignoredPaths = {root + "/Old.pkg"};
+        QCOMPARE(names(r.entries), (QStringList { "Old.pkg" }));
+        c.ignoredPaths = { root + "/Old.pkg" };
         r = run(ScanKind::installers, c, root);
-        QCOMPARE(names(r.entries), (QStringList{"Suite.MPKG", "flat.pkg", "helper.deb"}));
+        QCOMPARE(names(r.entries), (QStringList { "Suite.MPKG", "flat.pkg", "helper.deb" }));
         c.ignoredPaths.clear();
 
         // Linux rules have no folder installers: the folders are searched like any other.
         c.platform = RulePlatform::Linux;
         r = run(ScanKind::installers, c, root);
-        QCOMPARE(names(r.entries), (QStringList{"inner.dmg", "part.pkg", "flat.pkg", "helper.deb"}));
+        QCOMPARE(names(r.entries), (QStringList { "inner.dmg", "part.pkg", "flat.pkg", "helper.deb" }));
         for (const FileEntry &e : r.entries)
             QVERIFY(e.kind.isFile());
     }
@@ -273,7 +280,7 @@ private Q_SLOTS:
         c.platform = RulePlatform::MacOS;
         const ScanResult r = run(ScanKind::installers, c, root);
         ::chmod(locked.constData(), 0755);
-        QCOMPARE(names(r.entries), (QStringList{"Old.pkg"}));
+        QCOMPARE(names(r.entries), (QStringList { "Old.pkg" }));
         QVERIFY(!r.entries[0].sizeIsComplete);
         QCOMPARE(r.entries[0].bytes, 2000);
         QVERIFY(!r.entries[0].kind.fingerprint->hasTree);
@@ -310,13 +317,13 @@ private Q_SLOTS:
         writeFile(root + "/skip/small.txt", small);
 
         ScanConfiguration c = configurationFor(dir);
-        c.ignoredPaths = {root + "/skip"};
+        c.ignoredPaths = { root + "/skip" };
         const ScanResult r = run(ScanKind::duplicates, c, root);
         QCOMPARE(r.duplicateGroups.size(), 2);
         // 100000 redundant bytes before 2 × 3000.
-        QCOMPARE(names(r.duplicateGroups[0].files), (QStringList{"big.iso", "big.iso"}));
+        QCOMPARE(names(r.duplicateGroups[0].files), (QStringList { "big.iso", "big.iso" }));
         QCOMPARE(r.duplicateGroups[0].files[0].path, root + "/Archive/big.iso");
-        QCOMPARE(names(r.duplicateGroups[1].files), (QStringList{"small.txt", "small (1).txt", "small copy.txt"}));
+        QCOMPARE(names(r.duplicateGroups[1].files), (QStringList { "small.txt", "small (1).txt", "small copy.txt" }));
         QCOMPARE(r.duplicateGroups[1].redundantBytes(), 6000);
         QCOMPARE(r.entries.size(), 5);
         QCOMPARE(r.bytes(), 106000);
@@ -344,7 +351,7 @@ private Q_SLOTS:
         QCOMPARE(coverageOf(r), CoverageState::partial);
         QVERIFY(r.hasIncompleteCoverage());
         QVERIFY2(r.scopeNotes.join('\n').contains(QStringLiteral("另有 2 个文件（共 1.0 MB）可能重复，未比对")),
-                 qPrintable(r.scopeNotes.join('\n')));
+            qPrintable(r.scopeNotes.join('\n')));
     }
 
     void spaceSizesMatchAnIndependentCountAndCarryTreeIdentity()
@@ -367,19 +374,20 @@ private Q_SLOTS:
                 total += apparentSize(top + '/' + p);
             return total;
         };
-        const std::int64_t alpha = independent(root + "/alpha", {"one", "sub", "sub/two", "sub/deeper", "sub/deeper/three",
-                                                                 "link", "shared-link"});
-        const std::int64_t beta = independent(root + "/beta", {"shared"});
+        const std::int64_t alpha = independent(
+            root + "/alpha", { "one", "sub", "sub/two", "sub/deeper", "sub/deeper/three", "link", "shared-link" });
+        const std::int64_t beta = independent(root + "/beta", { "shared" });
 
         ScanConfiguration c = configurationFor(dir);
         writeFile(root + "/ignored/big", pattern(9999, 6));
-        c.ignoredPaths = {root + "/ignored"};
+        c.ignoredPaths = { root + "/ignored" };
         const ScanResult r = run(ScanKind::space, c, root);
         QCOMPARE(coverageOf(r), CoverageState::complete);
         QHash<QString, FileEntry> byName;
         for (const FileEntry &e : r.entries)
             byName.insert(e.name, e);
-        QCOMPARE(QSet<QString>(byName.keyBegin(), byName.keyEnd()), (QSet<QString>{"alpha", "beta", "file.bin", "empty"}));
+        QCOMPARE(QSet<QString>(byName.keyBegin(), byName.keyEnd()),
+            (QSet<QString> { "alpha", "beta", "file.bin", "empty" }));
         QCOMPARE(byName["alpha"].bytes, alpha); // the hard link counts here and in beta
         QCOMPARE(byName["beta"].bytes, beta);
         QCOMPARE(byName["file.bin"].bytes, 4321);
@@ -444,7 +452,7 @@ private Q_SLOTS:
         writeFile(root + "/file.bin", pattern(50, 5));
         ScanResult r;
         {
-            MountedFolders mounted({"volume", "disk"});
+            MountedFolders mounted({ "volume", "disk" });
             r = run(ScanKind::space, configurationFor(dir), root);
         }
         QCOMPARE(coverageOf(r), CoverageState::partial);
@@ -452,7 +460,8 @@ private Q_SLOTS:
         for (const FileEntry &e : r.entries)
             byName.insert(e.name, e);
         QCOMPARE(r.entries.size(), 4); // the mount point once, though the walker never visits it
-        QCOMPARE(QSet<QString>(byName.keyBegin(), byName.keyEnd()), (QSet<QString>{"plain", "volume", "outer", "file.bin"}));
+        QCOMPARE(QSet<QString>(byName.keyBegin(), byName.keyEnd()),
+            (QSet<QString> { "plain", "volume", "outer", "file.bin" }));
         // The mount point is listed by its own entry only, not entered.
         const FileEntry &volume = byName["volume"];
         QVERIFY(!volume.sizeIsComplete);
@@ -477,7 +486,8 @@ private Q_SLOTS:
 
     void spaceOfTheFileSystemRootNamesItsMountPointsRightly()
     {
-        struct stat rootSt {}, procSt {};
+        struct stat rootSt {
+        }, procSt {};
         if (::lstat("/", &rootSt) != 0 || ::lstat("/proc", &procSt) != 0 || !S_ISDIR(procSt.st_mode)
             || procSt.st_dev == rootSt.st_dev)
             QSKIP("needs /proc mounted as a file system of its own");
@@ -502,8 +512,8 @@ private Q_SLOTS:
         writeFile(dir.filePath("a"), pattern(10, 1));
         CancellationToken token;
         token.cancel();
-        QVERIFY_THROWS_EXCEPTION(CancellationError,
-                                 (void)Scanner(configurationFor(dir)).scan(ScanKind::space, dir.path(), {}, {}, token));
+        QVERIFY_THROWS_EXCEPTION(
+            CancellationError, (void)Scanner(configurationFor(dir)).scan(ScanKind::space, dir.path(), {}, {}, token));
     }
 };
 

@@ -24,14 +24,14 @@ void write(const QString &path, const QByteArray &contents)
 
 void setTime(const QString &path, std::int64_t seconds)
 {
-    const struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    const struct timespec times[2] = { { seconds, 0 }, { seconds, 0 } };
     QCOMPARE(::utimensat(AT_FDCWD, pathToBytes(path).constData(), times, AT_SYMLINK_NOFOLLOW), 0);
 }
 
 Fingerprint tree(const QString &path)
 {
     const auto f = fingerprintPath(path, true);
-    return f.value_or(Fingerprint{});
+    return f.value_or(Fingerprint {});
 }
 
 } // namespace
@@ -80,10 +80,10 @@ private Q_SLOTS:
         QCOMPARE(tree(root), *base); // stable
 
         // Modify deep inside: the folder's own stat does not change, the digest does.
-        struct stat st {};
+        struct stat st { };
         ::lstat(pathToBytes(root + QStringLiteral("/a/b/deep.dat")).constData(), &st);
         write(root + QStringLiteral("/a/b/deep.dat"), "54321");
-        const struct timespec same[2] = {st.st_atim, st.st_mtim};
+        const struct timespec same[2] = { st.st_atim, st.st_mtim };
         ::utimensat(AT_FDCWD, pathToBytes(root + QStringLiteral("/a/b/deep.dat")).constData(), same, 0);
         const auto rewritten = tree(root);
         QCOMPARE(rewritten.treeDigest, base->treeDigest); // same size, time and inode: content is not hashed
@@ -119,7 +119,7 @@ private Q_SLOTS:
 
     void digestIsIndependentOfOrder()
     {
-        struct stat a {};
+        struct stat a { };
         a.st_mode = S_IFREG | 0644;
         a.st_ino = 7;
         a.st_size = 3;

@@ -9,8 +9,8 @@
 
 #include <QJsonDocument>
 #include <QTemporaryDir>
-#include <QTimeZone>
 #include <QTest>
+#include <QTimeZone>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -69,7 +69,7 @@ private Q_SLOTS:
             e.name = lastComponent(e.path);
             e.bytes = 1000 + i;
             e.detail = QStringLiteral("\"entries\":[] 第 %1 组").arg(i);
-            e.kind = EntryKind::file(Fingerprint{});
+            e.kind = EntryKind::file(Fingerprint {});
             result.entries.append(e);
             group.files.append(e);
         }
@@ -112,7 +112,7 @@ private Q_SLOTS:
         const QString path = pathFromBytes(name);
         QVERIFY(path != pathFromBytes(twin));
         QCOMPARE(displayPath(path), QString::fromUtf8(twin)); // looks alike, is not alike
-        struct stat st {};
+        struct stat st { };
         QCOMPARE(::lstat(pathToBytes(path).constData(), &st), 0);
         QCOMPARE(st.st_size, 4);
 
@@ -126,7 +126,7 @@ private Q_SLOTS:
         item.trashPath = path + QStringLiteral(".moved");
         item.moved = true;
         record.items.append(item);
-        const QByteArray json = compactEscapedJson(QJsonDocument(toJson(QList<CleanupRecord>{record})));
+        const QByteArray json = compactEscapedJson(QJsonDocument(toJson(QList<CleanupRecord> { record })));
         const auto back = recordsFromJson(json);
         QVERIFY(back.has_value());
         QCOMPARE(pathToBytes(back->first().items.first().path), name);
@@ -201,7 +201,7 @@ private Q_SLOTS:
         CleanupItemResult skipped;
         skipped.bytes = 100;
         skipped.sizeIsComplete = false;
-        record.items = {moved, skipped};
+        record.items = { moved, skipped };
         QCOMPARE(record.count(), 1);
         QCOMPARE(record.bytes(), 10);
         QVERIFY(record.sizeIsComplete()); // a skipped item's size does not matter
@@ -216,15 +216,15 @@ private Q_SLOTS:
         r.kind = ScanKind::junk;
         QVERIFY(!r.hasIncompleteCoverage());
         QCOMPARE(r.coverageFor(FileCategory::logs), std::nullopt);
-        r.entries = {entry(QStringLiteral("/a"), 1), entry(QStringLiteral("/b"), 2), entry(QStringLiteral("/c"), 4)};
+        r.entries = { entry(QStringLiteral("/a"), 1), entry(QStringLiteral("/b"), 2), entry(QStringLiteral("/c"), 4) };
         QCOMPARE(r.bytes(), 7);
-        r.coverage = {{FileCategory::logs, 0, 0}, {FileCategory::userCache, 5, 0}};
+        r.coverage = { { FileCategory::logs, 0, 0 }, { FileCategory::userCache, 5, 0 } };
         QVERIFY(!r.hasIncompleteCoverage()); // a missing folder is not a gap
-        r.coverage.append({FileCategory::developerCache, 3, 0});
+        r.coverage.append({ FileCategory::developerCache, 3, 0 });
         QVERIFY(r.hasIncompleteCoverage());
         QCOMPARE(r.coverageFor(FileCategory::userCache)->coverageState(), CoverageState::missing);
 
-        const ScanResult fewer = r.removingPaths({QStringLiteral("/b"), QStringLiteral("/zzz")});
+        const ScanResult fewer = r.removingPaths({ QStringLiteral("/b"), QStringLiteral("/zzz") });
         QCOMPARE(fewer.entries.size(), 2);
         QCOMPARE(r.entries.size(), 3); // the original is untouched
         QCOMPARE(fewer.coverage, r.coverage);
@@ -239,18 +239,18 @@ private Q_SLOTS:
         const FileEntry c = entry(QStringLiteral("/c"), 10, FileCategory::duplicate);
         const FileEntry d = entry(QStringLiteral("/d"), 3, FileCategory::duplicate);
         const FileEntry e = entry(QStringLiteral("/e"), 3, FileCategory::duplicate);
-        r.entries = {a, b, c, d, e};
-        r.duplicateGroups = {{QUuid::createUuid(), {a, b, c}}, {QUuid::createUuid(), {d, e}}};
+        r.entries = { a, b, c, d, e };
+        r.duplicateGroups = { { QUuid::createUuid(), { a, b, c } }, { QUuid::createUuid(), { d, e } } };
         QCOMPARE(r.duplicateGroups[0].redundantBytes(), 20);
         QCOMPARE(r.bytes(), 23); // the copies beyond one
-        const ScanResult after = r.removingPaths({QStringLiteral("/b"), QStringLiteral("/d"), QStringLiteral("/e")});
+        const ScanResult after = r.removingPaths({ QStringLiteral("/b"), QStringLiteral("/d"), QStringLiteral("/e") });
         QCOMPARE(after.duplicateGroups.size(), 1);
-        QCOMPARE(after.duplicateGroups[0].files, (QList<FileEntry>{a, c}));
+        QCOMPARE(after.duplicateGroups[0].files, (QList<FileEntry> { a, c }));
         // A group reduced to one copy leaves with that copy; the other group stays whole.
-        const ScanResult single = r.removingPaths({QStringLiteral("/a"), QStringLiteral("/b")});
+        const ScanResult single = r.removingPaths({ QStringLiteral("/a"), QStringLiteral("/b") });
         QCOMPARE(single.duplicateGroups.size(), 1);
-        QCOMPARE(single.duplicateGroups[0].files, (QList<FileEntry>{d, e}));
-        QCOMPARE(single.entries, (QList<FileEntry>{d, e}));
+        QCOMPARE(single.duplicateGroups[0].files, (QList<FileEntry> { d, e }));
+        QCOMPARE(single.entries, (QList<FileEntry> { d, e }));
         QCOMPARE(single.bytes(), 3);
     }
 
@@ -277,16 +277,17 @@ private Q_SLOTS:
     void browsersAreRecognisedThroughTheirHelpers()
     {
         const QString chrome = QStringLiteral("com.google.Chrome");
-        QVERIFY(browserIsRunning(chrome, {QStringLiteral("com.google.Chrome.helper.GPU")}));
-        QVERIFY(browserIsRunning(chrome, {QStringLiteral("com.google.Chrome.canary")}));
-        QVERIFY(!browserIsRunning(chrome, {QStringLiteral("com.google.Chromebook")}));
-        QVERIFY(browserIsRunning(QStringLiteral("com.apple.Safari"), {QStringLiteral("com.apple.WebKit.WebContent")}));
-        QVERIFY(browserIsRunning(QStringLiteral("firefox"), {QStringLiteral("org.mozilla.firefox")}));
-        QVERIFY(!browserIsRunning(QStringLiteral("firefox"), {QStringLiteral("com.google.Chrome")}));
-        QVERIFY(browserIsRunning(QStringLiteral("unknown.app"), {QStringLiteral("unknown.app")}));
+        QVERIFY(browserIsRunning(chrome, { QStringLiteral("com.google.Chrome.helper.GPU") }));
+        QVERIFY(browserIsRunning(chrome, { QStringLiteral("com.google.Chrome.canary") }));
+        QVERIFY(!browserIsRunning(chrome, { QStringLiteral("com.google.Chromebook") }));
+        QVERIFY(
+            browserIsRunning(QStringLiteral("com.apple.Safari"), { QStringLiteral("com.apple.WebKit.WebContent") }));
+        QVERIFY(browserIsRunning(QStringLiteral("firefox"), { QStringLiteral("org.mozilla.firefox") }));
+        QVERIFY(!browserIsRunning(QStringLiteral("firefox"), { QStringLiteral("com.google.Chrome") }));
+        QVERIFY(browserIsRunning(QStringLiteral("unknown.app"), { QStringLiteral("unknown.app") }));
         QVERIFY(!browserIsRunning(QStringLiteral("unknown.app"), {}));
         QCOMPARE(browserForIdentifier(QStringLiteral("org.chromium.Chromium.helper")),
-                 std::optional<BrowserKind>(BrowserKind::chromium));
+            std::optional<BrowserKind>(BrowserKind::chromium));
     }
 
     void pathSafetyRefusesEscapesLinksAndTheFolderItself()

@@ -553,7 +553,8 @@ void WalkerTest::keepsOutOtherFileSystemsButListsTheirMountPoints()
     QVERIFY(!report.isComplete());
     QStringList samples = report.otherFileSystemSamples;
     samples.sort();
-    QCOMPARE(samples, (QStringList { dir.path() + QStringLiteral("/outer/disk"), dir.path() + QStringLiteral("/volume") }));
+    QCOMPARE(
+        samples, (QStringList { dir.path() + QStringLiteral("/outer/disk"), dir.path() + QStringLiteral("/volume") }));
     QVERIFY(!seen.entries.contains(dir.path() + QStringLiteral("/volume")));
     QVERIFY(!seen.entries.contains(dir.path() + QStringLiteral("/volume/big")));
     QVERIFY(!seen.entries.contains(dir.path() + QStringLiteral("/outer/disk/c")));
@@ -562,7 +563,8 @@ void WalkerTest::keepsOutOtherFileSystemsButListsTheirMountPoints()
     QMap<QString, ChildSize> byName;
     for (const ChildSize &c : children)
         byName.insert(c.name, c);
-    QCOMPARE(byName.keys(), (QStringList { QStringLiteral("outer"), QStringLiteral("plain"), QStringLiteral("volume") }));
+    QCOMPARE(
+        byName.keys(), (QStringList { QStringLiteral("outer"), QStringLiteral("plain"), QStringLiteral("volume") }));
     QCOMPARE(byName[QStringLiteral("volume")].type, WalkEntryType::folder);
     QCOMPARE(byName[QStringLiteral("volume")].path, dir.path() + QStringLiteral("/volume"));
     QCOMPARE(byName[QStringLiteral("volume")].size.bytes, std::int64_t(0));

@@ -27,7 +27,7 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 bool makeOld(const QString &path, int days)
 {
     const time_t when = time(nullptr) - time_t(days) * 86400;
-    const utimbuf times{when, when};
+    const utimbuf times { when, when };
     return utime(QFile::encodeName(path).constData(), &times) == 0;
 }
 
@@ -76,7 +76,8 @@ private Q_SLOTS:
         QVERIFY(waitIdle(*h.model, 60000));
         h.settle();
 
-        QCOMPARE(h.text(QStringLiteral("noticeText")), QStringLiteral("已将 1 项移到废纸篓。清空废纸篓后才会释放相应空间。"));
+        QCOMPARE(h.text(QStringLiteral("noticeText")),
+            QStringLiteral("已将 1 项移到废纸篓。清空废纸篓后才会释放相应空间。"));
         QVERIFY(!QFileInfo::exists(stale));
         QVERIFY(QFileInfo::exists(home + QStringLiteral("/.local/share/Trash/files/old-thumbnails/b.png")));
         QVERIFY(!h.rowTexts(QStringLiteral("rowName")).contains(QStringLiteral("old-thumbnails")));

@@ -16,7 +16,7 @@ std::shared_ptr<Gate> holdScans(FakeCore &core)
 {
     auto gate = std::make_shared<Gate>();
     core.onScan = [gate](ScanKind kind, const QString &, const FileQuery &, const ProgressFn &progress,
-                         const CancellationToken &cancel) {
+                      const CancellationToken &cancel) {
         progress(QStringLiteral("正在检查用户缓存"), 7);
         gate->wait();
         cancel.throwIfCancelled();
@@ -76,8 +76,7 @@ private Q_SLOTS:
         h.model->toggle(h.model->visibleEntries().at(0));
         auto cleanGate = std::make_shared<Gate>();
         h.fixture.core->onClean = [cleanGate](const QSet<QUuid> &ids, const QList<FileEntry> &snapshot,
-                                              const QSet<QString> &, const QList<DuplicateGroup> &,
-                                              const QList<FileEntry> &) {
+                                      const QSet<QString> &, const QList<DuplicateGroup> &, const QList<FileEntry> &) {
             cleanGate->wait();
             return recordFor(snapshot, ids, {});
         };
@@ -100,7 +99,7 @@ private Q_SLOTS:
         QVERIFY(!h.isShown(QStringLiteral("totalText")));
         QCOMPARE(h.text(QStringLiteral("emptyTitle")), QStringLiteral("本次范围内没有符合规则的项目"));
         QCOMPARE(h.find(QStringLiteral("emptySymbol"), true)->property("name").toString(),
-                 QStringLiteral("checkmark.circle"));
+            QStringLiteral("checkmark.circle"));
         QCOMPARE(h.text(QStringLiteral("selectionHeadline")), QStringLiteral("勾选你要清理的项目"));
         QVERIFY(!h.find(QStringLiteral("reviewButton"), true)->property("enabled").toBool());
         QVERIFY(h.isShown(QStringLiteral("rescanButton")));
@@ -115,14 +114,15 @@ private Q_SLOTS:
         QCOMPARE(h.text(QStringLiteral("countText")), QStringLiteral("8 项结果"));
         auto *field = qobject_cast<QQuickItem *>(h.find(QStringLiteral("searchField"), true));
         QVERIFY(h.clickItem(field));
-        for (char c : {'z', 'z', 'z'})
+        for (char c : { 'z', 'z', 'z' })
             QTest::keyClick(h.window, c);
         h.settle();
         QCOMPARE(h.model->search(), QStringLiteral("zzz"));
         QCOMPARE(h.text(QStringLiteral("outcomeText")), QStringLiteral("扫描完成，请查看结果"));
         QCOMPARE(h.text(QStringLiteral("countText")), QStringLiteral("0 项结果"));
         QCOMPARE(h.text(QStringLiteral("emptyTitle")), QStringLiteral("没有匹配的结果"));
-        QCOMPARE(h.find(QStringLiteral("selectAllSymbol"), true)->property("name").toString(), QStringLiteral("square"));
+        QCOMPARE(
+            h.find(QStringLiteral("selectAllSymbol"), true)->property("name").toString(), QStringLiteral("square"));
         // Clearing the search from the model clears the field.
         h.model->setSearch(QString());
         h.settle();
@@ -142,8 +142,10 @@ private Q_SLOTS:
         // Filter to the developer caches: one partly counted, one not counted at all.
         QVERIFY(h.click(QStringLiteral("category_%1").arg(int(FileCategory::developerCache))));
         QCOMPARE(h.model->category(), FileCategory::developerCache);
-        QCOMPARE(h.rowTexts(QStringLiteral("rowSize")), (QStringList{QStringLiteral("≥ 1.53 GB"), QStringLiteral("待统计")}));
-        QCOMPARE(h.rowTexts(QStringLiteral("rowName")), (QStringList{QStringLiteral("caches"), QStringLiteral("cache")}));
+        QCOMPARE(h.rowTexts(QStringLiteral("rowSize")),
+            (QStringList { QStringLiteral("≥ 1.53 GB"), QStringLiteral("待统计") }));
+        QCOMPARE(
+            h.rowTexts(QStringLiteral("rowName")), (QStringList { QStringLiteral("caches"), QStringLiteral("cache") }));
         QVERIFY(h.click(QStringLiteral("category_%1").arg(int(FileCategory::developerCache))));
         QCOMPARE(h.model->category(), std::nullopt);
     }
@@ -159,15 +161,16 @@ private Q_SLOTS:
             auto *list = qobject_cast<QQuickItem *>(h.find(QStringLiteral("resultRows"), true));
             QQuickItem *item = nullptr;
             QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, item), Q_ARG(int, row));
-            QList<QObject *> found = item ? item->findChildren<QObject *>(QStringLiteral("rowActions")) : QList<QObject *>();
+            QList<QObject *> found
+                = item ? item->findChildren<QObject *>(QStringLiteral("rowActions")) : QList<QObject *>();
             return found.isEmpty() ? nullptr : qobject_cast<QQuickItem *>(found.constFirst());
         };
         QVERIFY(h.clickItem(rowAction(1)));
         QVERIFY(h.click(QStringLiteral("revealItem")));
-        QCOMPARE(h.fixture.core->revealed, QStringList{result.entries.at(1).path});
+        QCOMPARE(h.fixture.core->revealed, QStringList { result.entries.at(1).path });
         QVERIFY(h.clickItem(rowAction(0)));
         QVERIFY(h.click(QStringLiteral("ignoreItem")));
-        QCOMPARE(h.model->ignoredPaths(), QStringList{result.entries.at(0).path});
+        QCOMPARE(h.model->ignoredPaths(), QStringList { result.entries.at(0).path });
         QCOMPARE(h.text(QStringLiteral("countText")), QStringLiteral("7 项结果"));
     }
 
@@ -183,8 +186,10 @@ private Q_SLOTS:
         QVERIFY(h.click(QStringLiteral("chooseFolderButton")));
         QVERIFY(dialog->property("visible").toBool());
         QCOMPARE(dialog->property("acceptLabel").toString(), QStringLiteral("扫描此文件夹"));
-        QCOMPARE(dialog->property("title").toString(), QStringLiteral("只扫描所选文件夹；文件处理需要另行选择并确认。"));
-        QCOMPARE(dialog->property("currentFolder").toUrl(), QUrl::fromLocalFile(h.fixture.home + QStringLiteral("/Downloads")));
+        QCOMPARE(
+            dialog->property("title").toString(), QStringLiteral("只扫描所选文件夹；文件处理需要另行选择并确认。"));
+        QCOMPARE(dialog->property("currentFolder").toUrl(),
+            QUrl::fromLocalFile(h.fixture.home + QStringLiteral("/Downloads")));
         QMetaObject::invokeMethod(dialog, "reject");
         h.settle();
         QCOMPARE(h.model->largeDirectory(), h.fixture.home + QStringLiteral("/Downloads"));
@@ -197,7 +202,7 @@ private Q_SLOTS:
         QMetaObject::invokeMethod(dialog, "accept");
         QVERIFY(waitIdle(*h.model));
         QCOMPARE(h.model->largeDirectory(), picked);
-        QCOMPARE(h.fixture.core->directories, QStringList{picked});
+        QCOMPARE(h.fixture.core->directories, QStringList { picked });
         h.settle();
         QCOMPARE(h.text(QStringLiteral("folderTitle")), QStringLiteral("扫描位置：照片 2024"));
     }
@@ -220,8 +225,8 @@ private Q_SLOTS:
         UiHarness h;
         QVERIFY(h.load());
         h.model->navigate(Page::largeFiles);
-        QList<FileEntry> three{h.entry(QStringLiteral("a"), 500'000), h.entry(QStringLiteral("b"), 700'000),
-                               h.entry(QStringLiteral("c"), 300'000)};
+        QList<FileEntry> three { h.entry(QStringLiteral("a"), 500'000), h.entry(QStringLiteral("b"), 700'000),
+            h.entry(QStringLiteral("c"), 300'000) };
         three[1].category = FileCategory::applicationData;
         QVERIFY(h.publish(makeResult(ScanKind::largeFiles, three)));
         for (QObject *check : h.findAll(QStringLiteral("rowCheck"), true))
@@ -231,7 +236,7 @@ private Q_SLOTS:
         QVERIFY(h.click(QStringLiteral("reviewButton")));
         QVERIFY(h.model->showReview());
         QCOMPARE(h.text(QStringLiteral("reviewSummary")),
-                 QStringLiteral("共 3 项，已统计大小 1.5 MB。变化或无法访问的文件会跳过。"));
+            QStringLiteral("共 3 项，已统计大小 1.5 MB。变化或无法访问的文件会跳过。"));
         QVERIFY(!h.isShown(QStringLiteral("duplicateRule")));
 
         QTest::keyClick(h.window, Qt::Key_Return);
@@ -259,10 +264,10 @@ private Q_SLOTS:
         UiHarness h;
         QVERIFY(h.load());
         h.model->navigate(Page::duplicates);
-        const QList<FileEntry> copies{h.entry(QStringLiteral("x/one"), 10, FileCategory::duplicate),
-                                      h.entry(QStringLiteral("y/one"), 10, FileCategory::duplicate)};
+        const QList<FileEntry> copies { h.entry(QStringLiteral("x/one"), 10, FileCategory::duplicate),
+            h.entry(QStringLiteral("y/one"), 10, FileCategory::duplicate) };
         ScanResult result = makeResult(ScanKind::duplicates, copies);
-        result.duplicateGroups = {makeGroup(copies)};
+        result.duplicateGroups = { makeGroup(copies) };
         QVERIFY(h.publish(result));
         h.model->toggle(copies.at(1));
         h.model->setShowReview(true);
@@ -293,7 +298,7 @@ private Q_SLOTS:
         QVERIFY(h.load());
         const ScanResult junk = sampleJunk(h);
         h.fixture.core->onScan = [junk](ScanKind, const QString &, const FileQuery &, const ProgressFn &,
-                                        const CancellationToken &) { return junk; };
+                                     const CancellationToken &) { return junk; };
         QVERIFY(h.click(QStringLiteral("heroButton")));
         QVERIFY(waitIdle(*h.model));
         h.settle();
@@ -310,7 +315,8 @@ private Q_SLOTS:
         QVERIFY(!h.model->showReview());
         QCOMPARE(h.fixture.core->cleanedIds.size(), 1);
         QCOMPARE(h.fixture.core->cleanedIds.at(0).size(), 2);
-        QCOMPARE(h.text(QStringLiteral("noticeText")), QStringLiteral("已将 2 项移到废纸篓。清空废纸篓后才会释放相应空间。"));
+        QCOMPARE(h.text(QStringLiteral("noticeText")),
+            QStringLiteral("已将 2 项移到废纸篓。清空废纸篓后才会释放相应空间。"));
         QCOMPARE(h.text(QStringLiteral("countText")), QStringLiteral("6 项结果 · 部分范围"));
     }
 };

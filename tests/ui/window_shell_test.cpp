@@ -32,13 +32,13 @@ private Q_SLOTS:
     {
         UiHarness h;
         QVERIFY(h.load());
-        for (Page hidden : {Page::systemJunk, Page::browser, Page::startup, Page::maintenance}) {
+        for (Page hidden : { Page::systemJunk, Page::browser, Page::startup, Page::maintenance }) {
             h.model->navigate(hidden);
             h.settle();
             QVERIFY(h.isShown(QStringLiteral("overviewView")));
             QCOMPARE(h.text(QStringLiteral("topBarTitle")), Varnoll::pageTitle(hidden));
             for (QObject *entry : h.findAll(QStringLiteral("nav_%1").arg(int(Page::overview)))
-                     + h.findAll(QStringLiteral("nav_%1").arg(int(Page::largeFiles))))
+                    + h.findAll(QStringLiteral("nav_%1").arg(int(Page::largeFiles))))
                 QVERIFY(!entry->property("selected").toBool());
         }
         // The overview's controls work there as on the overview.
@@ -97,7 +97,7 @@ private Q_SLOTS:
         QCOMPARE(h.model->page(), Page::junk);
         QVERIFY(h.model->results().contains(ScanKind::junk));
 
-        for (Page page : {Page::history, Page::settings}) {
+        for (Page page : { Page::history, Page::settings }) {
             h.model->navigate(page);
             h.settle();
             QVERIFY(!command->property("enabled").toBool());
@@ -107,13 +107,13 @@ private Q_SLOTS:
         QVERIFY(command->property("enabled").toBool());
 
         auto gate = std::make_shared<Gate>();
-        h.fixture.core->onScan = [gate](ScanKind kind, const QString &, const FileQuery &, const ProgressFn &,
-                                        const CancellationToken &) {
-            gate->wait();
-            ScanResult r;
-            r.kind = kind;
-            return r;
-        };
+        h.fixture.core->onScan
+            = [gate](ScanKind kind, const QString &, const FileQuery &, const ProgressFn &, const CancellationToken &) {
+                  gate->wait();
+                  ScanResult r;
+                  r.kind = kind;
+                  return r;
+              };
         h.model->scan();
         h.settle();
         QVERIFY(!command->property("enabled").toBool());
@@ -144,7 +144,7 @@ private Q_SLOTS:
         QVERIFY(h.load());
         QVERIFY(!h.isShown(QStringLiteral("noticeBanner")));
         h.fixture.core->onScan = [](ScanKind, const QString &, const FileQuery &, const ProgressFn &,
-                                    const CancellationToken &) -> ScanResult {
+                                     const CancellationToken &) -> ScanResult {
             throw Morvane::ScanError(QString(40, u'长') + QStringLiteral("。") + QString(60, u'字'));
         };
         h.model->scan(ScanKind::junk);

@@ -40,34 +40,45 @@ QVariant ResultListModel::data(const QModelIndex &index, int role) const
     const Row &row = m_rows.at(index.row());
     const FileEntry &entry = row.entry;
     switch (role) {
-    case IdRole: return entry.id.toString(QUuid::WithoutBraces);
+    case IdRole:
+        return entry.id.toString(QUuid::WithoutBraces);
     case Qt::DisplayRole:
-    case NameRole: return displayPath(entry.name);
-    case FolderRole: return Texts::entryFolder(entry, m_model->home());
-    case PathRole: return displayPath(entry.path);
-    case SizeTextRole: return sizeText(entry.bytes, entry.sizeIsComplete);
-    case SymbolRole: return categorySymbol(entry.category);
-    case IsApplicationRole: return entry.category == FileCategory::application;
-    case IsApplicationDataRole: return entry.category == FileCategory::applicationData;
-    case CheckedRole: return row.checked;
-    case TooltipRole: return Texts::entryTooltip(entry);
-    default: return {};
+    case NameRole:
+        return displayPath(entry.name);
+    case FolderRole:
+        return Texts::entryFolder(entry, m_model->home());
+    case PathRole:
+        return displayPath(entry.path);
+    case SizeTextRole:
+        return sizeText(entry.bytes, entry.sizeIsComplete);
+    case SymbolRole:
+        return categorySymbol(entry.category);
+    case IsApplicationRole:
+        return entry.category == FileCategory::application;
+    case IsApplicationDataRole:
+        return entry.category == FileCategory::applicationData;
+    case CheckedRole:
+        return row.checked;
+    case TooltipRole:
+        return Texts::entryTooltip(entry);
+    default:
+        return {};
     }
 }
 
 QHash<int, QByteArray> ResultListModel::roleNames() const
 {
     return {
-        {IdRole, "entryId"},
-        {NameRole, "name"},
-        {FolderRole, "folder"},
-        {PathRole, "path"},
-        {SizeTextRole, "sizeText"},
-        {SymbolRole, "symbol"},
-        {IsApplicationRole, "isApplication"},
-        {IsApplicationDataRole, "isApplicationData"},
-        {CheckedRole, "checked"},
-        {TooltipRole, "tooltip"},
+        { IdRole, "entryId" },
+        { NameRole, "name" },
+        { FolderRole, "folder" },
+        { PathRole, "path" },
+        { SizeTextRole, "sizeText" },
+        { SymbolRole, "symbol" },
+        { IsApplicationRole, "isApplication" },
+        { IsApplicationDataRole, "isApplicationData" },
+        { CheckedRole, "checked" },
+        { TooltipRole, "tooltip" },
     };
 }
 
@@ -146,7 +157,7 @@ void ResultListModel::syncRows()
         for (const FileEntry &entry : next) {
             const bool checked = selection.contains(entry.id);
             m_checkedCount += checked;
-            m_rows.append(Row{entry, checked});
+            m_rows.append(Row { entry, checked });
         }
         endResetModel();
         announce(oldCount, oldAll, oldText);
@@ -189,9 +200,9 @@ void ResultListModel::syncRows()
             for (qsizetype k = j; k < end; ++k) {
                 const bool checked = selection.contains(next.at(k).id);
                 m_checkedCount += checked;
-                inserted.append(Row{next.at(k), checked});
+                inserted.append(Row { next.at(k), checked });
             }
-            m_rows.insert(i, end - j, Row{});
+            m_rows.insert(i, end - j, Row {});
             std::move(inserted.begin(), inserted.end(), m_rows.begin() + i);
             endInsertRows();
             i += end - j;
@@ -223,7 +234,7 @@ void ResultListModel::syncChecks()
         if (changed && runStart < 0)
             runStart = i;
         if (!changed && runStart >= 0) {
-            Q_EMIT dataChanged(index(int(runStart)), index(int(i - 1)), {CheckedRole});
+            Q_EMIT dataChanged(index(int(runStart)), index(int(i - 1)), { CheckedRole });
             runStart = -1;
         }
     }

@@ -31,16 +31,20 @@ QVariant ReviewListModel::data(const QModelIndex &index, int role) const
     const FileEntry &entry = m_entries.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
-    case NameRole: return displayPath(entry.name);
-    case PathRole: return displayPath(entry.path);
-    case IsApplicationDataRole: return entry.category == FileCategory::applicationData;
-    default: return {};
+    case NameRole:
+        return displayPath(entry.name);
+    case PathRole:
+        return displayPath(entry.path);
+    case IsApplicationDataRole:
+        return entry.category == FileCategory::applicationData;
+    default:
+        return {};
     }
 }
 
 QHash<int, QByteArray> ReviewListModel::roleNames() const
 {
-    return {{NameRole, "name"}, {PathRole, "path"}, {IsApplicationDataRole, "isApplicationData"}};
+    return { { NameRole, "name" }, { PathRole, "path" }, { IsApplicationDataRole, "isApplicationData" } };
 }
 
 void ReviewListModel::refresh()

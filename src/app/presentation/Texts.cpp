@@ -12,24 +12,36 @@ using namespace Morvane;
 QString pageDescription(Page page)
 {
     switch (page) {
-    case Page::applications: return QStringLiteral("找到不再使用的应用，查看后移到废纸篓。");
-    case Page::largeFiles: return QStringLiteral("找出占空间的大文件，决定哪些值得保留。");
-    case Page::duplicates: return QStringLiteral("找出内容完全相同的文件，每组至少保留一份。");
-    case Page::space: return QStringLiteral("看看空间都用在哪里，点击文件夹继续查看。");
-    case Page::installers: return QStringLiteral("找出下载过的安装文件，确认不再需要后再清理。");
-    default: return QStringLiteral("检查积累的旧缓存、日志和开发缓存。");
+    case Page::applications:
+        return QStringLiteral("找到不再使用的应用，查看后移到废纸篓。");
+    case Page::largeFiles:
+        return QStringLiteral("找出占空间的大文件，决定哪些值得保留。");
+    case Page::duplicates:
+        return QStringLiteral("找出内容完全相同的文件，每组至少保留一份。");
+    case Page::space:
+        return QStringLiteral("看看空间都用在哪里，点击文件夹继续查看。");
+    case Page::installers:
+        return QStringLiteral("找出下载过的安装文件，确认不再需要后再清理。");
+    default:
+        return QStringLiteral("检查积累的旧缓存、日志和开发缓存。");
     }
 }
 
 QString fileTypeWord(FileTypeFilter type)
 {
     switch (type) {
-    case FileTypeFilter::all: return QStringLiteral("全部类型");
-    case FileTypeFilter::documents: return QStringLiteral("文档");
-    case FileTypeFilter::images: return QStringLiteral("图片");
-    case FileTypeFilter::videos: return QStringLiteral("视频");
-    case FileTypeFilter::audio: return QStringLiteral("音频");
-    case FileTypeFilter::archives: return QStringLiteral("压缩与安装文件");
+    case FileTypeFilter::all:
+        return QStringLiteral("全部类型");
+    case FileTypeFilter::documents:
+        return QStringLiteral("文档");
+    case FileTypeFilter::images:
+        return QStringLiteral("图片");
+    case FileTypeFilter::videos:
+        return QStringLiteral("视频");
+    case FileTypeFilter::audio:
+        return QStringLiteral("音频");
+    case FileTypeFilter::archives:
+        return QStringLiteral("压缩与安装文件");
     }
     return QStringLiteral("全部类型");
 }
@@ -53,9 +65,12 @@ QString filterSummary(Page page, int minimumSizeMB, int olderThanDays, FileTypeF
 QString introTitle(Page page)
 {
     switch (page) {
-    case Page::applications: return QStringLiteral("卸载之前，先看清楚");
-    case Page::space: return QStringLiteral("先看看，谁占了空间");
-    default: return QStringLiteral("先扫描，再决定");
+    case Page::applications:
+        return QStringLiteral("卸载之前，先看清楚");
+    case Page::space:
+        return QStringLiteral("先看看，谁占了空间");
+    default:
+        return QStringLiteral("先扫描，再决定");
     }
 }
 
@@ -93,8 +108,8 @@ QString totalText(const ScanResult &result, Page page)
 {
     if (result.entries.isEmpty() || page == Page::space)
         return {};
-    const bool partial = std::any_of(result.entries.cbegin(), result.entries.cend(),
-                                     [](const FileEntry &entry) { return !entry.sizeIsComplete; });
+    const bool partial = std::any_of(
+        result.entries.cbegin(), result.entries.cend(), [](const FileEntry &entry) { return !entry.sizeIsComplete; });
     QString text;
     if (result.hasIncompleteCoverage())
         text += QStringLiteral("已找到 ");

@@ -42,8 +42,8 @@ inline const QString cleaningStatus = QStringLiteral("正在移到废纸篓");
 [[nodiscard]] QString resultCountText(qsizetype visible, bool incompleteCoverage);
 
 /// The empty list's title, by the first rule that applies.
-[[nodiscard]] QString emptyStateTitle(const Morvane::ScanResult &result, const QString &search,
-                                      std::optional<Morvane::FileCategory> category);
+[[nodiscard]] QString emptyStateTitle(
+    const Morvane::ScanResult &result, const QString &search, std::optional<Morvane::FileCategory> category);
 [[nodiscard]] QString emptyStateSymbol(const Morvane::ScanResult &result);
 
 /// The result's time of day in the locale's short time format.

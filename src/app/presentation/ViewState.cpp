@@ -17,15 +17,15 @@ ViewState::ViewState(CleanerModel *model, QString version, QObject *parent)
     , m_version(std::move(version))
 {
     using M = CleanerModel;
-    for (auto source : {&M::pageChanged, &M::busyChanged, &M::minimumSizeMBChanged, &M::olderThanDaysChanged,
-                        &M::fileTypeChanged, &M::currentResultChanged})
+    for (auto source : { &M::pageChanged, &M::busyChanged, &M::minimumSizeMBChanged, &M::olderThanDaysChanged,
+             &M::fileTypeChanged, &M::currentResultChanged })
         connect(model, source, this, &ViewState::pageStateChanged);
     connect(model, &M::junkBytesChanged, this, &ViewState::junkStateChanged);
-    for (auto source : {&M::statusChanged, &M::examinedChanged, &M::busyChanged})
+    for (auto source : { &M::statusChanged, &M::examinedChanged, &M::busyChanged })
         connect(model, source, this, &ViewState::progressStateChanged);
-    for (auto source : {&M::largeDirectoryChanged, &M::busyChanged})
+    for (auto source : { &M::largeDirectoryChanged, &M::busyChanged })
         connect(model, source, this, &ViewState::folderStateChanged);
-    for (auto source : {&M::currentResultChanged, &M::searchChanged, &M::categoryChanged})
+    for (auto source : { &M::currentResultChanged, &M::searchChanged, &M::categoryChanged })
         connect(model, source, this, &ViewState::resultStateChanged);
     connect(model, &M::selectionSummaryChanged, this, &ViewState::selectionStateChanged);
     connect(model, &M::diskChanged, this, &ViewState::diskStateChanged);
@@ -41,9 +41,12 @@ QString ViewState::contentView() const
     case Page::space:
     case Page::installers:
         return QStringLiteral("results");
-    case Page::history: return QStringLiteral("history");
-    case Page::settings: return QStringLiteral("settings");
-    default: return QStringLiteral("overview");
+    case Page::history:
+        return QStringLiteral("history");
+    case Page::settings:
+        return QStringLiteral("settings");
+    default:
+        return QStringLiteral("overview");
     }
 }
 
@@ -105,8 +108,8 @@ bool ViewState::showsCategoryCards() const
 
 QString ViewState::filterSummary() const
 {
-    return Texts::filterSummary(m_model->page(), m_model->minimumSizeMB(), m_model->olderThanDays(),
-                                m_model->fileType());
+    return Texts::filterSummary(
+        m_model->page(), m_model->minimumSizeMB(), m_model->olderThanDays(), m_model->fileType());
 }
 
 QString ViewState::introTitle() const
@@ -218,19 +221,19 @@ QVariantList ViewState::categoryCards() const
 {
     const auto result = m_model->currentResult();
     QVariantList cards;
-    for (FileCategory category : {FileCategory::userCache, FileCategory::logs, FileCategory::developerCache}) {
+    for (FileCategory category : { FileCategory::userCache, FileCategory::logs, FileCategory::developerCache }) {
         std::optional<std::uint8_t> state;
         if (result) {
             if (const auto coverage = result->coverageFor(category))
                 state = coverage->state;
         }
-        cards.append(QVariantMap{
-            {QStringLiteral("raw"), int(category)},
-            {QStringLiteral("title"), categoryTitle(category)},
-            {QStringLiteral("symbol"), categorySymbol(category)},
-            {QStringLiteral("amount"), m_model->categoryAmount(category)},
-            {QStringLiteral("coverage"), coverageWord(state)},
-            {QStringLiteral("selected"), m_model->category() == category},
+        cards.append(QVariantMap {
+            { QStringLiteral("raw"), int(category) },
+            { QStringLiteral("title"), categoryTitle(category) },
+            { QStringLiteral("symbol"), categorySymbol(category) },
+            { QStringLiteral("amount"), m_model->categoryAmount(category) },
+            { QStringLiteral("coverage"), coverageWord(state) },
+            { QStringLiteral("selected"), m_model->category() == category },
         });
     }
     return cards;
@@ -242,10 +245,10 @@ std::pair<qsizetype, qint64> ViewState::selectionTotals() const
     const QSet<QUuid> &selection = m_model->selection();
     const auto kind = m_model->currentKind();
     if (selection.isEmpty() || !kind)
-        return {0, 0};
+        return { 0, 0 };
     const auto it = m_model->results().constFind(*kind);
     if (it == m_model->results().constEnd())
-        return {0, 0};
+        return { 0, 0 };
     qsizetype count = 0;
     qint64 bytes = 0;
     for (const FileEntry &entry : it->entries) {
@@ -254,7 +257,7 @@ std::pair<qsizetype, qint64> ViewState::selectionTotals() const
             bytes += entry.bytes;
         }
     }
-    return {count, bytes};
+    return { count, bytes };
 }
 
 QString ViewState::selectionHeadline() const
@@ -295,9 +298,8 @@ QVariantList describePages(const QList<Page> &pages)
 {
     QVariantList list;
     for (Page page : pages) {
-        list.append(QVariantMap{{QStringLiteral("page"), int(page)},
-                                {QStringLiteral("title"), pageTitle(page)},
-                                {QStringLiteral("symbol"), Varnoll::pageSymbol(page)}});
+        list.append(QVariantMap { { QStringLiteral("page"), int(page) }, { QStringLiteral("title"), pageTitle(page) },
+            { QStringLiteral("symbol"), Varnoll::pageSymbol(page) } });
     }
     return list;
 }

@@ -51,7 +51,7 @@ struct ReadResult {
 struct StageResults {
     std::vector<ReadOutcome> outcomes;
     std::vector<Hash> hashes;
-    std::atomic<std::int64_t> bytesRead{0};
+    std::atomic<std::int64_t> bytesRead { 0 };
 };
 
 struct Range {
@@ -62,7 +62,10 @@ struct Range {
 struct Fd {
     int fd = -1;
     Fd() = default;
-    explicit Fd(int f) : fd(f) {}
+    explicit Fd(int f)
+        : fd(f)
+    {
+    }
     Fd(const Fd &) = delete;
     Fd &operator=(const Fd &) = delete;
     Fd &operator=(Fd &&other) noexcept
@@ -88,8 +91,7 @@ constexpr std::int64_t adviseFromBytes = 256 * 1024;
 bool sameFile(const Fingerprint &seen, const struct stat &now)
 {
     const Fingerprint f = fingerprintFromStat(now);
-    return f.device == seen.device && f.inode == seen.inode && f.size == seen.size
-           && f.modifiedNs == seen.modifiedNs;
+    return f.device == seen.device && f.inode == seen.inode && f.size == seen.size && f.modifiedNs == seen.modifiedNs;
 }
 
 // True when every page of the range was already in the page cache before we read it;
@@ -119,7 +121,10 @@ bool rangeIsResident(int fd, Range range)
 // Per-thread reading state, made once per reader. Block stages need no more than a
 // block of buffer; only whole-file reads get the large one.
 struct Reader {
-    explicit Reader(std::int64_t bufferBytes) : buffer(size_t(bufferBytes)) { }
+    explicit Reader(std::int64_t bufferBytes)
+        : buffer(size_t(bufferBytes))
+    {
+    }
     std::vector<char> buffer;
     XXH3_state_t *state = XXH3_createState();
     std::int64_t folder = -1; // the folder of the last file read, kept open for its siblings
@@ -129,8 +134,8 @@ struct Reader {
     ~Reader() { XXH3_freeState(state); }
 };
 
-ReadResult hashRange(const DuplicateCandidates &files, std::size_t index, Range range, const ContentReadOps &ops,
-                     Reader &reader)
+ReadResult hashRange(
+    const DuplicateCandidates &files, std::size_t index, Range range, const ContentReadOps &ops, Reader &reader)
 {
     std::vector<char> &buffer = reader.buffer;
     XXH3_state_t *state = reader.state;
@@ -147,11 +152,11 @@ ReadResult hashRange(const DuplicateCandidates &files, std::size_t index, Range 
     if (fd.fd < 0) {
         // ELOOP: the path became a symbolic link (O_NOFOLLOW), so not what the walk saw.
         result.outcome = (errno == ENOENT || errno == ENOTDIR) ? ReadOutcome::vanished
-                         : errno == ELOOP                      ? ReadOutcome::changed
+            : errno == ELOOP                                   ? ReadOutcome::changed
                                                                : ReadOutcome::unreadable;
         return result;
     }
-    struct stat before {};
+    struct stat before { };
     if (::fstat(fd.fd, &before) != 0) {
         result.outcome = ReadOutcome::unreadable;
         return result;
@@ -197,14 +202,14 @@ ReadResult hashRange(const DuplicateCandidates &files, std::size_t index, Range 
     // A read of one chunk saw the file at one moment, just after the identity check;
     // a longer read checks again that nothing changed while it ran.
     const bool oneChunk = range.length <= std::int64_t(buffer.size());
-    struct stat after {};
+    struct stat after { };
     if (failed) {
         result.outcome = ReadOutcome::unreadable;
     } else if (shortRead || (!oneChunk && (::fstat(fd.fd, &after) != 0 || !sameFile(identity, after)))) {
         result.outcome = ReadOutcome::changed;
     } else {
         result.outcome = ReadOutcome::hashed;
-        result.hash = {h.low64, h.high64};
+        result.hash = { h.low64, h.high64 };
     }
     return result;
 }
@@ -215,17 +220,19 @@ Range stageRange(DuplicateStage stage, std::int64_t size)
 {
     const std::int64_t b = duplicateBlockBytes;
     switch (stage) {
-    case DuplicateStage::head: return {0, std::min(size, b)};
+    case DuplicateStage::head:
+        return { 0, std::min(size, b) };
     case DuplicateStage::tail:
         if (size <= b)
             return {};
-        return size <= 2 * b ? Range{b, size - b} : Range{size - b, b};
+        return size <= 2 * b ? Range { b, size - b } : Range { size - b, b };
     case DuplicateStage::content:
         if (size <= 2 * b)
             return {};
-        return {0, size};
+        return { 0, size };
     case DuplicateStage::size:
-    case DuplicateStage::hardLinks: break;
+    case DuplicateStage::hardLinks:
+        break;
     }
     return {};
 }
@@ -233,16 +240,17 @@ Range stageRange(DuplicateStage stage, std::int64_t size)
 class Pipeline {
 public:
     Pipeline(DuplicateCandidates candidates, const DuplicateOptions &options)
-        : m_files(std::move(candidates)), m_options(options), m_budget(options.contentReadLimit)
+        : m_files(std::move(candidates))
+        , m_options(options)
+        , m_budget(options.contentReadLimit)
     {
         const ContentReadOps real = defaultContentReadOps();
         if (!m_options.ops.openFolder)
             m_options.ops.openFolder = real.openFolder;
         if (!m_options.ops.openFile)
             m_options.ops.openFile = real.openFile;
-        m_threads = m_options.readerThreads > 0
-                        ? m_options.readerThreads
-                        : int(std::clamp(std::thread::hardware_concurrency() * 2, 2u, 8u));
+        m_threads = m_options.readerThreads > 0 ? m_options.readerThreads
+                                                : int(std::clamp(std::thread::hardware_concurrency() * 2, 2u, 8u));
     }
 
     DuplicateOutcome run()
@@ -251,7 +259,7 @@ public:
         finishStage(DuplicateStage::size, groups, 0);
         groups = withoutHardLinkCopies(std::move(groups));
         finishStage(DuplicateStage::hardLinks, groups, 0);
-        for (DuplicateStage stage : {DuplicateStage::head, DuplicateStage::tail, DuplicateStage::content}) {
+        for (DuplicateStage stage : { DuplicateStage::head, DuplicateStage::tail, DuplicateStage::content }) {
             const std::int64_t before = m_out.bytesRead;
             groups = rehash(std::move(groups), stage);
             finishStage(stage, groups, m_out.bytesRead - before);
@@ -260,9 +268,9 @@ public:
             std::vector<DuplicateCandidate> set;
             set.reserve(group.size());
             for (std::uint32_t i : group)
-                set.push_back({m_files.path(i), m_files.identity(i)});
+                set.push_back({ m_files.path(i), m_files.identity(i) });
             std::sort(set.begin(), set.end(),
-                      [](const DuplicateCandidate &a, const DuplicateCandidate &b) { return a.path < b.path; });
+                [](const DuplicateCandidate &a, const DuplicateCandidate &b) { return a.path < b.path; });
             m_out.groups.push_back(std::move(set));
         }
         return std::move(m_out);
@@ -277,7 +285,7 @@ private:
 
     void finishStage(DuplicateStage stage, const Groups &groups, std::int64_t bytesRead)
     {
-        DuplicateStageLog log{stage, std::int64_t(groups.size()), 0, bytesRead};
+        DuplicateStageLog log { stage, std::int64_t(groups.size()), 0, bytesRead };
         for (const Group &g : groups)
             log.files += std::int64_t(g.size());
         m_out.stages.push_back(log);
@@ -299,13 +307,12 @@ private:
                 order.push_back(i);
         }
         std::sort(order.begin(), order.end(),
-                  [this](std::uint32_t a, std::uint32_t b) { return m_files.fileSize(a) < m_files.fileSize(b); });
-        return runsOf(order,
-                      [this](std::uint32_t a, std::uint32_t b) { return m_files.fileSize(a) == m_files.fileSize(b); });
+            [this](std::uint32_t a, std::uint32_t b) { return m_files.fileSize(a) < m_files.fileSize(b); });
+        return runsOf(
+            order, [this](std::uint32_t a, std::uint32_t b) { return m_files.fileSize(a) == m_files.fileSize(b); });
     }
 
-    template<typename Same>
-    static Groups runsOf(const std::vector<std::uint32_t> &sorted, Same same)
+    template <typename Same> static Groups runsOf(const std::vector<std::uint32_t> &sorted, Same same)
     {
         Groups out;
         size_t start = 0;
@@ -394,7 +401,7 @@ private:
         if (stage == DuplicateStage::content) {
             // Largest first spreads whole-file reads evenly over the readers.
             std::sort(jobs.begin(), jobs.end(),
-                      [this](std::uint32_t a, std::uint32_t b) { return m_files.fileSize(a) > m_files.fileSize(b); });
+                [this](std::uint32_t a, std::uint32_t b) { return m_files.fileSize(a) > m_files.fileSize(b); });
         } else {
             // Block reads are cheap; files were added folder by folder, so index order
             // lets a reader reuse its open folder.
@@ -417,10 +424,18 @@ private:
             Group hashed;
             for (std::uint32_t i : group) {
                 switch (results.outcomes[i]) {
-                case ReadOutcome::hashed: hashed.push_back(i); break;
-                case ReadOutcome::changed: ++m_out.changedFiles; break;
-                case ReadOutcome::vanished: ++m_out.vanishedFiles; break;
-                case ReadOutcome::unreadable: ++m_out.unreadableFiles; break;
+                case ReadOutcome::hashed:
+                    hashed.push_back(i);
+                    break;
+                case ReadOutcome::changed:
+                    ++m_out.changedFiles;
+                    break;
+                case ReadOutcome::vanished:
+                    ++m_out.vanishedFiles;
+                    break;
+                case ReadOutcome::unreadable:
+                    ++m_out.unreadableFiles;
+                    break;
                 case ReadOutcome::notRun: // the deadline came first
                     ++m_out.uncheckedFiles;
                     m_out.uncheckedBytes += m_files.fileSize(i);
@@ -428,11 +443,10 @@ private:
                 }
             }
             const std::vector<Hash> &hashes = results.hashes;
-            std::sort(hashed.begin(), hashed.end(), [&hashes](std::uint32_t a, std::uint32_t b) {
-                return hashes[a] < hashes[b];
-            });
+            std::sort(hashed.begin(), hashed.end(),
+                [&hashes](std::uint32_t a, std::uint32_t b) { return hashes[a] < hashes[b]; });
             for (Group &split :
-                 runsOf(hashed, [&hashes](std::uint32_t a, std::uint32_t b) { return hashes[a] == hashes[b]; }))
+                runsOf(hashed, [&hashes](std::uint32_t a, std::uint32_t b) { return hashes[a] == hashes[b]; }))
                 out.push_back(std::move(split));
         }
         return out;
@@ -442,10 +456,10 @@ private:
     {
         if (jobs.empty())
             return;
-        std::atomic<size_t> next{0};
+        std::atomic<size_t> next { 0 };
         // Whole files go one by one; blocks in runs of neighbours from one folder.
         const size_t batch = stage == DuplicateStage::content ? 1 : 32;
-        std::atomic<std::int64_t> done{0};
+        std::atomic<std::int64_t> done { 0 };
         const auto work = [&](bool reports) {
             Reader reader(stage == DuplicateStage::content ? readChunkBytes : duplicateBlockBytes);
             std::int64_t read = 0;
@@ -453,7 +467,7 @@ private:
                 std::atomic<std::int64_t> &total;
                 const std::int64_t &part;
                 ~AddOnExit() { total.fetch_add(part, std::memory_order_relaxed); }
-            } addRead{results.bytesRead, read};
+            } addRead { results.bytesRead, read };
             auto lastReport = std::chrono::steady_clock::now();
             for (;;) {
                 if (m_options.cancel && m_options.cancel->isCancelled())
@@ -475,7 +489,7 @@ private:
                     read += r.bytesRead;
                 }
                 const std::int64_t n = done.fetch_add(std::int64_t(last - first), std::memory_order_relaxed)
-                                       + std::int64_t(last - first);
+                    + std::int64_t(last - first);
                 if (reports && m_options.progress) {
                     const auto now = std::chrono::steady_clock::now();
                     if (now - lastReport >= std::chrono::milliseconds(50)) {
@@ -503,7 +517,7 @@ private:
     DuplicateOptions m_options;
     std::int64_t m_budget;
     int m_threads = 2;
-    std::atomic<bool> m_timedOut{false};
+    std::atomic<bool> m_timedOut { false };
     DuplicateOutcome m_out;
 };
 
@@ -542,10 +556,10 @@ void DuplicateCandidates::add(std::string_view path, const Fingerprint &identity
     // would pass that simply starts over as a second record.
     if (m_folders.empty() || m_folders.back().device != identity.device || m_folders.back().path != folder
         || m_names.size() - m_folders.back().names + name.size() + 1 > std::numeric_limits<std::uint32_t>::max())
-        m_folders.push_back({std::string(folder), identity.device, m_names.size()});
+        m_folders.push_back({ std::string(folder), identity.device, m_names.size() });
     const Folder &current = m_folders.back();
-    m_files.push_back({identity.inode, identity.size, identity.modifiedNs, std::uint32_t(m_folders.size() - 1),
-                       std::uint32_t(m_names.size() - current.names)});
+    m_files.push_back({ identity.inode, identity.size, identity.modifiedNs, std::uint32_t(m_folders.size() - 1),
+        std::uint32_t(m_names.size() - current.names) });
     m_names.append(name);
     m_names.push_back('\0');
 }

@@ -78,11 +78,11 @@ private:
 
 /// The stages of the duplicate search, by rising I/O cost.
 enum class DuplicateStage : std::uint8_t {
-    size = 0,      // same size, empty files dropped
+    size = 0, // same size, empty files dropped
     hardLinks = 1, // one path per device and inode
-    head = 2,      // hash of the first block
-    tail = 3,      // hash of the last block
-    content = 4,   // streaming hash of the whole file
+    head = 2, // hash of the first block
+    tail = 3, // hash of the last block
+    content = 4, // streaming hash of the whole file
 };
 
 /// Bytes hashed by the head and tail stages. A file of at most two blocks is fully
@@ -132,9 +132,9 @@ struct DuplicateOutcome {
     /// Sets of files with identical content, each sorted by path, in no set order.
     std::vector<std::vector<DuplicateCandidate>> groups;
     std::int64_t emptyFiles = 0;
-    std::int64_t hardLinkCopies = 0;  // extra paths of an inode already in the search
-    std::int64_t changedFiles = 0;    // changed between the walk and a read
-    std::int64_t vanishedFiles = 0;   // gone before a read
+    std::int64_t hardLinkCopies = 0; // extra paths of an inode already in the search
+    std::int64_t changedFiles = 0; // changed between the walk and a read
+    std::int64_t vanishedFiles = 0; // gone before a read
     std::int64_t unreadableFiles = 0; // could not be opened or read
     std::int64_t bytesRead = 0;
     /// Files, and their bytes, that might have copies but were not compared because
@@ -155,7 +155,7 @@ struct DuplicateOutcome {
 [[nodiscard]] DuplicateOutcome findDuplicates(DuplicateCandidates candidates, const DuplicateOptions &options);
 
 /// The same for a plain list of files.
-[[nodiscard]] DuplicateOutcome findDuplicates(const std::vector<DuplicateCandidate> &candidates,
-                                              const DuplicateOptions &options);
+[[nodiscard]] DuplicateOutcome findDuplicates(
+    const std::vector<DuplicateCandidate> &candidates, const DuplicateOptions &options);
 
 } // namespace Morvane

@@ -35,8 +35,7 @@ inline constexpr int fileTypeSniffBytes = 512;
 
 /// True when a file of that name belongs to `filter`; `sniff` is called (at most once)
 /// only when the name alone cannot tell, and returns the file's first bytes.
-template<typename Sniff>
-[[nodiscard]] bool fileMatchesType(FileTypeFilter filter, QByteArrayView name, Sniff &&sniff)
+template <typename Sniff> [[nodiscard]] bool fileMatchesType(FileTypeFilter filter, QByteArrayView name, Sniff &&sniff)
 {
     if (filter == FileTypeFilter::all)
         return true;

@@ -27,12 +27,27 @@ bool equalsIgnoringAsciiCase(QByteArrayView a, std::string_view b)
 }
 
 constexpr std::array<std::string_view, 14> transientComponents = {
-    "downloads", "download", "下载", "tmp",    "temp",    ".tmp",   "temporary items",
-    "cache",     "caches",   ".cache", ".trash", "trash", ".trashes", "废纸篓",
+    "downloads",
+    "download",
+    "下载",
+    "tmp",
+    "temp",
+    ".tmp",
+    "temporary items",
+    "cache",
+    "caches",
+    ".cache",
+    ".trash",
+    "trash",
+    ".trashes",
+    "废纸篓",
 };
 
 constexpr std::array<std::string_view, 4> transientPrefixes = {
-    "/tmp/", "/var/tmp/", "/private/tmp/", "/private/var/folders/",
+    "/tmp/",
+    "/var/tmp/",
+    "/private/tmp/",
+    "/private/var/folders/",
 };
 
 } // namespace
@@ -86,9 +101,9 @@ void orderForKeeping(std::vector<DuplicateCandidate> &copies, qsizetype rootLeng
     for (DuplicateCandidate &c : copies) {
         const qsizetype slash = c.path.lastIndexOf('/');
         const QByteArrayView name = QByteArrayView(c.path).sliced(slash + 1);
-        keyed.push_back({Key{isInTransientFolder(c.path, rootLength), looksLikeCopyName(name), c.identity.modifiedNs,
-                             pathFromBytes(c.path).size()},
-                         std::move(c)});
+        keyed.push_back({ Key { isInTransientFolder(c.path, rootLength), looksLikeCopyName(name), c.identity.modifiedNs,
+                              pathFromBytes(c.path).size() },
+            std::move(c) });
     }
     std::sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) {
         const Key &x = a.first;

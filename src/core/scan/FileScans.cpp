@@ -3,8 +3,8 @@
 // shared walker (which never follows a symbolic link and skips cloud-only files), and
 // leave out ignored paths.
 
-#include "core/scan/KindScans.h"
 #include "core/scan/FileScanHooks.h"
+#include "core/scan/KindScans.h"
 
 #include "core/Identity.h"
 #include "core/Paths.h"
@@ -74,9 +74,12 @@ QByteArrayView nameOf(std::string_view path)
 class FolderScan {
 public:
     FolderScan(ScanKind kind, FileCategory category, const ScanConfiguration &configuration, QString directory,
-               const ProgressFn &progress, const CancellationToken &cancel)
-        : m_category(category), m_configuration(configuration), m_directory(std::move(directory)),
-          m_cancel(cancel), m_sampler(progress, configuration.home)
+        const ProgressFn &progress, const CancellationToken &cancel)
+        : m_category(category)
+        , m_configuration(configuration)
+        , m_directory(std::move(directory))
+        , m_cancel(cancel)
+        , m_sampler(progress, configuration.home)
     {
         m_result.kind = kind;
         m_result.date = configuration.now;
@@ -113,8 +116,7 @@ public:
 
     /// Walks the folder; false when there was nothing to walk (the result then already
     /// says why). Throws CancellationError when cancelled.
-    bool walk(const QString &phase, const WalkVisitor &visit,
-              std::function<void(const WalkProblem &)> onProblem = {})
+    bool walk(const QString &phase, const WalkVisitor &visit, std::function<void(const WalkProblem &)> onProblem = {})
     {
         m_cancel.throwIfCancelled();
         if (m_rootIgnored) {
@@ -136,7 +138,8 @@ public:
             throw CancellationError();
         const QString shown = shownPath(m_directory, m_configuration.home);
         switch (m_report.root) {
-        case RootState::ok: return true;
+        case RootState::ok:
+            return true;
         case RootState::missing:
             m_result.scopeNotes << QStringLiteral("文件夹不存在：") + shown;
             setCoverage(CoverageState::missing);
@@ -150,8 +153,8 @@ public:
             setCoverage(CoverageState::unreadable);
             return false;
         case RootState::unreadable:
-            m_result.scopeNotes << QStringLiteral("无法读取文件夹（") + QString::fromLocal8Bit(::strerror(m_report.rootError))
-                                       + QStringLiteral("）：") + shown;
+            m_result.scopeNotes << QStringLiteral("无法读取文件夹（")
+                    + QString::fromLocal8Bit(::strerror(m_report.rootError)) + QStringLiteral("）：") + shown;
             setCoverage(CoverageState::unreadable);
             return false;
         }
@@ -172,14 +175,14 @@ public:
             return shown.join(QStringLiteral("、"));
         };
         notes.prepend(QStringLiteral("检查 ") + shownPath(m_directory, home)
-                      + QStringLiteral(" 下的全部内容；不跟随符号链接，跳过仅存于云端的文件和忽略的路径。"));
+            + QStringLiteral(" 下的全部内容；不跟随符号链接，跳过仅存于云端的文件和忽略的路径。"));
         if (r.stop == WalkStop::visitLimit)
             notes << QStringLiteral("已达到检查数量上限（%1 项），其余位置未检查。").arg(m_configuration.visitLimit);
         if (r.stop == WalkStop::deadline)
             notes << QStringLiteral("已达到时间上限（%1 秒），其余位置未检查。").arg(m_configuration.timeLimit);
         if (r.unreadableFolders > 0)
             notes << QStringLiteral("%1 个文件夹无法读取，未检查其中内容：").arg(r.unreadableFolders)
-                         + samples(r.unreadableSamples);
+                    + samples(r.unreadableSamples);
         if (r.unreadableEntries > 0)
             notes << QStringLiteral("%1 个项目无法读取，已跳过。").arg(r.unreadableEntries);
         if (r.otherFileSystems > 0)
@@ -200,7 +203,7 @@ public:
 private:
     void setCoverage(CoverageState state)
     {
-        m_result.coverage = {ScanCoverage{m_category, std::uint8_t(state), m_report.visited}};
+        m_result.coverage = { ScanCoverage { m_category, std::uint8_t(state), m_report.visited } };
     }
 
     FileCategory m_category;
@@ -213,7 +216,7 @@ private:
     ScanResult m_result;
     ByteSet m_ignored;
     bool m_rootIgnored = false;
-    std::atomic<std::int64_t> m_ignoredHits{0};
+    std::atomic<std::int64_t> m_ignoredHits { 0 };
     std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
 };
 
@@ -253,7 +256,7 @@ bool largerFirst(const FoundFile &a, const FoundFile &b)
 // counted is kept, marked incomplete, with only the folder's own identity.
 FoundFile measureFolderItem(std::string path, const struct stat &st, const FolderScan &scan)
 {
-    FoundFile found{std::move(path), fingerprintFromStat(st), 0, true, true};
+    FoundFile found { std::move(path), fingerprintFromStat(st), 0, true, true };
     const QString qpath = pathFromBytes(QByteArrayView(found.path.data(), qsizetype(found.path.size())));
     std::int64_t bytes = 0;
     const auto full = fingerprintPath(qpath, true, &scan.cancel(), &bytes);
@@ -274,21 +277,19 @@ FoundFile measureFolderItem(std::string path, const struct stat &st, const Folde
 // Files passing `accepts`, largest first, at most `entryLimit` of them. Each worker
 // keeps its own list and trims it now and then, so memory stays near the limit.
 // Folders passing `isFolderItem` are listed as one item each, never entered.
-ScanResult listFiles(ScanKind kind, FileCategory category, const QString &phase,
-                     const ScanConfiguration &configuration, const QString &directory, const FileQuery &query,
-                     const ProgressFn &progress, const CancellationToken &cancel,
-                     const std::function<bool(const WalkEntry &)> &accepts,
-                     const std::function<bool(const WalkEntry &)> &isFolderItem = {})
+ScanResult listFiles(ScanKind kind, FileCategory category, const QString &phase, const ScanConfiguration &configuration,
+    const QString &directory, const FileQuery &query, const ProgressFn &progress, const CancellationToken &cancel,
+    const std::function<bool(const WalkEntry &)> &accepts,
+    const std::function<bool(const WalkEntry &)> &isFolderItem = {})
 {
     FolderScan scan(kind, category, configuration, directory, progress, cancel);
     const size_t limit = size_t(std::max(configuration.entryLimit, 0));
     std::vector<std::vector<FoundFile>> found(size_t(scan.threads()));
     std::vector<std::vector<std::pair<std::string, struct stat>>> folderItems(size_t(scan.threads()));
     std::vector<std::int64_t> matched(size_t(scan.threads()), 0);
-    const std::int64_t cutoffNs =
-        query.olderThanDays ? (configuration.now.toMSecsSinceEpoch() - std::int64_t(*query.olderThanDays) * 86400000)
-                                  * 1000000
-                            : 0;
+    const std::int64_t cutoffNs = query.olderThanDays
+        ? (configuration.now.toMSecsSinceEpoch() - std::int64_t(*query.olderThanDays) * 86400000) * 1000000
+        : 0;
     const auto trim = [limit](std::vector<FoundFile> &list) {
         if (list.size() <= limit)
             return;
@@ -313,7 +314,7 @@ ScanResult listFiles(ScanKind kind, FileCategory category, const QString &phase,
             return Visit::descend;
         auto &list = found[size_t(e.worker)];
         ++matched[size_t(e.worker)];
-        list.push_back({std::string(e.path), identity, identity.size});
+        list.push_back({ std::string(e.path), identity, identity.size });
         if (list.size() >= 2 * limit + 1024)
             trim(list);
         return Visit::descend;
@@ -365,7 +366,8 @@ ScanResult listFiles(ScanKind kind, FileCategory category, const QString &phase,
     if (total > std::int64_t(limit))
         result.scopeNotes << QStringLiteral("符合条件的文件共 %1 个，只列出最大的 %2 个。").arg(total).arg(limit);
     if (incompleteFolders > 0)
-        result.scopeNotes << QStringLiteral("%1 个文件夹形式的安装包有无法读取的内容，大小未完整统计。").arg(incompleteFolders);
+        result.scopeNotes
+            << QStringLiteral("%1 个文件夹形式的安装包有无法读取的内容，大小未完整统计。").arg(incompleteFolders);
     scan.finish(incompleteFolders > 0);
     return result;
 }
@@ -377,10 +379,14 @@ QString stagePhase(DuplicateStage stage)
 {
     switch (stage) {
     case DuplicateStage::size:
-    case DuplicateStage::hardLinks: return QStringLiteral("正在比较文件大小");
-    case DuplicateStage::head: return QStringLiteral("正在比对文件开头");
-    case DuplicateStage::tail: return QStringLiteral("正在比对文件结尾");
-    case DuplicateStage::content: return QStringLiteral("正在校验完整内容");
+    case DuplicateStage::hardLinks:
+        return QStringLiteral("正在比较文件大小");
+    case DuplicateStage::head:
+        return QStringLiteral("正在比对文件开头");
+    case DuplicateStage::tail:
+        return QStringLiteral("正在比对文件结尾");
+    case DuplicateStage::content:
+        return QStringLiteral("正在校验完整内容");
     }
     return {};
 }
@@ -409,17 +415,16 @@ void setFileScanWalkCalls(const WalkSystemCalls *calls)
 }
 
 ScanResult scanLargeFiles(const ScanConfiguration &configuration, const QString &directory, const FileQuery &query,
-                          const ProgressFn &progress, const CancellationToken &cancel)
+    const ProgressFn &progress, const CancellationToken &cancel)
 {
     const FileTypeFilter type = query.fileType;
     return listFiles(ScanKind::largeFiles, FileCategory::largeFile, QStringLiteral("正在查找大文件"), configuration,
-                     directory, query, progress, cancel, [type](const WalkEntry &e) {
-                         return fileMatchesType(type, nameOf(e.path), [&e] { return sniff(e.path); });
-                     });
+        directory, query, progress, cancel,
+        [type](const WalkEntry &e) { return fileMatchesType(type, nameOf(e.path), [&e] { return sniff(e.path); }); });
 }
 
 ScanResult scanInstallers(const ScanConfiguration &configuration, const QString &directory, const FileQuery &query,
-                          const ProgressFn &progress, const CancellationToken &cancel)
+    const ProgressFn &progress, const CancellationToken &cancel)
 {
     // The type filter belongs to the large-files page; installers are one type already.
     const RulePlatform platform = configuration.platform;
@@ -430,10 +435,10 @@ ScanResult scanInstallers(const ScanConfiguration &configuration, const QString 
 }
 
 ScanResult scanDuplicates(const ScanConfiguration &configuration, const QString &directory, const FileQuery &,
-                          const ProgressFn &progress, const CancellationToken &cancel)
+    const ProgressFn &progress, const CancellationToken &cancel)
 {
     FolderScan scan(ScanKind::duplicates, FileCategory::duplicate, configuration, directory, progress, cancel);
-    std::atomic<std::int64_t> emptyFiles{0};
+    std::atomic<std::int64_t> emptyFiles { 0 };
     // Each worker lists whole folders, so its files arrive folder by folder and the
     // compact list keeps each folder's path once.
     std::vector<DuplicateCandidates> found(size_t(scan.threads()));
@@ -484,7 +489,7 @@ ScanResult scanDuplicates(const ScanConfiguration &configuration, const QString 
     for (auto &group : outcome.groups) {
         orderForKeeping(group, rootLength);
         const std::int64_t redundant = group.front().identity.size * std::int64_t(group.size() - 1);
-        groups.push_back({std::move(group), redundant});
+        groups.push_back({ std::move(group), redundant });
     }
     std::sort(groups.begin(), groups.end(), [](const Ordered &a, const Ordered &b) {
         if (a.redundant != b.redundant)
@@ -520,7 +525,7 @@ ScanResult scanDuplicates(const ScanConfiguration &configuration, const QString 
             entry.date = modificationDate(c.identity);
             entry.category = FileCategory::duplicate;
             entry.detail = QStringLiteral("第 %1 组 · 共 %2 份相同内容 · ").arg(number).arg(g.files.size())
-                           + (i == 0 ? QStringLiteral("建议保留这一份") : QStringLiteral("与本组第一份相同"));
+                + (i == 0 ? QStringLiteral("建议保留这一份") : QStringLiteral("与本组第一份相同"));
             entry.kind = EntryKind::file(c.identity);
             group.files.append(entry);
             result.entries.append(std::move(entry));
@@ -530,19 +535,23 @@ ScanResult scanDuplicates(const ScanConfiguration &configuration, const QString 
     }
 
     QStringList &notes = result.scopeNotes;
-    notes << QStringLiteral("按内容比对（大小、开头、结尾、完整内容），已读取文件内容 %1。").arg(formatBytes(outcome.bytesRead));
+    notes << QStringLiteral("按内容比对（大小、开头、结尾、完整内容），已读取文件内容 %1。")
+                 .arg(formatBytes(outcome.bytesRead));
     if (listedGroups < qsizetype(groups.size()))
-        notes << QStringLiteral("共找到 %1 组重复文件，只列出多余副本最大的 %2 组。").arg(groups.size()).arg(listedGroups);
+        notes << QStringLiteral("共找到 %1 组重复文件，只列出多余副本最大的 %2 组。")
+                     .arg(groups.size())
+                     .arg(listedGroups);
     if (const std::int64_t empty = outcome.emptyFiles + emptyFiles.load(); empty > 0)
         notes << QStringLiteral("跳过 %1 个空文件。").arg(empty);
     if (outcome.hardLinkCopies > 0)
         notes << QStringLiteral("%1 个硬链接副本只计一次：移走其中一个不会释放空间。").arg(outcome.hardLinkCopies);
     if (outcome.uncheckedFiles > 0)
-        notes << (outcome.timedOut ? QStringLiteral("已达到时间上限（%1 秒）").arg(configuration.timeLimit)
-                                   : QStringLiteral("已达到内容读取上限 %1").arg(formatBytes(configuration.contentReadLimit)))
-                         + QStringLiteral("：另有 %1 个文件（共 %2）可能重复，未比对。")
-                               .arg(outcome.uncheckedFiles)
-                               .arg(formatBytes(outcome.uncheckedBytes));
+        notes << (outcome.timedOut
+                         ? QStringLiteral("已达到时间上限（%1 秒）").arg(configuration.timeLimit)
+                         : QStringLiteral("已达到内容读取上限 %1").arg(formatBytes(configuration.contentReadLimit)))
+                + QStringLiteral("：另有 %1 个文件（共 %2）可能重复，未比对。")
+                      .arg(outcome.uncheckedFiles)
+                      .arg(formatBytes(outcome.uncheckedBytes));
     if (outcome.unreadableFiles > 0)
         notes << QStringLiteral("%1 个文件无法读取，未参与比对。").arg(outcome.unreadableFiles);
     if (outcome.changedFiles > 0)
@@ -554,18 +563,18 @@ ScanResult scanDuplicates(const ScanConfiguration &configuration, const QString 
 }
 
 ScanResult scanSpace(const ScanConfiguration &configuration, const QString &directory, const FileQuery &,
-                     const ProgressFn &progress, const CancellationToken &cancel)
+    const ProgressFn &progress, const CancellationToken &cancel)
 {
     FolderScan scan(ScanKind::space, FileCategory::spaceItem, configuration, directory, progress, cancel);
     const size_t workers = size_t(scan.threads());
     using TallyMap = std::unordered_map<std::string, ChildTally, StringHash, std::equal_to<>>;
     std::vector<TallyMap> tallies(workers);
-    std::vector<std::pair<std::string, ChildTally *>> lastChild(workers, {std::string(), nullptr});
+    std::vector<std::pair<std::string, ChildTally *>> lastChild(workers, { std::string(), nullptr });
     std::vector<std::vector<ChildTop>> tops(workers);
     std::mutex gapMutex;
     ByteSet gaps;
     std::vector<ChildTop> mounts;
-    std::atomic<std::int64_t> linksSkipped{0};
+    std::atomic<std::int64_t> linksSkipped { 0 };
     // The walker reads "/" as "" so that children read "/name"; do the same here.
     const QByteArray rootBytes = pathToBytes(scan.directory());
     const size_t rootLength = rootBytes == "/" ? 0 : size_t(rootBytes.size());
@@ -592,7 +601,7 @@ ScanResult scanSpace(const ScanConfiguration &configuration, const QString &dire
                     linksSkipped.fetch_add(1, std::memory_order_relaxed);
                     return Visit::skipChildren;
                 }
-                tops[w].push_back({std::string(e.name()), e.type, *e.st});
+                tops[w].push_back({ std::string(e.name()), e.type, *e.st });
                 return Visit::descend;
             }
             const std::string_view rel = e.relative();
@@ -602,7 +611,7 @@ ScanResult scanSpace(const ScanConfiguration &configuration, const QString &dire
             if (!last || lastName != top) {
                 auto it = tallies[w].find(top);
                 if (it == tallies[w].end())
-                    it = tallies[w].emplace(std::string(top), ChildTally{}).first;
+                    it = tallies[w].emplace(std::string(top), ChildTally {}).first;
                 lastName.assign(top);
                 last = &it->second;
             }
@@ -620,10 +629,10 @@ ScanResult scanSpace(const ScanConfiguration &configuration, const QString &dire
             // A child that is another file system's mount point is never visited; it
             // is still listed, with only its own entry counted and its size marked
             // incomplete.
-            struct stat st {};
+            struct stat st { };
             if (p.kind == WalkProblem::Kind::otherFileSystem && top.size() + rootLength + 1 == p.path.size()
                 && ::lstat(p.path.c_str(), &st) == 0)
-                mounts.push_back({std::string(top), WalkEntryType::folder, st, true});
+                mounts.push_back({ std::string(top), WalkEntryType::folder, st, true });
         });
     ScanResult &result = scan.result();
     if (!walked)
@@ -638,7 +647,8 @@ ScanResult scanSpace(const ScanConfiguration &configuration, const QString &dire
     for (auto &list : tops)
         children.insert(children.end(), std::make_move_iterator(list.begin()), std::make_move_iterator(list.end()));
     for (ChildTop &child : children) {
-        const QString path = joinPath(scan.directory(), pathFromBytes(QByteArrayView(child.name.data(), qsizetype(child.name.size()))));
+        const QString path = joinPath(
+            scan.directory(), pathFromBytes(QByteArrayView(child.name.data(), qsizetype(child.name.size()))));
         FileEntry entry;
         entry.id = QUuid::createUuid();
         entry.path = path;
@@ -663,8 +673,8 @@ ScanResult scanSpace(const ScanConfiguration &configuration, const QString &dire
                 identity.treeEntries = total.digest.entries();
                 identity.hasTree = true;
             } else if (entry.sizeIsComplete) {
-                if (const auto full = fingerprintPath(path, true, &cancel); full && full->device == identity.device
-                                                                             && full->inode == identity.inode)
+                if (const auto full = fingerprintPath(path, true, &cancel);
+                    full && full->device == identity.device && full->inode == identity.inode)
                     identity = *full;
             }
             entry.detail = QStringLiteral("文件夹 · 包含 %1 个项目").arg(total.digest.entries());

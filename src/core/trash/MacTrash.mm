@@ -25,7 +25,7 @@ TrashOutcome moveToPlatformTrash(const QString &path)
                 outcome.trashedPath = pathFromBytes(QByteArray(resulting.fileSystemRepresentation));
         } else {
             outcome.error = QStringLiteral("无法移到废纸篓：")
-                            + QString::fromNSString(error.localizedDescription ?: @"未知错误") + u'。';
+                + QString::fromNSString(error.localizedDescription ?: @"未知错误") + u'。';
             outcome.errorCode = int(error.code);
         }
     }

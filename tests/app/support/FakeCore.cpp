@@ -9,9 +9,12 @@ namespace {
 
 class FakeRunner : public Varnoll::ScanRunner {
 public:
-    FakeRunner(FakeCore &core) : m_core(core) {}
+    FakeRunner(FakeCore &core)
+        : m_core(core)
+    {
+    }
     ScanResult scan(ScanKind kind, const QString &directory, const FileQuery &query, const ProgressFn &progress,
-                    const CancellationToken &cancel) override
+        const CancellationToken &cancel) override
     {
         {
             QMutexLocker lock(&m_core.mutex);
@@ -39,9 +42,8 @@ std::unique_ptr<Varnoll::ScanRunner> FakeCore::makeScanner(const ScanConfigurati
     return std::make_unique<FakeRunner>(*this);
 }
 
-CleanupRecord FakeCore::clean(const QSet<QUuid> &ids, const QList<FileEntry> &snapshot,
-                              const QSet<QString> &runningIDs, const QList<DuplicateGroup> &groups,
-                              const QList<FileEntry> &owners)
+CleanupRecord FakeCore::clean(const QSet<QUuid> &ids, const QList<FileEntry> &snapshot, const QSet<QString> &runningIDs,
+    const QList<DuplicateGroup> &groups, const QList<FileEntry> &owners)
 {
     {
         QMutexLocker lock(&mutex);
@@ -112,8 +114,8 @@ FileEntry makeEntry(const QString &path, std::int64_t bytes, FileCategory catego
     return e;
 }
 
-ScanResult makeResult(ScanKind kind, QList<FileEntry> entries, std::uint8_t coverageState,
-                      QList<FileCategory> categories)
+ScanResult makeResult(
+    ScanKind kind, QList<FileEntry> entries, std::uint8_t coverageState, QList<FileCategory> categories)
 {
     ScanResult r;
     r.kind = kind;
@@ -122,13 +124,13 @@ ScanResult makeResult(ScanKind kind, QList<FileEntry> entries, std::uint8_t cove
     if (categories.isEmpty())
         categories.append(FileCategory::largeFile);
     for (FileCategory c : categories)
-        r.coverage.append({c, coverageState, 0});
+        r.coverage.append({ c, coverageState, 0 });
     return r;
 }
 
 DuplicateGroup makeGroup(const QList<FileEntry> &files)
 {
-    return {QUuid::createUuid(), files};
+    return { QUuid::createUuid(), files };
 }
 
 CleanupRecord recordFor(const QList<FileEntry> &snapshot, const QSet<QUuid> &ids, const QSet<QString> &movedPaths)
@@ -159,7 +161,7 @@ bool waitIdle(Varnoll::CleanerModel &model, int timeoutMs)
 bool scanWith(Varnoll::CleanerModel &model, FakeCore &core, std::optional<ScanKind> kind, const ScanResult &result)
 {
     core.onScan = [result](ScanKind, const QString &, const FileQuery &, const ProgressFn &,
-                           const CancellationToken &) { return result; };
+                      const CancellationToken &) { return result; };
     model.scan(kind);
     return waitIdle(model);
 }

@@ -17,17 +17,16 @@ using namespace Morvane;
 /// A core that never touches the disk; each test scripts the scan and clean-up.
 class FakeCore : public Varnoll::CoreServices {
 public:
-    using ScanFn = std::function<ScanResult(ScanKind, const QString &, const FileQuery &, const ProgressFn &,
-                                            const CancellationToken &)>;
-    using CleanFn = std::function<CleanupRecord(const QSet<QUuid> &, const QList<FileEntry> &,
-                                                const QSet<QString> &, const QList<DuplicateGroup> &,
-                                                const QList<FileEntry> &)>;
+    using ScanFn = std::function<ScanResult(
+        ScanKind, const QString &, const FileQuery &, const ProgressFn &, const CancellationToken &)>;
+    using CleanFn = std::function<CleanupRecord(const QSet<QUuid> &, const QList<FileEntry> &, const QSet<QString> &,
+        const QList<DuplicateGroup> &, const QList<FileEntry> &)>;
 
     // Scripted behaviour; set before the work starts.
     ScanFn onScan;
     CleanFn onClean;
     QSet<QString> running;
-    std::optional<VolumeCapacity> volume = VolumeCapacity{500, 125};
+    std::optional<VolumeCapacity> volume = VolumeCapacity { 500, 125 };
     std::function<void(const QString &, const QString &)> onValidate;
     QString resolvedPrefix; // resolveSymlinks() replaces a leading "/link" with this when set
 
@@ -37,15 +36,15 @@ public:
     QStringList directories;
     QList<QSet<QUuid>> cleanedIds;
     QList<QSet<QString>> cleanedRunning;
-    std::atomic<int> runningQueries{0};
-    std::atomic<int> volumeQueries{0};
+    std::atomic<int> runningQueries { 0 };
+    std::atomic<int> volumeQueries { 0 };
     QStringList revealed;
     int trashOpened = 0;
     int privacyOpened = 0;
 
     std::unique_ptr<Varnoll::ScanRunner> makeScanner(const ScanConfiguration &configuration) override;
     CleanupRecord clean(const QSet<QUuid> &ids, const QList<FileEntry> &snapshot, const QSet<QString> &running,
-                        const QList<DuplicateGroup> &groups, const QList<FileEntry> &owners) override;
+        const QList<DuplicateGroup> &groups, const QList<FileEntry> &owners) override;
     void validatePath(const QString &path, const QString &inside) override;
     QSet<QString> runningApplicationIDs() override;
     std::optional<VolumeCapacity> homeVolumeCapacity() override;
@@ -75,14 +74,15 @@ struct Fixture {
     QString store;
 
     Fixture();
-    [[nodiscard]] std::unique_ptr<Varnoll::CleanerModel> makeModel(std::optional<QSet<QString>> running = QSet<QString>{});
+    [[nodiscard]] std::unique_ptr<Varnoll::CleanerModel> makeModel(
+        std::optional<QSet<QString>> running = QSet<QString> {});
 };
 
 // Building blocks for results.
 FileEntry makeEntry(const QString &path, std::int64_t bytes, FileCategory category = FileCategory::largeFile,
-                    std::optional<QString> bundleID = std::nullopt);
-ScanResult makeResult(ScanKind kind, QList<FileEntry> entries, std::uint8_t coverageState = 0,
-                      QList<FileCategory> categories = {});
+    std::optional<QString> bundleID = std::nullopt);
+ScanResult makeResult(
+    ScanKind kind, QList<FileEntry> entries, std::uint8_t coverageState = 0, QList<FileCategory> categories = {});
 DuplicateGroup makeGroup(const QList<FileEntry> &files);
 /// A clean-up record in which the items at `movedPaths` went to the Trash.
 CleanupRecord recordFor(const QList<FileEntry> &snapshot, const QSet<QUuid> &ids, const QSet<QString> &movedPaths);

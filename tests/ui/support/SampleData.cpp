@@ -9,7 +9,7 @@ QDateTime sampleDate()
 
 ScanResult sampleJunk(const UiHarness &h)
 {
-    QList<FileEntry> entries{
+    QList<FileEntry> entries {
         h.entry(QStringLiteral(".cache/thumbnails"), 412'300'000, FileCategory::userCache),
         h.entry(QStringLiteral(".cache/pip"), 268'450'000, FileCategory::userCache),
         h.entry(QStringLiteral(".cache/mozilla/firefox/x1y2.default/cache2"), 96'200'000, FileCategory::userCache),
@@ -23,8 +23,8 @@ ScanResult sampleJunk(const UiHarness &h)
     entries[7].sizeIsComplete = false;
     for (FileEntry &entry : entries)
         entry.detail = QStringLiteral("30 天内未使用");
-    ScanResult result = makeResult(ScanKind::junk, entries, 0,
-                                   {FileCategory::userCache, FileCategory::logs, FileCategory::developerCache});
+    ScanResult result = makeResult(
+        ScanKind::junk, entries, 0, { FileCategory::userCache, FileCategory::logs, FileCategory::developerCache });
     result.coverage[1].state = 1; // logs: partial
     result.date = sampleDate();
     result.scopeNotes = {
@@ -37,7 +37,7 @@ ScanResult sampleJunk(const UiHarness &h)
 
 ScanResult sampleLargeFiles(const UiHarness &h)
 {
-    QList<FileEntry> entries{
+    QList<FileEntry> entries {
         h.entry(QStringLiteral("Downloads/debian-12.5.0-amd64-DVD-1.iso"), 3'994'091'520),
         h.entry(QStringLiteral("Downloads/旅行视频/2025 冰岛.mov"), 2'147'483'648),
         h.entry(QStringLiteral("Downloads/archive/photos-2019.tar.gz"), 1'288'490'189),
@@ -58,11 +58,11 @@ ScanResult manyLargeFiles(const UiHarness &h, int count)
 {
     QList<FileEntry> entries;
     entries.reserve(count);
-    static const char *const words[] = {"report", "video", "backup", "photo", "archive", "disk", "movie", "dump"};
+    static const char *const words[] = { "report", "video", "backup", "photo", "archive", "disk", "movie", "dump" };
     for (int i = 0; i < count; ++i) {
         const QString name = QStringLiteral("%1-%2.bin").arg(QLatin1String(words[i % 8])).arg(i);
         entries.append(h.entry(QStringLiteral("Downloads/set%1/%2").arg(i % 37).arg(name),
-                               std::int64_t(100'000'000) + std::int64_t(i) * 7919, FileCategory::largeFile));
+            std::int64_t(100'000'000) + std::int64_t(i) * 7919, FileCategory::largeFile));
     }
     ScanResult result = makeResult(ScanKind::largeFiles, entries);
     result.date = sampleDate();

@@ -58,7 +58,7 @@ QStringList texts(const QList<QObject *> &objects)
 
 UiHarness::UiHarness()
 {
-    fixture.core->volume = VolumeCapacity{500'000'000'000, 180'000'000'000};
+    fixture.core->volume = VolumeCapacity { 500'000'000'000, 180'000'000'000 };
     model = fixture.makeModel();
 }
 
@@ -81,11 +81,11 @@ bool UiHarness::load()
 {
     context = std::make_unique<Varnoll::WindowContext>(model.get(), QStringLiteral("0.1.0"));
     engine = std::make_unique<QQmlApplicationEngine>();
-    QObject::connect(engine.get(), &QQmlApplicationEngine::warnings, engine.get(),
-                     [this](const QList<QQmlError> &list) {
-                         for (const QQmlError &error : list)
-                             errors.append(error.toString());
-                     });
+    QObject::connect(
+        engine.get(), &QQmlApplicationEngine::warnings, engine.get(), [this](const QList<QQmlError> &list) {
+            for (const QQmlError &error : list)
+                errors.append(error.toString());
+        });
     context->install(*engine);
     engine->load(QUrl(Varnoll::WindowContext::mainUrl()));
     if (engine->rootObjects().isEmpty())

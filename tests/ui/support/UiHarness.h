@@ -55,8 +55,8 @@ public:
     void settle(int ms = 30);
 
     /// An entry under the fixture's home folder.
-    [[nodiscard]] FileEntry entry(const QString &relative, std::int64_t bytes,
-                                  FileCategory category = FileCategory::largeFile) const;
+    [[nodiscard]] FileEntry entry(
+        const QString &relative, std::int64_t bytes, FileCategory category = FileCategory::largeFile) const;
     /// Publishes `result` as the outcome of a scan of the current page.
     bool publish(const ScanResult &result);
     /// Scans `page` with the model's core and waits until it is done. Stays on the page

@@ -45,204 +45,204 @@ void tickFirst(UiHarness &h, int count)
 QList<Shot> tour()
 {
     return {
-        {QStringLiteral("overview-default"), [](UiHarness &) {}},
-        {QStringLiteral("overview-policy"), [](UiHarness &h) { h.model->setShowPolicy(true); }},
-        {QStringLiteral("junk-introduction"), [](UiHarness &h) { h.model->navigate(Page::junk); }},
-        {QStringLiteral("junk-progress"),
-         [](UiHarness &h) {
-             auto gate = std::make_shared<Gate>();
-             h.fixture.core->onScan = [gate](ScanKind kind, const QString &, const FileQuery &,
+        { QStringLiteral("overview-default"), [](UiHarness &) {} },
+        { QStringLiteral("overview-policy"), [](UiHarness &h) { h.model->setShowPolicy(true); } },
+        { QStringLiteral("junk-introduction"), [](UiHarness &h) { h.model->navigate(Page::junk); } },
+        { QStringLiteral("junk-progress"),
+            [](UiHarness &h) {
+                auto gate = std::make_shared<Gate>();
+                h.fixture.core->onScan = [gate](ScanKind kind, const QString &, const FileQuery &,
                                              const ProgressFn &progress, const CancellationToken &) {
-                 progress(QStringLiteral("正在检查用户缓存"), 1284);
-                 gate->wait();
-                 ScanResult empty;
-                 empty.kind = kind;
-                 return empty;
-             };
-             h.model->navigate(Page::junk);
-             h.model->scan();
-             (void)QTest::qWaitFor([&] { return h.model->examined() == 1284; });
-             h.settle(100);
-             h.release = [gate] { gate->open(); };
-         }},
-        {QStringLiteral("junk-result"),
-         [](UiHarness &h) {
-             h.model->navigate(Page::junk);
-             h.publish(sampleJunk(h));
-             tickFirst(h, 2);
-         }},
-        {QStringLiteral("junk-category"),
-         [](UiHarness &h) {
-             h.model->navigate(Page::junk);
-             h.publish(sampleJunk(h));
-             h.model->setCategory(FileCategory::developerCache);
-         }},
-        {QStringLiteral("junk-empty"),
-         [](UiHarness &h) {
-             h.model->navigate(Page::junk);
-             ScanResult empty = makeResult(ScanKind::junk, {}, 0,
-                                           {FileCategory::userCache, FileCategory::logs, FileCategory::developerCache});
-             empty.date = sampleDate();
-             h.publish(empty);
-         }},
-        {QStringLiteral("junk-search"),
-         [](UiHarness &h) {
-             h.model->navigate(Page::junk);
-             h.publish(sampleJunk(h));
-             h.model->setSearch(QStringLiteral("没有这个文件"));
-         }},
-        {QStringLiteral("junk-notice"),
-         [](UiHarness &h) {
-             h.model->navigate(Page::junk);
-             h.publish(sampleJunk(h));
-             // A failed rescan keeps the result and reports in the banner; a long
-             // report wraps there.
-             h.fixture.core->onScan = [](ScanKind, const QString &, const FileQuery &, const ProgressFn &,
-                                         const CancellationToken &) -> ScanResult {
-                 throw Morvane::ScanError(QStringLiteral(
-                     "无法打开扫描位置“~/.cache/mozilla/firefox/x1y2.default/cache2/entries”：权限不足。"
-                     "请在系统设置中允许访问此文件夹，或把它加入忽略列表后重新扫描。"));
-             };
-             h.model->scan();
-             waitIdle(*h.model);
-         }},
-        {QStringLiteral("junk-cleaning"),
-         [](UiHarness &h) {
-             h.model->navigate(Page::junk);
-             h.publish(sampleJunk(h));
-             tickFirst(h, 2);
-             auto gate = std::make_shared<Gate>();
-             h.fixture.core->onClean = [gate](const QSet<QUuid> &ids, const QList<FileEntry> &snapshot,
-                                              const QSet<QString> &, const QList<DuplicateGroup> &,
-                                              const QList<FileEntry> &) {
-                 gate->wait();
-                 return recordFor(snapshot, ids, {});
-             };
-             h.model->cleanSelection();
-             h.settle(100);
-             h.release = [gate] { gate->open(); };
-         }},
-        {QStringLiteral("junk-review"),
-         [](UiHarness &h) {
-             h.model->navigate(Page::junk);
-             ScanResult result = sampleJunk(h);
-             result.entries[2].category = FileCategory::applicationData;
-             h.publish(result);
-             tickFirst(h, 3);
-             h.model->setShowReview(true);
-         }},
-        {QStringLiteral("junk-done"),
-         [](UiHarness &h) {
-             h.model->navigate(Page::junk);
-             h.publish(sampleJunk(h));
-             tickFirst(h, 3);
-             h.model->cleanSelection();
-             waitIdle(*h.model);
-         }},
-        {QStringLiteral("largeFiles-introduction"), [](UiHarness &h) { h.model->navigate(Page::largeFiles); }},
-        {QStringLiteral("largeFiles-result"),
-         [](UiHarness &h) {
-             h.model->navigate(Page::largeFiles);
-             h.publish(sampleLargeFiles(h));
-             tickFirst(h, 1);
-         }},
-        {QStringLiteral("duplicates-introduction"), [](UiHarness &h) { h.model->navigate(Page::duplicates); }},
-        {QStringLiteral("installers-introduction"), [](UiHarness &h) { h.model->navigate(Page::installers); }},
-        {QStringLiteral("applications-introduction"), [](UiHarness &h) { h.model->navigate(Page::applications); }},
-        {QStringLiteral("space-introduction"), [](UiHarness &h) { h.model->navigate(Page::space); }},
-        {QStringLiteral("history-default"), [](UiHarness &h) { h.model->navigate(Page::history); }},
-        {QStringLiteral("settings-default"), [](UiHarness &h) { h.model->navigate(Page::settings); }},
-        {QStringLiteral("largeFiles-filters"),
-         [](UiHarness &h) {
-             h.model->navigate(Page::largeFiles);
-             h.publish(sampleLargeFiles(h));
-             expand(h, QStringLiteral("filterPanel"));
-         }},
-        {QStringLiteral("installers-filters"),
-         [](UiHarness &h) {
-             h.model->navigate(Page::installers);
-             h.settle();
-             expand(h, QStringLiteral("filterPanel"));
-         }},
-        {QStringLiteral("applications-result"),
-         [](UiHarness &h) {
-             h.model->navigate(Page::applications);
-             h.publish(sampleApplications(h));
-             expand(h, QStringLiteral("associatedDisclosure"));
-         }},
-        {QStringLiteral("applications-search"),
-         [](UiHarness &h) {
-             h.model->navigate(Page::applications);
-             h.publish(sampleApplications(h));
-             h.model->setSearch(QStringLiteral("sessions.json"));
-             h.settle();
-             expand(h, QStringLiteral("associatedDisclosure"));
-         }},
-        {QStringLiteral("applications-diagnostics"),
-         [](UiHarness &h) {
-             h.model->navigate(Page::applications);
-             h.publish(sampleApplications(h));
-             if (QObject *view = h.find(QStringLiteral("scanDiagnosticsView"), true)) {
-                 for (QObject *child : view->findChildren<QObject *>())
-                     if (child->property("label").toString().contains(QStringLiteral("阻止归属核实")))
-                         child->setProperty("expanded", true);
-             }
-             h.settle();
-         }},
-        {QStringLiteral("duplicates-result"),
-         [](UiHarness &h) {
-             h.model->navigate(Page::duplicates);
-             h.publish(sampleDuplicates(h));
-         }},
-        {QStringLiteral("duplicates-selected"),
-         [](UiHarness &h) {
-             h.model->navigate(Page::duplicates);
-             h.publish(sampleDuplicates(h));
-             h.model->toggleVisible();
-         }},
-        {QStringLiteral("duplicates-empty"),
-         [](UiHarness &h) {
-             h.model->navigate(Page::duplicates);
-             h.publish(makeResult(ScanKind::duplicates, {}, 0, {FileCategory::duplicate}));
-         }},
-        {QStringLiteral("space-result"),
-         [](UiHarness &h) {
-             h.model->navigate(Page::space);
-             h.publish(sampleSpace(h));
-             expand(h, QStringLiteral("sizeNote"));
-         }},
-        {QStringLiteral("space-empty"),
-         [](UiHarness &h) {
-             h.model->navigate(Page::space);
-             h.publish(makeResult(ScanKind::space, {}, 0, {FileCategory::spaceItem}));
-         }},
-        {QStringLiteral("history-records"),
-         [](UiHarness &h) {
-             h.model->navigate(Page::history);
-             h.settle();
-             for (QObject *details : h.findAll(QStringLiteral("recordDetails"), true).mid(0, 2))
-                 details->setProperty("expanded", true);
-         },
-         [](UiHarness &h) { restartWithStore(h, sampleRecords(h), {}); }},
-        {QStringLiteral("settings-filled"),
-         [](UiHarness &h) {
-             h.model->navigate(Page::settings);
-             h.settle();
-             expand(h, QStringLiteral("rulesDisclosure"));
-         },
-         [](UiHarness &h) { restartWithStore(h, {}, sampleIgnoredPaths(h)); }},
-        {QStringLiteral("settings-lower"),
-         [](UiHarness &h) {
-             h.model->navigate(Page::settings);
-             h.settle();
-             // Scrolled to the end: the ignore list, file access and About.
-             if (QObject *page = h.find(QStringLiteral("settingsView"), true)) {
-                 if (auto *flick = page->property("contentItem").value<QQuickItem *>())
-                     flick->setProperty("contentY", qMax(0.0, flick->property("contentHeight").toDouble()
-                                                                   - flick->height()));
-             }
-         },
-         [](UiHarness &h) { restartWithStore(h, {}, sampleIgnoredPaths(h)); }},
+                    progress(QStringLiteral("正在检查用户缓存"), 1284);
+                    gate->wait();
+                    ScanResult empty;
+                    empty.kind = kind;
+                    return empty;
+                };
+                h.model->navigate(Page::junk);
+                h.model->scan();
+                (void)QTest::qWaitFor([&] { return h.model->examined() == 1284; });
+                h.settle(100);
+                h.release = [gate] { gate->open(); };
+            } },
+        { QStringLiteral("junk-result"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::junk);
+                h.publish(sampleJunk(h));
+                tickFirst(h, 2);
+            } },
+        { QStringLiteral("junk-category"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::junk);
+                h.publish(sampleJunk(h));
+                h.model->setCategory(FileCategory::developerCache);
+            } },
+        { QStringLiteral("junk-empty"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::junk);
+                ScanResult empty = makeResult(ScanKind::junk, {}, 0,
+                    { FileCategory::userCache, FileCategory::logs, FileCategory::developerCache });
+                empty.date = sampleDate();
+                h.publish(empty);
+            } },
+        { QStringLiteral("junk-search"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::junk);
+                h.publish(sampleJunk(h));
+                h.model->setSearch(QStringLiteral("没有这个文件"));
+            } },
+        { QStringLiteral("junk-notice"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::junk);
+                h.publish(sampleJunk(h));
+                // A failed rescan keeps the result and reports in the banner; a long
+                // report wraps there.
+                h.fixture.core->onScan = [](ScanKind, const QString &, const FileQuery &, const ProgressFn &,
+                                             const CancellationToken &) -> ScanResult {
+                    throw Morvane::ScanError(QStringLiteral(
+                        "无法打开扫描位置“~/.cache/mozilla/firefox/x1y2.default/cache2/entries”：权限不足。"
+                        "请在系统设置中允许访问此文件夹，或把它加入忽略列表后重新扫描。"));
+                };
+                h.model->scan();
+                waitIdle(*h.model);
+            } },
+        { QStringLiteral("junk-cleaning"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::junk);
+                h.publish(sampleJunk(h));
+                tickFirst(h, 2);
+                auto gate = std::make_shared<Gate>();
+                h.fixture.core->onClean
+                    = [gate](const QSet<QUuid> &ids, const QList<FileEntry> &snapshot, const QSet<QString> &,
+                          const QList<DuplicateGroup> &, const QList<FileEntry> &) {
+                          gate->wait();
+                          return recordFor(snapshot, ids, {});
+                      };
+                h.model->cleanSelection();
+                h.settle(100);
+                h.release = [gate] { gate->open(); };
+            } },
+        { QStringLiteral("junk-review"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::junk);
+                ScanResult result = sampleJunk(h);
+                result.entries[2].category = FileCategory::applicationData;
+                h.publish(result);
+                tickFirst(h, 3);
+                h.model->setShowReview(true);
+            } },
+        { QStringLiteral("junk-done"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::junk);
+                h.publish(sampleJunk(h));
+                tickFirst(h, 3);
+                h.model->cleanSelection();
+                waitIdle(*h.model);
+            } },
+        { QStringLiteral("largeFiles-introduction"), [](UiHarness &h) { h.model->navigate(Page::largeFiles); } },
+        { QStringLiteral("largeFiles-result"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::largeFiles);
+                h.publish(sampleLargeFiles(h));
+                tickFirst(h, 1);
+            } },
+        { QStringLiteral("duplicates-introduction"), [](UiHarness &h) { h.model->navigate(Page::duplicates); } },
+        { QStringLiteral("installers-introduction"), [](UiHarness &h) { h.model->navigate(Page::installers); } },
+        { QStringLiteral("applications-introduction"), [](UiHarness &h) { h.model->navigate(Page::applications); } },
+        { QStringLiteral("space-introduction"), [](UiHarness &h) { h.model->navigate(Page::space); } },
+        { QStringLiteral("history-default"), [](UiHarness &h) { h.model->navigate(Page::history); } },
+        { QStringLiteral("settings-default"), [](UiHarness &h) { h.model->navigate(Page::settings); } },
+        { QStringLiteral("largeFiles-filters"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::largeFiles);
+                h.publish(sampleLargeFiles(h));
+                expand(h, QStringLiteral("filterPanel"));
+            } },
+        { QStringLiteral("installers-filters"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::installers);
+                h.settle();
+                expand(h, QStringLiteral("filterPanel"));
+            } },
+        { QStringLiteral("applications-result"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::applications);
+                h.publish(sampleApplications(h));
+                expand(h, QStringLiteral("associatedDisclosure"));
+            } },
+        { QStringLiteral("applications-search"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::applications);
+                h.publish(sampleApplications(h));
+                h.model->setSearch(QStringLiteral("sessions.json"));
+                h.settle();
+                expand(h, QStringLiteral("associatedDisclosure"));
+            } },
+        { QStringLiteral("applications-diagnostics"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::applications);
+                h.publish(sampleApplications(h));
+                if (QObject *view = h.find(QStringLiteral("scanDiagnosticsView"), true)) {
+                    for (QObject *child : view->findChildren<QObject *>())
+                        if (child->property("label").toString().contains(QStringLiteral("阻止归属核实")))
+                            child->setProperty("expanded", true);
+                }
+                h.settle();
+            } },
+        { QStringLiteral("duplicates-result"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::duplicates);
+                h.publish(sampleDuplicates(h));
+            } },
+        { QStringLiteral("duplicates-selected"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::duplicates);
+                h.publish(sampleDuplicates(h));
+                h.model->toggleVisible();
+            } },
+        { QStringLiteral("duplicates-empty"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::duplicates);
+                h.publish(makeResult(ScanKind::duplicates, {}, 0, { FileCategory::duplicate }));
+            } },
+        { QStringLiteral("space-result"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::space);
+                h.publish(sampleSpace(h));
+                expand(h, QStringLiteral("sizeNote"));
+            } },
+        { QStringLiteral("space-empty"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::space);
+                h.publish(makeResult(ScanKind::space, {}, 0, { FileCategory::spaceItem }));
+            } },
+        { QStringLiteral("history-records"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::history);
+                h.settle();
+                for (QObject *details : h.findAll(QStringLiteral("recordDetails"), true).mid(0, 2))
+                    details->setProperty("expanded", true);
+            },
+            [](UiHarness &h) { restartWithStore(h, sampleRecords(h), {}); } },
+        { QStringLiteral("settings-filled"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::settings);
+                h.settle();
+                expand(h, QStringLiteral("rulesDisclosure"));
+            },
+            [](UiHarness &h) { restartWithStore(h, {}, sampleIgnoredPaths(h)); } },
+        { QStringLiteral("settings-lower"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::settings);
+                h.settle();
+                // Scrolled to the end: the ignore list, file access and About.
+                if (QObject *page = h.find(QStringLiteral("settingsView"), true)) {
+                    if (auto *flick = page->property("contentItem").value<QQuickItem *>())
+                        flick->setProperty(
+                            "contentY", qMax(0.0, flick->property("contentHeight").toDouble() - flick->height()));
+                }
+            },
+            [](UiHarness &h) { restartWithStore(h, {}, sampleIgnoredPaths(h)); } },
     };
 }
 
@@ -268,107 +268,107 @@ void clean(UiHarness &h)
 
 QList<RealShot> realTour()
 {
-    const QStringList stale{QStringLiteral("thumbnails-2025"), QStringLiteral("fontconfig-2024")};
+    const QStringList stale { QStringLiteral("thumbnails-2025"), QStringLiteral("fontconfig-2024") };
     return {
-        {QStringLiteral("real-overview-scanned"),
-         [](UiHarness &h, RealHome &) {
-             h.scanPage(Page::junk);
-             h.model->navigate(Page::overview);
-         }},
-        {QStringLiteral("real-junk-result"),
-         [stale](UiHarness &h, RealHome &) {
-             h.scanPage(Page::junk);
-             tickNamed(h, stale);
-         }},
-        {QStringLiteral("real-junk-review"),
-         [stale](UiHarness &h, RealHome &) {
-             h.scanPage(Page::junk);
-             tickNamed(h, stale);
-             h.model->setShowReview(true);
-         }},
-        {QStringLiteral("real-junk-done"),
-         [stale](UiHarness &h, RealHome &) {
-             h.scanPage(Page::junk);
-             tickNamed(h, stale);
-             clean(h);
-         }},
-        {QStringLiteral("real-applications-result"),
-         [](UiHarness &h, RealHome &) {
-             h.scanPage(Page::applications);
-             expand(h, QStringLiteral("associatedDisclosure"));
-         }},
-        {QStringLiteral("real-applications-diagnostics"),
-         [](UiHarness &h, RealHome &home) {
-             // Only a user who cannot read every folder sees this one filled.
-             home.lockFolder(QStringLiteral(".var/app"));
-             h.scanPage(Page::applications);
-             if (QObject *view = h.find(QStringLiteral("scanDiagnosticsView"), true)) {
-                 for (QObject *child : view->findChildren<QObject *>())
-                     if (child->property("label").toString().contains(QStringLiteral("阻止归属核实")))
-                         child->setProperty("expanded", true);
-             }
-             h.settle();
-         }},
-        {QStringLiteral("real-largeFiles-result"),
-         [](UiHarness &h, RealHome &) {
-             h.model->navigate(Page::largeFiles);
-             h.model->setMinimumSizeMB(1);
-             h.scanPage(Page::largeFiles);
-             tickNamed(h, {QStringLiteral("backup-2024.tar.gz")});
-         }},
-        {QStringLiteral("real-largeFiles-filters"),
-         [](UiHarness &h, RealHome &) {
-             h.scanPage(Page::largeFiles);
-             expand(h, QStringLiteral("filterPanel"));
-         }},
-        {QStringLiteral("real-installers-result"), [](UiHarness &h, RealHome &) { h.scanPage(Page::installers); }},
-        {QStringLiteral("real-duplicates-result"), [](UiHarness &h, RealHome &) { h.scanPage(Page::duplicates); }},
-        {QStringLiteral("real-duplicates-selected"),
-         [](UiHarness &h, RealHome &) {
-             h.scanPage(Page::duplicates);
-             h.model->toggleVisible();
-             h.settle();
-         }},
-        {QStringLiteral("real-space-result"),
-         [](UiHarness &h, RealHome &) {
-             h.scanPage(Page::space);
-             expand(h, QStringLiteral("sizeNote"));
-         }},
-        {QStringLiteral("real-space-folder"),
-         [](UiHarness &h, RealHome &) {
-             h.scanPage(Page::space);
-             for (const FileEntry &entry : h.model->visibleEntries()) {
-                 if (entry.name == QStringLiteral("photos"))
-                     h.model->drillInto(entry);
-             }
-             waitIdle(*h.model, 60000);
-         }},
-        {QStringLiteral("real-history-records"),
-         [stale](UiHarness &h, RealHome &home) {
-             h.scanPage(Page::junk);
-             tickNamed(h, stale);
-             // Changed after the scan: left where it is, and the record says why.
-             QFile changed(home.path(QStringLiteral(".cache/fontconfig-2024/x.cache-9")));
-             if (changed.open(QIODevice::Append))
-                 changed.write("more");
-             changed.close();
-             clean(h);
-             h.scanPage(Page::duplicates);
-             h.model->toggleVisible();
-             clean(h);
-             h.model->navigate(Page::history);
-             h.settle();
-             for (QObject *details : h.findAll(QStringLiteral("recordDetails"), true))
-                 details->setProperty("expanded", true);
-         }},
-        {QStringLiteral("real-settings-ignored"),
-         [](UiHarness &h, RealHome &) {
-             h.scanPage(Page::largeFiles);
-             for (const FileEntry &entry : h.model->visibleEntries())
-                 h.model->ignore(entry);
-             h.model->navigate(Page::settings);
-             h.settle();
-         }},
+        { QStringLiteral("real-overview-scanned"),
+            [](UiHarness &h, RealHome &) {
+                h.scanPage(Page::junk);
+                h.model->navigate(Page::overview);
+            } },
+        { QStringLiteral("real-junk-result"),
+            [stale](UiHarness &h, RealHome &) {
+                h.scanPage(Page::junk);
+                tickNamed(h, stale);
+            } },
+        { QStringLiteral("real-junk-review"),
+            [stale](UiHarness &h, RealHome &) {
+                h.scanPage(Page::junk);
+                tickNamed(h, stale);
+                h.model->setShowReview(true);
+            } },
+        { QStringLiteral("real-junk-done"),
+            [stale](UiHarness &h, RealHome &) {
+                h.scanPage(Page::junk);
+                tickNamed(h, stale);
+                clean(h);
+            } },
+        { QStringLiteral("real-applications-result"),
+            [](UiHarness &h, RealHome &) {
+                h.scanPage(Page::applications);
+                expand(h, QStringLiteral("associatedDisclosure"));
+            } },
+        { QStringLiteral("real-applications-diagnostics"),
+            [](UiHarness &h, RealHome &home) {
+                // Only a user who cannot read every folder sees this one filled.
+                home.lockFolder(QStringLiteral(".var/app"));
+                h.scanPage(Page::applications);
+                if (QObject *view = h.find(QStringLiteral("scanDiagnosticsView"), true)) {
+                    for (QObject *child : view->findChildren<QObject *>())
+                        if (child->property("label").toString().contains(QStringLiteral("阻止归属核实")))
+                            child->setProperty("expanded", true);
+                }
+                h.settle();
+            } },
+        { QStringLiteral("real-largeFiles-result"),
+            [](UiHarness &h, RealHome &) {
+                h.model->navigate(Page::largeFiles);
+                h.model->setMinimumSizeMB(1);
+                h.scanPage(Page::largeFiles);
+                tickNamed(h, { QStringLiteral("backup-2024.tar.gz") });
+            } },
+        { QStringLiteral("real-largeFiles-filters"),
+            [](UiHarness &h, RealHome &) {
+                h.scanPage(Page::largeFiles);
+                expand(h, QStringLiteral("filterPanel"));
+            } },
+        { QStringLiteral("real-installers-result"), [](UiHarness &h, RealHome &) { h.scanPage(Page::installers); } },
+        { QStringLiteral("real-duplicates-result"), [](UiHarness &h, RealHome &) { h.scanPage(Page::duplicates); } },
+        { QStringLiteral("real-duplicates-selected"),
+            [](UiHarness &h, RealHome &) {
+                h.scanPage(Page::duplicates);
+                h.model->toggleVisible();
+                h.settle();
+            } },
+        { QStringLiteral("real-space-result"),
+            [](UiHarness &h, RealHome &) {
+                h.scanPage(Page::space);
+                expand(h, QStringLiteral("sizeNote"));
+            } },
+        { QStringLiteral("real-space-folder"),
+            [](UiHarness &h, RealHome &) {
+                h.scanPage(Page::space);
+                for (const FileEntry &entry : h.model->visibleEntries()) {
+                    if (entry.name == QStringLiteral("photos"))
+                        h.model->drillInto(entry);
+                }
+                waitIdle(*h.model, 60000);
+            } },
+        { QStringLiteral("real-history-records"),
+            [stale](UiHarness &h, RealHome &home) {
+                h.scanPage(Page::junk);
+                tickNamed(h, stale);
+                // Changed after the scan: left where it is, and the record says why.
+                QFile changed(home.path(QStringLiteral(".cache/fontconfig-2024/x.cache-9")));
+                if (changed.open(QIODevice::Append))
+                    changed.write("more");
+                changed.close();
+                clean(h);
+                h.scanPage(Page::duplicates);
+                h.model->toggleVisible();
+                clean(h);
+                h.model->navigate(Page::history);
+                h.settle();
+                for (QObject *details : h.findAll(QStringLiteral("recordDetails"), true))
+                    details->setProperty("expanded", true);
+            } },
+        { QStringLiteral("real-settings-ignored"),
+            [](UiHarness &h, RealHome &) {
+                h.scanPage(Page::largeFiles);
+                for (const FileEntry &entry : h.model->visibleEntries())
+                    h.model->ignore(entry);
+                h.model->navigate(Page::settings);
+                h.settle();
+            } },
     };
 }
 
@@ -377,7 +377,7 @@ bool shoot(UiHarness &h, const QString &out, const QString &name, const std::fun
 {
     if (!h.load()) {
         std::fprintf(stderr, "varnoll-snapshot: %s: the window did not load\n%s\n", qPrintable(name),
-                     qPrintable(h.errors.join(u'\n')));
+            qPrintable(h.errors.join(u'\n')));
         return false;
     }
     prepare();
@@ -426,11 +426,11 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Renders the window's pages to PNG files."));
     parser.addHelpOption();
-    parser.addOption({QStringLiteral("out"), QStringLiteral("Folder for the pictures."), QStringLiteral("DIR")});
-    parser.addOption({QStringLiteral("only"), QStringLiteral("Render only states whose name contains TEXT."),
-                      QStringLiteral("TEXT")});
-    parser.addOption({QStringLiteral("real"),
-                      QStringLiteral("Scan a generated home folder with the real core instead of fixed data.")});
+    parser.addOption({ QStringLiteral("out"), QStringLiteral("Folder for the pictures."), QStringLiteral("DIR") });
+    parser.addOption({ QStringLiteral("only"), QStringLiteral("Render only states whose name contains TEXT."),
+        QStringLiteral("TEXT") });
+    parser.addOption({ QStringLiteral("real"),
+        QStringLiteral("Scan a generated home folder with the real core instead of fixed data.") });
     parser.process(app);
     const QString out = parser.value(QStringLiteral("out"));
     if (out.isEmpty()) {
