@@ -15,6 +15,23 @@ namespace Morvane {
 /// test can replace one entry to make it fail in a chosen way (EACCES, ENOSPC, a
 /// different device number) and every error path runs without special privileges.
 struct OsCalls {
+    // Calls on handles: what the clean-up and the Trash act through.
+    /// openat(2); the real one adds O_CLOEXEC.
+    std::function<int(int dirFd, const char *name, int flags, mode_t mode)> openat;
+    std::function<int(int dirFd, const char *name, struct stat *st, int flags)> fstatat;
+    std::function<int(int fd, struct stat *st)> fstat;
+    std::function<int(int dirFd, const char *name, int mode, int flags)> faccessat;
+    std::function<int(int dirFd, const char *name, mode_t mode)> mkdirat;
+    /// Renames within or between open folders, never replacing an existing target
+    /// (EEXIST instead).
+    std::function<int(int fromDir, const char *from, int toDir, const char *to)> renameNoReplaceAt;
+    /// Renames over an existing target; used only for our own bookkeeping files.
+    std::function<int(int fromDir, const char *from, int toDir, const char *to)> renameReplaceAt;
+    /// Removes a file this code created itself (a .trashinfo whose move failed, a
+    /// temporary file), never a user's item.
+    std::function<int(int dirFd, const char *name)> unlinkOwnFileAt;
+
+    // Calls on paths.
     std::function<int(const char *path, struct stat *st)> lstat;
     std::function<int(const char *path, struct stat *st)> stat;
     std::function<int(const char *path, int mode)> access;
