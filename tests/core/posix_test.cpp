@@ -27,7 +27,8 @@ private Q_SLOTS:
 
         FolderChain chain = openFolderChain(start.get(), { "a", "b" });
         QCOMPARE(chain.stop, ChainStop::complete);
-        struct stat viaChain { }, direct { };
+        struct stat viaChain {
+        }, direct {};
         QCOMPARE(::fstat(chain.folder.get(), &viaChain), 0);
         QCOMPARE(::stat(pathToBytes(joinPath(base, QStringLiteral("a/b"))).constData(), &direct), 0);
         QCOMPARE(viaChain.st_ino, direct.st_ino);
@@ -67,8 +68,8 @@ private Q_SLOTS:
         QVERIFY(writeFile(joinPath(base, QStringLiteral("scope/sub/file")), "scanned"));
         QVERIFY(makeFolder(joinPath(base, QStringLiteral("outside"))));
         QVERIFY(writeFile(joinPath(base, QStringLiteral("outside/file")), "precious"));
-        const UniqueFd scope(::open(pathToBytes(joinPath(base, QStringLiteral("scope"))).constData(),
-            O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        const UniqueFd scope(::open(
+            pathToBytes(joinPath(base, QStringLiteral("scope"))).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         const FolderChain chain = openFolderChain(scope.get(), { "sub" });
         QCOMPARE(chain.stop, ChainStop::complete);
 
