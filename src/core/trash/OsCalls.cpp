@@ -1,9 +1,7 @@
 #include "core/trash/OsCalls.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -35,48 +33,27 @@ int renameAtWithoutReplacing(int fromDir, const char *from, int toDir, const cha
     return ::renameat(fromDir, from, toDir, to);
 }
 
-int renameWithoutReplacing(const char *from, const char *to)
-{
-    return renameAtWithoutReplacing(AT_FDCWD, from, AT_FDCWD, to);
-}
-
-QByteArray canonical(const char *path)
-{
-    char *resolved = ::realpath(path, nullptr);
-    if (!resolved)
-        return {};
-    QByteArray result(resolved);
-    std::free(resolved);
-    return result;
-}
-
 } // namespace
 
 const OsCalls &OsCalls::system()
 {
     static const OsCalls calls {
-        [](int dir, const char *name, int flags, mode_t mode) { return ::openat(dir, name, flags | O_CLOEXEC, mode); },
-        [](int dir, const char *name, struct stat *st, int flags) { return ::fstatat(dir, name, st, flags); },
-        [](int fd, struct stat *st) { return ::fstat(fd, st); },
-        [](int dir, const char *name, int mode, int flags) { return ::faccessat(dir, name, mode, flags); },
-        [](int dir, const char *name, mode_t mode) { return ::mkdirat(dir, name, mode); },
-        renameAtWithoutReplacing,
-        [](int fromDir, const char *from, int toDir, const char *to) { return ::renameat(fromDir, from, toDir, to); },
-        [](int dir, const char *name) { return ::unlinkat(dir, name, 0); },
-        [](const char *p, struct stat *st) { return ::lstat(p, st); },
-        [](const char *p, struct stat *st) { return ::stat(p, st); },
-        [](const char *p, int mode) { return ::access(p, mode); },
-        [](const char *p, mode_t mode) { return ::mkdir(p, mode); },
-        [](const char *p, int flags, mode_t mode) { return ::open(p, flags | O_CLOEXEC, mode); },
-        [](int fd, void *buffer, size_t size) { return ::read(fd, buffer, size); },
-        [](int fd, const void *buffer, size_t size) { return ::write(fd, buffer, size); },
-        [](int fd) { return ::close(fd); },
-        renameWithoutReplacing,
-        [](const char *from, const char *to) { return ::rename(from, to); },
-        [](const char *p) { return ::unlink(p); },
-        canonical,
-        [] { return ::geteuid(); },
-        [] { return QDateTime::currentDateTime(); },
+        .openat = [](int dir, const char *name, int flags,
+                      mode_t mode) { return ::openat(dir, name, flags | O_CLOEXEC, mode); },
+        .fstatat
+        = [](int dir, const char *name, struct stat *st, int flags) { return ::fstatat(dir, name, st, flags); },
+        .fstat = [](int fd, struct stat *st) { return ::fstat(fd, st); },
+        .faccessat = [](int dir, const char *name, int mode, int flags) { return ::faccessat(dir, name, mode, flags); },
+        .mkdirat = [](int dir, const char *name, mode_t mode) { return ::mkdirat(dir, name, mode); },
+        .read = [](int fd, void *buffer, size_t size) { return ::read(fd, buffer, size); },
+        .write = [](int fd, const void *buffer, size_t size) { return ::write(fd, buffer, size); },
+        .close = [](int fd) { return ::close(fd); },
+        .renameNoReplaceAt = renameAtWithoutReplacing,
+        .renameReplaceAt
+        = [](int fromDir, const char *from, int toDir, const char *to) { return ::renameat(fromDir, from, toDir, to); },
+        .unlinkOwnFileAt = [](int dir, const char *name) { return ::unlinkat(dir, name, 0); },
+        .userID = [] { return ::geteuid(); },
+        .now = [] { return QDateTime::currentDateTime(); },
     };
     return calls;
 }
