@@ -154,6 +154,9 @@ struct CleanupService::Context {
     QSet<QString> selectedPaths;
     QString home;
     QStringList trashFolders;
+    // The same places with their links resolved, for judging where an item really is.
+    QString realHome;
+    QStringList realTrashFolders;
 };
 
 // An item reached by handle: the open folder that holds it, its name there, its
@@ -444,6 +447,14 @@ CleanupItemResult CleanupService::cleanEntry(const FileEntry &entry, const Conte
     Located located;
     if (const auto refusal = locate(path, scope, located))
         return refuse(*refusal);
+    // The scope may be reached through a link: the last guard judges the real place too.
+    const std::optional<QByteArray> realFolder = folderPathOf(located.folder.get(), pathToBytes(parentPath(path)));
+    if (!realFolder)
+        return refuse(QStringLiteral("无法确定它实际所在的位置，未移动。"));
+    if (const QString real = pathFromBytes(joinBytes(*realFolder, located.name)); real != path) {
+        if (const auto refusal = PathSafety::removalRefusal(real, context.realHome, context.realTrashFolders))
+            return refuse(*refusal);
+    }
     if (const auto refusal = identityRefusal(entry, located))
         return refuse(*refusal);
     if (const auto refusal = permissionRefusal(located))
@@ -468,7 +479,12 @@ CleanupRecord CleanupService::clean(const QSet<QUuid> &ids, const QList<FileEntr
         if (ids.contains(snapshot.at(i).id))
             selected.append(i);
     }
-    Context context { ids, runningBundleIDs, duplicateGroups, ownerApplications, move, {}, home(), trashFolders() };
+    Context context { ids, runningBundleIDs, duplicateGroups, ownerApplications, move, {}, home(), trashFolders(), {},
+        {} };
+    context.realHome = resolvedOr(context.home);
+    context.realTrashFolders = context.trashFolders;
+    for (const QString &trash : context.trashFolders)
+        context.realTrashFolders.append(resolvedOr(trash));
     for (const qsizetype i : selected)
         context.selectedPaths.insert(snapshot.at(i).path);
 

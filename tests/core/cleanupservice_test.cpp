@@ -404,6 +404,19 @@ private Q_SLOTS:
         QCOMPARE(record.items.at(3).message, QStringLiteral("不能移动根目录，已拒绝。"));
         QCOMPARE(record.count(), 0);
         QVERIFY(exists(world.home) && exists(world.trash));
+
+        // A scope reached through a link is judged where it really is: here, the Trash.
+        QVERIFY(makeFolder(joinPath(world.trash, QStringLiteral("files"))));
+        QVERIFY(writeFile(joinPath(world.trash, QStringLiteral("files/old.txt")), "x"));
+        const QString alias = joinPath(world.home, QStringLiteral("Alias"));
+        QCOMPARE(::symlink(pathToBytes(joinPath(world.trash, QStringLiteral("files"))).constData(),
+                     pathToBytes(alias).constData()),
+            0);
+        const CleanupItemResult viaLink
+            = cleanOne(world, scannedEntry(joinPath(alias, QStringLiteral("old.txt")), alias));
+        QVERIFY(!viaLink.moved);
+        QVERIFY2(viaLink.message.contains(QStringLiteral("废纸篓")), qPrintable(viaLink.message));
+        QCOMPARE(world.trashed(), QStringList { QStringLiteral("old.txt") });
     }
 
     void comparesADuplicateWithTheKeptCopyBeforeMovingIt()
@@ -460,6 +473,20 @@ private Q_SLOTS:
         for (const CleanupItemResult &item : record.items)
             QCOMPARE(item.message, QStringLiteral("这组重复文件的每一份都已选中；每组至少保留一份，未移动。"));
         QVERIFY(exists(first.path) && exists(second.path) && exists(third.path));
+
+        // The unticked copy lies in a folder that goes too: the reason says so.
+        const QString box = world.folder(QStringLiteral("box"));
+        const FileEntry boxed = world.entry(world.file(QStringLiteral("box/4.bin"), "dup"), FileCategory::duplicate);
+        const FileEntry boxEntry = world.entry(box);
+        const FileEntry fifth = world.entry(world.file(QStringLiteral("5.bin"), "dup"), FileCategory::duplicate);
+        const CleanupRecord boxedRecord = CleanupService(world.environment())
+                                              .clean(idsOf({ boxEntry, fifth }), { boxEntry, boxed, fifth }, {},
+                                                  { { QUuid::createUuid(), { boxed, fifth } } }, {});
+        QCOMPARE(boxedRecord.items.size(), 2);
+        QVERIFY(boxedRecord.items.at(0).moved);
+        QCOMPARE(boxedRecord.items.at(1).message,
+            QStringLiteral("这组重复文件未选中的副本都在同时选中的文件夹里，会随之移走；每组至少保留一份，未移动。"));
+        QCOMPARE(readFile(fifth.path), "dup");
 
         // A duplicate whose group is unknown cannot be checked either.
         const CleanupRecord orphan = CleanupService(world.environment()).clean({ first.id }, { first }, {}, {}, {});

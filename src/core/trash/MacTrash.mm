@@ -8,6 +8,8 @@
 
 #import <Foundation/Foundation.h>
 
+#include <cerrno>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 
