@@ -4,6 +4,8 @@
 #include "app/StoreFiles.h"
 #include "core/Paths.h"
 #include "core/RecordJson.h"
+#include "core/Vocabulary.h"
+#include "core/trash/Trash.h"
 
 #include <QJsonDocument>
 #include <QMutex>
@@ -25,12 +27,10 @@ constexpr std::int64_t kMebibyte = 1024 * 1024;
 
 const QString kReady = QStringLiteral("准备就绪");
 const QString kPreparing = QStringLiteral("正在准备扫描");
-const QString kCleaning = QStringLiteral("正在移到废纸篓");
 const QString kKeepOneCopy = QStringLiteral("每组至少保留一份。先取消另一份的选择，再调整保留文件。");
 const QString kLocked = QStringLiteral("请先退出对应应用及其辅助程序，再选择此项目。");
 const QString kKeptFirst = QStringLiteral("每组已保留列表第一份；可逐项调整。扫描不会自动选择文件。");
 const QString kSaveFailed = QStringLiteral("本地记录未能保存：");
-const QString kFinishingBeforeQuit = QStringLiteral("正在把选中的项目移到废纸篓并保存清理记录，完成后将自动退出。");
 
 /// Runs `work` on its own low-priority thread; nobody waits for it.
 void runInBackground(std::function<void()> work)
@@ -126,11 +126,16 @@ CleanerModel::CleanerModel(std::shared_ptr<CoreServices> services, ModelOptions 
     m_startupSystemDirectories = options.startupSystemDirectories;
     m_loginItemsController = LoginItemsController { m_home };
     m_managedHiddenController = ManagedHiddenStartupController { m_home };
-    m_store = options.store.value_or(defaultStoreFolder(m_home));
+    m_baseDirectories = options.baseDirectories.value_or(environmentBaseDirectories());
+    m_store = options.store.value_or(defaultStoreFolder(m_home, m_baseDirectories));
     m_startupJournal = StartupChangeJournal { joinPath(m_store, QStringLiteral("startup-changes.json")) };
     m_applicationDirectories = options.applications.value_or(
         QStringList { QStringLiteral("/Applications"), joinPath(m_home, QStringLiteral("Applications")) });
-    m_largeDirectory = joinPath(m_home, QStringLiteral("Downloads"));
+    // The user's own download folder, as xdg-user-dirs names it on Linux.
+    m_downloadFolder = hostRulePlatform() == RulePlatform::MacOS ? joinPath(m_home, QStringLiteral("Downloads"))
+                                                                 : userDownloadFolder(m_home, m_baseDirectories);
+    m_largeDirectory = m_downloadFolder;
+    m_hasPrivacySettings = m_services->hasPrivacySettings();
 
     // Unreadable or malformed files mean starting empty, silently.
     if (const auto bytes = readWholeFile(joinPath(m_store, QStringLiteral("preferences.json")))) {
@@ -481,6 +486,7 @@ ScanConfiguration CleanerModel::makeConfiguration() const
     configuration.visitLimit = 200000;
     configuration.timeLimit = 45.0;
     configuration.systemLibrary = m_systemLibrary;
+    configuration.baseDirectories = m_baseDirectories;
     return configuration;
 }
 
@@ -709,7 +715,7 @@ void CleanerModel::cleanSelection()
 
     setShowReview(false);
     setBusy(true);
-    setStatus(kCleaning);
+    setStatus(vocabulary().cleaningStatus);
     setNotice(std::nullopt);
 
     const std::shared_ptr<MainThreadRelay> relay = m_relay;
@@ -753,7 +759,7 @@ bool CleanerModel::requestQuit()
     if (!m_cleanup)
         return true;
     m_quitRequested = true;
-    setNotice(kFinishingBeforeQuit);
+    setNotice(vocabulary().finishingBeforeQuit);
     return false;
 }
 
@@ -805,10 +811,9 @@ void CleanerModel::finishCleanup(ScanKind kind, const CleanupRecord &record)
 
     const qint64 count = record.count();
     const qint64 untreated = qint64(record.items.size()) - count;
-    setStatus(QStringLiteral("已移入废纸篓 %1 项").arg(count));
-    QString notice = untreated < 1
-        ? QStringLiteral("已将 %1 项移到废纸篓。清空废纸篓后才会释放相应空间。").arg(count)
-        : QStringLiteral("%1 项已移入废纸篓，%2 项未处理。可在清理记录查看原因。").arg(count).arg(untreated);
+    setStatus(vocabulary().cleanedStatus.arg(count));
+    QString notice
+        = untreated < 1 ? vocabulary().cleanedAll.arg(count) : vocabulary().cleanedSome.arg(count).arg(untreated);
     if (saveError)
         notice += u'\n' + *saveError;
     setNotice(notice);
@@ -816,19 +821,27 @@ void CleanerModel::finishCleanup(ScanKind kind, const CleanupRecord &record)
         Q_EMIT quitReady();
 }
 
+CoreServices::Opened CleanerModel::noticeUnless(const QString &text) const
+{
+    return [relay = m_relay, text](bool opened) {
+        if (!opened)
+            relay->post([text](CleanerModel *model) { model->setNotice(text); });
+    };
+}
+
 void CleanerModel::openTrash()
 {
-    m_services->openTrash();
+    m_services->openTrash(noticeUnless(vocabulary().trashNotOpened.arg(homeShortened(homeTrashFilesFolder(), m_home))));
 }
 
 void CleanerModel::openPrivacy()
 {
-    m_services->openPrivacySettings();
+    m_services->openPrivacySettings(noticeUnless(vocabulary().settingsNotOpened));
 }
 
 void CleanerModel::revealPath(const QString &path)
 {
-    m_services->revealFile(path);
+    m_services->revealFile(path, noticeUnless(vocabulary().revealNotOpened.arg(homeShortened(path, m_home))));
 }
 
 // --- Ignore list and store -------------------------------------------------------------

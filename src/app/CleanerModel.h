@@ -28,6 +28,8 @@ struct ModelOptions {
     std::optional<QSet<QString>> runningBundleIDs;
     QString systemLibrary;
     Morvane::BackgroundItemsInspector backgroundInspector;
+    /// The XDG base directories; absent: this process's environment.
+    std::optional<Morvane::BaseDirectories> baseDirectories;
 };
 
 /// The one model of the application. Confined to the UI thread: every property and
@@ -98,6 +100,11 @@ public:
     [[nodiscard]] const std::optional<QSet<QString>> &runningOverride() const { return m_runningOverride; }
     [[nodiscard]] bool hasWorker() const { return m_worker.has_value(); }
     [[nodiscard]] const Morvane::StartupChangeJournal &startupJournal() const { return m_startupJournal; }
+    [[nodiscard]] const Morvane::BaseDirectories &baseDirectories() const { return m_baseDirectories; }
+    /// The folder the file pages start with: the user's download folder.
+    [[nodiscard]] QString downloadFolder() const { return m_downloadFolder; }
+    /// Whether the desktop has settings that `openPrivacy` can open (asked once, at start).
+    [[nodiscard]] bool hasPrivacySettings() const { return m_hasPrivacySettings; }
 
     // --- Derived ------------------------------------------------------------------
     [[nodiscard]] std::optional<Morvane::ScanKind> currentKind() const;
@@ -141,6 +148,7 @@ public:
     Q_INVOKABLE bool requestQuit();
     /// True between `cleanSelection` starting the work and its record being saved.
     [[nodiscard]] bool cleaning() const { return m_cleanup != nullptr; }
+    // Hand-offs to the desktop; when nothing could be shown, the notice says so.
     Q_INVOKABLE void openTrash();
     Q_INVOKABLE void openPrivacy();
     Q_INVOKABLE void revealPath(const QString &path);
@@ -235,6 +243,8 @@ private:
     /// Unticks the first copy of every duplicate set whose remaining copies are all
     /// ticked; the notice says so.
     void keepOneCopyPerSet();
+    /// A hand-off's report that sets `text` as the notice when nothing was shown.
+    [[nodiscard]] CoreServices::Opened noticeUnless(const QString &text) const;
     /// The result without entries at or below any ignored path.
     [[nodiscard]] Morvane::ScanResult withoutIgnored(const Morvane::ScanResult &result) const;
 
@@ -280,6 +290,9 @@ private:
     QStringList m_applicationDirectories;
     QString m_systemLibrary;
     QStringList m_startupSystemDirectories;
+    Morvane::BaseDirectories m_baseDirectories;
+    QString m_downloadFolder;
+    bool m_hasPrivacySettings = false;
 };
 
 } // namespace Varnoll

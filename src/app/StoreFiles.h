@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/UserFolders.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -7,8 +9,9 @@
 
 namespace Varnoll {
 
-/// Where the application keeps its own files inside `home`.
-[[nodiscard]] QString defaultStoreFolder(const QString &home);
+/// Where the application keeps its own files: in `home` on macOS, in the data folder
+/// of the XDG base directories on Linux.
+[[nodiscard]] QString defaultStoreFolder(const QString &home, const Morvane::BaseDirectories &bases = {});
 
 /// Reads a whole file; none when it is missing or unreadable.
 [[nodiscard]] std::optional<QByteArray> readWholeFile(const QString &path);

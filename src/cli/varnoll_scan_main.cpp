@@ -10,6 +10,7 @@
 #include "core/Platform.h"
 #include "core/ScanResultJson.h"
 #include "core/Scanner.h"
+#include "core/UserFolders.h"
 #include "core/walk/Walker.h"
 
 #include <QCoreApplication>
@@ -47,7 +48,8 @@ extern "C" void onInterrupt(int signal)
 const char usageText[]
     = "usage: varnoll-scan KIND [options]\n"
       "  KIND: junk applications largeFiles duplicates space installers browser systemJunk (or 0-7)\n"
-      "  --dir PATH             folder for the file kinds (default ~/Downloads)\n"
+      "  --dir PATH             folder for the file kinds (default the download folder of user-dirs.dirs,\n"
+      "                         else ~/Downloads)\n"
       "  --home PATH            home folder (default the user's)\n"
       "  --platform linux|macos rule set (default the running platform)\n"
       "  --applications DIR[,DIR...]  application folders\n"
@@ -235,7 +237,8 @@ int main(int argc, char **argv)
         QStringList { QStringLiteral("/Applications"), joinPath(home, QStringLiteral("Applications")) });
     configuration.runningBundleIDs
         = running ? QSet<QString>(running->cbegin(), running->cend()) : runningApplicationIDs();
-    const QString storeFolder = store.value_or(Varnoll::defaultStoreFolder(home));
+    configuration.baseDirectories = environmentBaseDirectories();
+    const QString storeFolder = store.value_or(Varnoll::defaultStoreFolder(home, configuration.baseDirectories));
     if (const auto bytes = Varnoll::readWholeFile(joinPath(storeFolder, QStringLiteral("preferences.json")))) {
         if (const auto preferences = Varnoll::LocalPreferences::fromJson(*bytes))
             configuration.ignoredPaths
@@ -243,7 +246,7 @@ int main(int argc, char **argv)
     }
     configuration.now = QDateTime::currentDateTimeUtc();
     configuration.systemLibrary = QStringLiteral("/Library");
-    const QString largeDirectory = dir.value_or(joinPath(home, QStringLiteral("Downloads")));
+    const QString largeDirectory = dir.value_or(userDownloadFolder(home, configuration.baseDirectories));
 
     CancellationToken cancel;
     g_cancel = &cancel;

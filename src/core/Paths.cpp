@@ -118,6 +118,16 @@ QString displayPath(const QString &path)
     return out;
 }
 
+QString homeShortened(const QString &path, const QString &home)
+{
+    if (home.isEmpty() || home == QLatin1String("/"))
+        return displayPath(path);
+    const QString prefix = home.endsWith(u'/') ? home : home + u'/';
+    if (path.startsWith(prefix))
+        return displayPath(u'~' + path.mid(prefix.size() - 1));
+    return displayPath(path);
+}
+
 QString lastComponent(const QString &path)
 {
     if (path == QLatin1String("/"))

@@ -24,6 +24,10 @@ namespace Morvane {
 /// The path for people: escaped bytes become U+FFFD.
 [[nodiscard]] QString displayPath(const QString &path);
 
+/// The path for people, with a path below `home` read as "~/…" (the home folder itself
+/// and paths elsewhere stay whole). The one "~" shortener of notes, rows and texts.
+[[nodiscard]] QString homeShortened(const QString &path, const QString &home);
+
 /// Last component of a path ("/" for the root, the path itself when it has no slash).
 [[nodiscard]] QString lastComponent(const QString &path);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Enums.h"
+#include "core/UserFolders.h"
 
 #include <QDateTime>
 #include <QList>
@@ -198,6 +199,12 @@ struct ScanConfiguration {
     // (tests inject a small one).
     RulePlatform platform = hostRulePlatform();
     std::int64_t contentReadLimit = std::int64_t(2) * 1000 * 1000 * 1000;
+    /// The XDG base directories the Linux rules look in besides their default places
+    /// inside `home`; empty fields: the defaults only.
+    BaseDirectories baseDirectories;
+    /// Flatpak installation folders (each holding "app/<ID>"); none: the user's in
+    /// every data folder, the system's and those the system configuration adds.
+    std::optional<QStringList> flatpakInstallations;
 };
 
 /// The user's file filters for one scan.

@@ -54,7 +54,9 @@ void installPageModels(QQmlEngine &engine, const QString &version)
     registerPageSingleton<IgnoreListModel>("Ignored", [](CleanerModel *m) { return new IgnoreListModel(m); });
     qmlRegisterSingletonType<SettingsTexts>(
         "Varnoll.Model", 1, 0, "SettingsInfo", [](QQmlEngine *engine, QJSEngine *) -> QObject * {
-            return new SettingsTexts(engine->property(kVersionProperty).toString());
+            auto *model = engine->singletonInstance<CleanerModel *>(qmlTypeId("Varnoll.Model", 1, 0, "Cleaner"));
+            Q_ASSERT(model);
+            return new SettingsTexts(model, engine->property(kVersionProperty).toString());
         });
 }
 

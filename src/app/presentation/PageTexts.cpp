@@ -1,6 +1,8 @@
 #include "app/presentation/PageTexts.h"
 
 #include "app/Format.h"
+#include "app/presentation/Texts.h"
+#include "core/Vocabulary.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -154,10 +156,12 @@ double spaceShare(std::int64_t bytes, std::int64_t total)
     return total >= 1 ? double(bytes) / double(total) : 0.0;
 }
 
-QString spaceEmpty(bool incompleteCoverage)
+QString spaceEmpty(const ScanResult &result)
 {
-    return incompleteCoverage ? QStringLiteral("尚未确认可统计项目，请查看范围提示。")
-                              : QStringLiteral("本次范围内没有可统计项目。");
+    if (Texts::folderMissing(result))
+        return QStringLiteral("文件夹不存在，没有可统计的项目。");
+    return result.hasIncompleteCoverage() ? QStringLiteral("尚未确认可统计项目，请查看范围提示。")
+                                          : QStringLiteral("本次范围内没有可统计项目。");
 }
 
 QString diagnosticsTitle(qsizetype count)
@@ -167,7 +171,7 @@ QString diagnosticsTitle(qsizetype count)
 
 QString historyHeadline(std::int64_t count)
 {
-    return QString::number(count) + QStringLiteral(" 项已移到废纸篓");
+    return vocabulary().historyHeadline.arg(count);
 }
 
 QString historyDetails(qsizetype items)
@@ -192,22 +196,6 @@ QString historyDatePattern(const QLocale &locale)
 QString historyDate(const QDateTime &date, const QLocale &locale)
 {
     return locale.toString(date.toLocalTime(), historyDatePattern(locale));
-}
-
-const QList<Rule> &rules()
-{
-    static const QList<Rule> list = {
-        { QStringLiteral("用户缓存"),
-            QStringLiteral("仅列出 7 天前未修改的文件；排除聊天、浏览器、钱包与正在运行应用的已识别缓存。") },
-        { QStringLiteral("日志与开发缓存"),
-            QStringLiteral("日志保留最近 30 天，DerivedData 保留最近 7 天；Xcode 运行时跳过开发缓存。") },
-        { QStringLiteral("应用管理"),
-            QStringLiteral("仅匹配精确 Bundle ID 关联文件；包含保存状态、WebKit 与 HTTP "
-                           "存储候选；不匹配共享容器，同标识多安装副本保留关联数据。") },
-        { QStringLiteral("文件处理"),
-            QStringLiteral("扫描结果默认不选中。移到废纸篓前复核身份；跳过符号链接、变更文件和无权限项目。") },
-    };
-    return list;
 }
 
 QString ignoreCount(qsizetype count)

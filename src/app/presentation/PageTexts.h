@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Format.h"
 #include "app/Page.h"
 #include "core/Records.h"
 
@@ -70,7 +71,7 @@ struct Option {
 [[nodiscard]] QString prefixedSize(std::int64_t bytes, bool complete);
 /// A child's share of the total; 0 when the total is below one byte. Not clamped.
 [[nodiscard]] double spaceShare(std::int64_t bytes, std::int64_t total);
-[[nodiscard]] QString spaceEmpty(bool incompleteCoverage);
+[[nodiscard]] QString spaceEmpty(const Morvane::ScanResult &result);
 
 // --- Scan diagnostics ------------------------------------------------------------
 
@@ -84,19 +85,12 @@ struct Option {
 /// "查看 3 项处理详情".
 [[nodiscard]] QString historyDetails(qsizetype items);
 /// The record's moment in the locale: year, abbreviated month, day, hour, minute.
-[[nodiscard]] QString historyDate(const QDateTime &date, const QLocale &locale = QLocale());
+[[nodiscard]] QString historyDate(const QDateTime &date, const QLocale &locale = interfaceLocale());
 /// The date pattern historyDate uses for `locale`.
 [[nodiscard]] QString historyDatePattern(const QLocale &locale);
 
 // --- Settings --------------------------------------------------------------------
 
-struct Rule {
-    QString title;
-    QString description;
-};
-
-/// The four rules in force, in the order the page shows them.
-[[nodiscard]] const QList<Rule> &rules();
 /// "3 项".
 [[nodiscard]] QString ignoreCount(qsizetype count);
 /// "VarnollMac清理  0.1.0", or an em dash for a missing version.

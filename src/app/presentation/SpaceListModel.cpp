@@ -3,6 +3,7 @@
 #include "app/CleanerModel.h"
 #include "app/presentation/PageTexts.h"
 #include "core/Paths.h"
+#include "core/Vocabulary.h"
 
 namespace Varnoll {
 
@@ -44,7 +45,7 @@ QVariant SpaceListModel::data(const QModelIndex &index, int role) const
     case ShareRole:
         return PageTexts::spaceShare(entry.bytes, m_result.bytes());
     case RevealLabelRole:
-        return QStringLiteral("在 Finder 中显示 ") + displayPath(entry.name);
+        return vocabulary().revealNamed.arg(displayPath(entry.name));
     default:
         return {};
     }
@@ -76,7 +77,7 @@ QString SpaceListModel::coverageTag() const
 
 QString SpaceListModel::emptyText() const
 {
-    return PageTexts::spaceEmpty(m_result.hasIncompleteCoverage());
+    return PageTexts::spaceEmpty(m_result);
 }
 
 bool SpaceListModel::namesEnabled() const

@@ -46,12 +46,4 @@ private:
     return false;
 }
 
-/// "~/x" for a path below `home`, the path itself otherwise (for notes and status lines).
-[[nodiscard]] inline QString homeShortened(const QString &path, const QString &home)
-{
-    if (!home.isEmpty() && path.startsWith(home + u'/'))
-        return u'~' + path.mid(home.size());
-    return path;
-}
-
 } // namespace Morvane

@@ -22,7 +22,7 @@ ColumnLayout {
     }
     Text {
         Layout.fillWidth: true
-        text: "点击文件夹继续查看，右侧图标可在 Finder 中打开；这里不会删除文件。"
+        text: Words.spaceHint
         font.pixelSize: 11
         color: Ink.secondary
         wrapMode: Text.Wrap

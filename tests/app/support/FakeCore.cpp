@@ -99,6 +99,7 @@ std::unique_ptr<Varnoll::CleanerModel> Fixture::makeModel(std::optional<QSet<QSt
     options.store = store;
     options.runningBundleIDs = std::move(running);
     options.systemLibrary = QStringLiteral("/Library");
+    options.baseDirectories = BaseDirectories {}; // the defaults, whatever this process's environment says
     return std::make_unique<Varnoll::CleanerModel>(core, options);
 }
 

@@ -29,6 +29,8 @@ public:
     std::optional<VolumeCapacity> volume = VolumeCapacity { 500, 125 };
     std::function<void(const QString &, const QString &)> onValidate;
     QString resolvedPrefix; // resolveSymlinks() replaces a leading "/link" with this when set
+    bool opens = true; // whether the desktop hand-offs show something
+    bool privacySettings = true;
 
     // What the model asked for (read after the work ended).
     QList<ScanConfiguration> configurations;
@@ -49,9 +51,23 @@ public:
     QSet<QString> runningApplicationIDs() override;
     std::optional<VolumeCapacity> homeVolumeCapacity() override;
     QString resolveSymlinks(const QString &path) override;
-    void revealFile(const QString &path) override { revealed.append(path); }
-    void openTrash() override { ++trashOpened; }
-    void openPrivacySettings() override { ++privacyOpened; }
+    // Each hand-off is recorded and reports `opens` at once.
+    void revealFile(const QString &path, Opened done) override
+    {
+        revealed.append(path);
+        done(opens);
+    }
+    void openTrash(Opened done) override
+    {
+        ++trashOpened;
+        done(opens);
+    }
+    void openPrivacySettings(Opened done) override
+    {
+        ++privacyOpened;
+        done(opens);
+    }
+    bool hasPrivacySettings() override { return privacySettings; }
 
     QMutex mutex; // guards the recorded lists written from the worker
 };

@@ -77,9 +77,9 @@ UiHarness::~UiHarness()
     context.reset();
 }
 
-bool UiHarness::load()
+bool UiHarness::load(const QString &version)
 {
-    context = std::make_unique<Varnoll::WindowContext>(model.get(), QStringLiteral("0.1.0"));
+    context = std::make_unique<Varnoll::WindowContext>(model.get(), version);
     engine = std::make_unique<QQmlApplicationEngine>();
     QObject::connect(
         engine.get(), &QQmlApplicationEngine::warnings, engine.get(), [this](const QList<QQmlError> &list) {

@@ -24,7 +24,8 @@ public:
     ~UiHarness();
 
     /// Loads Main.qml and waits until the window is exposed. False on QML errors.
-    [[nodiscard]] bool load();
+    /// Loads the window; `version` is the application's short version.
+    [[nodiscard]] bool load(const QString &version = QStringLiteral("0.1.0"));
 
     Fixture fixture;
     std::unique_ptr<Varnoll::CleanerModel> model;

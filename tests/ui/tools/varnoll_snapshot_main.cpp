@@ -8,9 +8,11 @@
 
 #include "WindowContext.h"
 #include "app/presentation/ResultListModel.h"
+#include "core/Scanner.h"
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QTest>
 
@@ -187,6 +189,30 @@ QList<Shot> tour()
                 h.model->navigate(Page::applications);
                 h.publish(sampleApplications(h));
                 expand(h, QStringLiteral("associatedDisclosure"));
+            } },
+        { QStringLiteral("applications-flatpak"),
+            [](UiHarness &h) {
+                // Scanned by the real core: data of two Flatpak applications installed nowhere.
+                for (const char *id : { "org.gimp.GIMP", "com.example.Notes" }) {
+                    const QString data = h.fixture.home + QStringLiteral("/.var/app/") + QLatin1String(id);
+                    QDir().mkpath(data + QStringLiteral("/config"));
+                    QFile file(data + QStringLiteral("/config/settings.json"));
+                    if (file.open(QIODevice::WriteOnly))
+                        file.write(QByteArray(200'000, 'x'));
+                }
+                ScanConfiguration configuration = h.model->makeConfiguration();
+                configuration.platform = RulePlatform::Linux;
+                configuration.flatpakInstallations = QStringList {};
+                configuration.runningBundleIDs = { QStringLiteral("com.example.Notes") };
+                h.model->navigate(Page::applications);
+                h.publish(Scanner(configuration).scan(ScanKind::applications, {}, {}, {}, CancellationToken()));
+            } },
+        { QStringLiteral("largeFiles-missing"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::largeFiles);
+                ScanResult missing = makeResult(ScanKind::largeFiles, {}, 5, { FileCategory::largeFile });
+                missing.scopeNotes = { QStringLiteral("文件夹不存在：~/Downloads") };
+                h.publish(missing);
             } },
         { QStringLiteral("applications-search"),
             [](UiHarness &h) {
