@@ -27,7 +27,8 @@ int printVersion(const QString &tool)
 
 int usageError(const QString &tool, const QString &problem)
 {
-    writeLine(stderr, tool + QStringLiteral("：") + tableCell(problem) + QStringLiteral("（") + tool
+    writeLine(stderr,
+        tool + QStringLiteral("：") + tableCell(problem) + QStringLiteral("（") + tool
             + QStringLiteral(" --help 显示用法）"));
     return exitUsage;
 }

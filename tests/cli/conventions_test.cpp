@@ -89,13 +89,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         QTest::newRow("scan --help") << scanTool << QStringList { "--help" } << "用法：varnoll-scan";
         QTest::newRow("scan -h") << scanTool << QStringList { "-h" } << "用法：varnoll-scan";
-        QTest::newRow("scan KIND --help") << scanTool << QStringList { "installers", "--help" }
-                                          << "installers：--dir 中的旧安装包";
+        QTest::newRow("scan KIND --help")
+            << scanTool << QStringList { "installers", "--help" } << "installers：--dir 中的旧安装包";
         QTest::newRow("help wins over a bad option") << scanTool << QStringList { "--bogus", "--help" } << "用法：";
         QTest::newRow("scan --version") << scanTool << QStringList { "junk", "--version" }
                                         << "varnoll-scan " VARNOLL_VERSION;
         QTest::newRow("trash --help") << trashTool << QStringList { "--help" } << "用法：varnoll-trash";
-        QTest::newRow("trash --version") << trashTool << QStringList { "--version" } << "varnoll-trash " VARNOLL_VERSION;
+        QTest::newRow("trash --version") << trashTool << QStringList { "--version" }
+                                         << "varnoll-trash " VARNOLL_VERSION;
     }
     void helpAndVersionGoToStdoutWithExitZero()
     {
@@ -190,7 +191,8 @@ private Q_SLOTS:
             pathColumns.insert(Varnoll::Cli::displayWidth(row.left(row.indexOf(QStringLiteral("~/")))));
         QVERIFY2(pathColumns.size() == 1, qPrintable(rows.join(u'\n')));
         // Sizes are the window's words, not the C locale's.
-        QVERIFY2(!r.out.contains(QStringLiteral("bytes")) && r.out.contains(QStringLiteral("4 KB  ")), qPrintable(r.out));
+        QVERIFY2(
+            !r.out.contains(QStringLiteral("bytes")) && r.out.contains(QStringLiteral("4 KB  ")), qPrintable(r.out));
     }
 
     void fileKindsUseTheWindowDefaultsAndJsonNamesItsNumbers()
@@ -209,8 +211,7 @@ private Q_SLOTS:
         QCOMPARE(large, QStringList { "大视频.mkv" });
         QCOMPARE(names({ "largeFiles", "--min-mb", "0" }).first.size(), 4);
         QCOMPARE(names({ "installers" }).first, QStringList { "旧安装包.deb" });
-        QCOMPARE(names({ "installers", "--older-than", "0" }).first,
-            (QStringList { "新安装包.deb", "旧安装包.deb" }));
+        QCOMPARE(names({ "installers", "--older-than", "0" }).first, (QStringList { "新安装包.deb", "旧安装包.deb" }));
 
         QCOMPARE(result.value(QStringLiteral("kind")).toInt(), 2);
         QCOMPARE(result.value(QStringLiteral("kindName")).toString(), QStringLiteral("largeFiles"));
