@@ -159,6 +159,7 @@ private Q_SLOTS:
         QTest::newRow("only the separator") << QStringList { "--" };
         QTest::newRow("unknown option before a path") << QStringList { "--force", "FILE" };
         QTest::newRow("unknown option after a path") << QStringList { "FILE", "-f" };
+        QTest::newRow("empty path beside a path") << QStringList { "FILE", "" };
     }
     void trashUsageErrorsMoveNothing()
     {
