@@ -47,8 +47,7 @@ enum class BaseDirectory : std::uint8_t { cache, config, data, state };
 /// a folder inside `home`, an absolute path stays; none when the key is missing, the
 /// value is neither, or it names the home folder itself (xdg-user-dirs' way of
 /// turning a folder off).
-[[nodiscard]] std::optional<QString> userDirFromFile(
-    QByteArrayView contents, QByteArrayView key, const QString &home);
+[[nodiscard]] std::optional<QString> userDirFromFile(QByteArrayView contents, QByteArrayView key, const QString &home);
 
 /// The user's download folder as xdg-user-dirs names it (XDG_DOWNLOAD_DIR in
 /// "user-dirs.dirs" of the configuration folder); "Downloads" inside `home` when the

@@ -60,8 +60,9 @@ Vocabulary linuxVocabulary()
         .reveal = QStringLiteral("在文件管理器中显示"),
         .revealNamed = QStringLiteral("在文件管理器中显示 %1"),
         .spaceHint = QStringLiteral("点击文件夹继续查看，右侧图标可在文件管理器中打开；这里不会删除文件。"),
-        .diagnosticsWarning = QStringLiteral("这些条目没有被删除。请先在文件管理器中核对应用来源；不要仅为通过扫描而删除"
-                                             "或移动应用。忽略清单不会使未知归属变成已确认。"),
+        .diagnosticsWarning
+        = QStringLiteral("这些条目没有被删除。请先在文件管理器中核对应用来源；不要仅为通过扫描而删除"
+                         "或移动应用。忽略清单不会使未知归属变成已确认。"),
         .diagnosticsReveal = QStringLiteral("在文件管理器中定位"),
         .reviewTitle = QStringLiteral("确认移到回收站？"),
         .reviewFootnote = QStringLiteral("可从回收站找回文件。移入回收站不会立即释放磁盘空间。"),
@@ -86,7 +87,8 @@ Vocabulary linuxVocabulary()
         .policyRecord = QStringLiteral("记录中显示的是已移入回收站的文件大小，不代表磁盘已经释放的空间。"),
         .trashNotOpened = QStringLiteral("没有找到可以显示回收站的文件管理器。回收站中的文件位于 %1。"),
         .revealNotOpened = QStringLiteral("没有找到可以显示此位置的文件管理器：%1"),
-        .settingsNotOpened = QStringLiteral("无法打开系统设置。文件夹权限可在文件管理器中该文件夹的“属性 → 权限”里查看。"),
+        .settingsNotOpened
+        = QStringLiteral("无法打开系统设置。文件夹权限可在文件管理器中该文件夹的“属性 → 权限”里查看。"),
     };
 }
 

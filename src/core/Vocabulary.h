@@ -17,7 +17,7 @@ namespace Morvane {
 
 #define MORVANE_VOCABULARY(X)                                                                                          \
     X(trash) /* the Trash, as a noun inside sentences */                                                               \
-    X(brandLine) /* the small line under the brand in the sidebar */                                                  \
+    X(brandLine) /* the small line under the brand in the sidebar */                                                   \
     X(sidebarSection)                                                                                                  \
     X(sidebarReassurance)                                                                                              \
     X(overviewTitle)                                                                                                   \

@@ -98,7 +98,8 @@ private Q_SLOTS:
         for (const auto &[actual, expected] : original)
             QCOMPARE(actual, expected);
 
-        const QList<RuleTexts::Rule> rules = RuleTexts::settingsRules(RulePlatform::MacOS, placesOf(QStringLiteral("/Users/a")));
+        const QList<RuleTexts::Rule> rules
+            = RuleTexts::settingsRules(RulePlatform::MacOS, placesOf(QStringLiteral("/Users/a")));
         QCOMPARE(rules.size(), 4);
         QCOMPARE(rules.at(0).description,
             QStringLiteral("仅列出 7 天前未修改的文件；排除聊天、浏览器、钱包与正在运行应用的已识别缓存。"));
@@ -108,12 +109,14 @@ private Q_SLOTS:
                            "存储候选；不匹配共享容器，同标识多安装副本保留关联数据。"));
         QCOMPARE(rules.at(3).description,
             QStringLiteral("扫描结果默认不选中。移到废纸篓前复核身份；跳过符号链接、变更文件和无权限项目。"));
-        const QStringList policy = RuleTexts::policyParagraphs(RulePlatform::MacOS, placesOf(QStringLiteral("/Users/a")));
+        const QStringList policy
+            = RuleTexts::policyParagraphs(RulePlatform::MacOS, placesOf(QStringLiteral("/Users/a")));
         QCOMPARE(policy.size(), 4);
         QCOMPARE(policy.at(0),
-            QStringLiteral("本版本读取用户目录中的旧缓存、旧日志和 Xcode "
-                           "DerivedData；应用管理仅展示第三方应用与精确匹配的关联路径；文件整理、重复文件、空间分析和旧安"
-                           "装包默认检查下载目录，也支持选择文件夹。"));
+            QStringLiteral(
+                "本版本读取用户目录中的旧缓存、旧日志和 Xcode "
+                "DerivedData；应用管理仅展示第三方应用与精确匹配的关联路径；文件整理、重复文件、空间分析和旧安"
+                "装包默认检查下载目录，也支持选择文件夹。"));
         QVERIFY(policy.at(1).startsWith(QStringLiteral("垃圾清理对聊天软件、浏览器、钱包缓存及系统应用有排除规则；")));
         QCOMPARE(policy.at(3), QStringLiteral("记录中显示的是已移入废纸篓的文件大小，不代表磁盘已经释放的空间。"));
         // The numbers the fixed texts state are the macOS table's.

@@ -148,8 +148,7 @@ private Q_SLOTS:
 
         ScanConfiguration configuration = h.configuration();
         configuration.flatpakInstallations = QStringList {};
-        const ScanResult result
-            = Scanner(configuration).scan(ScanKind::applications, {}, {}, {}, CancellationToken());
+        const ScanResult result = Scanner(configuration).scan(ScanKind::applications, {}, {}, {}, CancellationToken());
         const auto found = byPath(result);
         QVERIFY(found.contains(tool));
         QCOMPARE(found.value(tool).name, QStringLiteral("Tool"));
@@ -179,8 +178,7 @@ private Q_SLOTS:
         ScanConfiguration configuration = h.configuration();
         configuration.flatpakInstallations = QStringList { userInstallation, system };
         configuration.runningBundleIDs = { QStringLiteral("org.example.Running") };
-        const ScanResult result
-            = Scanner(configuration).scan(ScanKind::applications, {}, {}, {}, CancellationToken());
+        const ScanResult result = Scanner(configuration).scan(ScanKind::applications, {}, {}, {}, CancellationToken());
         QMap<QString, FileEntry> applications;
         for (const FileEntry &e : result.entries) {
             if (e.category == FileCategory::application)
@@ -207,8 +205,9 @@ private Q_SLOTS:
             outcome.moved = true;
             return outcome;
         };
-        const CleanupRecord record = CleanupService(environment).clean(
-            { removed.id, running.id }, result.entries, configuration.runningBundleIDs, {}, {});
+        const CleanupRecord record
+            = CleanupService(environment)
+                  .clean({ removed.id, running.id }, result.entries, configuration.runningBundleIDs, {}, {});
         QCOMPARE(handed, QStringList { removed.path });
         QCOMPARE(record.count(), 1);
         for (const CleanupItemResult &item : record.items)
@@ -222,8 +221,9 @@ private Q_SLOTS:
             configuration.flatpakInstallations = QStringList { locked };
             const ScanResult unsure
                 = Scanner(configuration).scan(ScanKind::applications, {}, {}, {}, CancellationToken());
-            QVERIFY(std::none_of(unsure.entries.cbegin(), unsure.entries.cend(),
-                [&apps](const FileEntry &e) { return e.category == FileCategory::application && e.path.startsWith(apps); }));
+            QVERIFY(std::none_of(unsure.entries.cbegin(), unsure.entries.cend(), [&apps](const FileEntry &e) {
+                return e.category == FileCategory::application && e.path.startsWith(apps);
+            }));
             QVERIFY(!unsure.diagnostics.isEmpty());
             QCOMPARE(::chmod(pathToBytes(joinPath(locked, QStringLiteral("app"))).constData(), 0700), 0);
         }

@@ -78,13 +78,15 @@ QStringList macParagraphs()
 {
     const Vocabulary &words = vocabulary(RulePlatform::MacOS);
     return {
-        QStringLiteral("本版本读取用户目录中的旧缓存、旧日志和 Xcode "
-                       "DerivedData；应用管理仅展示第三方应用与精确匹配的关联路径；文件整理、重复文件、空间分析和旧安装包"
-                       "默认检查下载目录，也支持选择文件夹。"),
-        QStringLiteral("垃圾清理对聊天软件、浏览器、钱包缓存及系统应用有排除规则；文件工具按你选择的目录执行，不套用缓存排"
-                       "除清单。扫描有 45 秒、20 万个检查项、5 千个结果的边界，各垃圾分类分配扫描额度，分别展示完成、部分、"
-                       "未扫描、跳过或无法读取。重复文件额外限制内容读取 2 GB，跳过空文件和硬链接副本；文件工具跳过云端项目"
-                       "、符号链接及忽略路径。重新扫描从头开始，不是续扫。"),
+        QStringLiteral(
+            "本版本读取用户目录中的旧缓存、旧日志和 Xcode "
+            "DerivedData；应用管理仅展示第三方应用与精确匹配的关联路径；文件整理、重复文件、空间分析和旧安装包"
+            "默认检查下载目录，也支持选择文件夹。"),
+        QStringLiteral(
+            "垃圾清理对聊天软件、浏览器、钱包缓存及系统应用有排除规则；文件工具按你选择的目录执行，不套用缓存排"
+            "除清单。扫描有 45 秒、20 万个检查项、5 千个结果的边界，各垃圾分类分配扫描额度，分别展示完成、部分、"
+            "未扫描、跳过或无法读取。重复文件额外限制内容读取 2 GB，跳过空文件和硬链接副本；文件工具跳过云端项目"
+            "、符号链接及忽略路径。重新扫描从头开始，不是续扫。"),
         words.policyPromise,
         words.policyRecord,
     };
@@ -101,7 +103,8 @@ QList<Rule> settingsRules(RulePlatform platform, const Places &places)
     for (FileCategory category : junkCategories) {
         const QString where = describeCategory(rules, category, places.home, places.bases);
         if (!where.isEmpty())
-            list.append({ categoryTitle(category), where + QStringLiteral("。") + categoryRule(rules, category) + u'。' });
+            list.append(
+                { categoryTitle(category), where + QStringLiteral("。") + categoryRule(rules, category) + u'。' });
     }
     list.append({ QStringLiteral("应用管理"),
         linuxApplications(places) + QStringLiteral("同一标识有多个安装副本时，关联数据保留、不列出。") });
@@ -121,17 +124,19 @@ QStringList policyParagraphs(RulePlatform platform, const Places &places)
     }
     const JunkRuleSet &rules = junkRules(platform);
     const Vocabulary &words = vocabulary(platform);
-    return paragraphs + QStringList {
-        QStringLiteral("文件整理、重复文件、空间分析和旧安装包默认检查下载目录 ")
-            + homeShortened(places.downloadFolder, places.home) + QStringLiteral("，也支持选择文件夹。"),
-        QStringLiteral("垃圾清理对") + exclusionClasses(rules)
-            + QStringLiteral("的缓存及正在运行应用的缓存有排除规则；文件工具按你选择的目录执行，不套用缓存排除清单。扫描有 "
-                             "45 秒、20 万个检查项、5 千个结果的边界，各垃圾分类分配扫描额度，分别展示完成、部分、未扫描、"
-                             "跳过或无法读取。重复文件额外限制内容读取 2 GB，跳过空文件和硬链接副本；文件工具跳过符号链接及"
-                             "忽略路径，不进入其他文件系统。重新扫描从头开始，不是续扫。"),
-        words.policyPromise,
-        words.policyRecord,
-    };
+    return paragraphs
+        + QStringList {
+              QStringLiteral("文件整理、重复文件、空间分析和旧安装包默认检查下载目录 ")
+                  + homeShortened(places.downloadFolder, places.home) + QStringLiteral("，也支持选择文件夹。"),
+              QStringLiteral("垃圾清理对") + exclusionClasses(rules)
+                  + QStringLiteral(
+                      "的缓存及正在运行应用的缓存有排除规则；文件工具按你选择的目录执行，不套用缓存排除清单。扫描有 "
+                      "45 秒、20 万个检查项、5 千个结果的边界，各垃圾分类分配扫描额度，分别展示完成、部分、未扫描、"
+                      "跳过或无法读取。重复文件额外限制内容读取 2 GB，跳过空文件和硬链接副本；文件工具跳过符号链接及"
+                      "忽略路径，不进入其他文件系统。重新扫描从头开始，不是续扫。"),
+              words.policyPromise,
+              words.policyRecord,
+          };
 }
 
 } // namespace Varnoll::RuleTexts

@@ -59,9 +59,9 @@ LinuxApplicationPlaces linuxApplicationPlaces(
     const QString &home, const BaseDirectories &bases, const QStringList &applicationDirectories)
 {
     LinuxApplicationPlaces places;
-    places.applicationFolders = { joinPath(home, QStringLiteral("Applications")),
-        joinPath(home, QStringLiteral(".local/opt")), joinPath(home, QStringLiteral("opt")),
-        joinPath(home, QStringLiteral(".local/bin")) };
+    places.applicationFolders
+        = { joinPath(home, QStringLiteral("Applications")), joinPath(home, QStringLiteral(".local/opt")),
+              joinPath(home, QStringLiteral("opt")), joinPath(home, QStringLiteral(".local/bin")) };
     for (const QString &d : applicationDirectories) {
         const QString normal = lexicallyNormal(d);
         if (isSameOrInside(normal, home) && normal != home && !places.applicationFolders.contains(normal))
@@ -71,7 +71,8 @@ LinuxApplicationPlaces linuxApplicationPlaces(
     places.launcherFolders = inEach(data, QStringLiteral("applications"));
     places.iconFolders = inEach(data, QStringLiteral("icons"));
     places.flatpakDataFolder = joinPath(home, QStringLiteral(".var/app"));
-    for (BaseDirectory base : { BaseDirectory::config, BaseDirectory::data, BaseDirectory::cache, BaseDirectory::state })
+    for (BaseDirectory base :
+        { BaseDirectory::config, BaseDirectory::data, BaseDirectory::cache, BaseDirectory::state })
         places.associatedFolders += baseFolders(bases, base, home);
     places.associatedFolders.append(places.flatpakDataFolder);
     places.associatedFolders.removeDuplicates();
@@ -89,7 +90,8 @@ QString describeLinuxApplicationScope(const LinuxApplicationPlaces &places, cons
     return shown(places.applicationFolders) + QStringLiteral(" 中的 AppImage 与应用文件夹，")
         + shown(places.launcherFolders) + QStringLiteral(" 中指向主目录的启动器，以及 ")
         + homeShortened(places.flatpakDataFolder, home)
-        + QStringLiteral(" 中已卸载的 Flatpak 应用留下的数据（其标识在用户和系统范围都未安装）；关联文件只按精确标识匹配 ")
+        + QStringLiteral(
+            " 中已卸载的 Flatpak 应用留下的数据（其标识在用户和系统范围都未安装）；关联文件只按精确标识匹配 ")
         + shown(places.associatedFolders)
         + QStringLiteral(" 中的同名位置。通过 apt、Snap 或 Flatpak 安装的应用不在此列出，请用软件包管理器卸载。");
 }
@@ -98,9 +100,8 @@ QStringList flatpakInstallations(const ScanConfiguration &configuration)
 {
     if (configuration.flatpakInstallations)
         return *configuration.flatpakInstallations;
-    QStringList out
-        = inEach(baseFolders(configuration.baseDirectories, BaseDirectory::data, configuration.home),
-            QStringLiteral("flatpak"));
+    QStringList out = inEach(
+        baseFolders(configuration.baseDirectories, BaseDirectory::data, configuration.home), QStringLiteral("flatpak"));
     for (const char *variable : { "FLATPAK_USER_DIR", "FLATPAK_SYSTEM_DIR" }) {
         const QString folder = absolutePathVariable(variable);
         if (!folder.isEmpty())

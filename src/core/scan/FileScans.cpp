@@ -153,8 +153,8 @@ public:
             setCoverage(CoverageState::unreadable);
             return false;
         case RootState::unreadable:
-            m_result.scopeNotes << QStringLiteral("无法读取文件夹（")
-                    + QString::fromLocal8Bit(::strerror(m_report.rootError)) + QStringLiteral("）：") + shown;
+            m_result.scopeNotes << QStringLiteral("无法读取文件夹（") + systemErrorText(m_report.rootError)
+                    + QStringLiteral("）：") + shown;
             setCoverage(CoverageState::unreadable);
             return false;
         }
