@@ -27,6 +27,7 @@ namespace Morvane {
     X(reveal) /* the row menu item */                                                                                  \
     X(revealNamed) /* the space page's reveal button, "%1" the item's name */                                          \
     X(spaceHint)                                                                                                       \
+    X(associatedWarning) /* above an application's associated files */                                                 \
     X(diagnosticsWarning)                                                                                              \
     X(diagnosticsReveal)                                                                                               \
     X(reviewTitle)                                                                                                     \

@@ -77,6 +77,8 @@ private Q_SLOTS:
             { mac.reveal, QStringLiteral("在 Finder 中显示") },
             { mac.revealNamed.arg(QStringLiteral("a.mkv")), QStringLiteral("在 Finder 中显示 a.mkv") },
             { mac.spaceHint, QStringLiteral("点击文件夹继续查看，右侧图标可在 Finder 中打开；这里不会删除文件。") },
+            { mac.associatedWarning,
+                QStringLiteral("可能包含登录信息和个人设置；不确定时请保留。共享容器不在清理范围内。") },
             { mac.diagnosticsWarning,
                 QStringLiteral("这些条目没有被删除。请先在 Finder "
                                "核对应用来源；不要仅为通过扫描而删除或移动应用。忽略清单不会使未知归属变成已确认。") },

@@ -175,7 +175,9 @@ public:
             return shown.join(QStringLiteral("、"));
         };
         notes.prepend(QStringLiteral("检查 ") + shownPath(m_directory, home)
-            + QStringLiteral(" 下的全部内容；不跟随符号链接，跳过仅存于云端的文件和忽略的路径。"));
+            + (m_configuration.platform == RulePlatform::MacOS
+                    ? QStringLiteral(" 下的全部内容；不跟随符号链接，跳过仅存于云端的文件和忽略的路径。")
+                    : QStringLiteral(" 下的全部内容；不跟随符号链接，跳过忽略的路径。")));
         if (r.stop == WalkStop::visitLimit)
             notes << QStringLiteral("已达到检查数量上限（%1 项），其余位置未检查。").arg(m_configuration.visitLimit);
         if (r.stop == WalkStop::deadline)

@@ -5,6 +5,7 @@
 #include "app/LocalPreferences.h"
 #include "app/StoreFiles.h"
 #include "core/RecordJson.h"
+#include "core/Vocabulary.h"
 
 #include <QJsonDocument>
 
@@ -117,8 +118,10 @@ QList<CleanupRecord> sampleRecords(const UiHarness &h)
     mixed.id = QUuid::createUuid();
     mixed.date = QDateTime(QDate(2026, 3, 14), QTime(15, 42));
     mixed.items = {
-        item(home + QStringLiteral("/.cache/thumbnails"), 412'300'000, true, QStringLiteral("已移到废纸篓")),
-        item(home + QStringLiteral("/.gradle/caches"), 1'530'000'000, true, QStringLiteral("已移到废纸篓")),
+        item(home + QStringLiteral("/.cache/thumbnails"), 412'300'000, true,
+            trashWorded(QStringLiteral("已移到废纸篓"))),
+        item(
+            home + QStringLiteral("/.gradle/caches"), 1'530'000'000, true, trashWorded(QStringLiteral("已移到废纸篓"))),
         item(home + QStringLiteral("/.cache/pip"), 268'450'000, false,
             QStringLiteral("扫描后内容已变化，已跳过；请重新扫描后再选择。")),
     };
@@ -126,12 +129,12 @@ QList<CleanupRecord> sampleRecords(const UiHarness &h)
     failed.id = QUuid::createUuid();
     failed.date = QDateTime(QDate(2026, 3, 2), QTime(9, 5));
     failed.items = { item(QStringLiteral("/media/backup/photos-2019.tar.gz"), 1'288'490'189, false,
-        QStringLiteral("无法移到废纸篓：该卷没有可用的废纸篓。")) };
+        trashWorded(QStringLiteral("无法移到废纸篓：该卷没有可用的废纸篓。"))) };
     CleanupRecord partial;
     partial.id = QUuid::createUuid();
     partial.date = QDateTime(QDate(2026, 2, 20), QTime(21, 30));
-    partial.items
-        = { item(home + QStringLiteral("/Downloads/旅行视频"), 2'147'483'648, true, QStringLiteral("已移到废纸篓")) };
+    partial.items = { item(home + QStringLiteral("/Downloads/旅行视频"), 2'147'483'648, true,
+        trashWorded(QStringLiteral("已移到废纸篓"))) };
     partial.items[0].sizeIsComplete = false;
     return { mixed, failed, partial };
 }
