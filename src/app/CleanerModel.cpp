@@ -4,6 +4,7 @@
 #include "app/StoreFiles.h"
 #include "core/Paths.h"
 #include "core/RecordJson.h"
+#include "core/scan/SpaceTree.h"
 
 #include <QJsonDocument>
 #include <QMutex>
@@ -48,6 +49,39 @@ bool isCoveredBy(const QString &path, const QString &ignored)
         return true;
     const QString prefix = ignored.endsWith(u'/') ? ignored : ignored + u'/';
     return path.startsWith(prefix);
+}
+
+/// A space result without `paths`: they leave the tree's counts, so every folder above
+/// them shrinks, and the folder shown is read again. A tree whose scanned folder is
+/// ignored as a whole is dropped: what it holds may no longer be shown.
+ScanResult spaceWithout(const ScanResult &result, const QStringList &paths)
+{
+    SpaceTree &tree = *result.spaceTree;
+    bool changed = false;
+    bool rootIgnored = false;
+    for (const QString &path : paths) {
+        rootIgnored = rootIgnored || isCoveredBy(tree.facts().root, path);
+        const SpaceTree::Index node = tree.find(path);
+        if (node != SpaceTree::none && node != SpaceTree::rootIndex) {
+            tree.exclude(node);
+            changed = true;
+        }
+    }
+    ScanResult shown = changed ? tree.level(result.spaceFolder) : result;
+    // The folder shown may itself lie in an ignored path: nothing of it is listed.
+    QSet<QString> gone;
+    for (const FileEntry &entry : std::as_const(shown.entries)) {
+        for (const QString &path : paths) {
+            if (isCoveredBy(entry.path, path)) {
+                gone.insert(entry.path);
+                break;
+            }
+        }
+    }
+    shown = shown.removingPaths(gone);
+    if (rootIgnored)
+        shown.spaceTree.reset();
+    return shown;
 }
 
 } // namespace
@@ -553,6 +587,8 @@ ScanResult CleanerModel::withoutIgnored(const ScanResult &result) const
 {
     if (m_preferences.ignoredPaths.isEmpty())
         return result;
+    if (result.spaceTree)
+        return spaceWithout(result, m_preferences.ignoredPaths);
     QSet<QString> gone;
     for (const FileEntry &entry : result.entries) {
         for (const QString &ignored : m_preferences.ignoredPaths) {
@@ -781,6 +817,10 @@ void CleanerModel::ignore(const FileEntry &entry)
     }
     auto results = m_results;
     for (ScanResult &result : results) {
+        if (result.spaceTree) {
+            result = spaceWithout(result, { path });
+            continue;
+        }
         QSet<QString> gone;
         for (const FileEntry &candidate : result.entries) {
             if (isCoveredBy(candidate.path, path))
@@ -855,12 +895,35 @@ void CleanerModel::directoryChosen(const QString &path)
 
 void CleanerModel::setDirectory(const QString &path)
 {
+    changeDirectory(path, std::nullopt);
+}
+
+void CleanerModel::changeDirectory(const QString &path, std::optional<ScanResult> space)
+{
     setLargeDirectory(path);
     auto results = m_results;
     for (ScanKind kind : { ScanKind::largeFiles, ScanKind::duplicates, ScanKind::space, ScanKind::installers })
         results.remove(kind);
+    if (space)
+        results.insert(ScanKind::space, std::move(*space));
     setResults(std::move(results));
     setSelection({});
+}
+
+bool CleanerModel::showSpaceFolder(const QString &path)
+{
+    const auto it = m_results.constFind(ScanKind::space);
+    if (it == m_results.constEnd() || !it->spaceTree)
+        return false;
+    const std::shared_ptr<SpaceTree> tree = it->spaceTree;
+    const SpaceTree::Index folder = tree->find(path);
+    // A folder the walk never listed (a mount point, unreadable, cut by the budget)
+    // has nothing to show: a scan of it says what there is.
+    if (folder == SpaceTree::none || !tree->canShow(folder))
+        return false;
+    setNotice(std::nullopt);
+    changeDirectory(path, tree->level(folder));
+    return true;
 }
 
 void CleanerModel::drillInto(const FileEntry &entry)
@@ -873,6 +936,8 @@ void CleanerModel::drillInto(const FileEntry &entry)
         setNotice(error.description());
         return;
     }
+    if (showSpaceFolder(entry.path))
+        return;
     setDirectory(entry.path);
     scan(ScanKind::space);
 }
@@ -893,7 +958,10 @@ void CleanerModel::parentSpace()
 {
     if (m_page != Page::space || m_busy || !canGoToParent())
         return;
-    setDirectory(parentPath(m_largeDirectory));
+    const QString parent = parentPath(m_largeDirectory);
+    if (showSpaceFolder(parent))
+        return;
+    setDirectory(parent);
     scan(ScanKind::space);
 }
 

@@ -150,8 +150,11 @@ public:
     /// The folder dialog's answer; an empty path means it was cancelled.
     Q_INVOKABLE void directoryChosen(const QString &path);
     void setDirectory(const QString &path);
+    /// Opens a folder of the space page: from the space scan's tree when the folder
+    /// lies in it (no scan), otherwise by scanning it.
     void drillInto(const Morvane::FileEntry &entry);
     Q_INVOKABLE void drillIntoId(const QString &id);
+    /// Goes up one folder on the space page, from the tree while it holds the parent.
     Q_INVOKABLE void parentSpace();
     Q_INVOKABLE bool canGoToParent() const;
 
@@ -225,6 +228,11 @@ private:
     std::optional<QString> persist();
     /// The result without entries at or below any ignored path.
     [[nodiscard]] Morvane::ScanResult withoutIgnored(const Morvane::ScanResult &result) const;
+    /// Sets the folder and drops the results that depend on it; `space` takes the place
+    /// of the space result in the same change.
+    void changeDirectory(const QString &path, std::optional<Morvane::ScanResult> space);
+    /// Shows `path` from the space result's tree; false when the tree cannot.
+    bool showSpaceFolder(const QString &path);
 
     std::shared_ptr<CoreServices> m_services;
     std::shared_ptr<MainThreadRelay> m_relay;
