@@ -196,6 +196,37 @@ private Q_SLOTS:
         QCOMPARE(h.find(QStringLiteral("shareBar"))->property("width").toDouble(), 0.0);
     }
 
+    void spaceMapOpensTheClickedFolderWithoutAScan()
+    {
+        UiHarness h;
+        QVERIFY(h.load());
+        h.model->navigate(Page::space);
+        QVERIFY(h.publish(sampleSpaceTree(h)));
+        QVERIFY(!h.isShown(QStringLiteral("spaceMap"))); // the list is the default
+        QVERIFY(h.click(QStringLiteral("mapToggle")));
+        auto *map = item(h.find(QStringLiteral("spaceMap"), true));
+        QVERIFY(map);
+        QVERIFY(!h.isShown(QStringLiteral("spaceChildren")));
+        QTRY_VERIFY(map->property("cellCount").toInt() > 0);
+
+        QRectF photos;
+        QVERIFY(QMetaObject::invokeMethod(
+            map, "cellRect", Q_RETURN_ARG(QRectF, photos), Q_ARG(QString, QStringLiteral("photos"))));
+        QVERIFY(!photos.isEmpty());
+        // The folder's name band: the pointer tells what it is, a click opens it.
+        const QPoint band = map->mapToScene(photos.topLeft() + QPointF(6, 6)).toPoint();
+        h.hover(band);
+        QTRY_VERIFY(map->property("hoverText").toString().startsWith(QStringLiteral("photos\n")));
+        QTest::mouseClick(h.window, Qt::LeftButton, {}, band);
+        h.settle();
+        QCOMPARE(h.model->largeDirectory(), h.fixture.home + QStringLiteral("/Downloads/photos"));
+        QCOMPARE(h.fixture.core->directories.size(), 1); // shown from the tree, no second scan
+        QVERIFY(h.isShown(QStringLiteral("spaceMap"))); // the map stays while browsing
+        QCOMPARE(
+            h.text(QStringLiteral("spaceSummary")).section(QStringLiteral(" · "), 1), QStringLiteral("3 个直接子项"));
+        QVERIFY(map->property("accessibleName").toString().startsWith(QStringLiteral("空间地图 · 2023 · ")));
+    }
+
     void historyShowsFailuresSizesAndShortPaths()
     {
         UiHarness h;

@@ -2,6 +2,8 @@
 
 #include "WindowContext.h"
 
+#include <QGuiApplication>
+#include <QMouseEvent>
 #include <QQuickItem>
 #include <QSet>
 #include <QTest>
@@ -171,6 +173,18 @@ bool UiHarness::clickItem(QQuickItem *item)
     QTest::mouseClick(window, Qt::LeftButton, {}, centre.toPoint());
     settle();
     return true;
+}
+
+void UiHarness::hover(const QPoint &scenePoint)
+{
+    // QTest::mouseMove reaches no item's hover handling offscreen in Qt 6.4: the pointer
+    // enters the window, then moves.
+    const QPointF at(scenePoint);
+    QEnterEvent enter(at, at, window->mapToGlobal(at));
+    QGuiApplication::sendEvent(window, &enter);
+    QMouseEvent move(QEvent::MouseMove, at, window->mapToGlobal(at), Qt::NoButton, Qt::NoButton, {});
+    QGuiApplication::sendEvent(window, &move);
+    settle();
 }
 
 bool UiHarness::click(const QString &name)
