@@ -224,7 +224,15 @@ private Q_SLOTS:
         QVERIFY(h.isShown(QStringLiteral("spaceMap"))); // the map stays while browsing
         QCOMPARE(
             h.text(QStringLiteral("spaceSummary")).section(QStringLiteral(" · "), 1), QStringLiteral("3 个直接子项"));
+        // The keys: the largest cell first, the arrows move on, Return opens a folder.
+        QVERIFY(map->hasActiveFocus());
         QVERIFY(map->property("accessibleName").toString().startsWith(QStringLiteral("空间地图 · 2023 · ")));
+        QTest::keyClick(h.window, Qt::Key_Right);
+        QVERIFY(map->property("accessibleName").toString().startsWith(QStringLiteral("空间地图 · raw · ")));
+        QTest::keyClick(h.window, Qt::Key_Return);
+        h.settle();
+        QCOMPARE(h.model->largeDirectory(), h.fixture.home + QStringLiteral("/Downloads/photos/raw"));
+        QCOMPARE(h.fixture.core->directories.size(), 1);
     }
 
     void historyShowsFailuresSizesAndShortPaths()

@@ -13,7 +13,7 @@ namespace Morvane {
 
 namespace {
 
-constexpr std::uint32_t nameChunkBits = 20;
+constexpr std::uint32_t nameChunkBits = 18;
 constexpr std::size_t nameChunkBytes = std::size_t(1) << nameChunkBits;
 constexpr std::uint32_t nameOffsetMask = std::uint32_t(nameChunkBytes - 1);
 constexpr std::size_t nameChunkLimit = std::size_t(1) << (32 - nameChunkBits);
@@ -331,8 +331,8 @@ std::uint8_t SpaceTree::folderState(std::uint8_t own, bool childIncomplete, bool
 
 std::size_t SpaceTree::memoryBytes() const
 {
-    return m_nodes.capacity() * sizeof(Node) + m_nameChunks.size() * nameChunkBytes
-        + m_problems.capacity() * sizeof(Problem) + m_mountDevices.capacity() * sizeof(m_mountDevices[0]);
+    return m_nodes.capacity() * sizeof(Node) + m_nameBytes + m_problems.capacity() * sizeof(Problem)
+        + m_mountDevices.capacity() * sizeof(m_mountDevices[0]);
 }
 
 // ---------------------------------------------------------------------------
@@ -500,8 +500,17 @@ std::shared_ptr<SpaceTree> SpaceTreeBuilder::finish(SpaceTree::Facts facts, cons
             const auto chunkBase = std::uint32_t(tree->m_nameChunks.size());
             if (chunkBase + part->names.size() > nameChunkLimit)
                 throw std::length_error("space tree: too many names");
-            for (auto &names : part->names)
-                tree->m_nameChunks.push_back(std::move(names));
+            for (std::size_t c = 0; c < part->names.size(); ++c) {
+                std::size_t used = c + 1 == part->names.size() ? part->nameUsed : nameChunkBytes;
+                if (used < nameChunkBytes) {
+                    // The last chunk of a part is rarely full: keep only what it holds.
+                    auto exact = std::make_unique_for_overwrite<char[]>(std::max<std::size_t>(used, 1));
+                    std::memcpy(exact.get(), part->names[c].get(), used);
+                    part->names[c] = std::move(exact);
+                }
+                tree->m_nameChunks.push_back(std::move(part->names[c]));
+                tree->m_nameBytes += used;
+            }
             part->names.clear();
             for (std::size_t c = 0; c < part->chunks.size(); ++c) {
                 const Pending *chunk = part->chunks[c].get();

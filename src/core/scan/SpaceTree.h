@@ -51,7 +51,7 @@ public:
         std::int64_t bytes = 0;
         std::uint64_t inode = 0;
         std::int64_t modifiedNs = 0;
-        std::uint32_t nameRef = 0; // arena chunk (high 12 bits) and offset (low 20 bits)
+        std::uint32_t nameRef = 0; // arena chunk (high 14 bits) and offset (low 18 bits)
         Index parent = none;
         Index firstChild = 0;
         std::uint32_t childCount = 0;
@@ -135,6 +135,7 @@ private:
 
     std::vector<Node> m_nodes;
     std::vector<std::unique_ptr<char[]>> m_nameChunks;
+    std::size_t m_nameBytes = 0;
     std::vector<Problem> m_problems;
     std::vector<std::pair<Index, std::uint64_t>> m_mountDevices; // sorted by node
     Facts m_facts;

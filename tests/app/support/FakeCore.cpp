@@ -135,7 +135,8 @@ DuplicateGroup makeGroup(const QList<FileEntry> &files)
     return { QUuid::createUuid(), files };
 }
 
-ScanResult makeSpaceResult(const QString &root, const QList<std::pair<QString, std::int64_t>> &files)
+ScanResult makeSpaceResult(
+    const QString &root, const QList<std::pair<QString, std::int64_t>> &files, const QStringList &cut)
 {
     struct stat folderStat { };
     folderStat.st_mode = S_IFDIR | 0755;
@@ -163,9 +164,10 @@ ScanResult makeSpaceResult(const QString &root, const QList<std::pair<QString, s
         fileStat.st_ino = ino_t(++inode);
         builder.add(0, parent, relative.mid(slash + 1).toStdString(), SpaceTree::Type::file, fileStat);
     }
-    for (const SpaceTreeBuilder::Folder folder : std::as_const(folders))
-        builder.folderListed(folder, true);
+    for (auto it = folders.cbegin(); it != folders.cend(); ++it)
+        builder.folderListed(*it, !cut.contains(it.key()));
     SpaceTree::Facts facts;
+    facts.stop = cut.isEmpty() ? WalkStop::none : WalkStop::visitLimit;
     facts.root = root;
     facts.date = QDateTime::currentDateTimeUtc();
     facts.visitLimit = 200000;

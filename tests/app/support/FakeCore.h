@@ -85,8 +85,10 @@ ScanResult makeResult(
     ScanKind kind, QList<FileEntry> entries, std::uint8_t coverageState = 0, QList<FileCategory> categories = {});
 DuplicateGroup makeGroup(const QList<FileEntry> &files);
 /// A space scan of `root` that holds its whole tree, built in memory: `files` are paths
-/// relative to `root` with their sizes; every folder is 4096 bytes and fully listed.
-ScanResult makeSpaceResult(const QString &root, const QList<std::pair<QString, std::int64_t>> &files);
+/// relative to `root` with their sizes; every folder is 4096 bytes and fully listed but
+/// those in `cut`, which a budget stopped part-way.
+ScanResult makeSpaceResult(
+    const QString &root, const QList<std::pair<QString, std::int64_t>> &files, const QStringList &cut = {});
 /// A clean-up record in which the items at `movedPaths` went to the Trash.
 CleanupRecord recordFor(const QList<FileEntry> &snapshot, const QSet<QUuid> &ids, const QSet<QString> &movedPaths);
 

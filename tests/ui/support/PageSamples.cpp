@@ -131,10 +131,14 @@ ScanResult sampleSpaceTree(const UiHarness &h)
         { "报告/年度报告.pdf", 12'000'000 },
         { "报告/附件.docx", 3'000'000 },
         { "node-v20.tar.gz", 45'000'000 },
+        { "archive/2019/backup-a.tar", 600'000'000 },
+        { "archive/2020/backup-b.tar", 420'000'000 },
     };
     for (int i = 0; i < 40; ++i)
         files.append({ QStringLiteral("photos/2023/IMG_%1.jpg").arg(2000 + i), 2'000'000 + 50'000 * i });
-    ScanResult result = makeSpaceResult(h.fixture.home + QStringLiteral("/Downloads"), files);
+    // The walk stopped inside archive/2020: its folders read "≥" and are hatched.
+    ScanResult result
+        = makeSpaceResult(h.fixture.home + QStringLiteral("/Downloads"), files, { QStringLiteral("archive/2020") });
     result.date = sampleDate();
     return result;
 }
