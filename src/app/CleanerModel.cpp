@@ -9,8 +9,11 @@
 #include <QJsonDocument>
 #include <QMutex>
 #include <QThread>
+#include <QWaitCondition>
 
+#include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace Varnoll {
 
@@ -28,6 +31,7 @@ const QString kKeepOneCopy = QStringLiteral("每组至少保留一份。先取�
 const QString kLocked = QStringLiteral("请先退出对应应用及其辅助程序，再选择此项目。");
 const QString kKeptFirst = QStringLiteral("每组已保留列表第一份；可逐项调整。扫描不会自动选择文件。");
 const QString kSaveFailed = QStringLiteral("本地记录未能保存：");
+const QString kFinishingBeforeQuit = QStringLiteral("正在把选中的项目移到废纸篓并保存清理记录，完成后将自动退出。");
 
 /// Runs `work` on its own low-priority thread; nobody waits for it.
 void runInBackground(std::function<void()> work)
@@ -116,6 +120,14 @@ private:
     CleanerModel *m_model;
 };
 
+/// The record of a running clean-up, also kept where the model's destructor can wait
+/// for it: a clean-up cannot be stopped, and its record must not be lost at exit.
+struct CleanerModel::PendingCleanup {
+    QMutex mutex;
+    QWaitCondition done;
+    std::optional<CleanupRecord> record;
+};
+
 struct CleanerModel::ScanOutcome {
     std::optional<ScanResult> result;
     bool cancelled = false;
@@ -171,6 +183,17 @@ CleanerModel::~CleanerModel()
     m_relay->detach();
     if (m_worker)
         m_worker->cancel();
+    // Quitting while items move: wait for the record and save it, so that nothing
+    // lies in the Trash without its history entry. The only wait on a worker, at exit.
+    if (m_cleanup) {
+        QMutexLocker lock(&m_cleanup->mutex);
+        while (!m_cleanup->record)
+            m_cleanup->done.wait(&m_cleanup->mutex);
+        m_records.prepend(*m_cleanup->record);
+        if (m_records.size() > kHistoryLimit)
+            m_records.resize(kHistoryLimit);
+        (void)persist();
+    }
 }
 
 // --- Setters: each announces its change, even to an equal value ----------------------
@@ -185,6 +208,7 @@ void CleanerModel::setResults(QHash<ScanKind, ScanResult> results)
 {
     m_results = std::move(results);
     Q_EMIT resultsChanged();
+    keepOneCopyPerSet();
 }
 
 void CleanerModel::setSelection(QSet<QUuid> selection)
@@ -681,6 +705,30 @@ void CleanerModel::toggleVisible()
     setSelection(std::move(selection));
 }
 
+void CleanerModel::keepOneCopyPerSet()
+{
+    if (m_selection.isEmpty())
+        return;
+    QSet<QUuid> selection = m_selection;
+    QStringList kept;
+    for (const ScanResult &result : std::as_const(m_results)) {
+        for (const DuplicateGroup &group : result.duplicateGroups) {
+            const bool allTicked = !group.files.isEmpty()
+                && std::all_of(group.files.cbegin(), group.files.cend(),
+                    [&selection](const FileEntry &f) { return selection.contains(f.id); });
+            if (!allTicked)
+                continue;
+            selection.remove(group.files.constFirst().id);
+            kept.append(group.files.constFirst().name);
+        }
+    }
+    if (kept.isEmpty())
+        return;
+    setSelection(std::move(selection));
+    setNotice(kept.size() == 1 ? QStringLiteral("每组至少保留一份，已取消勾选“%1”，它将保留。").arg(kept.constFirst())
+                               : QStringLiteral("每组至少保留一份，已取消勾选 %1 项，它们将保留。").arg(kept.size()));
+}
+
 // --- Clean-up ------------------------------------------------------------------------
 
 void CleanerModel::cleanSelection()
@@ -702,6 +750,8 @@ void CleanerModel::cleanSelection()
 
     const std::shared_ptr<MainThreadRelay> relay = m_relay;
     const std::shared_ptr<CoreServices> services = m_services;
+    const auto pending = std::make_shared<PendingCleanup>();
+    m_cleanup = pending;
     runInBackground([=] {
         CleanupRecord record;
         try {
@@ -725,12 +775,27 @@ void CleanerModel::cleanSelection()
                 record.items.append(item);
             }
         }
+        {
+            QMutexLocker lock(&pending->mutex);
+            pending->record = record;
+            pending->done.wakeAll();
+        }
         relay->post([=](CleanerModel *model) { model->finishCleanup(kind, record); });
     });
 }
 
+bool CleanerModel::requestQuit()
+{
+    if (!m_cleanup)
+        return true;
+    m_quitRequested = true;
+    setNotice(kFinishingBeforeQuit);
+    return false;
+}
+
 void CleanerModel::finishCleanup(ScanKind kind, const CleanupRecord &record)
 {
+    m_cleanup.reset();
     auto records = m_records;
     records.prepend(record);
     if (records.size() > kHistoryLimit)
@@ -783,6 +848,8 @@ void CleanerModel::finishCleanup(ScanKind kind, const CleanupRecord &record)
     if (saveError)
         notice += u'\n' + *saveError;
     setNotice(notice);
+    if (std::exchange(m_quitRequested, false))
+        Q_EMIT quitReady();
 }
 
 void CleanerModel::openTrash()

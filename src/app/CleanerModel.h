@@ -135,6 +135,12 @@ public:
     Q_INVOKABLE void toggleVisible();
 
     Q_INVOKABLE void cleanSelection();
+    /// The window asks before it closes. True when nothing would be lost by quitting
+    /// now. While a clean-up moves items it answers false, says that it is finishing,
+    /// and emits `quitReady` once the clean-up's record is saved.
+    Q_INVOKABLE bool requestQuit();
+    /// True between `cleanSelection` starting the work and its record being saved.
+    [[nodiscard]] bool cleaning() const { return m_cleanup != nullptr; }
     Q_INVOKABLE void openTrash();
     Q_INVOKABLE void openPrivacy();
     Q_INVOKABLE void revealPath(const QString &path);
@@ -201,12 +207,15 @@ Q_SIGNALS:
     void visibleEntriesChanged();
     void selectionSummaryChanged();
     void junkBytesChanged();
+    /// A quit asked for during a clean-up may go ahead now: the record is saved.
+    void quitReady();
     /// The window shows its folder dialog with these texts.
     void directoryRequested(const QString &prompt, const QString &message, const QString &currentFolder);
 
 private:
     friend class MainThreadRelay;
     struct ScanOutcome;
+    struct PendingCleanup;
 
     [[nodiscard]] const Morvane::ScanResult *currentResultPointer() const;
     void setPage(Page page);
@@ -226,6 +235,9 @@ private:
     void finishCleanup(Morvane::ScanKind kind, const Morvane::CleanupRecord &record);
     /// Writes preferences, then history. Returns the notice text of a failure.
     std::optional<QString> persist();
+    /// Unticks the first copy of every duplicate set whose remaining copies are all
+    /// ticked; the notice says so.
+    void keepOneCopyPerSet();
     /// The result without entries at or below any ignored path.
     [[nodiscard]] Morvane::ScanResult withoutIgnored(const Morvane::ScanResult &result) const;
     /// Sets the folder and drops the results that depend on it; `space` takes the place
@@ -266,6 +278,8 @@ private:
     bool m_showPolicy = false;
 
     std::optional<Morvane::CancellationToken> m_worker; // present while a scan task exists
+    std::shared_ptr<PendingCleanup> m_cleanup; // present while a clean-up task exists
+    bool m_quitRequested = false;
     quint64 m_scanGeneration = 0; // the running scan's number, 0 when none
     quint64 m_scanCounter = 0;
     QString m_store;
