@@ -168,6 +168,7 @@ FileEntry SpaceTree::entry(Index i, const QByteArray &folderPath, const QString 
     identity.inode = n.inode;
     identity.size = n.bytes;
     identity.modifiedNs = n.modifiedNs;
+    identity.changedNs = n.changedNs;
     if (!n.isFolder()) {
         entry.detail = modifiedDetail(n.modifiedNs);
         entry.kind = EntryKind::file(identity);
@@ -342,6 +343,7 @@ struct SpaceTreeBuilder::Pending {
     std::int64_t size;
     std::uint64_t inode;
     std::int64_t modifiedNs;
+    std::int64_t changedNs;
     Folder parent;
     Folder folder;
     std::uint32_t nameRef; // chunk and offset within this part's names
@@ -368,7 +370,7 @@ struct SpaceTreeBuilder::Part {
     }
 };
 
-static_assert(sizeof(SpaceTree::Node) <= 48, "a node stays small: a million entries in well under 100 MB");
+static_assert(sizeof(SpaceTree::Node) <= 56, "a node stays small: a million entries in well under 100 MB");
 
 SpaceTreeBuilder::SpaceTreeBuilder(int workers)
 {
@@ -420,8 +422,9 @@ SpaceTreeBuilder::Folder SpaceTreeBuilder::addTo(
     std::uint8_t typeBits = std::uint8_t(type);
     if (type == SpaceTree::Type::file)
         typeBits |= std::uint8_t(std::uint8_t(fileTypeOfName(QByteArrayView(name.data(), qsizetype(length)))) << 2);
+    const Fingerprint identity = fingerprintFromStat(st);
     part.chunks.back()[part.lastUsed++] = Pending { std::int64_t(st.st_size), std::uint64_t(st.st_ino),
-        fingerprintFromStat(st).modifiedNs, parent, folder, nameRef, std::uint16_t(length), typeBits };
+        identity.modifiedNs, identity.changedNs, parent, folder, nameRef, std::uint16_t(length), typeBits };
     return folder;
 }
 
@@ -494,6 +497,7 @@ std::shared_ptr<SpaceTree> SpaceTreeBuilder::finish(SpaceTree::Facts facts, cons
         root.bytes = rootStat.st_size;
         root.inode = rootStat.st_ino;
         root.modifiedNs = fingerprintFromStat(rootStat).modifiedNs;
+        root.changedNs = fingerprintFromStat(rootStat).changedNs;
         root.typeBits = std::uint8_t(SpaceTree::Type::folder);
         root.firstChild = rootFolder; // holds the folder number until the ranges are set
         for (auto &part : m_parts) {
@@ -521,6 +525,7 @@ std::shared_ptr<SpaceTree> SpaceTreeBuilder::finish(SpaceTree::Facts facts, cons
                     node.bytes = p.size;
                     node.inode = p.inode;
                     node.modifiedNs = p.modifiedNs;
+                    node.changedNs = p.changedNs;
                     node.nameRef = p.nameRef + (chunkBase << nameChunkBits);
                     node.nameLength = p.nameLength;
                     node.parent = p.parent;

@@ -20,7 +20,7 @@ namespace Morvane {
 /// Everything one space scan measured, kept whole so that any folder inside it can be
 /// shown again without walking it a second time.
 ///
-/// Compact: one 48-byte node per entry and no string per entry. Names lie in one
+/// Compact: one 56-byte node per entry and no string per entry. Names lie in one
 /// arena; the children of a folder are one contiguous index range, ordered as the page
 /// lists them (largest first, then by name bytes). A node's `bytes` is the logical
 /// size of the entry and everything below it, counted as `du -sbl` counts: apparent
@@ -51,6 +51,7 @@ public:
         std::int64_t bytes = 0;
         std::uint64_t inode = 0;
         std::int64_t modifiedNs = 0;
+        std::int64_t changedNs = 0;
         std::uint32_t nameRef = 0; // arena chunk (high 14 bits) and offset (low 18 bits)
         Index parent = none;
         Index firstChild = 0;
