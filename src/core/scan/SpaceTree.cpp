@@ -18,6 +18,8 @@ constexpr std::size_t nameChunkBytes = std::size_t(1) << nameChunkBits;
 constexpr std::uint32_t nameOffsetMask = std::uint32_t(nameChunkBytes - 1);
 constexpr std::size_t nameChunkLimit = std::size_t(1) << (32 - nameChunkBits);
 constexpr int sampleLimit = 8;
+constexpr std::uint32_t chunkEntryBits = 14;
+constexpr std::size_t chunkEntries = std::size_t(1) << chunkEntryBits;
 
 QByteArrayView nameIn(const std::vector<std::unique_ptr<char[]>> &chunks, std::uint32_t ref, std::uint16_t length)
 {
@@ -339,31 +341,16 @@ std::size_t SpaceTree::memoryBytes() const
 // ---------------------------------------------------------------------------
 // SpaceTreeBuilder
 
-struct SpaceTreeBuilder::Pending {
-    std::int64_t size;
-    std::uint64_t inode;
-    std::int64_t modifiedNs;
-    std::int64_t changedNs;
-    Folder parent;
-    Folder folder;
-    std::uint32_t nameRef; // chunk and offset within this part's names
-    std::uint16_t nameLength;
-    std::uint8_t typeBits;
-};
-
-// One worker's entries and names, in chunks: no reallocation while the walk runs, and
-// each chunk is freed as soon as the tree has taken it over.
+// One worker's entries and names, in chunks: no reallocation while the walk runs. The
+// entries are nodes already, with folder numbers where indices will be (`parent` holds
+// the folder they lie in, `firstChild` their own number, noFolder for a file), so that
+// the tree is put in order in place.
 struct SpaceTreeBuilder::Part {
-    static constexpr std::size_t chunkEntries = 16384;
-    std::vector<std::unique_ptr<Pending[]>> chunks;
+    std::vector<std::unique_ptr<SpaceTree::Node[]>> chunks;
     std::size_t lastUsed = chunkEntries;
     std::vector<std::unique_ptr<char[]>> names;
     std::size_t nameUsed = nameChunkBytes;
 
-    [[nodiscard]] std::size_t count() const
-    {
-        return chunks.empty() ? 0 : (chunks.size() - 1) * chunkEntries + lastUsed;
-    }
     [[nodiscard]] std::size_t used(std::size_t chunk) const
     {
         return chunk + 1 == chunks.size() ? lastUsed : chunkEntries;
@@ -404,8 +391,8 @@ SpaceTreeBuilder::Folder SpaceTreeBuilder::addTo(
         part.names.push_back(std::make_unique_for_overwrite<char[]>(nameChunkBytes));
         part.nameUsed = 0;
     }
-    if (part.lastUsed == Part::chunkEntries) {
-        part.chunks.push_back(std::make_unique_for_overwrite<Pending[]>(Part::chunkEntries));
+    if (part.lastUsed == chunkEntries) {
+        part.chunks.push_back(std::make_unique_for_overwrite<SpaceTree::Node[]>(chunkEntries));
         part.lastUsed = 0;
     }
     const std::uint32_t nameRef
@@ -423,8 +410,19 @@ SpaceTreeBuilder::Folder SpaceTreeBuilder::addTo(
     if (type == SpaceTree::Type::file)
         typeBits |= std::uint8_t(std::uint8_t(fileTypeOfName(QByteArrayView(name.data(), qsizetype(length)))) << 2);
     const Fingerprint identity = fingerprintFromStat(st);
-    part.chunks.back()[part.lastUsed++] = Pending { std::int64_t(st.st_size), std::uint64_t(st.st_ino),
-        identity.modifiedNs, identity.changedNs, parent, folder, nameRef, std::uint16_t(length), typeBits };
+    SpaceTree::Node &node = part.chunks.back()[part.lastUsed++];
+    node = SpaceTree::Node {};
+    node.bytes = std::int64_t(st.st_size);
+    node.inode = std::uint64_t(st.st_ino);
+    node.modifiedNs = identity.modifiedNs;
+    node.changedNs = identity.changedNs;
+    node.nameRef = nameRef;
+    node.parent = parent;
+    node.firstChild = folder;
+    node.nameLength = std::uint16_t(length);
+    node.typeBits = typeBits;
+    if (folder == noFolder)
+        node.flags = SpaceTree::complete;
     return folder;
 }
 
@@ -471,76 +469,111 @@ std::shared_ptr<SpaceTree> SpaceTreeBuilder::finish(SpaceTree::Facts facts, cons
     std::shared_ptr<SpaceTree> tree(new SpaceTree);
     const std::size_t folders = m_folderFlags.size();
 
-    // Children of one folder go next to each other: count per folder, then place.
-    std::vector<std::uint32_t> count(folders, 0);
+    // The entries' slots: chunk by chunk, part by part. Slot `c << chunkEntryBits | k`
+    // is entry k of chunk c; the last chunk of each part has unused slots.
+    std::vector<Node *> entryChunks;
+    std::vector<std::uint32_t> chunkUsed;
     std::size_t total = 1;
-    for (const auto &part : m_parts) {
-        for (std::size_t c = 0; c < part->chunks.size(); ++c) {
-            const Pending *chunk = part->chunks[c].get();
-            for (std::size_t k = 0, n = part->used(c); k < n; ++k)
-                ++count[chunk[k].parent];
+    for (auto &part : m_parts) {
+        const auto nameBase = std::uint32_t(tree->m_nameChunks.size());
+        if (nameBase + part->names.size() > nameChunkLimit)
+            throw std::length_error("space tree: too many names");
+        for (std::size_t c = 0; c < part->names.size(); ++c) {
+            const std::size_t used = c + 1 == part->names.size() ? part->nameUsed : nameChunkBytes;
+            if (used < nameChunkBytes) {
+                // The last chunk of a part is rarely full: keep only what it holds.
+                auto exact = std::make_unique_for_overwrite<char[]>(std::max<std::size_t>(used, 1));
+                std::memcpy(exact.get(), part->names[c].get(), used);
+                part->names[c] = std::move(exact);
+            }
+            tree->m_nameChunks.push_back(std::move(part->names[c]));
+            tree->m_nameBytes += used;
         }
-        total += part->count();
+        part->names.clear();
+        for (std::size_t c = 0; c < part->chunks.size(); ++c) {
+            const auto used = std::uint32_t(part->used(c));
+            for (std::uint32_t k = 0; k < used; ++k)
+                part->chunks[c][k].nameRef += nameBase << nameChunkBits;
+            entryChunks.push_back(part->chunks[c].get());
+            chunkUsed.push_back(used);
+            total += used;
+        }
     }
-    if (total >= std::size_t(SpaceTree::none))
+    if (total >= std::size_t(SpaceTree::none) || entryChunks.size() >= (std::size_t(1) << (32 - chunkEntryBits)))
         throw std::length_error("space tree: too many entries");
+    const auto node = [&entryChunks](std::uint32_t slot) -> Node & {
+        return entryChunks[slot >> chunkEntryBits][slot & (chunkEntries - 1)];
+    };
+
+    // Children of one folder go next to each other: count per folder, then give each
+    // entry its place (less one: the scanned folder is node 0).
+    std::vector<std::uint32_t> count(folders, 0);
+    for (std::size_t c = 0; c < entryChunks.size(); ++c) {
+        for (std::uint32_t k = 0; k < chunkUsed[c]; ++k)
+            ++count[entryChunks[c][k].parent];
+    }
     std::vector<std::uint32_t> start(folders, 0);
     for (std::size_t f = 1; f < folders; ++f)
         start[f] = start[f - 1] + count[f - 1];
+    std::vector<Index> folderIndex(folders, 0);
+    // Where each slot's entry goes, as a slot: the places fill the slots in order.
+    std::vector<std::uint32_t> target(entryChunks.size() << chunkEntryBits, 0);
+    {
+        std::vector<std::uint32_t> placeSlot(total - 1);
+        std::size_t place = 0;
+        for (std::size_t c = 0; c < entryChunks.size(); ++c) {
+            for (std::uint32_t k = 0; k < chunkUsed[c]; ++k)
+                placeSlot[place++] = std::uint32_t(c << chunkEntryBits) | k;
+        }
+        std::vector<std::uint32_t> cursor = start;
+        for (std::size_t c = 0; c < entryChunks.size(); ++c) {
+            for (std::uint32_t k = 0; k < chunkUsed[c]; ++k) {
+                const Node &entry = entryChunks[c][k];
+                const std::uint32_t at = cursor[entry.parent]++;
+                target[(c << chunkEntryBits) | k] = placeSlot[at];
+                if (entry.firstChild != noFolder)
+                    folderIndex[entry.firstChild] = 1 + at;
+            }
+        }
+    }
+    // Moves every entry to its slot, cycle by cycle: no second copy of the entries.
+    {
+        std::vector<bool> done(target.size(), false);
+        for (std::size_t c = 0; c < entryChunks.size(); ++c) {
+            for (std::uint32_t k = 0; k < chunkUsed[c]; ++k) {
+                const std::uint32_t first = std::uint32_t(c << chunkEntryBits) | k;
+                if (done[first])
+                    continue;
+                Node carried = node(first);
+                std::uint32_t slot = first;
+                do {
+                    const std::uint32_t to = target[slot];
+                    std::swap(carried, node(to));
+                    done[to] = true;
+                    slot = to;
+                } while (slot != first);
+            }
+        }
+    }
+    target = {};
 
     std::vector<Node> &nodes = tree->m_nodes;
-    nodes.resize(total);
-    std::vector<Index> folderIndex(folders, 0);
-    {
-        std::vector<std::uint32_t> cursor = start;
-        Node &root = nodes[SpaceTree::rootIndex];
-        root.bytes = rootStat.st_size;
-        root.inode = rootStat.st_ino;
-        root.modifiedNs = fingerprintFromStat(rootStat).modifiedNs;
-        root.changedNs = fingerprintFromStat(rootStat).changedNs;
-        root.typeBits = std::uint8_t(SpaceTree::Type::folder);
-        root.firstChild = rootFolder; // holds the folder number until the ranges are set
-        for (auto &part : m_parts) {
-            const auto chunkBase = std::uint32_t(tree->m_nameChunks.size());
-            if (chunkBase + part->names.size() > nameChunkLimit)
-                throw std::length_error("space tree: too many names");
-            for (std::size_t c = 0; c < part->names.size(); ++c) {
-                std::size_t used = c + 1 == part->names.size() ? part->nameUsed : nameChunkBytes;
-                if (used < nameChunkBytes) {
-                    // The last chunk of a part is rarely full: keep only what it holds.
-                    auto exact = std::make_unique_for_overwrite<char[]>(std::max<std::size_t>(used, 1));
-                    std::memcpy(exact.get(), part->names[c].get(), used);
-                    part->names[c] = std::move(exact);
-                }
-                tree->m_nameChunks.push_back(std::move(part->names[c]));
-                tree->m_nameBytes += used;
-            }
-            part->names.clear();
-            for (std::size_t c = 0; c < part->chunks.size(); ++c) {
-                const Pending *chunk = part->chunks[c].get();
-                for (std::size_t k = 0, n = part->used(c); k < n; ++k) {
-                    const Pending &p = chunk[k];
-                    const Index at = 1 + cursor[p.parent]++;
-                    Node &node = nodes[at];
-                    node.bytes = p.size;
-                    node.inode = p.inode;
-                    node.modifiedNs = p.modifiedNs;
-                    node.changedNs = p.changedNs;
-                    node.nameRef = p.nameRef + (chunkBase << nameChunkBits);
-                    node.nameLength = p.nameLength;
-                    node.parent = p.parent;
-                    node.typeBits = p.typeBits;
-                    if (p.folder != noFolder) {
-                        node.firstChild = p.folder;
-                        folderIndex[p.folder] = at;
-                    } else {
-                        node.flags = SpaceTree::complete;
-                    }
-                }
-                part->chunks[c].reset();
-            }
-            part->chunks.clear();
+    nodes.reserve(total);
+    Node root;
+    root.bytes = rootStat.st_size;
+    root.inode = rootStat.st_ino;
+    root.modifiedNs = fingerprintFromStat(rootStat).modifiedNs;
+    root.changedNs = fingerprintFromStat(rootStat).changedNs;
+    root.typeBits = std::uint8_t(SpaceTree::Type::folder);
+    root.firstChild = rootFolder; // holds the folder number until the ranges are set
+    nodes.push_back(root);
+    // The slots in order are the places in order; each chunk goes as soon as it is copied.
+    for (auto &part : m_parts) {
+        for (std::size_t c = 0; c < part->chunks.size(); ++c) {
+            nodes.insert(nodes.end(), part->chunks[c].get(), part->chunks[c].get() + part->used(c));
+            part->chunks[c].reset();
         }
+        part->chunks.clear();
     }
 
     // A folder is numbered after the folder it lies in, so counting from the last

@@ -171,7 +171,6 @@ public:
     [[nodiscard]] std::shared_ptr<SpaceTree> finish(SpaceTree::Facts facts, const struct stat &rootStat);
 
 private:
-    struct Pending;
     struct Part;
     Folder addTo(Part &part, Folder parent, std::string_view name, SpaceTree::Type type, const struct stat &st);
 
