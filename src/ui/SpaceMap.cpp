@@ -232,7 +232,9 @@ void SpaceMap::prepareLabels(const QFont &font)
         Label &label = m_labels[k];
         const QString name
             = item.kind == SpaceMapItem::Kind::rest ? PageTexts::spaceRestName(item.restCount) : item.name;
-        label.name.setText(metrics.elidedText(name, Qt::ElideMiddle, width));
+        // A name keeps both ends; "其余 N 项" keeps its count's first digits.
+        const Qt::TextElideMode elide = item.kind == SpaceMapItem::Kind::rest ? Qt::ElideRight : Qt::ElideMiddle;
+        label.name.setText(metrics.elidedText(name, elide, width));
         label.name.setTextFormat(Qt::PlainText);
         label.name.prepare(QTransform(), font);
         label.at = cell.framed ? QPointF(r.left() + 4, r.top() + (kOptions.header - metrics.height()) / 2)
