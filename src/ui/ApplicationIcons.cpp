@@ -1,9 +1,9 @@
 #include "ApplicationIcons.h"
 
 #include "app/ApplicationIcon.h"
-#include "app/StoreFiles.h"
 #include "core/BundleIcon.h"
 #include "core/Paths.h"
+#include "core/SmallFile.h"
 
 #include <QIcon>
 #include <QImageReader>
@@ -67,7 +67,8 @@ QPixmap ApplicationIcons::requestPixmap(const QString &id, QSize *size, const QS
                     = QPixmap::fromImage(image.scaled(extent, extent, Qt::KeepAspectRatio, Qt::SmoothTransformation));
         }
     } else if (const auto launcher = launcherFileFor(path, identifier, applicationFolders())) {
-        if (const auto contents = readWholeFile(*launcher))
+        if (const auto contents
+            = Morvane::readSmallRegularFile(*launcher, launcherFileLimit, Morvane::FinalLink::follow))
             pixmap = iconPixmap(desktopEntryIcon(*contents), extent);
     }
     if (size)
