@@ -1,6 +1,8 @@
 #include "core/Identity.h"
 
 #include "core/Paths.h"
+#include "core/Posix.h"
+#include "core/walk/Walker.h"
 
 #include <xxhash.h>
 
@@ -9,6 +11,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <vector>
 
 namespace Morvane {
 
@@ -23,66 +26,67 @@ std::int64_t modifiedNanoseconds(const struct stat &st)
 #endif
 }
 
-struct Fd {
-    int fd = -1;
-    explicit Fd(int f)
-        : fd(f)
-    {
-    }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    ~Fd()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
-// Depth-first walk with openat on raw names; false when anything could not be read.
-bool walkTree(int dirFd, QByteArray &relative, dev_t device, TreeDigest &digest, std::int64_t &bytes,
-    const CancellationToken *cancel)
+// Everything below the open folder `root`, folder by folder from a list of those still
+// to read, each opened below `root` (never one descriptor per level: a deep tree must
+// not run out of them); false when anything could not be read.
+bool walkTree(
+    const UniqueFd &root, dev_t device, TreeDigest &digest, std::int64_t &bytes, const CancellationToken *cancel)
 {
-    DIR *dir = ::fdopendir(dirFd);
-    if (!dir) {
-        ::close(dirFd);
-        return false;
-    }
+    struct Pending {
+        QByteArray relative;
+        ino_t inode = 0;
+    };
+    std::vector<Pending> pending { Pending {} };
     bool complete = true;
-    const qsizetype base = relative.size();
-    while (dirent *entry = ::readdir(dir)) {
-        const char *name = entry->d_name;
-        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
-            continue;
-        if (cancel && cancel->isCancelled()) {
+    while (!pending.empty()) {
+        const Pending folder = std::move(pending.back());
+        pending.pop_back();
+        UniqueFd fd = openFolderBelow(
+            root.get(), std::string_view(folder.relative.constData(), size_t(folder.relative.size())));
+        struct stat opened { };
+        // The listing saw this inode: anything else now (a link swapped in on the way)
+        // is not part of the tree.
+        if (!fd || ::fstat(fd.get(), &opened) != 0
+            || (!folder.relative.isEmpty() && (opened.st_dev != device || opened.st_ino != folder.inode))) {
             complete = false;
-            break;
+            continue;
         }
-        struct stat st { };
-        if (::fstatat(::dirfd(dir), name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        DIR *dir = ::fdopendir(fd.get());
+        if (!dir) {
             complete = false;
             continue;
         }
-        relative.truncate(base);
-        if (base > 0)
-            relative += '/';
-        relative += name;
-        digest.add(relative, st);
-        if (S_ISREG(st.st_mode))
-            bytes += st.st_size;
-        if (S_ISDIR(st.st_mode)) {
-            if (st.st_dev != device) // another file system mounted below: not ours to judge
+        (void)fd.release(); // the listing owns it now
+        QByteArray relative = folder.relative;
+        const qsizetype base = relative.size();
+        while (dirent *entry = ::readdir(dir)) {
+            const char *name = entry->d_name;
+            if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
                 continue;
-            const int child = ::openat(::dirfd(dir), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            if (child < 0) {
+            if (cancel && cancel->isCancelled()) {
+                complete = false;
+                break;
+            }
+            struct stat st { };
+            if (::fstatat(::dirfd(dir), name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
                 complete = false;
                 continue;
             }
-            if (!walkTree(child, relative, device, digest, bytes, cancel))
-                complete = false;
+            relative.truncate(base);
+            if (base > 0)
+                relative += '/';
+            relative += name;
+            digest.add(relative, st);
+            if (S_ISREG(st.st_mode))
+                bytes += st.st_size;
+            // Another file system mounted below is not ours to judge.
+            if (S_ISDIR(st.st_mode) && st.st_dev == device)
+                pending.push_back({ relative, st.st_ino });
         }
+        ::closedir(dir);
+        if (cancel && cancel->isCancelled())
+            return false;
     }
-    relative.truncate(base);
-    ::closedir(dir);
     return complete;
 }
 
@@ -131,13 +135,13 @@ std::optional<Fingerprint> fingerprintPath(
         *logicalBytes = S_ISREG(st.st_mode) ? st.st_size : 0;
     if (!withTree || !S_ISDIR(st.st_mode))
         return f;
-    const int fd = ::open(bytes.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
+    const UniqueFd fd(::open(bytes.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat opened { };
+    if (!fd || ::fstat(fd.get(), &opened) != 0 || opened.st_dev != st.st_dev || opened.st_ino != st.st_ino)
         return std::nullopt;
     TreeDigest digest;
     std::int64_t total = 0;
-    QByteArray relative;
-    if (!walkTree(fd, relative, st.st_dev, digest, total, cancel))
+    if (!walkTree(fd, st.st_dev, digest, total, cancel))
         return std::nullopt;
     f.treeDigest = digest.value();
     f.treeEntries = digest.entries();
