@@ -3,9 +3,7 @@
 #include "app/Format.h"
 #include "app/StoreFiles.h"
 #include "core/Paths.h"
-#include "core/RecordJson.h"
 
-#include <QJsonDocument>
 #include <QMutex>
 #include <QThread>
 
@@ -26,7 +24,6 @@ const QString kCleaning = QStringLiteral("正在移到废纸篓");
 const QString kKeepOneCopy = QStringLiteral("每组至少保留一份。先取消另一份的选择，再调整保留文件。");
 const QString kLocked = QStringLiteral("请先退出对应应用及其辅助程序，再选择此项目。");
 const QString kKeptFirst = QStringLiteral("每组已保留列表第一份；可逐项调整。扫描不会自动选择文件。");
-const QString kSaveFailed = QStringLiteral("本地记录未能保存：");
 
 /// Runs `work` on its own low-priority thread; nobody waits for it.
 void runInBackground(std::function<void()> work)
@@ -49,6 +46,43 @@ bool isCoveredBy(const QString &path, const QString &ignored)
     const QString prefix = ignored.endsWith(u'/') ? ignored : ignored + u'/';
     return path.startsWith(prefix);
 }
+
+/// A set of paths that also covers everything below each of them. A lookup costs one
+/// hash probe per folder level of the path looked up, whatever the size of the set: a
+/// clean-up of 5,000 items is not compared with every entry of every result.
+class PathCover {
+public:
+    template <typename Paths> explicit PathCover(const Paths &paths)
+    {
+        for (const QString &path : paths) {
+            QString folder = path;
+            while (folder.size() > 1 && folder.endsWith(u'/'))
+                folder.chop(1);
+            if (!folder.isEmpty())
+                m_paths.insert(folder);
+        }
+    }
+
+    [[nodiscard]] bool isEmpty() const { return m_paths.isEmpty(); }
+
+    [[nodiscard]] bool covers(const QString &path) const
+    {
+        if (m_paths.isEmpty())
+            return false;
+        if (m_paths.contains(path))
+            return true;
+        for (qsizetype slash = path.lastIndexOf(u'/'); slash >= 0; slash = path.lastIndexOf(u'/', slash - 1)) {
+            if (m_paths.contains(slash == 0 ? QStringLiteral("/") : path.left(slash)))
+                return true;
+            if (slash == 0)
+                break;
+        }
+        return false;
+    }
+
+private:
+    QSet<QString> m_paths;
+};
 
 } // namespace
 
@@ -120,15 +154,29 @@ CleanerModel::CleanerModel(std::shared_ptr<CoreServices> services, ModelOptions 
         QStringList { QStringLiteral("/Applications"), joinPath(m_home, QStringLiteral("Applications")) });
     m_largeDirectory = joinPath(m_home, QStringLiteral("Downloads"));
 
-    // Unreadable or malformed files mean starting empty, silently.
-    if (const auto bytes = readWholeFile(joinPath(m_store, QStringLiteral("preferences.json")))) {
-        if (auto preferences = LocalPreferences::fromJson(*bytes))
-            m_preferences = std::move(*preferences);
+    // Unreadable or malformed files mean starting empty, silently; such a file is set
+    // aside (not lost) before the first save would replace it.
+    const StoreFileRead preferences
+        = readStoreFile(joinPath(m_store, QStringLiteral("preferences.json")), preferencesFileLimit);
+    if (preferences.state == StoreFileRead::State::read) {
+        if (auto decoded = LocalPreferences::fromJson(preferences.data))
+            m_preferences = std::move(*decoded);
+        else
+            m_setAsidePreferences = true;
+    } else if (preferences.state == StoreFileRead::State::unreadable) {
+        m_setAsidePreferences = true;
     }
-    if (const auto bytes = readWholeFile(joinPath(m_store, QStringLiteral("history.json")))) {
-        if (auto records = recordsFromJson(*bytes))
-            m_records = std::move(*records);
-    }
+    // The history may be large (100 clean-ups of 5,000 items are about 150 MB): it is
+    // read on the store worker and arrives a moment later.
+    m_storeWorking = true;
+    const std::shared_ptr<MainThreadRelay> relay = m_relay;
+    const QString historyPath = joinPath(m_store, QStringLiteral("history.json"));
+    runInBackground([relay, historyPath] {
+        LoadedHistory loaded = loadHistory(historyPath, kHistoryLimit);
+        relay->post([loaded = std::move(loaded)](
+                        CleanerModel *model) mutable { model->applyLoadedHistory(std::move(loaded)); });
+    });
+    refreshRunning();
     refreshDisk();
 }
 
@@ -289,7 +337,36 @@ QSet<QString> CleanerModel::runningIDs() const
 {
     if (m_runningOverride)
         return *m_runningOverride;
-    return m_services->runningApplicationIDs();
+    return m_running;
+}
+
+void CleanerModel::refreshRunning()
+{
+    if (m_runningOverride)
+        return;
+    if (m_runningQueryActive) {
+        m_runningQueryAgain = true;
+        return;
+    }
+    m_runningQueryActive = true;
+    const std::shared_ptr<MainThreadRelay> relay = m_relay;
+    const std::shared_ptr<CoreServices> services = m_services;
+    // Reading the process list and the launchers may take a while: never on the UI thread.
+    runInBackground([relay, services] {
+        const QSet<QString> running = services->runningApplicationIDs();
+        relay->post([running](CleanerModel *model) {
+            model->m_runningQueryActive = false;
+            model->applyRunning(running);
+            if (std::exchange(model->m_runningQueryAgain, false))
+                model->refreshRunning();
+        });
+    });
+}
+
+void CleanerModel::applyRunning(const QSet<QString> &running)
+{
+    if (!m_runningOverride)
+        m_running = running;
 }
 
 double CleanerModel::usedFraction() const
@@ -479,7 +556,8 @@ void CleanerModel::scan(std::optional<ScanKind> requested)
     setExamined(0);
     setStatus(kPreparing);
 
-    const ScanConfiguration configuration = makeConfiguration();
+    ScanConfiguration configuration = makeConfiguration();
+    const bool askRunning = !m_runningOverride;
     const FileQuery query = makeQuery();
     const QString largeDirectory = m_largeDirectory;
     const CancellationToken token;
@@ -492,9 +570,15 @@ void CleanerModel::scan(std::optional<ScanKind> requested)
     ProgressFn progress = [relay, generation](const QString &message, std::int64_t count) {
         relay->post([=](CleanerModel *model) { model->applyProgress(generation, message, count); });
     };
-    runInBackground([=] {
+    runInBackground([=]() mutable {
         ScanOutcome outcome;
         try {
+            // The scan's own moment, asked here rather than on the UI thread.
+            if (askRunning) {
+                configuration.runningBundleIDs = services->runningApplicationIDs();
+                relay->post(
+                    [running = configuration.runningBundleIDs](CleanerModel *model) { model->applyRunning(running); });
+            }
             outcome.result = services->makeScanner(configuration)->scan(kind, largeDirectory, query, progress, token);
         } catch (const CancellationError &) {
             outcome.cancelled = true;
@@ -551,16 +635,13 @@ void CleanerModel::finishScan(quint64 generation, ScanKind kind, const ScanOutco
 
 ScanResult CleanerModel::withoutIgnored(const ScanResult &result) const
 {
-    if (m_preferences.ignoredPaths.isEmpty())
+    const PathCover ignored(m_preferences.ignoredPaths);
+    if (ignored.isEmpty())
         return result;
     QSet<QString> gone;
     for (const FileEntry &entry : result.entries) {
-        for (const QString &ignored : m_preferences.ignoredPaths) {
-            if (isCoveredBy(entry.path, ignored)) {
-                gone.insert(entry.path);
-                break;
-            }
-        }
+        if (ignored.covers(entry.path))
+            gone.insert(entry.path);
     }
     return result.removingPaths(gone);
 }
@@ -598,6 +679,7 @@ void CleanerModel::toggle(const FileEntry &entry)
     else
         selection.insert(entry.id);
     setSelection(std::move(selection));
+    refreshRunning(); // the next tick sees what started since
 }
 
 void CleanerModel::toggleId(const QString &id)
@@ -643,6 +725,7 @@ void CleanerModel::toggleVisible()
     else
         selection.unite(eligible);
     setSelection(std::move(selection));
+    refreshRunning();
 }
 
 // --- Clean-up ------------------------------------------------------------------------
@@ -655,7 +738,8 @@ void CleanerModel::cleanSelection()
     const QSet<QUuid> ids = m_selection;
     const ScanResult *result = currentResultPointer();
     const QList<FileEntry> snapshot = result ? result->entries : QList<FileEntry>();
-    const QSet<QString> running = runningIDs();
+    QSet<QString> running = runningIDs();
+    const bool askRunning = !m_runningOverride;
     const QList<DuplicateGroup> groups = result ? result->duplicateGroups : QList<DuplicateGroup>();
     const QList<FileEntry> owners = result ? result->ownerApplications : QList<FileEntry>();
 
@@ -666,9 +750,12 @@ void CleanerModel::cleanSelection()
 
     const std::shared_ptr<MainThreadRelay> relay = m_relay;
     const std::shared_ptr<CoreServices> services = m_services;
-    runInBackground([=] {
+    runInBackground([=]() mutable {
         CleanupRecord record;
         try {
+            // What runs at the start of the clean-up, asked here rather than on the UI thread.
+            if (askRunning)
+                running = services->runningApplicationIDs();
             record = services->clean(ids, snapshot, running, groups, owners);
         } catch (...) {
             // The service promises not to throw; should it still, every item is
@@ -700,7 +787,6 @@ void CleanerModel::finishCleanup(ScanKind kind, const CleanupRecord &record)
     if (records.size() > kHistoryLimit)
         records.resize(kHistoryLimit);
     setRecords(std::move(records));
-    const std::optional<QString> saveError = persist();
 
     QSet<QString> moved;
     for (const CleanupItemResult &item : record.items) {
@@ -714,17 +800,12 @@ void CleanerModel::finishCleanup(ScanKind kind, const CleanupRecord &record)
             if (entry.category == FileCategory::application && moved.contains(entry.path))
                 movedApplications.insert(entry.id);
         }
+        // An entry inside a folder that went to the Trash went with it.
+        const PathCover cover(moved);
         QSet<QString> gone = moved;
         for (const FileEntry &entry : it->entries) {
-            if (entry.ownerID && movedApplications.contains(*entry.ownerID))
+            if ((entry.ownerID && movedApplications.contains(*entry.ownerID)) || cover.covers(entry.path))
                 gone.insert(entry.path);
-            // An entry inside a folder that went to the Trash went with it.
-            for (const QString &path : moved) {
-                if (isCoveredBy(entry.path, path)) {
-                    gone.insert(entry.path);
-                    break;
-                }
-            }
         }
         results.insert(kind, it->removingPaths(gone));
     }
@@ -735,17 +816,28 @@ void CleanerModel::finishCleanup(ScanKind kind, const CleanupRecord &record)
     }
     setResults(std::move(results));
     setSelection({});
+
+    // The clean-up ends when its record is saved: until then the page stays busy, so
+    // nothing starts that the notice would have to talk over.
+    const qint64 count = record.count();
+    m_cleanupAwaitingSave = CleanupFinish { count, qint64(record.items.size()) - count, false };
+    persist();
+}
+
+void CleanerModel::completeCleanup(const QString &saveText)
+{
+    const CleanupFinish finish = *m_cleanupAwaitingSave;
+    m_cleanupAwaitingSave.reset();
     setBusy(false);
     refreshDisk();
-
-    const qint64 count = record.count();
-    const qint64 untreated = qint64(record.items.size()) - count;
-    setStatus(QStringLiteral("已移入废纸篓 %1 项").arg(count));
-    QString notice = untreated < 1
-        ? QStringLiteral("已将 %1 项移到废纸篓。清空废纸篓后才会释放相应空间。").arg(count)
-        : QStringLiteral("%1 项已移入废纸篓，%2 项未处理。可在清理记录查看原因。").arg(count).arg(untreated);
-    if (saveError)
-        notice += u'\n' + *saveError;
+    setStatus(QStringLiteral("已移入废纸篓 %1 项").arg(finish.count));
+    QString notice = finish.untreated < 1
+        ? QStringLiteral("已将 %1 项移到废纸篓。清空废纸篓后才会释放相应空间。").arg(finish.count)
+        : QStringLiteral("%1 项已移入废纸篓，%2 项未处理。可在清理记录查看原因。")
+              .arg(finish.count)
+              .arg(finish.untreated);
+    if (!saveText.isEmpty())
+        notice += u'\n' + saveText;
     setNotice(notice);
 }
 
@@ -769,7 +861,7 @@ void CleanerModel::revealPath(const QString &path)
 void CleanerModel::ignore(const FileEntry &entry)
 {
     const QString path = entry.path;
-    if (!m_preferences.ignoredPaths.contains(path)) {
+    if (!path.isEmpty() && !m_preferences.ignoredPaths.contains(path)) {
         LocalPreferences preferences = m_preferences;
         preferences.ignoredPaths.append(path);
         setPreferences(std::move(preferences));
@@ -790,8 +882,7 @@ void CleanerModel::ignore(const FileEntry &entry)
             result = result.removingPaths(gone);
     }
     setResults(std::move(results));
-    if (const auto error = persist())
-        setNotice(*error);
+    persist();
 }
 
 void CleanerModel::ignoreId(const QString &id)
@@ -805,21 +896,77 @@ void CleanerModel::removeIgnore(const QString &path)
     LocalPreferences preferences = m_preferences;
     preferences.ignoredPaths.removeAll(path);
     setPreferences(std::move(preferences));
-    if (const auto error = persist())
-        setNotice(*error);
+    persist();
 }
 
-std::optional<QString> CleanerModel::persist()
+void CleanerModel::persist()
 {
-    if (const auto error = ensureFolder(m_store))
-        return kSaveFailed + *error;
-    if (const auto error
-        = writeFileAtomically(joinPath(m_store, QStringLiteral("preferences.json")), m_preferences.toJson()))
-        return kSaveFailed + *error;
-    const QByteArray history = compactEscapedJson(QJsonDocument(toJson(m_records)));
-    if (const auto error = writeFileAtomically(joinPath(m_store, QStringLiteral("history.json")), history))
-        return kSaveFailed + *error;
-    return std::nullopt;
+    m_saveWanted = true;
+    if (!m_storeWorking && m_historyLoaded)
+        startSave();
+}
+
+void CleanerModel::startSave()
+{
+    m_saveWanted = false;
+    m_storeWorking = true;
+    // This save carries the clean-up's record when one waits for it.
+    const bool forCleanup = m_cleanupAwaitingSave && !m_cleanupAwaitingSave->saveStarted;
+    if (forCleanup)
+        m_cleanupAwaitingSave->saveStarted = true;
+    StoreSnapshot snapshot;
+    snapshot.folder = m_store;
+    snapshot.preferences = m_preferences;
+    snapshot.records = m_records; // shared until the UI thread changes its copy
+    snapshot.setAsidePreferences = m_setAsidePreferences;
+    snapshot.setAsideHistory = m_setAsideHistory;
+    snapshot.now = QDateTime::currentDateTime();
+    const std::shared_ptr<MainThreadRelay> relay = m_relay;
+    const QString home = m_home;
+    runInBackground([relay, snapshot = std::move(snapshot), home, forCleanup] {
+        const StoreSaveOutcome outcome = saveStore(snapshot, home);
+        relay->post([outcome, forCleanup](CleanerModel *model) { model->finishSave(outcome, forCleanup); });
+    });
+}
+
+void CleanerModel::finishSave(const StoreSaveOutcome &outcome, bool forCleanup)
+{
+    m_storeWorking = false;
+    if (outcome.preferencesSetAside)
+        m_setAsidePreferences = false;
+    if (outcome.historySetAside)
+        m_setAsideHistory = false;
+    QStringList lines = outcome.notes;
+    if (outcome.error)
+        lines.append(*outcome.error);
+    const QString text = lines.join(u'\n');
+    if (forCleanup && m_cleanupAwaitingSave)
+        completeCleanup(text);
+    else if (!text.isEmpty())
+        setNotice(text);
+    if (m_saveWanted)
+        startSave();
+    else
+        Q_EMIT storeIdle();
+}
+
+void CleanerModel::applyLoadedHistory(LoadedHistory loaded)
+{
+    m_storeWorking = false;
+    m_historyLoaded = true;
+    m_setAsideHistory = !loaded.complete;
+    if (!loaded.records.isEmpty()) {
+        // Clean-ups finished while the file was read come first.
+        QList<CleanupRecord> records = m_records;
+        records += loaded.records;
+        if (records.size() > kHistoryLimit)
+            records.resize(kHistoryLimit);
+        setRecords(std::move(records));
+    }
+    if (m_saveWanted)
+        startSave();
+    else
+        Q_EMIT storeIdle();
 }
 
 // --- Filters, folder and space browsing -------------------------------------------------

@@ -3,6 +3,7 @@
 #include "app/CoreServices.h"
 #include "app/LocalPreferences.h"
 #include "app/Page.h"
+#include "app/StoreFiles.h"
 #include "core/Records.h"
 
 #include <QHash>
@@ -97,12 +98,18 @@ public:
     [[nodiscard]] QStringList startupSystemDirectories() const { return m_startupSystemDirectories; }
     [[nodiscard]] const std::optional<QSet<QString>> &runningOverride() const { return m_runningOverride; }
     [[nodiscard]] bool hasWorker() const { return m_worker.has_value(); }
+    /// False until the history file has been read (on a worker, after the constructor).
+    [[nodiscard]] bool historyLoaded() const { return m_historyLoaded; }
+    /// True while the store files are read or written on a worker, or wait to be.
+    [[nodiscard]] bool storeBusy() const { return m_storeWorking || m_saveWanted; }
     [[nodiscard]] const Morvane::StartupChangeJournal &startupJournal() const { return m_startupJournal; }
 
     // --- Derived ------------------------------------------------------------------
     [[nodiscard]] std::optional<Morvane::ScanKind> currentKind() const;
     [[nodiscard]] std::optional<Morvane::ScanResult> currentResult() const;
     [[nodiscard]] bool hasCurrentResult() const { return currentResultPointer() != nullptr; }
+    /// The applications that run: the override when given, else the last set the
+    /// platform reported (asked on a worker, never on the UI thread; see refreshRunning).
     [[nodiscard]] QSet<QString> runningIDs() const;
     [[nodiscard]] double usedFraction() const;
     [[nodiscard]] QList<Morvane::FileEntry> visibleEntries() const;
@@ -124,6 +131,10 @@ public:
     // --- Operations ---------------------------------------------------------------
     Q_INVOKABLE void navigate(Varnoll::Page page);
     Q_INVOKABLE void refreshDisk();
+    /// Asks the platform for the running applications on a worker; the answer replaces
+    /// `runningIDs`. Nothing with an override. Scans and clean-ups ask on their own
+    /// worker at their start, so what they are handed is never stale.
+    void refreshRunning();
     /// Starts a scan of `kind`, of the current page's kind, or of junk.
     void scan(std::optional<Morvane::ScanKind> kind = std::nullopt);
     Q_INVOKABLE void scanCurrent() { scan(); }
@@ -198,12 +209,19 @@ Q_SIGNALS:
     void visibleEntriesChanged();
     void selectionSummaryChanged();
     void junkBytesChanged();
+    /// The store worker went idle: everything asked for is read and written.
+    void storeIdle();
     /// The window shows its folder dialog with these texts.
     void directoryRequested(const QString &prompt, const QString &message, const QString &currentFolder);
 
 private:
     friend class MainThreadRelay;
     struct ScanOutcome;
+    struct CleanupFinish {
+        qint64 count = 0;
+        qint64 untreated = 0;
+        bool saveStarted = false; // its save is the one running now
+    };
 
     [[nodiscard]] const Morvane::ScanResult *currentResultPointer() const;
     void setPage(Page page);
@@ -221,8 +239,14 @@ private:
     void applyProgress(quint64 generation, const QString &message, qint64 count);
     void finishScan(quint64 generation, Morvane::ScanKind kind, const ScanOutcome &outcome);
     void finishCleanup(Morvane::ScanKind kind, const Morvane::CleanupRecord &record);
-    /// Writes preferences, then history. Returns the notice text of a failure.
-    std::optional<QString> persist();
+    void completeCleanup(const QString &saveText);
+    /// Asks for preferences, then history, to be written on the store worker; the
+    /// outcome reaches `finishSave`. Writes wait for the history to be loaded.
+    void persist();
+    void startSave();
+    void finishSave(const StoreSaveOutcome &outcome, bool forCleanup);
+    void applyLoadedHistory(LoadedHistory loaded);
+    void applyRunning(const QSet<QString> &running);
     /// The result without entries at or below any ignored path.
     [[nodiscard]] Morvane::ScanResult withoutIgnored(const Morvane::ScanResult &result) const;
 
@@ -266,6 +290,19 @@ private:
     QStringList m_applicationDirectories;
     QString m_systemLibrary;
     QStringList m_startupSystemDirectories;
+
+    // The store worker: one read or write at a time, off the UI thread.
+    bool m_historyLoaded = false;
+    bool m_storeWorking = false;
+    bool m_saveWanted = false;
+    bool m_setAsidePreferences = false; // the file there did not load: keep it before writing
+    bool m_setAsideHistory = false;
+    std::optional<CleanupFinish> m_cleanupAwaitingSave;
+
+    // The running applications, as last reported by a worker.
+    QSet<QString> m_running;
+    bool m_runningQueryActive = false;
+    bool m_runningQueryAgain = false;
 };
 
 } // namespace Varnoll

@@ -101,8 +101,7 @@ private Q_SLOTS:
         QCOMPARE(texts(w.h->findAll(QStringLiteral("recordHeadline"), true)),
             QStringList { QStringLiteral("1 项已移到废纸篓") });
         QCOMPARE(w.h->text(QStringLiteral("recordSize")), Varnoll::formatBytes(100'000));
-        w.h->find(QStringLiteral("recordDetails"), true)->setProperty("expanded", true);
-        w.h->settle();
+        w.h->openHistoryRecords();
         const QStringList paths = texts(w.h->findAll(QStringLiteral("itemPath"), true));
         QCOMPARE(paths.size(), 2);
         QVERIFY2(paths.contains(QStringLiteral("~/.cache/thumbnails-2025")), qPrintable(paths.join(u',')));

@@ -41,6 +41,7 @@ ColumnLayout {
         clip: true
         spacing: 14
         model: Duplicates
+        reuseItems: true
         ScrollBar.vertical: ScrollBar {}
 
         Text {

@@ -91,5 +91,9 @@ CleanupRecord recordFor(const QList<FileEntry> &snapshot, const QSet<QUuid> &ids
 bool scanWith(Varnoll::CleanerModel &model, FakeCore &core, std::optional<ScanKind> kind, const ScanResult &result);
 /// Waits (running the event loop) until the model is no longer busy.
 bool waitIdle(Varnoll::CleanerModel &model, int timeoutMs = 5000);
+/// Waits until the store files are written (saves run on a worker).
+bool waitStored(Varnoll::CleanerModel &model, int timeoutMs = 5000);
+/// Has the model ask the fake platform for the running applications, and waits for the answer.
+bool refreshRunning(Varnoll::CleanerModel &model, FakeCore &core);
 
 } // namespace VarnollTest
