@@ -956,9 +956,11 @@ void CleanerModel::applyLoadedHistory(LoadedHistory loaded)
     m_historyLoaded = true;
     m_setAsideHistory = !loaded.complete;
     if (!loaded.records.isEmpty()) {
-        // Clean-ups finished while the file was read come first.
-        QList<CleanupRecord> records = m_records;
-        records += loaded.records;
+        // Clean-ups finished while the file was read come first. The loaded list is
+        // taken over, not copied: it may hold half a million items.
+        QList<CleanupRecord> records = std::move(loaded.records);
+        for (auto it = m_records.crbegin(); it != m_records.crend(); ++it)
+            records.prepend(*it);
         if (records.size() > kHistoryLimit)
             records.resize(kHistoryLimit);
         setRecords(std::move(records));

@@ -6,56 +6,95 @@
 
 namespace Morvane {
 
+namespace {
+
+bool hasLoneSurrogate(const QString &text)
+{
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = text.at(i);
+        if (!c.isSurrogate())
+            continue;
+        if (c.isHighSurrogate() && i + 1 < size && text.at(i + 1).isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        return true;
+    }
+    return false;
+}
+
+void appendEscapedUtf8(QByteArray &out, QByteArrayView utf8)
+{
+    static const char hex[] = "0123456789abcdef";
+    const char *data = utf8.data();
+    const qsizetype size = utf8.size();
+    qsizetype run = 0; // start of the bytes copied as they are
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto c = static_cast<unsigned char>(data[i]);
+        if (c >= 0x20 && c != '"' && c != '\\' && c != '/')
+            continue;
+        out.append(data + run, i - run);
+        run = i + 1;
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '/':
+            out += "\\/";
+            break;
+        case '\b':
+            out += "\\b";
+            break;
+        case '\f':
+            out += "\\f";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default: {
+            const char escape[] = { '\\', 'u', '0', '0', hex[c >> 4], hex[c & 15] };
+            out.append(escape, 6);
+        }
+        }
+    }
+    out.append(data + run, size - run);
+}
+
+} // namespace
+
 void appendJsonString(QByteArray &out, const QString &text)
 {
     out += '"';
-    const qsizetype size = text.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        const char16_t c = text.at(i).unicode();
-        if (c < 0x80) {
-            switch (c) {
-            case u'"':
-                out += "\\\"";
+    if (!hasLoneSurrogate(text)) {
+        appendEscapedUtf8(out, text.toUtf8());
+    } else {
+        // Lone surrogates have no UTF-8 form: each is written as an escape, the runs
+        // between them as UTF-8.
+        const qsizetype size = text.size();
+        qsizetype run = 0;
+        for (qsizetype i = 0; i < size; ++i) {
+            const QChar c = text.at(i);
+            if (!c.isSurrogate())
                 continue;
-            case u'\\':
-                out += "\\\\";
+            if (c.isHighSurrogate() && i + 1 < size && text.at(i + 1).isLowSurrogate()) {
+                ++i;
                 continue;
-            case u'/':
-                out += "\\/";
-                continue;
-            case u'\b':
-                out += "\\b";
-                continue;
-            case u'\f':
-                out += "\\f";
-                continue;
-            case u'\n':
-                out += "\\n";
-                continue;
-            case u'\r':
-                out += "\\r";
-                continue;
-            case u'\t':
-                out += "\\t";
-                continue;
-            default:
-                break;
             }
-            if (c < 0x20)
-                out += QByteArray("\\u") + QByteArray::number(c, 16).rightJustified(4, '0');
-            else
-                out += char(c);
-            continue;
+            appendEscapedUtf8(out, QStringView(text).sliced(run, i - run).toUtf8());
+            out += QByteArray("\\u") + QByteArray::number(c.unicode(), 16).rightJustified(4, '0');
+            run = i + 1;
         }
-        const bool high = c >= 0xD800 && c <= 0xDBFF;
-        const bool pairedHigh = high && i + 1 < size && text.at(i + 1).isLowSurrogate();
-        if (QChar::isSurrogate(c) && !pairedHigh) {
-            out += QByteArray("\\u") + QByteArray::number(c, 16).rightJustified(4, '0');
-            continue;
-        }
-        const qsizetype length = pairedHigh ? 2 : 1;
-        out += QStringView(text).sliced(i, length).toUtf8();
-        i += length - 1;
+        appendEscapedUtf8(out, QStringView(text).sliced(run).toUtf8());
     }
     out += '"';
 }

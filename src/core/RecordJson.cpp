@@ -240,7 +240,11 @@ void appendPath(QByteArray &out, const char *key, const char *bytesKey, const QS
 QByteArray encodeHistory(const QList<CleanupRecord> &records)
 {
     // Keys in the order Qt's writer sorts them, so the text reads like the old one.
+    qsizetype items = 0;
+    for (const CleanupRecord &record : records)
+        items += record.items.size();
     QByteArray out;
+    out.reserve(items * 320 + records.size() * 100 + 2); // about what an item takes, so it grows rarely
     out += '[';
     for (qsizetype r = 0; r < records.size(); ++r) {
         const CleanupRecord &record = records.at(r);

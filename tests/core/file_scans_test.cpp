@@ -354,6 +354,76 @@ private Q_SLOTS:
             qPrintable(r.scopeNotes.join('\n')));
     }
 
+    void duplicatesThatExceedTheLimitLeaveOutWholeSetsFairly()
+    {
+        QTemporaryDir dir;
+        const QString root = dir.path() + "/scan";
+        const QByteArray huge = pattern(50000, 4);
+        for (int i = 0; i < 6; ++i)
+            writeFile(root + QStringLiteral("/many/%1").arg(i), huge); // 250,000 redundant bytes
+        writeFile(root + "/a1", pattern(20000, 5));
+        writeFile(root + "/a2", pattern(20000, 5));
+        writeFile(root + "/b1", pattern(10000, 6));
+        writeFile(root + "/b2", pattern(10000, 6));
+        ScanConfiguration c = configurationFor(dir);
+        c.entryLimit = 5;
+        const ScanResult r = run(ScanKind::duplicates, c, root);
+        // The largest set does not fit; the next ones still do.
+        QCOMPARE(r.duplicateGroups.size(), 2);
+        QCOMPARE(r.duplicateGroups[0].redundantBytes(), 20000);
+        QCOMPARE(r.entries.size(), 4);
+        QVERIFY2(r.scopeNotes.join('\n').contains(QStringLiteral(
+                     "共找到 3 组重复文件，列出 2 组；另有 1 组（多余副本共 250.0 kB）超出 5 项的结果上限")),
+            qPrintable(r.scopeNotes.join('\n')));
+    }
+
+    void scansNeverLookInsideATrash()
+    {
+        // A home whose Trash holds a copy of a file that is still in use.
+        QTemporaryDir dir;
+        const QString home = dir.path();
+        const QByteArray data = pattern(60000, 7);
+        writeFile(home + "/docs/report.pdf", data);
+        writeFile(home + "/docs/report copy.pdf", data);
+        writeFile(home + "/.local/share/Trash/files/report.pdf", data);
+        writeFile(home + "/.local/share/Trash/files/old.iso", pattern(300000, 8));
+        ScanConfiguration c = configurationFor(dir);
+        const ScanResult duplicates = run(ScanKind::duplicates, c, home);
+        QCOMPARE(duplicates.duplicateGroups.size(), 1);
+        for (const FileEntry &e : duplicates.entries)
+            QVERIFY2(!e.path.contains(QStringLiteral("/Trash")), qPrintable(e.path));
+        FileQuery query;
+        query.minimumBytes = 1;
+        const ScanResult large = run(ScanKind::largeFiles, c, home, query);
+        QCOMPARE(names(large.entries), (QStringList { "report copy.pdf", "report.pdf" }));
+        const ScanResult space = run(ScanKind::space, c, home + "/.local/share");
+        QVERIFY(space.entries.isEmpty());
+        for (const ScanResult &r : { duplicates, large, space }) {
+            QCOMPARE(r.scopeNotes.filter(QStringLiteral("未进入废纸篓（~/.local/share/Trash）")).size(), 1);
+            QCOMPARE(coverageOf(r), CoverageState::complete);
+        }
+        // A folder inside the Trash is not scanned at all.
+        const ScanResult inside = run(ScanKind::largeFiles, c, home + "/.local/share/Trash/files", query);
+        QVERIFY(inside.entries.isEmpty());
+        QCOMPARE(coverageOf(inside), CoverageState::skipped);
+        QVERIFY(inside.scopeNotes.join('\n').contains(QStringLiteral("位于废纸篓中，没有检查")));
+    }
+
+    void longPathsInNotesAreShortenedInTheMiddle()
+    {
+        QTemporaryDir dir;
+        QString deep = dir.path() + "/scan";
+        for (int i = 0; i < 30; ++i)
+            deep += QStringLiteral("/folder-with-a-rather-long-name-%1").arg(i);
+        writeFile(deep + "/f", pattern(10, 1));
+        LockedFolder locked(deep);
+        const ScanResult r = run(ScanKind::largeFiles, configurationFor(dir), dir.path() + "/scan");
+        const QStringList notes = r.scopeNotes.filter(QStringLiteral("无法读取"));
+        QCOMPARE(notes.size(), 1);
+        QVERIFY2(notes.first().size() < 140 && notes.first().contains(u'…') && notes.first().endsWith("name-29"),
+            qPrintable(notes.first()));
+    }
+
     void spaceSizesMatchAnIndependentCountAndCarryTreeIdentity()
     {
         QTemporaryDir dir;

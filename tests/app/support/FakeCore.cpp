@@ -68,6 +68,10 @@ void FakeCore::validatePath(const QString &path, const QString &inside)
 
 QSet<QString> FakeCore::runningApplicationIDs()
 {
+    if (QThread::currentThread() == QCoreApplication::instance()->thread())
+        ++runningQueriesOnUiThread;
+    if (onRunning)
+        onRunning();
     ++runningQueries;
     return running;
 }
