@@ -134,7 +134,8 @@ Morvane::CleanupRecord makeRecord(const QString &home, int items, int seed)
         Morvane::CleanupItemResult item;
         item.entryID = QUuid::createUuid();
         item.name = QStringLiteral("cache-entry-%1.bin").arg(i);
-        item.path = home + QStringLiteral("/.cache/some-application/cache2/entries/%1/cache-entry-%2.bin").arg(i % 97).arg(i);
+        item.path
+            = home + QStringLiteral("/.cache/some-application/cache2/entries/%1/cache-entry-%2.bin").arg(i % 97).arg(i);
         item.moved = i % 10 != 0;
         item.message = item.moved ? QStringLiteral("已移到废纸篓。") : QStringLiteral("文件在扫描后有变化，未移动。");
         item.bytes = 1000 + i;
@@ -168,10 +169,9 @@ void cleanupFinishing()
             all.insert(e.path);
         return all;
     }();
-    f.core->onClean = [&](const QSet<QUuid> &ids, const QList<FileEntry> &snapshot, const QSet<QString> &,
-                          const QList<DuplicateGroup> &, const QList<FileEntry> &) {
-        return recordFor(snapshot, ids, moved);
-    };
+    f.core->onClean
+        = [&](const QSet<QUuid> &ids, const QList<FileEntry> &snapshot, const QSet<QString> &,
+              const QList<DuplicateGroup> &, const QList<FileEntry> &) { return recordFor(snapshot, ids, moved); };
     StallMeter stall;
     QElapsedTimer timer;
     timer.start();
@@ -247,7 +247,8 @@ void foreignHistoryPage()
         return;
     StallMeter stall;
     bool swapped = false;
-    QObject::connect(h.window, &QQuickWindow::frameSwapped, h.window, [&] { swapped = true; }, Qt::DirectConnection);
+    QObject::connect(
+        h.window, &QQuickWindow::frameSwapped, h.window, [&] { swapped = true; }, Qt::DirectConnection);
     timer.restart();
     h.model->navigate(Page::history);
     h.window->update();

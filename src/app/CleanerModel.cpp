@@ -6,8 +6,11 @@
 
 #include <QMutex>
 #include <QThread>
+#include <QWaitCondition>
 
+#include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace Varnoll {
 
@@ -24,6 +27,7 @@ const QString kCleaning = QStringLiteral("正在移到废纸篓");
 const QString kKeepOneCopy = QStringLiteral("每组至少保留一份。先取消另一份的选择，再调整保留文件。");
 const QString kLocked = QStringLiteral("请先退出对应应用及其辅助程序，再选择此项目。");
 const QString kKeptFirst = QStringLiteral("每组已保留列表第一份；可逐项调整。扫描不会自动选择文件。");
+const QString kFinishingBeforeQuit = QStringLiteral("正在把选中的项目移到废纸篓并保存清理记录，完成后将自动退出。");
 
 /// Runs `work` on its own low-priority thread; nobody waits for it.
 void runInBackground(std::function<void()> work)
@@ -116,6 +120,40 @@ private:
     CleanerModel *m_model;
 };
 
+/// The record of a running clean-up, also kept where the model's destructor can wait
+/// for it: a clean-up cannot be stopped, and its record must not be lost at exit.
+struct CleanerModel::PendingCleanup {
+    QMutex mutex;
+    QWaitCondition done;
+    std::optional<CleanupRecord> record;
+};
+
+/// The read or write of the store files running on a worker, also kept where the
+/// model's destructor can wait for it and take its outcome (a late history, the files
+/// a save set aside), since by then nothing is delivered to the UI thread any more.
+struct CleanerModel::StoreTask {
+    QMutex mutex;
+    QWaitCondition done;
+    bool finished = false;
+    std::optional<LoadedHistory> loaded;
+    std::optional<StoreSaveOutcome> saved;
+
+    void finish(std::optional<LoadedHistory> history, std::optional<StoreSaveOutcome> outcome)
+    {
+        QMutexLocker lock(&mutex);
+        loaded = std::move(history);
+        saved = std::move(outcome);
+        finished = true;
+        done.wakeAll();
+    }
+    void wait()
+    {
+        QMutexLocker lock(&mutex);
+        while (!finished)
+            done.wait(&mutex);
+    }
+};
+
 struct CleanerModel::ScanOutcome {
     std::optional<ScanResult> result;
     bool cancelled = false;
@@ -168,11 +206,13 @@ CleanerModel::CleanerModel(std::shared_ptr<CoreServices> services, ModelOptions 
     }
     // The history may be large (100 clean-ups of 5,000 items are about 150 MB): it is
     // read on the store worker and arrives a moment later.
-    m_storeWorking = true;
+    const auto task = std::make_shared<StoreTask>();
+    m_storeTask = task;
     const std::shared_ptr<MainThreadRelay> relay = m_relay;
     const QString historyPath = joinPath(m_store, QStringLiteral("history.json"));
-    runInBackground([relay, historyPath] {
+    runInBackground([relay, historyPath, task] {
         LoadedHistory loaded = loadHistory(historyPath, kHistoryLimit);
+        task->finish(loaded, std::nullopt);
         relay->post([loaded = std::move(loaded)](
                         CleanerModel *model) mutable { model->applyLoadedHistory(std::move(loaded)); });
     });
@@ -185,6 +225,31 @@ CleanerModel::~CleanerModel()
     m_relay->detach();
     if (m_worker)
         m_worker->cancel();
+    // Quitting while items move: wait for the record and save it, so that nothing
+    // lies in the Trash without its history entry. With the store task below, the only
+    // waits on a worker, at exit.
+    if (m_cleanup && !m_cleanupApplied) {
+        QMutexLocker lock(&m_cleanup->mutex);
+        while (!m_cleanup->record)
+            m_cleanup->done.wait(&m_cleanup->mutex);
+        m_records.prepend(*m_cleanup->record);
+        if (m_records.size() > kHistoryLimit)
+            m_records.resize(kHistoryLimit);
+        m_saveWanted = true;
+    }
+    if (m_cleanupAwaitingSave)
+        m_saveWanted = true;
+    // A read or write under way finishes first: a late save must not overwrite a later
+    // one, and a history still being read must not be written over with less.
+    if (m_storeTask) {
+        m_storeTask->wait();
+        if (m_storeTask->loaded && !m_historyLoaded)
+            mergeLoadedHistory(std::move(*m_storeTask->loaded));
+        if (m_storeTask->saved)
+            applySaveFlags(*m_storeTask->saved);
+    }
+    if (m_saveWanted && m_historyLoaded)
+        (void)saveStore(storeSnapshot(), m_home);
 }
 
 // --- Setters: each announces its change, even to an equal value ----------------------
@@ -199,6 +264,7 @@ void CleanerModel::setResults(QHash<ScanKind, ScanResult> results)
 {
     m_results = std::move(results);
     Q_EMIT resultsChanged();
+    keepOneCopyPerSet();
 }
 
 void CleanerModel::setSelection(QSet<QUuid> selection)
@@ -728,6 +794,30 @@ void CleanerModel::toggleVisible()
     refreshRunning();
 }
 
+void CleanerModel::keepOneCopyPerSet()
+{
+    if (m_selection.isEmpty())
+        return;
+    QSet<QUuid> selection = m_selection;
+    QStringList kept;
+    for (const ScanResult &result : std::as_const(m_results)) {
+        for (const DuplicateGroup &group : result.duplicateGroups) {
+            const bool allTicked = !group.files.isEmpty()
+                && std::all_of(group.files.cbegin(), group.files.cend(),
+                    [&selection](const FileEntry &f) { return selection.contains(f.id); });
+            if (!allTicked)
+                continue;
+            selection.remove(group.files.constFirst().id);
+            kept.append(group.files.constFirst().name);
+        }
+    }
+    if (kept.isEmpty())
+        return;
+    setSelection(std::move(selection));
+    setNotice(kept.size() == 1 ? QStringLiteral("每组至少保留一份，已取消勾选“%1”，它将保留。").arg(kept.constFirst())
+                               : QStringLiteral("每组至少保留一份，已取消勾选 %1 项，它们将保留。").arg(kept.size()));
+}
+
 // --- Clean-up ------------------------------------------------------------------------
 
 void CleanerModel::cleanSelection()
@@ -750,6 +840,9 @@ void CleanerModel::cleanSelection()
 
     const std::shared_ptr<MainThreadRelay> relay = m_relay;
     const std::shared_ptr<CoreServices> services = m_services;
+    const auto pending = std::make_shared<PendingCleanup>();
+    m_cleanup = pending;
+    m_cleanupApplied = false;
     runInBackground([=]() mutable {
         CleanupRecord record;
         try {
@@ -776,12 +869,29 @@ void CleanerModel::cleanSelection()
                 record.items.append(item);
             }
         }
+        {
+            QMutexLocker lock(&pending->mutex);
+            pending->record = record;
+            pending->done.wakeAll();
+        }
         relay->post([=](CleanerModel *model) { model->finishCleanup(kind, record); });
     });
 }
 
+bool CleanerModel::requestQuit()
+{
+    if (!m_cleanup && !storeBusy())
+        return true;
+    // The store files are written within moments: the window closes when they are.
+    m_quitRequested = true;
+    if (m_cleanup)
+        setNotice(kFinishingBeforeQuit);
+    return false;
+}
+
 void CleanerModel::finishCleanup(ScanKind kind, const CleanupRecord &record)
 {
+    m_cleanupApplied = true;
     auto records = m_records;
     records.prepend(record);
     if (records.size() > kHistoryLimit)
@@ -828,6 +938,7 @@ void CleanerModel::completeCleanup(const QString &saveText)
 {
     const CleanupFinish finish = *m_cleanupAwaitingSave;
     m_cleanupAwaitingSave.reset();
+    m_cleanup.reset();
     setBusy(false);
     refreshDisk();
     setStatus(QStringLiteral("已移入废纸篓 %1 项").arg(finish.count));
@@ -902,18 +1013,12 @@ void CleanerModel::removeIgnore(const QString &path)
 void CleanerModel::persist()
 {
     m_saveWanted = true;
-    if (!m_storeWorking && m_historyLoaded)
+    if (!m_storeTask && m_historyLoaded)
         startSave();
 }
 
-void CleanerModel::startSave()
+StoreSnapshot CleanerModel::storeSnapshot() const
 {
-    m_saveWanted = false;
-    m_storeWorking = true;
-    // This save carries the clean-up's record when one waits for it.
-    const bool forCleanup = m_cleanupAwaitingSave && !m_cleanupAwaitingSave->saveStarted;
-    if (forCleanup)
-        m_cleanupAwaitingSave->saveStarted = true;
     StoreSnapshot snapshot;
     snapshot.folder = m_store;
     snapshot.preferences = m_preferences;
@@ -921,21 +1026,38 @@ void CleanerModel::startSave()
     snapshot.setAsidePreferences = m_setAsidePreferences;
     snapshot.setAsideHistory = m_setAsideHistory;
     snapshot.now = QDateTime::currentDateTime();
+    return snapshot;
+}
+
+void CleanerModel::startSave()
+{
+    m_saveWanted = false;
+    // This save carries the clean-up's record when one waits for it.
+    const bool forCleanup = m_cleanupAwaitingSave && !m_cleanupAwaitingSave->saveStarted;
+    if (forCleanup)
+        m_cleanupAwaitingSave->saveStarted = true;
+    const auto task = std::make_shared<StoreTask>();
+    m_storeTask = task;
     const std::shared_ptr<MainThreadRelay> relay = m_relay;
-    const QString home = m_home;
-    runInBackground([relay, snapshot = std::move(snapshot), home, forCleanup] {
+    runInBackground([relay, task, snapshot = storeSnapshot(), home = m_home, forCleanup] {
         const StoreSaveOutcome outcome = saveStore(snapshot, home);
+        task->finish(std::nullopt, outcome);
         relay->post([outcome, forCleanup](CleanerModel *model) { model->finishSave(outcome, forCleanup); });
     });
 }
 
-void CleanerModel::finishSave(const StoreSaveOutcome &outcome, bool forCleanup)
+void CleanerModel::applySaveFlags(const StoreSaveOutcome &outcome)
 {
-    m_storeWorking = false;
     if (outcome.preferencesSetAside)
         m_setAsidePreferences = false;
     if (outcome.historySetAside)
         m_setAsideHistory = false;
+}
+
+void CleanerModel::finishSave(const StoreSaveOutcome &outcome, bool forCleanup)
+{
+    m_storeTask.reset();
+    applySaveFlags(outcome);
     QStringList lines = outcome.notes;
     if (outcome.error)
         lines.append(*outcome.error);
@@ -944,31 +1066,44 @@ void CleanerModel::finishSave(const StoreSaveOutcome &outcome, bool forCleanup)
         completeCleanup(text);
     else if (!text.isEmpty())
         setNotice(text);
-    if (m_saveWanted)
-        startSave();
-    else
-        Q_EMIT storeIdle();
+    storeWentIdle();
 }
 
 void CleanerModel::applyLoadedHistory(LoadedHistory loaded)
 {
-    m_storeWorking = false;
+    m_storeTask.reset();
+    mergeLoadedHistory(std::move(loaded));
+    Q_EMIT recordsChanged();
+    storeWentIdle();
+}
+
+void CleanerModel::mergeLoadedHistory(LoadedHistory loaded)
+{
     m_historyLoaded = true;
     m_setAsideHistory = !loaded.complete;
-    if (!loaded.records.isEmpty()) {
-        // Clean-ups finished while the file was read come first. The loaded list is
-        // taken over, not copied: it may hold half a million items.
-        QList<CleanupRecord> records = std::move(loaded.records);
-        for (auto it = m_records.crbegin(); it != m_records.crend(); ++it)
-            records.prepend(*it);
-        if (records.size() > kHistoryLimit)
-            records.resize(kHistoryLimit);
-        setRecords(std::move(records));
-    }
-    if (m_saveWanted)
+    if (loaded.records.isEmpty())
+        return;
+    // Clean-ups finished while the file was read come first. The loaded list is taken
+    // over, not copied: it may hold half a million items.
+    QList<CleanupRecord> records = std::move(loaded.records);
+    for (auto it = m_records.crbegin(); it != m_records.crend(); ++it)
+        records.prepend(*it);
+    if (records.size() > kHistoryLimit)
+        records.resize(kHistoryLimit);
+    m_records = std::move(records);
+}
+
+void CleanerModel::storeWentIdle()
+{
+    if (m_saveWanted) {
         startSave();
-    else
-        Q_EMIT storeIdle();
+        return;
+    }
+    Q_EMIT storeIdle();
+    if (m_quitRequested && !m_cleanup) {
+        m_quitRequested = false;
+        Q_EMIT quitReady();
+    }
 }
 
 // --- Filters, folder and space browsing -------------------------------------------------

@@ -101,7 +101,7 @@ public:
     /// False until the history file has been read (on a worker, after the constructor).
     [[nodiscard]] bool historyLoaded() const { return m_historyLoaded; }
     /// True while the store files are read or written on a worker, or wait to be.
-    [[nodiscard]] bool storeBusy() const { return m_storeWorking || m_saveWanted; }
+    [[nodiscard]] bool storeBusy() const { return m_storeTask != nullptr || m_saveWanted; }
     [[nodiscard]] const Morvane::StartupChangeJournal &startupJournal() const { return m_startupJournal; }
 
     // --- Derived ------------------------------------------------------------------
@@ -146,6 +146,13 @@ public:
     Q_INVOKABLE void toggleVisible();
 
     Q_INVOKABLE void cleanSelection();
+    /// The window asks before it closes. True when nothing would be lost by quitting
+    /// now. While a clean-up moves items it answers false, says that it is finishing,
+    /// and emits `quitReady` once the clean-up's record is saved; while the store files
+    /// are written it answers false and emits `quitReady` when they are.
+    Q_INVOKABLE bool requestQuit();
+    /// True between `cleanSelection` starting the work and its record being saved.
+    [[nodiscard]] bool cleaning() const { return m_cleanup != nullptr; }
     Q_INVOKABLE void openTrash();
     Q_INVOKABLE void openPrivacy();
     Q_INVOKABLE void revealPath(const QString &path);
@@ -211,6 +218,8 @@ Q_SIGNALS:
     void junkBytesChanged();
     /// The store worker went idle: everything asked for is read and written.
     void storeIdle();
+    /// A quit asked for during a clean-up (or a save) may go ahead now: the record is saved.
+    void quitReady();
     /// The window shows its folder dialog with these texts.
     void directoryRequested(const QString &prompt, const QString &message, const QString &currentFolder);
 
@@ -222,6 +231,8 @@ private:
         qint64 untreated = 0;
         bool saveStarted = false; // its save is the one running now
     };
+    struct PendingCleanup;
+    struct StoreTask;
 
     [[nodiscard]] const Morvane::ScanResult *currentResultPointer() const;
     void setPage(Page page);
@@ -244,9 +255,16 @@ private:
     /// outcome reaches `finishSave`. Writes wait for the history to be loaded.
     void persist();
     void startSave();
+    [[nodiscard]] StoreSnapshot storeSnapshot() const;
     void finishSave(const StoreSaveOutcome &outcome, bool forCleanup);
+    void applySaveFlags(const StoreSaveOutcome &outcome);
     void applyLoadedHistory(LoadedHistory loaded);
+    void mergeLoadedHistory(LoadedHistory loaded);
+    void storeWentIdle();
     void applyRunning(const QSet<QString> &running);
+    /// Unticks the first copy of every duplicate set whose remaining copies are all
+    /// ticked; the notice says so.
+    void keepOneCopyPerSet();
     /// The result without entries at or below any ignored path.
     [[nodiscard]] Morvane::ScanResult withoutIgnored(const Morvane::ScanResult &result) const;
 
@@ -282,6 +300,9 @@ private:
     bool m_showPolicy = false;
 
     std::optional<Morvane::CancellationToken> m_worker; // present while a scan task exists
+    std::shared_ptr<PendingCleanup> m_cleanup; // present from the clean-up's start until its record is saved
+    bool m_cleanupApplied = false; // its record is in m_records already
+    bool m_quitRequested = false;
     quint64 m_scanGeneration = 0; // the running scan's number, 0 when none
     quint64 m_scanCounter = 0;
     QString m_store;
@@ -293,7 +314,7 @@ private:
 
     // The store worker: one read or write at a time, off the UI thread.
     bool m_historyLoaded = false;
-    bool m_storeWorking = false;
+    std::shared_ptr<StoreTask> m_storeTask; // the read or write running now
     bool m_saveWanted = false;
     bool m_setAsidePreferences = false; // the file there did not load: keep it before writing
     bool m_setAsideHistory = false;

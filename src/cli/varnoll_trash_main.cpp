@@ -1,6 +1,7 @@
 // varnoll-trash PATH…: moves the named items to the Trash through the clean-up
-// service (last guard, symbolic-link and permission checks; there is no scan to
-// compare against), prints where each went, and exits 1 when any item stayed.
+// service (each judged where it really is: last guard, working folder, symbolic-link
+// and permission checks; there is no scan to compare against), prints where each went,
+// and exits 1 when any item stayed, 2 on a usage error (nothing moved).
 #include "core/CleanupService.h"
 #include "core/Paths.h"
 
@@ -32,9 +33,24 @@ int main(int argc, char **argv)
         }
         if (options && (argument == "-h" || argument == "--help")) {
             print(stdout,
-                QStringLiteral("用法：varnoll-trash 路径…\n把指定的项目移到废纸篓（不会删除），并显示每项的去处。"
-                               "有项目未移动时退出码为 1。"));
+                QStringLiteral("用法：varnoll-trash 路径…\n把指定的项目移到废纸篓（不会删除），并显示每项的去处。\n"
+                               "每个路径按它实际所在的位置判断：上层文件夹中的符号链接和“..”按系统打开时的方式解析，"
+                               "项目本身若是符号链接则不移动。\n"
+                               "以下项目会被拒绝，原处不动：\n"
+                               "  空路径（用法错误，什么都不移动）\n"
+                               "  当前工作文件夹本身及包含它的文件夹（如“.”）\n"
+                               "  当前工作文件夹已被删除时的相对路径\n"
+                               "  根目录、个人文件夹及包含它的文件夹、系统文件夹及其中的项目\n"
+                               "  废纸篓、废纸篓中的项目和包含废纸篓的文件夹\n"
+                               "  符号链接、不存在的项目和没有权限移动的项目\n"
+                               "  个人文件夹所在磁盘上的项目在个人废纸篓不可用时保留原处，不会移到磁盘顶层的废纸篓\n"
+                               "退出码：全部移动为 0，有项目未移动为 1，用法错误为 2。"));
             return 0;
+        }
+        if (argument.isEmpty()) {
+            // An unset variable in a script ("$FILE") must never mean the working folder.
+            print(stderr, QStringLiteral("varnoll-trash：路径不能为空（第 %1 个参数），什么都没有移动。").arg(i));
+            return 2;
         }
         paths.append(Morvane::pathFromBytes(argument)); // exact bytes, whatever the encoding
     }

@@ -17,18 +17,34 @@ namespace Morvane {
 
 namespace {
 
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
+
+std::int64_t nanoseconds(const struct timespec &t)
+{
+    return std::int64_t(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
 std::int64_t modifiedNanoseconds(const struct stat &st)
 {
 #ifdef Q_OS_MACOS
-    return std::int64_t(st.st_mtimespec.tv_sec) * 1000000000 + st.st_mtimespec.tv_nsec;
+    return nanoseconds(st.st_mtimespec);
 #else
-    return std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return nanoseconds(st.st_mtim);
+#endif
+}
+
+std::int64_t changedNanoseconds(const struct stat &st)
+{
+#ifdef Q_OS_MACOS
+    return nanoseconds(st.st_ctimespec);
+#else
+    return nanoseconds(st.st_ctim);
 #endif
 }
 
 // Everything below the open folder `root`, folder by folder from a list of those still
-// to read, each opened below `root` (never one descriptor per level: a deep tree must
-// not run out of them); false when anything could not be read.
+// to read, each opened again below `root` (never one descriptor per level: a deep tree
+// must not run out of them). False when anything could not be read.
 bool walkTree(
     const UniqueFd &root, dev_t device, TreeDigest &digest, std::int64_t &bytes, const CancellationToken *cancel)
 {
@@ -43,11 +59,11 @@ bool walkTree(
         pending.pop_back();
         UniqueFd fd = openFolderBelow(
             root.get(), std::string_view(folder.relative.constData(), size_t(folder.relative.size())));
-        struct stat opened { };
+        struct stat here { };
         // The listing saw this inode: anything else now (a link swapped in on the way)
         // is not part of the tree.
-        if (!fd || ::fstat(fd.get(), &opened) != 0
-            || (!folder.relative.isEmpty() && (opened.st_dev != device || opened.st_ino != folder.inode))) {
+        if (!fd || ::fstat(fd.get(), &here) != 0
+            || (!folder.relative.isEmpty() && (here.st_dev != device || here.st_ino != folder.inode))) {
             complete = false;
             continue;
         }
@@ -76,12 +92,23 @@ bool walkTree(
             if (base > 0)
                 relative += '/';
             relative += name;
-            digest.add(relative, st);
             if (S_ISREG(st.st_mode))
                 bytes += st.st_size;
-            // Another file system mounted below is not ours to judge.
-            if (S_ISDIR(st.st_mode) && st.st_dev == device)
-                pending.push_back({ relative, st.st_ino });
+            if (S_ISDIR(st.st_mode) && st.st_dev == device) { // another file system below: not ours to judge
+                const UniqueFd child(::openat(::dirfd(dir), name, kFolderFlags));
+                struct stat opened { };
+                // Digest what was opened, so that the entry and its contents are one folder.
+                if (!child || ::fstat(child.get(), &opened) != 0 || opened.st_ino != st.st_ino
+                    || opened.st_dev != st.st_dev) {
+                    complete = false;
+                    digest.add(relative, st);
+                    continue;
+                }
+                digest.add(relative, opened);
+                pending.push_back({ relative, opened.st_ino });
+                continue;
+            }
+            digest.add(relative, st);
         }
         ::closedir(dir);
         if (cancel && cancel->isCancelled())
@@ -99,6 +126,7 @@ Fingerprint fingerprintFromStat(const struct stat &st)
     f.inode = std::uint64_t(st.st_ino);
     f.size = std::int64_t(st.st_size);
     f.modifiedNs = modifiedNanoseconds(st);
+    f.changedNs = changedNanoseconds(st);
     return f;
 }
 
@@ -106,9 +134,9 @@ void TreeDigest::add(QByteArrayView relativePath, const struct stat &st)
 {
     struct {
         std::uint64_t mode, inode, size;
-        std::int64_t modified;
+        std::int64_t modified, changed;
     } fields { std::uint64_t(st.st_mode), std::uint64_t(st.st_ino), S_ISDIR(st.st_mode) ? 0 : std::uint64_t(st.st_size),
-        modifiedNanoseconds(st) };
+        modifiedNanoseconds(st), changedNanoseconds(st) };
     XXH64_hash_t h = XXH64(relativePath.data(), size_t(relativePath.size()), 0);
     h = XXH64(&fields, sizeof fields, h);
     m_sum += h;
@@ -123,32 +151,52 @@ void TreeDigest::merge(const TreeDigest &other)
     m_entries += other.m_entries;
 }
 
-std::optional<Fingerprint> fingerprintPath(
-    const QString &path, bool withTree, const CancellationToken *cancel, std::int64_t *logicalBytes)
+std::optional<Fingerprint> fingerprintFolder(int folder, const CancellationToken *cancel, std::int64_t *logicalBytes)
 {
-    const QByteArray bytes = pathToBytes(path);
     struct stat st { };
-    if (::lstat(bytes.constData(), &st) != 0)
+    if (::fstat(folder, &st) != 0 || !S_ISDIR(st.st_mode))
         return std::nullopt;
-    Fingerprint f = fingerprintFromStat(st);
-    if (logicalBytes)
-        *logicalBytes = S_ISREG(st.st_mode) ? st.st_size : 0;
-    if (!withTree || !S_ISDIR(st.st_mode))
-        return f;
-    const UniqueFd fd(::open(bytes.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    struct stat opened { };
-    if (!fd || ::fstat(fd.get(), &opened) != 0 || opened.st_dev != st.st_dev || opened.st_ino != st.st_ino)
+    // A description of its own: the walk reads the folder from the start.
+    const UniqueFd walked(::openat(folder, ".", kFolderFlags));
+    if (!walked)
         return std::nullopt;
     TreeDigest digest;
     std::int64_t total = 0;
-    if (!walkTree(fd, st.st_dev, digest, total, cancel))
+    if (!walkTree(walked, st.st_dev, digest, total, cancel))
         return std::nullopt;
+    Fingerprint f = fingerprintFromStat(st);
     f.treeDigest = digest.value();
     f.treeEntries = digest.entries();
     f.hasTree = true;
     if (logicalBytes)
         *logicalBytes = total;
     return f;
+}
+
+std::optional<Fingerprint> fingerprintAt(
+    int dirFd, const QByteArray &name, bool withTree, const CancellationToken *cancel, std::int64_t *logicalBytes)
+{
+    struct stat st { };
+    if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return std::nullopt;
+    if (!withTree || !S_ISDIR(st.st_mode)) {
+        if (logicalBytes)
+            *logicalBytes = S_ISREG(st.st_mode) ? st.st_size : 0;
+        return fingerprintFromStat(st);
+    }
+    const UniqueFd folder(::openat(dirFd, name.constData(), kFolderFlags));
+    if (!folder)
+        return std::nullopt;
+    std::optional<Fingerprint> f = fingerprintFolder(folder.get(), cancel, logicalBytes);
+    if (f && (f->device != std::uint64_t(st.st_dev) || f->inode != std::uint64_t(st.st_ino)))
+        return std::nullopt; // swapped between the two looks: nothing to vouch for
+    return f;
+}
+
+std::optional<Fingerprint> fingerprintPath(
+    const QString &path, bool withTree, const CancellationToken *cancel, std::int64_t *logicalBytes)
+{
+    return fingerprintAt(AT_FDCWD, pathToBytes(path), withTree, cancel, logicalBytes);
 }
 
 } // namespace Morvane

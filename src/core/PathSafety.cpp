@@ -2,7 +2,6 @@
 
 #include "core/Errors.h"
 #include "core/Paths.h"
-#include "core/trash/OsCalls.h"
 
 #include <QStringList>
 
@@ -151,33 +150,6 @@ void PathSafety::validate(const QString &path, const QString &inside)
         throw PathSafetyError(QStringLiteral("“%1”经由符号链接指向“%2”，不在“%3”之内，已拒绝。")
                                   .arg(shown(lexical), shown(*target), shown(inside)));
     throw PathSafetyError(QStringLiteral("“%1”不在“%2”之内，已拒绝。").arg(shown(lexical), shown(inside)));
-}
-
-PathSafety::RouteCheck PathSafety::checkRoute(const QString &path, const QString &scope, const OsCalls &os)
-{
-    const QString target = lexicallyNormal(path);
-    const QString root = lexicallyNormal(scope);
-    if (target == root)
-        return { Route::scopeItself, root, 0 };
-    if (!isSameOrInside(target, root))
-        return { Route::outside, root, 0 };
-    const QStringList parts = target.mid(root == QLatin1String("/") ? 1 : root.size() + 1).split(u'/');
-    QString current = root;
-    for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
-        current = joinPath(current, parts.at(i));
-        struct stat st { };
-        if (os.lstat(pathToBytes(current).constData(), &st) != 0) {
-            const int code = errno;
-            if (code == ENOENT || code == ENOTDIR)
-                return { Route::missing, current, code };
-            return { Route::unreadable, current, code };
-        }
-        if (S_ISLNK(st.st_mode))
-            return { Route::linkOnPath, current, 0 };
-        if (!S_ISDIR(st.st_mode))
-            return { Route::notFolderOnPath, current, 0 };
-    }
-    return { Route::inside, QString(), 0 };
 }
 
 std::optional<QString> PathSafety::removalRefusal(

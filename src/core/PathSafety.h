@@ -8,8 +8,6 @@
 
 namespace Morvane {
 
-struct OsCalls;
-
 /// Whether a path may be entered or acted on as lying inside a folder, and which
 /// paths must never go to the Trash.
 class PathSafety {
@@ -25,27 +23,6 @@ public:
     /// with a Chinese reason in `error` when a component is missing or unreadable or
     /// the links loop.
     [[nodiscard]] static std::optional<QString> resolve(const QString &path, QString *error = nullptr);
-
-    /// How the folders between a scope and an item look right now.
-    enum class Route : std::uint8_t {
-        inside, // strictly inside, no link among the folders on the way
-        outside, // not below the scope (lexically)
-        scopeItself, // the scope folder itself
-        linkOnPath, // a folder between the scope and the item is a symbolic link
-        notFolderOnPath, // something between them is no longer a folder
-        missing, // a folder between them is gone
-        unreadable, // a folder between them cannot be examined
-    };
-    struct RouteCheck {
-        Route route = Route::inside;
-        QString at; // the component concerned
-        int code = 0;
-    };
-    /// Checks, without following links, that `path` lies strictly below `scope` and
-    /// that every folder strictly between them is a real folder. Neither the scope
-    /// itself (it may legitimately be reached through a link) nor the item is judged.
-    /// Both paths are taken lexically normalised.
-    [[nodiscard]] static RouteCheck checkRoute(const QString &path, const QString &scope, const OsCalls &os);
 
     /// The last guard before anything goes to the Trash: a Chinese reason when `path`
     /// is the root, the home folder or a folder holding it, a system folder or

@@ -1,10 +1,17 @@
 #pragma once
 
-#include <unistd.h>
+#include <QByteArray>
+#include <QList>
 
+#include <cstdint>
+#include <optional>
 #include <utility>
 
+#include <unistd.h>
+
 namespace Morvane {
+
+struct OsCalls;
 
 /// Owns one POSIX file descriptor and closes it when it goes out of scope. The one
 /// descriptor owner of the core: folder handles, files opened for reading and the
@@ -48,5 +55,40 @@ public:
 private:
     int m_fd = -1;
 };
+
+/// Why a walk down a chain of folders stopped.
+enum class ChainStop : std::uint8_t {
+    complete, // every folder opened
+    missing, // a component does not exist
+    link, // a component is a symbolic link
+    notFolder, // a component is something other than a folder
+    failed, // a component could not be opened or examined (see `error`)
+};
+
+/// The outcome of openFolderChain.
+struct FolderChain {
+    UniqueFd folder; // the last folder opened; valid only when `stop` is complete
+    ChainStop stop = ChainStop::complete;
+    qsizetype failedAt = -1; // index of the component that stopped the walk
+    int error = 0; // errno of the failing call
+};
+
+/// Opens the folder `components` lead to below the open folder `start`, one step at a
+/// time with openat(O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK), each step from
+/// the handle of the one before: nothing is resolved twice and no symbolic link is
+/// followed on the way, so what is judged and acted on through the result is what lies
+/// at the end of this very chain, whatever is renamed or swapped meanwhile. Each
+/// component must be one plain name (no "/", never "." or ".."); otherwise the walk
+/// stops there as `failed` with EINVAL. No components: a new handle on `start` itself.
+/// Calls go through `os` when given (tests make races deterministic there), else
+/// straight to the system. Never blocks on a special file.
+[[nodiscard]] FolderChain openFolderChain(int start, const QList<QByteArray> &components, const OsCalls *os = nullptr);
+
+/// The absolute path at which the open folder `fd` can be reached now, with every
+/// symbolic link resolved: asked of the system for the descriptor itself where it can
+/// tell (Linux /proc, macOS F_GETPATH), else `hint` resolved; either answer is used
+/// only when a stat of it finds the same device and inode as the descriptor. None when
+/// no such path is found (the folder was removed, or moved where the hint misses it).
+[[nodiscard]] std::optional<QByteArray> folderPathOf(int fd, const QByteArray &hint = {});
 
 } // namespace Morvane

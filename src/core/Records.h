@@ -15,14 +15,18 @@
 namespace Morvane {
 
 /// What the clean-up checks again right before moving an item: the item must still be
-/// the very object the scan saw. For a folder, `treeDigest` covers every descendant
-/// (relative name, type, device, inode, size, modification time), so anything added,
-/// removed or modified inside shows as a change.
+/// the very object the scan saw. The status-change time moves with every write,
+/// rename, chmod or new hard link, and a file re-created on a reused inode has a new
+/// one, even when size and modification time are put back. For a folder,
+/// `treeDigest` covers every descendant (relative name, type, inode, size,
+/// modification and status-change times), so anything added, removed or changed
+/// inside shows as a change.
 struct Fingerprint {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     std::int64_t size = 0;
     std::int64_t modifiedNs = 0; // modification time, nanoseconds since the Unix epoch
+    std::int64_t changedNs = 0; // status-change time (ctime), nanoseconds since the Unix epoch
     std::uint64_t treeDigest = 0; // folders only; 0 when not computed
     std::int64_t treeEntries = 0; // folders only: descendants covered by treeDigest
     bool hasTree = false; // true when treeDigest was computed for the whole tree

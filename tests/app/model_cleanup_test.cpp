@@ -8,6 +8,9 @@
 #include <QJsonDocument>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
+
+#include <thread>
 
 using namespace VarnollTest;
 using Varnoll::CleanerModel;
@@ -204,6 +207,56 @@ private Q_SLOTS:
         gate.open();
         QVERIFY(waitIdle(*model));
         QCOMPARE(f.core->cleanedIds.size(), 1);
+    }
+
+    void quittingDuringACleanupKeepsItsRecord()
+    {
+        Fixture f;
+        auto model = f.makeModel();
+        model->navigate(Page::largeFiles);
+        const FileEntry a = makeEntry(QStringLiteral("/d/a"), 1);
+        const FileEntry b = makeEntry(QStringLiteral("/d/b"), 2);
+        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::largeFiles, { a, b })));
+        auto gate = std::make_shared<Gate>();
+        f.core->onClean = [gate](const QSet<QUuid> &ids, const QList<FileEntry> &snapshot, const QSet<QString> &,
+                              const QList<DuplicateGroup> &, const QList<FileEntry> &) {
+            gate->wait();
+            QSet<QString> moved;
+            for (const FileEntry &entry : snapshot) {
+                if (ids.contains(entry.id))
+                    moved.insert(entry.path);
+            }
+            return recordFor(snapshot, ids, moved);
+        };
+        QVERIFY(model->requestQuit()); // nothing moving: quit at once
+
+        // The window asks while items move: not yet, and it is told why.
+        model->toggle(a);
+        model->cleanSelection();
+        QSignalSpy ready(model.get(), &CleanerModel::quitReady);
+        QVERIFY(!model->requestQuit());
+        QCOMPARE(model->notice(),
+            std::optional<QString>(QStringLiteral("正在把选中的项目移到废纸篓并保存清理记录，完成后将自动退出。")));
+        gate->open();
+        QVERIFY(waitIdle(*model));
+        QCOMPARE(ready.count(), 1);
+        QCOMPARE(model->records().size(), 1);
+
+        // The model goes away before the record arrives: it waits for it and saves it.
+        model->toggle(b);
+        model->cleanSelection();
+        QVERIFY(model->cleaning());
+        std::thread late([gate] {
+            QThread::msleep(100);
+            gate->open();
+        });
+        model.reset();
+        late.join();
+        const auto stored = recordsFromJson(readAll(f.store + QStringLiteral("/history.json")));
+        QVERIFY(stored.has_value());
+        QCOMPARE(stored->size(), 2);
+        QCOMPARE(stored->first().items.first().path, b.path);
+        QVERIFY(stored->first().items.first().moved);
     }
 
     void theHundredAndFirstRecordDropsTheOldest()

@@ -84,6 +84,28 @@ private Q_SLOTS:
         QVERIFY(!model->selection().contains(two[0].id));
     }
 
+    void keepOneCopyRuleHoldsAfterAnIgnore()
+    {
+        Fixture f;
+        auto model = f.makeModel();
+        model->navigate(Page::duplicates);
+        QList<FileEntry> three;
+        for (int i = 0; i < 3; ++i)
+            three.append(makeEntry(QStringLiteral("/d/copy%1").arg(i), 100, FileCategory::duplicate));
+        ScanResult result = makeResult(ScanKind::duplicates, three, 0, { FileCategory::duplicate });
+        result.duplicateGroups = { makeGroup(three) };
+        QVERIFY(scanWith(*model, *f.core, std::nullopt, result));
+        model->toggle(three[1]);
+        model->toggle(three[2]);
+        // Ignoring the one unticked copy leaves two, both ticked: the first of them stays.
+        model->ignore(three[0]);
+        QCOMPARE(model->currentResult()->duplicateGroups.first().files.size(), 2);
+        QCOMPARE(model->selection(), QSet<QUuid> { three[2].id });
+        QCOMPARE(
+            model->notice(), std::optional<QString>(QStringLiteral("每组至少保留一份，已取消勾选“copy1”，它将保留。")));
+        QCOMPARE(model->selectedEntries(), QList<FileEntry> { three[2] });
+    }
+
     void duplicateOutsideEveryGroupIsTickedWithoutTheGroupCheck()
     {
         Fixture f;

@@ -86,7 +86,8 @@ private Q_SLOTS:
         // The notice says where each went.
         const QStringList lines = model->notice().value_or(QString()).split(u'\n');
         QCOMPARE(lines.size(), 2);
-        QVERIFY2(lines[0].startsWith(QStringLiteral("无法完整读取的 preferences.json 已改名为 ~/store/preferences.json.unreadable-")),
+        QVERIFY2(lines[0].startsWith(
+                     QStringLiteral("无法完整读取的 preferences.json 已改名为 ~/store/preferences.json.unreadable-")),
             qPrintable(lines[0]));
         QVERIFY(lines[1].startsWith(QStringLiteral("无法完整读取的 history.json 已改名为 ")));
 
@@ -133,8 +134,8 @@ private Q_SLOTS:
         for (int i = 0; i < 150; ++i) {
             if (i > 0)
                 history += ',';
-            history += record(QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper(),
-                QByteArray::number(700000000 - i), "1");
+            history += record(
+                QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper(), QByteArray::number(700000000 - i), "1");
         }
         writeRaw(f.store + "/history.json", history + ']');
         auto model = f.makeModel();

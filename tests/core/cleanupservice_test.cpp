@@ -73,6 +73,47 @@ QSet<QUuid> idsOf(const QList<FileEntry> &entries)
     return ids;
 }
 
+// Lets the file system's coarse clock move on, so that a change gets another
+// status-change time than the scan saw.
+void tick()
+{
+    QTest::qSleep(20);
+}
+
+// Puts back the access and modification times an lstat saw (touch -r).
+void restoreTimes(const QString &path, const struct stat &st)
+{
+    const struct timespec times[2] = { st.st_atim, st.st_mtim };
+    QCOMPARE(::utimensat(AT_FDCWD, pathToBytes(path).constData(), times, AT_SYMLINK_NOFOLLOW), 0);
+}
+
+// The real calls, with `change` run once right before the rename that moves `name`
+// out of its folder: after every check, at the last moment.
+OsCalls changingBeforeTheMove(const QByteArray &name, std::function<void()> change)
+{
+    OsCalls os = OsCalls::system();
+    auto pending = std::make_shared<std::function<void()>>(std::move(change));
+    os.renameNoReplaceAt = [name, pending](int fromDir, const char *from, int toDir, const char *to) {
+        if (*pending && name == from)
+            std::exchange(*pending, nullptr)();
+        return OsCalls::system().renameNoReplaceAt(fromDir, from, toDir, to);
+    };
+    return os;
+}
+
+// The real calls, with `change` run once right before `name` is opened as a file.
+OsCalls changingBeforeOpening(const QByteArray &name, std::function<void()> change)
+{
+    OsCalls os = OsCalls::system();
+    auto pending = std::make_shared<std::function<void()>>(std::move(change));
+    os.openat = [name, pending](int dir, const char *path, int flags, mode_t mode) {
+        if (*pending && name == path && (flags & O_DIRECTORY) == 0)
+            std::exchange(*pending, nullptr)();
+        return OsCalls::system().openat(dir, path, flags, mode);
+    };
+    return os;
+}
+
 CleanupItemResult cleanOne(const World &world, const FileEntry &entry, const QSet<QString> &running = {},
     const QList<FileEntry> &owners = {}, const OsCalls *os = nullptr)
 {
@@ -93,6 +134,7 @@ private Q_SLOTS:
     {
         QVERIFY(m_guardHome.isValid());
         qputenv("XDG_DATA_HOME", pathToBytes(m_guardHome.path()));
+        qputenv("HOME", pathToBytes(m_guardHome.path()));
     }
 
     void movesExactlyTheSelectedEntriesInSnapshotOrder()
@@ -225,7 +267,7 @@ private Q_SLOTS:
         World world;
         const FileEntry entry = world.entry(world.file(QStringLiteral("locked")));
         OsCalls denied = OsCalls::system();
-        denied.access = [](const char *, int) {
+        denied.faccessat = [](int, const char *, int, int) {
             errno = EACCES;
             return -1;
         };
@@ -235,7 +277,7 @@ private Q_SLOTS:
 
         // A read-only file system says so.
         OsCalls readOnly = OsCalls::system();
-        readOnly.access = [](const char *, int mode) {
+        readOnly.faccessat = [](int, const char *, int mode, int) {
             errno = EROFS;
             return (mode & W_OK) ? -1 : 0;
         };
@@ -256,7 +298,7 @@ private Q_SLOTS:
         ::chmod(pathToBytes(world.scope).constData(), 01777);
         OsCalls stranger = OsCalls::system();
         stranger.userID = [] { return uid_t(4242); };
-        stranger.access = [](const char *, int) { return 0; };
+        stranger.faccessat = [](int, const char *, int, int) { return 0; };
         item = cleanOne(world, entry, {}, {}, &stranger);
         QVERIFY(!item.moved);
         QVERIFY(item.message.contains(QStringLiteral("受保护的共享文件夹")));
@@ -362,6 +404,19 @@ private Q_SLOTS:
         QCOMPARE(record.items.at(3).message, QStringLiteral("不能移动根目录，已拒绝。"));
         QCOMPARE(record.count(), 0);
         QVERIFY(exists(world.home) && exists(world.trash));
+
+        // A scope reached through a link is judged where it really is: here, the Trash.
+        QVERIFY(makeFolder(joinPath(world.trash, QStringLiteral("files"))));
+        QVERIFY(writeFile(joinPath(world.trash, QStringLiteral("files/old.txt")), "x"));
+        const QString alias = joinPath(world.home, QStringLiteral("Alias"));
+        QCOMPARE(::symlink(pathToBytes(joinPath(world.trash, QStringLiteral("files"))).constData(),
+                     pathToBytes(alias).constData()),
+            0);
+        const CleanupItemResult viaLink
+            = cleanOne(world, scannedEntry(joinPath(alias, QStringLiteral("old.txt")), alias));
+        QVERIFY(!viaLink.moved);
+        QVERIFY2(viaLink.message.contains(QStringLiteral("废纸篓")), qPrintable(viaLink.message));
+        QCOMPARE(world.trashed(), QStringList { QStringLiteral("old.txt") });
     }
 
     void comparesADuplicateWithTheKeptCopyBeforeMovingIt()
@@ -392,7 +447,8 @@ private Q_SLOTS:
             = CleanupService(world.environment()).clean({ copy.id }, { keep, copy }, {}, { group }, {});
         QCOMPARE(record.count(), 0);
         QCOMPARE(record.items.first().message,
-            QStringLiteral("保留的副本“%1”已不存在或内容已不同，无法确认仍有一份相同的文件，未移动。").arg(keep.path));
+            QStringLiteral("保留的副本“%1”在扫描后已被修改或替换，无法确认仍有一份相同的文件，未移动。")
+                .arg(keep.path));
         QCOMPARE(readFile(copy.path), "same bytes");
 
         // Kept copy gone altogether.
@@ -417,6 +473,20 @@ private Q_SLOTS:
         for (const CleanupItemResult &item : record.items)
             QCOMPARE(item.message, QStringLiteral("这组重复文件的每一份都已选中；每组至少保留一份，未移动。"));
         QVERIFY(exists(first.path) && exists(second.path) && exists(third.path));
+
+        // The unticked copy lies in a folder that goes too: the reason says so.
+        const QString box = world.folder(QStringLiteral("box"));
+        const FileEntry boxed = world.entry(world.file(QStringLiteral("box/4.bin"), "dup"), FileCategory::duplicate);
+        const FileEntry boxEntry = world.entry(box);
+        const FileEntry fifth = world.entry(world.file(QStringLiteral("5.bin"), "dup"), FileCategory::duplicate);
+        const CleanupRecord boxedRecord = CleanupService(world.environment())
+                                              .clean(idsOf({ boxEntry, fifth }), { boxEntry, boxed, fifth }, {},
+                                                  { { QUuid::createUuid(), { boxed, fifth } } }, {});
+        QCOMPARE(boxedRecord.items.size(), 2);
+        QVERIFY(boxedRecord.items.at(0).moved);
+        QCOMPARE(boxedRecord.items.at(1).message,
+            QStringLiteral("这组重复文件未选中的副本都在同时选中的文件夹里，会随之移走；每组至少保留一份，未移动。"));
+        QCOMPARE(readFile(fifth.path), "dup");
 
         // A duplicate whose group is unknown cannot be checked either.
         const CleanupRecord orphan = CleanupService(world.environment()).clean({ first.id }, { first }, {}, {}, {});
@@ -504,7 +574,8 @@ private Q_SLOTS:
         World world;
         // The scope itself is the other volume's top directory.
         const OsCalls os = withVolume(pathToBytes(world.scope));
-        const FileEntry entry = world.entry(world.file(QStringLiteral("movie.mkv"), "frames"));
+        FileEntry entry = world.entry(world.file(QStringLiteral("movie.mkv"), "frames"));
+        entry.kind.fingerprint->device = kFakeDevice; // as a scan of that volume sees it
         const CleanupItemResult item = cleanOne(world, entry, {}, {}, &os);
         QVERIFY2(item.moved, qPrintable(item.message));
         QCOMPARE(item.trashPath, joinPath(world.scope, QStringLiteral(".Trash-%1/files/movie.mkv").arg(::geteuid())));
@@ -551,6 +622,217 @@ private Q_SLOTS:
         QVERIFY(record.items.at(3).moved);
         QCOMPARE(record.items.at(3).bytes, 1);
         QVERIFY(QDir::setCurrent(QDir::rootPath()));
+    }
+
+    void aSwapOnTheWayNeverRedirectsTheMove()
+    {
+        World world;
+        const QString sub = world.folder(QStringLiteral("sub"));
+        const FileEntry entry = world.entry(world.file(QStringLiteral("sub/file"), "scanned"));
+        const QString outside = joinPath(world.root.path(), QStringLiteral("outside"));
+        QVERIFY(makeFolder(outside));
+        QVERIFY(writeFile(joinPath(outside, QStringLiteral("file")), "precious"));
+        // After every check the folder moves away and a link out of the scope takes its place.
+        const OsCalls swapped = changingBeforeTheMove("file", [&] {
+            QCOMPARE(::rename(pathToBytes(sub).constData(), pathToBytes(sub + QStringLiteral(".old")).constData()), 0);
+            QCOMPARE(::symlink(pathToBytes(outside).constData(), pathToBytes(sub).constData()), 0);
+        });
+        CleanupItemResult item = cleanOne(world, entry, {}, {}, &swapped);
+        QVERIFY2(item.moved, qPrintable(item.message));
+        QCOMPARE(readFile(joinPath(outside, QStringLiteral("file"))), "precious");
+        QCOMPARE(readFile(item.trashPath), "scanned");
+        QCOMPARE(
+            readTrashInfo(joinPath(world.trash, QStringLiteral("info/file.trashinfo"))).path, pathToBytes(entry.path));
+
+        // Another file takes the item's very name in that instant: it is put back and
+        // nothing is reported as moved.
+        const FileEntry doc = world.entry(world.file(QStringLiteral("doc"), "scanned"));
+        const QString aside = doc.path + QStringLiteral(".aside");
+        const OsCalls replaced = changingBeforeTheMove("doc", [&] {
+            QCOMPARE(::rename(pathToBytes(doc.path).constData(), pathToBytes(aside).constData()), 0);
+            QVERIFY(writeFile(doc.path, "intruder"));
+        });
+        item = cleanOne(world, doc, {}, {}, &replaced);
+        QVERIFY(!item.moved);
+        QVERIFY2(item.message.contains(QStringLiteral("被另一个项目替换")), qPrintable(item.message));
+        QCOMPARE(readFile(doc.path), "intruder");
+        QCOMPARE(readFile(aside), "scanned");
+        QCOMPARE(world.trashed(), QStringList { QStringLiteral("file") });
+        QCOMPARE(entriesOf(joinPath(world.trash, QStringLiteral("info"))).size(), 1);
+    }
+
+    void changesThatPutTheTimeBackAreSeen()
+    {
+        World world;
+        const QString changed = QStringLiteral("扫描后已被修改，未移动。");
+        // Rewritten with the same size and its times put back.
+        const FileEntry rewritten = world.entry(world.file(QStringLiteral("report.txt"), "draft"));
+        struct stat before { };
+        QCOMPARE(::lstat(pathToBytes(rewritten.path).constData(), &before), 0);
+        tick();
+        QVERIFY(writeFile(rewritten.path, "DRAFT"));
+        restoreTimes(rewritten.path, before);
+        QCOMPARE(cleanOne(world, rewritten).message, changed);
+        QCOMPARE(readFile(rewritten.path), "DRAFT");
+
+        // A chmod and a new hard link.
+        const FileEntry chmodded = world.entry(world.file(QStringLiteral("mode.txt")));
+        const FileEntry linked = world.entry(world.file(QStringLiteral("linked.txt")));
+        tick();
+        QCOMPARE(::chmod(pathToBytes(chmodded.path).constData(), 0600), 0);
+        QCOMPARE(
+            ::link(pathToBytes(linked.path).constData(), pathToBytes(linked.path + QStringLiteral("2")).constData()),
+            0);
+        QCOMPARE(cleanOne(world, chmodded).message, changed);
+        QCOMPARE(cleanOne(world, linked).message, changed);
+
+        // Deleted and made again on the same inode (the file system may reuse it).
+        const FileEntry again = world.entry(world.file(QStringLiteral("again.bin"), "v1"));
+        QCOMPARE(::lstat(pathToBytes(again.path).constData(), &before), 0);
+        tick();
+        QCOMPARE(::unlink(pathToBytes(again.path).constData()), 0);
+        QVERIFY(writeFile(again.path, "v2"));
+        restoreTimes(again.path, before);
+        OsCalls reused = OsCalls::system();
+        reused.fstatat = [inode = before.st_ino](int dir, const char *name, struct stat *st, int flags) {
+            const int r = ::fstatat(dir, name, st, flags);
+            if (r == 0 && qstrcmp(name, "again.bin") == 0)
+                st->st_ino = inode;
+            return r;
+        };
+        QCOMPARE(cleanOne(world, again, {}, {}, &reused).message, changed);
+
+        // Inside a cache folder.
+        const QString cache = world.folder(QStringLiteral("cache"));
+        const QString inner = world.file(QStringLiteral("cache/blob"), "12345");
+        const FileEntry folder = world.entry(cache, FileCategory::userCache);
+        QCOMPARE(::lstat(pathToBytes(inner).constData(), &before), 0);
+        tick();
+        QVERIFY(writeFile(inner, "54321"));
+        restoreTimes(inner, before);
+        QCOMPARE(cleanOne(world, folder).message, QStringLiteral("文件夹里的内容在扫描后有变化，未移动。"));
+        QCOMPARE(world.trashed(), QStringList());
+    }
+
+    void theKeptCopyIsCheckedLikeTheMovedOne()
+    {
+        World world;
+        const QString keptFolder = world.folder(QStringLiteral("kept"));
+        QVERIFY(makeFolder(joinPath(world.scope, QStringLiteral("selected"))));
+        const FileEntry keep
+            = world.entry(world.file(QStringLiteral("kept/same.bin"), "same bytes"), FileCategory::duplicate);
+        const FileEntry selected
+            = world.entry(world.file(QStringLiteral("selected/same.bin"), "same bytes"), FileCategory::duplicate);
+        const DuplicateGroup group { QUuid::createUuid(), { keep, selected } };
+        auto cleanSelected = [&](const DuplicateGroup &set, const QList<FileEntry> &snapshot) {
+            const CleanupRecord record
+                = CleanupService(world.environment()).clean({ selected.id }, snapshot, {}, { set }, {});
+            return record.items.first();
+        };
+
+        // The kept copy's folder becomes a link to the selected copy's folder: the
+        // selected copy would be compared with itself.
+        const QString moved = keptFolder + QStringLiteral(".old");
+        QCOMPARE(::rename(pathToBytes(keptFolder).constData(), pathToBytes(moved).constData()), 0);
+        QCOMPARE(::symlink("selected", pathToBytes(keptFolder).constData()), 0);
+        CleanupItemResult item = cleanSelected(group, { keep, selected });
+        QVERIFY(!item.moved);
+        QVERIFY2(item.message.startsWith(QStringLiteral("保留的副本")), qPrintable(item.message));
+        QCOMPARE(readFile(selected.path), "same bytes");
+        QCOMPARE(::unlink(pathToBytes(keptFolder).constData()), 0);
+        QCOMPARE(::rename(pathToBytes(moved).constData(), pathToBytes(keptFolder).constData()), 0);
+
+        // A copy recorded as the very same file never counts as the other copy.
+        const QString alias = joinPath(world.scope, QStringLiteral("alias.bin"));
+        QCOMPARE(::link(pathToBytes(selected.path).constData(), pathToBytes(alias).constData()), 0);
+        const FileEntry aliasEntry = world.entry(alias, FileCategory::duplicate);
+        FileEntry selectedNow = world.entry(selected.path, FileCategory::duplicate);
+        selectedNow.id = selected.id;
+        item = cleanSelected({ QUuid::createUuid(), { aliasEntry, selectedNow } }, { aliasEntry, selectedNow });
+        QVERIFY(!item.moved);
+        QVERIFY2(item.message.contains(QStringLiteral("同一个文件")), qPrintable(item.message));
+        QCOMPARE(::unlink(pathToBytes(alias).constData()), 0);
+
+        // The kept copy rewritten with its time put back.
+        selectedNow = world.entry(selected.path, FileCategory::duplicate);
+        selectedNow.id = selected.id;
+        const FileEntry keepNow = world.entry(keep.path, FileCategory::duplicate);
+        struct stat before { };
+        QCOMPARE(::lstat(pathToBytes(keep.path).constData(), &before), 0);
+        tick();
+        QVERIFY(writeFile(keep.path, "SAME BYTES"));
+        restoreTimes(keep.path, before);
+        item = cleanSelected({ QUuid::createUuid(), { keepNow, selectedNow } }, { keepNow, selectedNow });
+        QVERIFY(!item.moved);
+        QVERIFY2(item.message.contains(QStringLiteral("已被修改")), qPrintable(item.message));
+        QCOMPARE(world.trashed(), QStringList());
+    }
+
+    void aSpecialFileInPlaceOfACopyNeverBlocks()
+    {
+        World world;
+        const FileEntry keep = world.entry(world.file(QStringLiteral("keep.bin"), "same"), FileCategory::duplicate);
+        const FileEntry copy = world.entry(world.file(QStringLiteral("copy.bin"), "same"), FileCategory::duplicate);
+        const DuplicateGroup group { QUuid::createUuid(), { keep, copy } };
+        // The kept copy turns into a FIFO after it was found, right before it is opened.
+        const OsCalls fifo = changingBeforeOpening("keep.bin", [&] {
+            QCOMPARE(::unlink(pathToBytes(keep.path).constData()), 0);
+            QCOMPARE(::mkfifo(pathToBytes(keep.path).constData(), 0644), 0);
+        });
+        const CleanupRecord record
+            = CleanupService(world.environment(&fifo)).clean({ copy.id }, { keep, copy }, {}, { group }, {});
+        QVERIFY(!record.items.first().moved);
+        QVERIFY2(record.items.first().message.contains(QStringLiteral("已不是普通文件")),
+            qPrintable(record.items.first().message));
+        QCOMPARE(readFile(copy.path), "same");
+    }
+
+    void namedPathsAreJudgedWhereTheyReallyAre()
+    {
+        World world;
+        for (const QString &folder :
+            { QStringLiteral(".local"), QStringLiteral(".local/share"), QStringLiteral(".local/share/Trash"),
+                QStringLiteral(".local/share/Trash/info"), QStringLiteral(".local/share/Trash/files") })
+            QVERIFY(makeFolder(joinPath(world.home, folder)));
+        QCOMPARE(::symlink(pathToBytes(world.trash).constData(),
+                     pathToBytes(joinPath(world.scope, QStringLiteral("to-trash"))).constData()),
+            0);
+        QCOMPARE(::symlink("/etc", pathToBytes(joinPath(world.scope, QStringLiteral("to-etc"))).constData()), 0);
+        QVERIFY(makeFolder(joinPath(world.scope, QStringLiteral("deep"))));
+        QVERIFY(makeFolder(joinPath(world.scope, QStringLiteral("deep/inner"))));
+        QCOMPARE(::symlink("deep/inner", pathToBytes(joinPath(world.scope, QStringLiteral("l"))).constData()), 0);
+        const QString top = world.file(QStringLiteral("f"), "top");
+        const QString deep = world.file(QStringLiteral("deep/f"), "deep");
+        QVERIFY(QDir::setCurrent(world.scope));
+        const CleanupRecord record
+            = CleanupService(world.environment())
+                  .cleanPaths({ QString(), QStringLiteral("."), QStringLiteral(".."), QStringLiteral("to-trash/info"),
+                      QStringLiteral("to-etc/varnoll-no-such-file"), QStringLiteral("l/../f") });
+        QCOMPARE(record.items.size(), 6);
+        QCOMPARE(record.items.at(0).message, QStringLiteral("路径为空，未移动。"));
+        QVERIFY2(record.items.at(1).message.contains(QStringLiteral("当前工作文件夹")),
+            qPrintable(record.items.at(1).message));
+        QVERIFY(!record.items.at(2).moved);
+        QVERIFY2(record.items.at(3).message.contains(QStringLiteral("废纸篓")), qPrintable(record.items.at(3).message));
+        QVERIFY2(
+            record.items.at(4).message.contains(QStringLiteral("系统文件夹")), qPrintable(record.items.at(4).message));
+        // "l/.." is where the system takes it: the folder above the link's target.
+        QVERIFY2(record.items.at(5).moved, qPrintable(record.items.at(5).message));
+        QCOMPARE(record.items.at(5).path, deep);
+        QCOMPARE(record.count(), 1);
+        QCOMPARE(readFile(top), "top");
+        QVERIFY(exists(world.scope) && exists(joinPath(world.trash, QStringLiteral("info"))));
+
+        // With the working folder gone, a relative name names nothing.
+        const QString gone = joinPath(world.scope, QStringLiteral("gone"));
+        QVERIFY(makeFolder(gone));
+        QVERIFY(QDir::setCurrent(gone));
+        QCOMPARE(::rmdir(pathToBytes(gone).constData()), 0);
+        const CleanupRecord orphan = CleanupService(world.environment()).cleanPaths({ QStringLiteral("f") });
+        QCOMPARE(orphan.items.first().message,
+            QStringLiteral("当前工作文件夹已不存在，无法确定相对路径所指的位置，未移动。"));
+        QVERIFY(QDir::setCurrent(QDir::rootPath()));
+        QCOMPARE(readFile(top), "top");
     }
 
 private:

@@ -260,6 +260,7 @@ private Q_SLOTS:
             f.inode = inode;
             f.size = size;
             f.modifiedNs = std::int64_t(inode) * 1000;
+            f.changedNs = std::int64_t(inode) * 2000;
             return f;
         };
         DuplicateCandidates first;

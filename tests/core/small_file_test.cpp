@@ -99,7 +99,8 @@ private Q_SLOTS:
         Fixture::makeSymlink(file, link);
         QCOMPARE(readBounded(pathToBytes(link), { 5000, FinalLink::refuse, false }).failure, ReadFailure::notRegular);
         QCOMPARE(readBounded(pathToBytes(link), { 5000, FinalLink::follow, false }).data.size(), 5000);
-        QCOMPARE(readBounded(pathToBytes(dir.filePath(QStringLiteral("none"))), { 10, FinalLink::refuse, false }).failure,
+        QCOMPARE(
+            readBounded(pathToBytes(dir.filePath(QStringLiteral("none"))), { 10, FinalLink::refuse, false }).failure,
             ReadFailure::missing);
         // A /proc entry states size 0 and holds more: its first bytes, never more.
         const BoundedRead status = readBounded("/proc/self/status", { 64, FinalLink::refuse, true });

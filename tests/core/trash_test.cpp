@@ -48,6 +48,8 @@ private Q_SLOTS:
         // Never the real ~/.local/share/Trash, even when a test forgets its own.
         QVERIFY(m_guardHome.isValid());
         qputenv("XDG_DATA_HOME", pathToBytes(m_guardHome.path()));
+        qputenv("HOME", pathToBytes(m_guardHome.path()));
+        m_topTrashExisted = exists(QStringLiteral("/.Trash-%1").arg(::geteuid()));
     }
 
     void unusualNamesRoundTripThroughInfo()
@@ -130,7 +132,7 @@ private Q_SLOTS:
 
         // The trash cannot be created.
         OsCalls noMkdir = OsCalls::system();
-        noMkdir.mkdir = [](const char *, mode_t) {
+        noMkdir.mkdirat = [](int, const char *, mode_t) {
             errno = EACCES;
             return -1;
         };
@@ -142,12 +144,12 @@ private Q_SLOTS:
 
         // The trash exists but its info folder refuses new files.
         OsCalls noCreate = OsCalls::system();
-        noCreate.open = [](const char *p, int flags, mode_t mode) {
+        noCreate.openat = [](int dir, const char *name, int flags, mode_t mode) {
             if (flags & O_CREAT) {
                 errno = EACCES;
                 return -1;
             }
-            return ::open(p, flags, mode);
+            return ::openat(dir, name, flags, mode);
         };
         outcome = FreedesktopTrash(noCreate, joinPath(data, QStringLiteral("Trash"))).moveToTrash(item);
         QVERIFY(!outcome.moved);
@@ -194,7 +196,7 @@ private Q_SLOTS:
         QVERIFY(writeFile(item, "x"));
         for (const int code : { EACCES, EXDEV, EBUSY }) {
             OsCalls failing = OsCalls::system();
-            failing.renameNoReplace = [code](const char *, const char *) {
+            failing.renameNoReplaceAt = [code](int, const char *, int, const char *) {
                 errno = code;
                 return -1;
             };
@@ -319,6 +321,58 @@ private Q_SLOTS:
         QCOMPARE(entriesOf(elsewhere.path()), QStringList());
     }
 
+    void homeItemsStayWhenTheHomeTrashCannotTakeThem()
+    {
+        QTemporaryDir root;
+        const QString home = joinPath(root.path(), QStringLiteral("home"));
+        const QString data = joinPath(home, QStringLiteral(".local/share"));
+        QVERIFY(QDir().mkpath(data));
+        const QString trashFolder = joinPath(data, QStringLiteral("Trash"));
+        const QString item = joinPath(home, QStringLiteral("report.pdf"));
+        QVERIFY(writeFile(item, "x"));
+        // Another file system, where the links below lead.
+        const QString elsewhere = joinPath(root.path(), QStringLiteral("elsewhere"));
+        QVERIFY(QDir().mkpath(joinPath(elsewhere, QStringLiteral("Trash/files"))));
+        const OsCalls other = withVolume(pathToBytes(elsewhere));
+        auto move = [&](const OsCalls &os) { return FreedesktopTrash(os, trashFolder, home).moveToTrash(item); };
+
+        // The Trash is a link to the other file system.
+        QCOMPARE(::symlink(pathToBytes(joinPath(elsewhere, QStringLiteral("Trash"))).constData(),
+                     pathToBytes(trashFolder).constData()),
+            0);
+        TrashOutcome outcome = move(other);
+        QVERIFY(!outcome.moved);
+        QVERIFY2(outcome.error.contains(QStringLiteral("符号链接")), qPrintable(outcome.error));
+        QCOMPARE(readFile(item), "x");
+
+        // The Trash is real, its files folder a link.
+        QCOMPARE(::unlink(pathToBytes(trashFolder).constData()), 0);
+        QVERIFY(makeFolder(trashFolder));
+        QCOMPARE(::symlink(pathToBytes(joinPath(elsewhere, QStringLiteral("Trash/files"))).constData(),
+                     pathToBytes(joinPath(trashFolder, QStringLiteral("files"))).constData()),
+            0);
+        outcome = move(other);
+        QVERIFY(!outcome.moved);
+        QVERIFY2(outcome.error.contains(QStringLiteral("符号链接")), qPrintable(outcome.error));
+
+        // The Trash is a real folder, but another file system is mounted there.
+        QCOMPARE(::unlink(pathToBytes(joinPath(trashFolder, QStringLiteral("files"))).constData()), 0);
+        outcome = move(withVolume(pathToBytes(trashFolder)));
+        QVERIFY(!outcome.moved);
+        QVERIFY2(outcome.error.contains(QStringLiteral("不在同一个文件系统")), qPrintable(outcome.error));
+
+        // Never to a trash at the top of the home's file system instead.
+        QCOMPARE(readFile(item), "x");
+        QCOMPARE(entriesOf(joinPath(elsewhere, QStringLiteral("Trash/files"))), QStringList());
+        QVERIFY(!exists(joinPath(root.path(), QStringLiteral(".Trash-%1").arg(::geteuid()))));
+        QVERIFY(!exists(QStringLiteral("/.Trash-%1").arg(::geteuid())) || m_topTrashExisted);
+
+        // Once usable, the same item goes.
+        outcome = move(OsCalls::system());
+        QVERIFY2(outcome.moved, qPrintable(outcome.error));
+        QCOMPARE(outcome.trashedPath, joinPath(trashFolder, QStringLiteral("files/report.pdf")));
+    }
+
     void leavesItemWhenItsVolumeHasNoUsableTrash()
     {
         QTemporaryDir root;
@@ -328,12 +382,12 @@ private Q_SLOTS:
         QVERIFY(writeFile(item, "x"));
         OsCalls os = withVolume(pathToBytes(volume));
         const QByteArray volumeBytes = pathToBytes(volume);
-        os.mkdir = [volumeBytes](const char *p, mode_t mode) {
-            if (under(p, volumeBytes)) {
+        os.mkdirat = [volumeBytes](int dir, const char *name, mode_t mode) {
+            if (under(pathAt(dir, name), volumeBytes)) {
                 errno = EROFS;
                 return -1;
             }
-            return ::mkdir(p, mode);
+            return ::mkdirat(dir, name, mode);
         };
         const QString homeTrash = joinPath(root.path(), QStringLiteral("home/Trash"));
         const TrashOutcome outcome = FreedesktopTrash(os, homeTrash).moveToTrash(item);
@@ -441,7 +495,7 @@ private Q_SLOTS:
         QTemporaryDir root;
         const QString trashFolder = joinPath(root.path(), QStringLiteral("Trash"));
         OsCalls os = OsCalls::system();
-        os.renameReplace = [](const char *, const char *) {
+        os.renameReplaceAt = [](int, const char *, int, const char *) {
             errno = ENOSPC;
             return -1;
         };
@@ -463,6 +517,7 @@ private Q_SLOTS:
 
 private:
     QTemporaryDir m_guardHome;
+    bool m_topTrashExisted = false;
 };
 
 QTEST_GUILESS_MAIN(TrashTest)

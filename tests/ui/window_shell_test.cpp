@@ -127,6 +127,32 @@ private Q_SLOTS:
         QVERIFY(command->property("enabled").toBool());
     }
 
+    void closingDuringACleanupWaitsForItsRecord()
+    {
+        UiHarness h;
+        QVERIFY(h.load());
+        h.model->navigate(Page::largeFiles);
+        const FileEntry a = h.entry(QStringLiteral("Downloads/a.iso"), 1);
+        QVERIFY(h.publish(makeResult(ScanKind::largeFiles, { a })));
+        h.model->toggle(a);
+        auto gate = std::make_shared<Gate>();
+        h.fixture.core->onClean = [gate](const QSet<QUuid> &ids, const QList<FileEntry> &snapshot,
+                                      const QSet<QString> &, const QList<DuplicateGroup> &, const QList<FileEntry> &) {
+            gate->wait();
+            return recordFor(snapshot, ids, {});
+        };
+        h.model->cleanSelection();
+        QVERIFY(!h.window->close());
+        h.settle();
+        QVERIFY(h.window->isVisible());
+        QCOMPARE(h.text(QStringLiteral("noticeText")),
+            QStringLiteral("正在把选中的项目移到废纸篓并保存清理记录，完成后将自动退出。"));
+        gate->open();
+        QVERIFY(waitIdle(*h.model));
+        QTRY_VERIFY(!h.window->isVisible());
+        QCOMPARE(h.model->records().size(), 1);
+    }
+
     void settingsCommandNavigates()
     {
         UiHarness h;

@@ -67,7 +67,8 @@ constexpr std::int64_t adviseFromBytes = 256 * 1024;
 bool sameFile(const Fingerprint &seen, const struct stat &now)
 {
     const Fingerprint f = fingerprintFromStat(now);
-    return f.device == seen.device && f.inode == seen.inode && f.size == seen.size && f.modifiedNs == seen.modifiedNs;
+    return f.device == seen.device && f.inode == seen.inode && f.size == seen.size && f.modifiedNs == seen.modifiedNs
+        && f.changedNs == seen.changedNs;
 }
 
 // True when every page of the range was already in the page cache before we read it;
@@ -538,8 +539,8 @@ void DuplicateCandidates::add(std::string_view path, const Fingerprint &identity
         || m_names.size() - m_folders.back().names + name.size() + 1 > std::numeric_limits<std::uint32_t>::max())
         m_folders.push_back({ std::string(folder), identity.device, m_names.size() });
     const Folder &current = m_folders.back();
-    m_files.push_back({ identity.inode, identity.size, identity.modifiedNs, std::uint32_t(m_folders.size() - 1),
-        std::uint32_t(m_names.size() - current.names) });
+    m_files.push_back({ identity.inode, identity.size, identity.modifiedNs, identity.changedNs,
+        std::uint32_t(m_folders.size() - 1), std::uint32_t(m_names.size() - current.names) });
     m_names.append(name);
     m_names.push_back('\0');
 }

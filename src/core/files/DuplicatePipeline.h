@@ -22,10 +22,10 @@ struct DuplicateCandidate {
 
 /// The regular files a walk found, held compactly for large trees: each folder's path
 /// once, each file's name in one shared block of bytes, and per file only what the
-/// search compares (32 bytes and the name). Files added one after another from one
-/// folder share its path; files are kept in the order they were added, so neighbours
-/// in index order mostly share a folder. Not thread-safe: give each walker thread its own and join
-/// them with `append`.
+/// search compares and the clean-up checks again (40 bytes and the name). Files added
+/// one after another from one folder share its path; files are kept in the order they
+/// were added, so neighbours in index order mostly share a folder. Not thread-safe:
+/// give each walker thread its own and join them with `append`.
 class DuplicateCandidates {
 public:
     /// `path` is the file's absolute path in raw bytes; `identity` its lstat fingerprint.
@@ -45,6 +45,7 @@ public:
         out.inode = f.inode;
         out.size = f.size;
         out.modifiedNs = f.modifiedNs;
+        out.changedNs = f.changedNs;
         return out;
     }
     [[nodiscard]] std::int64_t fileSize(std::size_t i) const { return m_files[i].size; }
@@ -66,10 +67,11 @@ private:
         std::uint64_t inode;
         std::int64_t size;
         std::int64_t modifiedNs;
+        std::int64_t changedNs;
         std::uint32_t folder;
         std::uint32_t name; // offset from the folder's first name
     };
-    static_assert(sizeof(File) == 32);
+    static_assert(sizeof(File) == 40);
 
     std::vector<Folder> m_folders;
     std::vector<File> m_files;

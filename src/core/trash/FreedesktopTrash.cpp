@@ -2,6 +2,8 @@
 
 #include "core/Identity.h"
 #include "core/Paths.h"
+#include "core/Platform.h"
+#include "core/Posix.h"
 
 #include <QRandomGenerator>
 
@@ -19,6 +21,10 @@ namespace {
 constexpr qsizetype kNameMax = 255;
 const QByteArray kInfoSuffix = QByteArrayLiteral(".trashinfo");
 constexpr int kMaxNameAttempts = 100000;
+// Larger than any folder-size cache a trash of this world holds; a bigger file is
+// not read at all.
+constexpr qint64 kSizesFileLimit = 64 * 1024 * 1024;
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NONBLOCK;
 
 QByteArray join(const QByteArray &folder, QByteArrayView name)
 {
@@ -105,9 +111,18 @@ struct FreedesktopTrash::Failure {
     int code = 0;
 };
 
-FreedesktopTrash::FreedesktopTrash(const OsCalls &os, QString homeTrash)
+struct FreedesktopTrash::Folders {
+    UniqueFd root;
+    UniqueFd files;
+    UniqueFd info;
+    QByteArray path; // the trash folder as named, for the outcome's paths and texts
+    dev_t device = 0;
+};
+
+FreedesktopTrash::FreedesktopTrash(const OsCalls &os, QString homeTrash, QString home)
     : m_os(os)
     , m_homeTrash(std::move(homeTrash))
+    , m_home(std::move(home))
 {
 }
 
@@ -157,84 +172,102 @@ QByteArray FreedesktopTrash::infoContents(QByteArrayView originalPath, const QDa
     return text;
 }
 
-// The home trash and the folders above it, following links (a user may keep their
-// data folder elsewhere through a link).
-bool FreedesktopTrash::ensureFolderChain(const QByteArray &path, Failure &failure, int depth) const
+// The folders above the home trash, created when missing. Links among them are
+// followed: a user may keep their data folder elsewhere through a link.
+int FreedesktopTrash::openFolderChainCreating(const QByteArray &path, Failure &failure, int depth) const
 {
-    struct stat st { };
-    if (m_os.stat(path.constData(), &st) == 0) {
-        if (S_ISDIR(st.st_mode))
-            return true;
-        failure = { QStringLiteral("“%1”不是文件夹").arg(displayPath(pathFromBytes(path))), ENOTDIR };
-        return false;
-    }
+    const QString shown = displayPath(pathFromBytes(path));
+    const int fd = m_os.openat(AT_FDCWD, path.constData(), kFolderFlags, 0);
+    if (fd >= 0)
+        return fd;
     if (errno != ENOENT || path == "/" || depth > 64) {
+        const int code = errno;
+        failure = { code == ENOTDIR ? QStringLiteral("“%1”不是文件夹").arg(shown)
+                                    : QStringLiteral("无法访问“%1”（%2）").arg(shown, errnoText(code)),
+            code };
+        return -1;
+    }
+    const UniqueFd parent(openFolderChainCreating(parentOf(path), failure, depth + 1));
+    if (!parent)
+        return -1;
+    const QByteArray name = baseName(path);
+    if (m_os.mkdirat(parent.get(), name.constData(), 0700) != 0 && errno != EEXIST) {
+        const int code = errno;
+        failure = { QStringLiteral("无法建立“%1”（%2）").arg(shown, errnoText(code)), code };
+        return -1;
+    }
+    const int created = m_os.openat(parent.get(), name.constData(), kFolderFlags, 0);
+    if (created < 0) {
+        const int code = errno;
+        failure = { QStringLiteral("无法访问“%1”（%2）").arg(shown, errnoText(code)), code };
+    }
+    return created;
+}
+
+// A trash folder: a real folder, never a link, created (mode 0700) when `create` and
+// missing.
+int FreedesktopTrash::openRealFolder(
+    int parent, const QByteArray &name, const QByteArray &shownPath, bool create, Failure &failure) const
+{
+    const QString shown = displayPath(pathFromBytes(shownPath));
+    int fd = m_os.openat(parent, name.constData(), kFolderFlags | O_NOFOLLOW, 0);
+    if (fd < 0 && errno == ENOENT && create) {
+        if (m_os.mkdirat(parent, name.constData(), 0700) != 0 && errno != EEXIST) {
+            const int code = errno;
+            failure = { QStringLiteral("无法建立“%1”（%2）").arg(shown, errnoText(code)), code };
+            return -1;
+        }
+        fd = m_os.openat(parent, name.constData(), kFolderFlags | O_NOFOLLOW, 0);
+    }
+    if (fd >= 0)
+        return fd;
+    const int code = errno;
+    struct stat st { };
+    if (m_os.fstatat(parent, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode)) {
+        failure = { S_ISLNK(st.st_mode) ? QStringLiteral("“%1”是符号链接，不是真正的文件夹").arg(shown)
+                                        : QStringLiteral("“%1”不是真正的文件夹").arg(shown),
+            ENOTDIR };
+        return -1;
+    }
+    failure = { QStringLiteral("无法访问“%1”（%2）").arg(shown, errnoText(code)), code };
+    return -1;
+}
+
+// Opens a trash and its two folders, each checked once: real folders, one file
+// system, and for the volume trashes the user's own.
+bool FreedesktopTrash::openTrash(int parent, const QByteArray &name, const QByteArray &path, bool checkOwner,
+    Folders &folders, Failure &failure) const
+{
+    folders = Folders {};
+    folders.path = path;
+    folders.root.reset(openRealFolder(parent, name, path, true, failure));
+    if (!folders.root)
+        return false;
+    struct stat root { };
+    if (m_os.fstat(folders.root.get(), &root) != 0) {
         const int code = errno;
         failure = { QStringLiteral("无法访问“%1”（%2）").arg(displayPath(pathFromBytes(path)), errnoText(code)), code };
         return false;
     }
-    if (!ensureFolderChain(parentOf(path), failure, depth + 1))
-        return false;
-    if (m_os.mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
-        const int code = errno;
-        failure = { QStringLiteral("无法建立“%1”（%2）").arg(displayPath(pathFromBytes(path)), errnoText(code)), code };
+    if (checkOwner && root.st_uid != m_os.userID()) {
+        failure = { QStringLiteral("“%1”不属于当前用户").arg(displayPath(pathFromBytes(path))), EPERM };
         return false;
     }
-    return true;
-}
-
-// A trash folder that must be a real folder (never a link) and, for the volume
-// trashes, the user's own.
-bool FreedesktopTrash::ensurePrivateFolder(const QByteArray &path, bool checkOwner, Failure &failure) const
-{
-    const QString shown = displayPath(pathFromBytes(path));
-    struct stat st { };
-    if (m_os.lstat(path.constData(), &st) != 0) {
-        if (errno != ENOENT) {
-            const int code = errno;
-            failure = { QStringLiteral("无法访问“%1”（%2）").arg(shown, errnoText(code)), code };
+    folders.device = root.st_dev;
+    auto openInner = [&](UniqueFd &fd, const QByteArray &folderName) {
+        const QByteArray inner = join(path, folderName);
+        fd.reset(openRealFolder(folders.root.get(), folderName, inner, true, failure));
+        if (!fd)
             return false;
-        }
-        if (m_os.mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
-            const int code = errno;
-            failure = { QStringLiteral("无法建立“%1”（%2）").arg(shown, errnoText(code)), code };
-            return false;
-        }
-        if (m_os.lstat(path.constData(), &st) != 0) {
-            const int code = errno;
-            failure = { QStringLiteral("无法访问“%1”（%2）").arg(shown, errnoText(code)), code };
-            return false;
-        }
-    }
-    if (!S_ISDIR(st.st_mode)) {
-        failure = { QStringLiteral("“%1”不是真正的文件夹").arg(shown), ENOTDIR };
-        return false;
-    }
-    if (checkOwner && st.st_uid != m_os.userID()) {
-        failure = { QStringLiteral("“%1”不属于当前用户").arg(shown), EPERM };
-        return false;
-    }
-    return true;
-}
-
-bool FreedesktopTrash::prepareTrash(const QByteArray &root, bool checkOwner, Failure &failure) const
-{
-    return ensurePrivateFolder(root, checkOwner, failure) && ensurePrivateFolder(join(root, "files"), false, failure)
-        && ensurePrivateFolder(join(root, "info"), false, failure);
-}
-
-// The mount point holding `realFolder`: the highest folder above it on `device`.
-QByteArray FreedesktopTrash::topDirectory(const QByteArray &realFolder, dev_t device) const
-{
-    QByteArray current = realFolder;
-    while (current != "/") {
-        const QByteArray parent = parentOf(current);
         struct stat st { };
-        if (m_os.lstat(parent.constData(), &st) != 0 || st.st_dev != device)
-            return current;
-        current = parent;
-    }
-    return current;
+        if (m_os.fstat(fd.get(), &st) != 0 || st.st_dev != root.st_dev) {
+            failure
+                = { QStringLiteral("“%1”与废纸篓不在同一个文件系统").arg(displayPath(pathFromBytes(inner))), EXDEV };
+            return false;
+        }
+        return true;
+    };
+    return openInner(folders.files, QByteArrayLiteral("files")) && openInner(folders.info, QByteArrayLiteral("info"));
 }
 
 TrashOutcome FreedesktopTrash::moveToTrash(const QString &path) const
@@ -247,78 +280,19 @@ TrashOutcome FreedesktopTrash::moveToTrash(const QString &path) const
     };
     if (!path.startsWith(u'/'))
         return fail(QStringLiteral("路径不是绝对路径"), EINVAL);
-    const QByteArray item = pathToBytes(lexicallyNormal(path));
-    if (item == "/")
+    const QByteArray normal = pathToBytes(lexicallyNormal(path));
+    if (normal == "/")
         return fail(QStringLiteral("不能移动根目录"), EINVAL);
-    struct stat itemStat { };
-    if (m_os.lstat(item.constData(), &itemStat) != 0) {
+    const UniqueFd parent(m_os.openat(AT_FDCWD, parentOf(normal).constData(), kFolderFlags, 0));
+    TrashItem item { parent.get(), baseName(normal), normal, {} };
+    if (!parent || m_os.fstatat(parent.get(), item.name.constData(), &item.st, AT_SYMLINK_NOFOLLOW) != 0) {
         const int code = errno;
-        return fail(code == ENOENT ? QStringLiteral("项目已不存在") : errnoText(code), code);
+        return fail(code == ENOENT || code == ENOTDIR ? QStringLiteral("项目已不存在") : errnoText(code), code);
     }
-    const bool isFolder = S_ISDIR(itemStat.st_mode);
-
-    // The home trash, created when missing. Its device decides whether the item can
-    // go there; when it cannot be made, the nearest existing folder above it stands in.
-    const QByteArray home = pathToBytes(lexicallyNormal(homeTrash()));
-    Failure homeFailure;
-    const bool homeReady = ensureFolderChain(home, homeFailure) && prepareTrash(home, false, homeFailure);
-    dev_t homeDevice = 0;
-    bool homeDeviceKnown = false;
-    for (QByteArray probe = homeReady ? join(home, "files") : home;; probe = parentOf(probe)) {
-        struct stat st { };
-        if (m_os.stat(probe.constData(), &st) == 0) {
-            homeDevice = st.st_dev;
-            homeDeviceKnown = true;
-            break;
-        }
-        if (probe == "/")
-            break;
-    }
-    if (homeDeviceKnown && itemStat.st_dev == homeDevice) {
-        if (!homeReady)
-            return fail(QStringLiteral("废纸篓不可用：") + homeFailure.text, homeFailure.code);
-        // Path= keeps the path as given, byte for byte, so a restore puts it back there.
-        return place(home, item, item, isFolder);
-    }
-
-    // Another file system: only that volume's own trash will do; never copy across.
-    const QByteArray parent = parentOf(item);
-    struct stat parentStat { };
-    if (m_os.lstat(parent.constData(), &parentStat) != 0) {
-        const int code = errno;
-        return fail(errnoText(code), code);
-    }
-    if (isFolder && parentStat.st_dev != itemStat.st_dev)
-        return fail(QStringLiteral("它是一个挂载点"), EBUSY);
-    const QByteArray realParent = m_os.realPath(parent.constData());
-    if (realParent.isEmpty()) {
-        const int code = errno;
-        return fail(errnoText(code), code);
-    }
-    const QByteArray top = topDirectory(realParent, itemStat.st_dev);
-    QByteArray relative = join(realParent, baseName(item));
-    relative = relative.mid(top == "/" ? 1 : top.size() + 1);
-    const QByteArray uid = QByteArray::number(m_os.userID());
-
-    Failure volumeFailure;
-    const QByteArray shared = join(top, ".Trash");
-    struct stat sharedStat { };
-    if (m_os.lstat(shared.constData(), &sharedStat) == 0 && S_ISDIR(sharedStat.st_mode)
-        && (sharedStat.st_mode & S_ISVTX) != 0) {
-        const QByteArray mine = join(shared, uid);
-        if (prepareTrash(mine, true, volumeFailure))
-            return place(mine, item, relative, isFolder);
-    }
-    const QByteArray own = join(top, ".Trash-" + uid);
-    if (prepareTrash(own, true, volumeFailure))
-        return place(own, item, relative, isFolder);
-    return fail(QStringLiteral("它位于另一个磁盘“%1”，该磁盘上没有可用的废纸篓（%2），为免跨磁盘复制，保留原处")
-                    .arg(displayPath(pathFromBytes(top)), volumeFailure.text),
-        volumeFailure.code);
+    return moveToTrash(item);
 }
 
-TrashOutcome FreedesktopTrash::place(
-    const QByteArray &trash, const QByteArray &item, const QByteArray &pathField, bool isFolder) const
+TrashOutcome FreedesktopTrash::moveToTrash(const TrashItem &item) const
 {
     TrashOutcome outcome;
     auto fail = [&outcome](const QString &text, int code) {
@@ -326,23 +300,133 @@ TrashOutcome FreedesktopTrash::place(
         outcome.errorCode = code;
         return outcome;
     };
-    const QByteArray name = baseName(item);
+    if (item.folder < 0 || item.name.isEmpty() || item.name.contains('/') || item.name == "." || item.name == "..")
+        return fail(QStringLiteral("项目名称无效"), EINVAL);
+    const bool isFolder = S_ISDIR(item.st.st_mode);
+
+    // The home trash takes everything on its own file system.
+    const QByteArray homeTrashPath = pathToBytes(lexicallyNormal(homeTrash()));
+    Folders home;
+    Failure homeFailure;
+    bool homeReady = false;
+    if (homeTrashPath == "/") {
+        homeFailure = { QStringLiteral("废纸篓的位置无效"), EINVAL };
+    } else {
+        const UniqueFd data(openFolderChainCreating(parentOf(homeTrashPath), homeFailure));
+        homeReady = data && openTrash(data.get(), baseName(homeTrashPath), homeTrashPath, false, home, homeFailure);
+    }
+    if (homeReady && home.device == item.st.st_dev)
+        // Path= keeps the path as found, byte for byte, so a restore puts it back there.
+        return place(home, item, item.path, isFolder);
+
+    // An item on the home folder's own file system has nowhere else to go.
+    const QByteArray homeFolder = pathToBytes(m_home.isEmpty() ? userHomeDirectory() : m_home);
+    struct stat homeStat { };
+    if (m_os.fstatat(AT_FDCWD, homeFolder.constData(), &homeStat, 0) == 0 && homeStat.st_dev == item.st.st_dev) {
+        if (!homeReady)
+            return fail(QStringLiteral("废纸篓不可用：") + homeFailure.text, homeFailure.code);
+        return fail(QStringLiteral("废纸篓“%1”与它不在同一个文件系统，为免跨磁盘复制，保留原处")
+                        .arg(displayPath(pathFromBytes(homeTrashPath))),
+            EXDEV);
+    }
+    return moveToVolumeTrash(item);
+}
+
+// Another mounted file system: only that volume's own trash will do; never copy across.
+TrashOutcome FreedesktopTrash::moveToVolumeTrash(const TrashItem &item) const
+{
+    TrashOutcome outcome;
+    auto fail = [&outcome](const QString &text, int code) {
+        outcome.error = QStringLiteral("无法移到废纸篓：") + text + u'。';
+        outcome.errorCode = code;
+        return outcome;
+    };
+    struct stat parentStat { };
+    if (m_os.fstat(item.folder, &parentStat) != 0) {
+        const int code = errno;
+        return fail(errnoText(code), code);
+    }
+    if (parentStat.st_dev != item.st.st_dev)
+        return fail(QStringLiteral("它是一个挂载点"), EBUSY);
+
+    // The top directory: climb by handle while the device stays the item's.
+    UniqueFd top(m_os.openat(item.folder, ".", kFolderFlags, 0));
+    if (!top) {
+        const int code = errno;
+        return fail(errnoText(code), code);
+    }
+    struct stat topStat = parentStat;
+    qsizetype levels = 0;
+    for (; levels < 4096; ++levels) {
+        UniqueFd up(m_os.openat(top.get(), "..", kFolderFlags, 0));
+        struct stat upStat { };
+        if (!up || m_os.fstat(up.get(), &upStat) != 0 || upStat.st_dev != item.st.st_dev
+            || (upStat.st_ino == topStat.st_ino && upStat.st_dev == topStat.st_dev))
+            break;
+        top = std::move(up);
+        topStat = upStat;
+    }
+    // Path= is relative to the top directory; the names come from where the item's
+    // folder really is now.
+    const std::optional<QByteArray> realFolder = folderPathOf(item.folder, parentOf(item.path));
+    const QList<QByteArray> parts = realFolder ? realFolder->split('/') : QList<QByteArray>();
+    QList<QByteArray> names;
+    for (const QByteArray &part : parts) {
+        if (!part.isEmpty())
+            names.append(part);
+    }
+    if (!realFolder || levels > names.size())
+        return fail(QStringLiteral("无法确定它在磁盘上的位置"), ENOENT);
+    const QByteArray topPath = '/' + names.mid(0, names.size() - levels).join('/');
+    QList<QByteArray> below = names.mid(names.size() - levels);
+    below.append(item.name);
+    const QByteArray relative = below.join('/');
+
+    const QByteArray uid = QByteArray::number(m_os.userID());
+    Failure failure;
+    Folders trash;
+    const UniqueFd shared(m_os.openat(top.get(), ".Trash", kFolderFlags | O_NOFOLLOW, 0));
+    struct stat sharedStat { };
+    if (shared && m_os.fstat(shared.get(), &sharedStat) == 0 && (sharedStat.st_mode & S_ISVTX) != 0
+        && sharedStat.st_dev == item.st.st_dev
+        && openTrash(shared.get(), uid, join(join(topPath, ".Trash"), uid), true, trash, failure)
+        && trash.device == item.st.st_dev)
+        return place(trash, item, relative, S_ISDIR(item.st.st_mode));
+    if (openTrash(top.get(), ".Trash-" + uid, join(topPath, ".Trash-" + uid), true, trash, failure)) {
+        if (trash.device == item.st.st_dev)
+            return place(trash, item, relative, S_ISDIR(item.st.st_mode));
+        failure = { QStringLiteral("“%1”与它不在同一个文件系统").arg(displayPath(pathFromBytes(trash.path))), EXDEV };
+    }
+    return fail(QStringLiteral("它位于另一个磁盘“%1”，该磁盘上没有可用的废纸篓（%2），为免跨磁盘复制，保留原处")
+                    .arg(displayPath(pathFromBytes(topPath)), failure.text),
+        failure.code);
+}
+
+TrashOutcome FreedesktopTrash::place(
+    const Folders &trash, const TrashItem &item, const QByteArray &pathField, bool isFolder) const
+{
+    TrashOutcome outcome;
+    auto fail = [&outcome](const QString &text, int code) {
+        outcome.error = QStringLiteral("无法移到废纸篓：") + text + u'。';
+        outcome.errorCode = code;
+        return outcome;
+    };
     const QByteArray info = infoContents(pathField, m_os.now());
     for (int attempt = 1; attempt <= kMaxNameAttempts; ++attempt) {
-        const QByteArray candidate = candidateName(name, attempt);
-        const QByteArray infoPath = join(join(trash, "info"), candidate + kInfoSuffix);
-        const int fd = m_os.open(infoPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
-        if (fd < 0) {
+        const QByteArray candidate = candidateName(item.name, attempt);
+        const QByteArray infoName = candidate + kInfoSuffix;
+        UniqueFd file(
+            m_os.openat(trash.info.get(), infoName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600));
+        if (!file) {
             if (errno == EEXIST)
                 continue;
             const int code = errno;
             return fail(QStringLiteral("无法在废纸篓中写入信息文件（%1）").arg(errnoText(code)), code);
         }
-        OsFd file(m_os, fd);
         qsizetype written = 0;
         int writeError = 0;
         while (written < info.size()) {
-            const ssize_t n = m_os.write(fd, info.constData() + written, size_t(info.size() - written));
+            const ssize_t n = m_os.write(file.get(), info.constData() + written, size_t(info.size() - written));
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
@@ -355,25 +439,45 @@ TrashOutcome FreedesktopTrash::place(
             }
             written += n;
         }
-        if (!file.close() && writeError == 0)
+        // Closing a written file can be the first sign of a full disk.
+        if (m_os.close(file.release()) != 0 && writeError == 0)
             writeError = errno;
         if (writeError != 0) {
-            m_os.unlinkOwnFile(infoPath.constData());
+            m_os.unlinkOwnFileAt(trash.info.get(), infoName.constData());
             return fail(QStringLiteral("无法在废纸篓中写入信息文件（%1）").arg(errnoText(writeError)), writeError);
         }
 
-        const QByteArray target = join(join(trash, "files"), candidate);
-        if (m_os.renameNoReplace(item.constData(), target.constData()) != 0) {
+        if (m_os.renameNoReplaceAt(item.folder, item.name.constData(), trash.files.get(), candidate.constData()) != 0) {
             const int code = errno;
-            m_os.unlinkOwnFile(infoPath.constData());
+            m_os.unlinkOwnFileAt(trash.info.get(), infoName.constData());
             if (code == EEXIST) // a leftover in files/ without its info: try the next name
                 continue;
             if (code == EXDEV)
                 return fail(QStringLiteral("它与废纸篓不在同一个文件系统，为免复制后删除，保留原处"), code);
+            if (code == ENOENT)
+                return fail(QStringLiteral("项目已不存在"), code);
             return fail(errnoText(code), code);
         }
+        const QByteArray trashed = join(join(trash.path, "files"), candidate);
+        const QByteArray infoPath = join(join(trash.path, "info"), infoName);
+        struct stat moved { };
+        if (m_os.fstatat(trash.files.get(), candidate.constData(), &moved, AT_SYMLINK_NOFOLLOW) != 0
+            || moved.st_dev != item.st.st_dev || moved.st_ino != item.st.st_ino) {
+            // Another object took the item's name in the instant before the rename.
+            if (m_os.renameNoReplaceAt(trash.files.get(), candidate.constData(), item.folder, item.name.constData())
+                == 0) {
+                m_os.unlinkOwnFileAt(trash.info.get(), infoName.constData());
+                return fail(QStringLiteral("它在移动前的一刻被另一个项目替换，那个项目已放回原处"), ESTALE);
+            }
+            outcome.moved = true;
+            outcome.trashedPath = pathFromBytes(trashed);
+            outcome.infoPath = pathFromBytes(infoPath);
+            outcome.warning = QStringLiteral(
+                "在移动前的一刻，它的位置被另一个项目占据，移到废纸篓的是那个项目，未能放回原处，请在废纸篓中核对");
+            return outcome;
+        }
         outcome.moved = true;
-        outcome.trashedPath = pathFromBytes(target);
+        outcome.trashedPath = pathFromBytes(trashed);
         outcome.infoPath = pathFromBytes(infoPath);
         if (isFolder)
             outcome.warning = updateDirectorySizes(trash, candidate);
@@ -384,33 +488,32 @@ TrashOutcome FreedesktopTrash::place(
 
 // Keeps the trash's folder-size cache right when the trash has one; written to a
 // temporary file and renamed over, so a reader never sees half a file.
-QString FreedesktopTrash::updateDirectorySizes(const QByteArray &trash, const QByteArray &name) const
+QString FreedesktopTrash::updateDirectorySizes(const Folders &trash, const QByteArray &name) const
 {
-    const QByteArray sizesPath = join(trash, "directorysizes");
+    static const char sizesName[] = "directorysizes";
     struct stat sizesStat { };
-    if (m_os.lstat(sizesPath.constData(), &sizesStat) != 0 || !S_ISREG(sizesStat.st_mode))
+    if (m_os.fstatat(trash.root.get(), sizesName, &sizesStat, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(sizesStat.st_mode))
         return {};
     const QString problem = QStringLiteral("废纸篓的文件夹大小记录未能更新");
     std::int64_t bytes = 0;
-    const QByteArray moved = join(join(trash, "files"), name);
-    if (!fingerprintPath(pathFromBytes(moved), true, nullptr, &bytes))
+    if (!fingerprintAt(trash.files.get(), name, true, nullptr, &bytes))
         return problem;
     struct stat infoStat { };
-    if (m_os.lstat(join(join(trash, "info"), name + kInfoSuffix).constData(), &infoStat) != 0)
+    if (m_os.fstatat(trash.info.get(), (name + kInfoSuffix).constData(), &infoStat, AT_SYMLINK_NOFOLLOW) != 0)
         return problem;
 
     QByteArray contents;
     {
-        const int fd = m_os.open(sizesPath.constData(), O_RDONLY | O_NOFOLLOW, 0);
-        if (fd < 0)
+        const UniqueFd file(m_os.openat(trash.root.get(), sizesName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK, 0));
+        struct stat st { };
+        if (!file || m_os.fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kSizesFileLimit)
             return problem;
-        OsFd file(m_os, fd);
         char buffer[65536];
         for (;;) {
-            const ssize_t n = m_os.read(fd, buffer, sizeof buffer);
+            const ssize_t n = m_os.read(file.get(), buffer, sizeof buffer);
             if (n < 0 && errno == EINTR)
                 continue;
-            if (n < 0)
+            if (n < 0 || contents.size() + n > kSizesFileLimit)
                 return problem;
             if (n == 0)
                 break;
@@ -423,25 +526,25 @@ QString FreedesktopTrash::updateDirectorySizes(const QByteArray &trash, const QB
         + encodePath(name) + '\n';
 
     const QByteArray temporary
-        = sizesPath + '.' + QByteArray::number(QRandomGenerator::global()->generate64(), 16) + ".tmp";
-    const int fd = m_os.open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
-    if (fd < 0)
+        = QByteArray(sizesName) + '.' + QByteArray::number(QRandomGenerator::global()->generate64(), 16) + ".tmp";
+    UniqueFd file(m_os.openat(trash.root.get(), temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600));
+    if (!file)
         return problem;
-    OsFd file(m_os, fd);
     qsizetype written = 0;
     while (written < contents.size()) {
-        const ssize_t n = m_os.write(fd, contents.constData() + written, size_t(contents.size() - written));
+        const ssize_t n = m_os.write(file.get(), contents.constData() + written, size_t(contents.size() - written));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
-            (void)file.close();
-            m_os.unlinkOwnFile(temporary.constData());
+            (void)m_os.close(file.release());
+            m_os.unlinkOwnFileAt(trash.root.get(), temporary.constData());
             return problem;
         }
         written += n;
     }
-    if (!file.close() || m_os.renameReplace(temporary.constData(), sizesPath.constData()) != 0) {
-        m_os.unlinkOwnFile(temporary.constData());
+    if (m_os.close(file.release()) != 0
+        || m_os.renameReplaceAt(trash.root.get(), temporary.constData(), trash.root.get(), sizesName) != 0) {
+        m_os.unlinkOwnFileAt(trash.root.get(), temporary.constData());
         return problem;
     }
     return {};

@@ -8,9 +8,9 @@ namespace Morvane {
 
 // macOS: the system's own move to Trash lives in MacTrash.mm.
 #ifndef Q_OS_MACOS
-TrashOutcome moveToPlatformTrash(const QString &path)
+TrashOutcome moveToPlatformTrash(const TrashItem &item)
 {
-    return FreedesktopTrash().moveToTrash(path);
+    return FreedesktopTrash().moveToTrash(item);
 }
 
 QString homeTrashFilesFolder()

@@ -30,6 +30,10 @@ ApplicationWindow {
 
     readonly property alias content: contentView
 
+    // Closing while items move waits for the clean-up's record (the model says so in
+    // the notice) and then closes by itself.
+    onClosing: (close) => { close.accepted = Cleaner.requestQuit() }
+
     menuBar: MenuBar {
         objectName: "menuBar"
         background: Rectangle { color: Ink.canvas; Rectangle { anchors.bottom: parent.bottom; width: parent.width; height: 1; color: Ink.border } }
@@ -52,7 +56,7 @@ ApplicationWindow {
             Action {
                 text: "退出"
                 shortcut: StandardKey.Quit
-                onTriggered: Qt.quit()
+                onTriggered: window.close()
             }
         }
         Menu {
@@ -85,5 +89,6 @@ ApplicationWindow {
             folderDialog.currentFolder = Look.folderUrl(currentFolder)
             folderDialog.open()
         }
+        function onQuitReady() { window.close() }
     }
 }

@@ -10,10 +10,12 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QDir>
 #include <QString>
 #include <QtTest>
 
 #include <cstdio>
+#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <ftw.h>
@@ -205,26 +207,58 @@ inline QStringList entriesOf(const QString &folder)
 
 inline constexpr dev_t kFakeDevice = 0xFEED;
 
-inline bool under(const char *path, const QByteArray &folder)
+inline bool under(const QByteArray &path, const QByteArray &folder)
 {
-    const QByteArrayView p(path);
-    return p == folder || p.startsWith(folder + '/');
+    return path == folder || path.startsWith(folder + '/');
 }
 
-/// The real calls, except that everything at or below `volume` reports another
-/// device: a second file system without needing a mount.
+/// Where an open descriptor's object lies now (Linux: /proc; empty when unknown).
+inline QByteArray pathOfDescriptor(int fd)
+{
+    if (fd == AT_FDCWD)
+        return Morvane::pathToBytes(QDir::currentPath());
+    char buffer[4096];
+    const QByteArray link = "/proc/self/fd/" + QByteArray::number(fd);
+    const ssize_t n = ::readlink(link.constData(), buffer, sizeof buffer);
+    return n > 0 ? QByteArray(buffer, n) : QByteArray();
+}
+
+/// The path `name` names relative to the open folder `dirFd`.
+inline QByteArray pathAt(int dirFd, const char *name)
+{
+    if (name[0] == '/')
+        return QByteArray(name);
+    const QByteArray folder = pathOfDescriptor(dirFd);
+    return qstrcmp(name, ".") == 0 ? folder : folder + '/' + name;
+}
+
+/// The real calls, except that everything at or below `volume` (found by where a
+/// handle really lies, links resolved) reports another device: a second file system
+/// without needing a mount.
 inline Morvane::OsCalls withVolume(const QByteArray &volume)
 {
     Morvane::OsCalls os = Morvane::OsCalls::system();
-    os.lstat = [volume](const char *p, struct stat *st) {
-        const int r = ::lstat(p, st);
-        if (r == 0 && under(p, volume))
+    char *resolved = ::realpath(volume.constData(), nullptr);
+    const QByteArray real = resolved ? QByteArray(resolved) : volume;
+    std::free(resolved);
+    os.fstatat = [real](int dirFd, const char *name, struct stat *st, int flags) {
+        const int r = ::fstatat(dirFd, name, st, flags);
+        if (r != 0)
+            return r;
+        QByteArray path = pathAt(dirFd, name);
+        if ((flags & AT_SYMLINK_NOFOLLOW) == 0 || !S_ISLNK(st->st_mode)) {
+            if (char *target = ::realpath(path.constData(), nullptr)) {
+                path = QByteArray(target);
+                std::free(target);
+            }
+        }
+        if (under(path, real))
             st->st_dev = kFakeDevice;
         return r;
     };
-    os.stat = [volume](const char *p, struct stat *st) {
-        const int r = ::stat(p, st);
-        if (r == 0 && under(p, volume))
+    os.fstat = [real](int fd, struct stat *st) {
+        const int r = ::fstat(fd, st);
+        if (r == 0 && under(pathOfDescriptor(fd), real))
             st->st_dev = kFakeDevice;
         return r;
     };

@@ -122,6 +122,24 @@ QList<Shot> tour()
                 h.settle(100);
                 h.release = [gate] { gate->open(); };
             } },
+        { QStringLiteral("junk-closing"),
+            [](UiHarness &h) {
+                // The window closed while items move: it stays and says it is finishing.
+                h.model->navigate(Page::junk);
+                h.publish(sampleJunk(h));
+                tickFirst(h, 2);
+                auto gate = std::make_shared<Gate>();
+                h.fixture.core->onClean
+                    = [gate](const QSet<QUuid> &ids, const QList<FileEntry> &snapshot, const QSet<QString> &,
+                          const QList<DuplicateGroup> &, const QList<FileEntry> &) {
+                          gate->wait();
+                          return recordFor(snapshot, ids, {});
+                      };
+                h.model->cleanSelection();
+                h.window->close();
+                h.settle(100);
+                h.release = [gate] { gate->open(); };
+            } },
         { QStringLiteral("junk-review"),
             [](UiHarness &h) {
                 h.model->navigate(Page::junk);
