@@ -26,6 +26,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <malloc.h>
 
 using namespace VarnollTest;
 using Varnoll::Page;
@@ -35,6 +36,16 @@ namespace {
 double ms(const QElapsedTimer &t)
 {
     return double(t.nsecsElapsed()) / 1e6;
+}
+
+/// Lets the peak resident size (VmHWM) start again from the current one, and gives
+/// freed memory back first, so that a step's peak is its own.
+void resetPeak()
+{
+    ::malloc_trim(0);
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (refs.open(QIODevice::WriteOnly))
+        refs.write("5");
 }
 
 /// VmRSS and VmHWM of this process, in MB.
@@ -191,19 +202,27 @@ void largeHistory()
         records.append(makeRecord(f.home, 5000, r));
     QElapsedTimer timer;
     timer.start();
-    const QByteArray json = Morvane::encodeHistory(records);
+    QByteArray json = Morvane::encodeHistory(records);
     const double encode = ms(timer);
     std::printf("history of 100 × 5,000 items: %.1f MB, encoded in %.0f ms\n", double(json.size()) / 1e6, encode);
+    std::fflush(stdout);
     (void)Varnoll::ensureFolder(f.store);
     (void)Varnoll::writeFileAtomically(f.store + QStringLiteral("/history.json"), json);
     records.clear();
+    json.clear();
+    json.squeeze();
+    resetPeak();
     const auto before = memory();
     timer.restart();
-    const Varnoll::LoadedHistory loaded = Varnoll::loadHistory(f.store + QStringLiteral("/history.json"), 100);
-    const auto after = memory();
-    std::printf("  read and decoded on its own: %.0f ms, %lld records; RSS %.0f → %.0f MB (peak %.0f MB)\n", ms(timer),
-        static_cast<long long>(loaded.records.size()), before.first, after.first, after.second);
+    {
+        const Varnoll::LoadedHistory loaded = Varnoll::loadHistory(f.store + QStringLiteral("/history.json"), 100);
+        const auto after = memory();
+        std::printf("  read and decoded on its own: %.0f ms, %lld records; RSS %.0f → %.0f MB (peak %.0f MB)\n",
+            ms(timer), static_cast<long long>(loaded.records.size()), before.first, after.first, after.second);
+    }
 
+    resetPeak();
+    const auto beforeModel = memory();
     StallMeter stall;
     (void)stall.takeCpu();
     timer.restart();
@@ -217,6 +236,9 @@ void largeHistory()
     std::printf("  model start: constructor %.1f ms, history loaded after %.0f ms, longest UI stall %.1f ms "
                 "(longest UI work %.1f ms, %.0f ms in all)\n",
         constructed, ms(timer), stall.take(), stall.takeWork(), stall.takeCpu());
+    const auto afterModel = memory();
+    std::printf("  model holding the history: RSS %.0f → %.0f MB (peak while loading %.0f MB)\n", beforeModel.first,
+        afterModel.first, afterModel.second);
     timer.restart();
     model.ignore(makeEntry(f.home + QStringLiteral("/ignored"), 1));
     const double call = ms(timer);
@@ -238,6 +260,10 @@ void foreignHistoryPage()
     json += ']';
     (void)Varnoll::ensureFolder(h.fixture.store);
     (void)Varnoll::writeFileAtomically(h.fixture.store + QStringLiteral("/history.json"), json);
+    const double fileMB = double(json.size()) / 1e6;
+    json.clear();
+    json.squeeze();
+    resetPeak();
     const auto before = memory();
     QElapsedTimer timer;
     timer.start();
@@ -259,8 +285,8 @@ void foreignHistoryPage()
     const auto after = memory();
     std::printf("foreign history of 10,000 records (%.1f MB): loaded in %.0f ms (%lld kept); 清理记录 shown after %.1f "
                 "ms, longest UI stall %.1f ms (longest UI work %.1f ms); RSS %.0f → %.0f MB, peak %.0f MB\n",
-        double(json.size()) / 1e6, loaded, static_cast<long long>(h.model->records().size()), opened, longest, work,
-        before.first, after.first, after.second);
+        fileMB, loaded, static_cast<long long>(h.model->records().size()), opened, longest, work, before.first,
+        after.first, after.second);
 }
 
 } // namespace

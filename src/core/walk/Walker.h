@@ -205,7 +205,8 @@ using WalkVisitor = std::function<Visit(const WalkEntry &)>;
 /// the open folder `base` for listing: in one call when it is short, else a few thousand
 /// bytes of path at a time, each step from the handle of the one before, so no path is
 /// too long and at most two descriptors are open at once. Never follows a link at the
-/// end of a step; the caller checks the identity of what it got. -1 with errno set.
+/// end of a step; the caller checks the identity of what it got. An empty handle, with
+/// errno set, when a step fails.
 [[nodiscard]] UniqueFd openFolderBelow(int base, std::string_view relative);
 
 /// Logical size (sum of the sizes of regular files) of everything below a folder.
