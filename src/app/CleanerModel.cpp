@@ -548,8 +548,8 @@ void CleanerModel::navigate(Page page)
     setSelection({});
     setCategory(std::nullopt);
     setSearch(QString());
-    setMinimumSizeMB(page == Page::installers ? 0 : 100);
-    setOlderThanDays(page == Page::installers ? 30 : 0);
+    setMinimumSizeMB(defaultMinimumSizeMB(page));
+    setOlderThanDays(defaultOlderThanDays(page));
     setFileType(FileTypeFilter::all);
     // These two pages always open without a result.
     const auto kind = pageKind(page);

@@ -2,7 +2,7 @@
 
 #include "app/Format.h"
 
-#include "core/ErrorText.h"
+#include "core/Errors.h"
 #include "core/Paths.h"
 #include "core/Posix.h"
 #include "core/RecordJson.h"

@@ -199,7 +199,7 @@ private Q_SLOTS:
             == 0);
         again.removeIgnore(home + QStringLiteral("/x"));
         QVERIFY(waitStored(again));
-        QCOMPARE(again.notice(), std::optional<QString>(QStringLiteral("本地记录未能保存：同名的文件夹已存在")));
+        QCOMPARE(again.notice(), std::optional<QString>(QStringLiteral("本地记录未能保存：是一个文件夹")));
         QCOMPARE(readRaw(again.store() + QStringLiteral("/preferences.json")), QByteArray(R"({"ignoredPaths":[]})"));
     }
 };

@@ -6,7 +6,7 @@
 #include "core/scan/FileScanHooks.h"
 #include "core/scan/KindScans.h"
 
-#include "core/ErrorText.h"
+#include "core/Errors.h"
 #include "core/Identity.h"
 #include "core/Paths.h"
 #include "core/SmallFile.h"
