@@ -3,6 +3,7 @@
 #include "app/CoreServices.h"
 #include "app/LocalPreferences.h"
 #include "app/Page.h"
+#include "app/StoreFiles.h"
 #include "core/Records.h"
 
 #include <QHash>
@@ -97,12 +98,18 @@ public:
     [[nodiscard]] QStringList startupSystemDirectories() const { return m_startupSystemDirectories; }
     [[nodiscard]] const std::optional<QSet<QString>> &runningOverride() const { return m_runningOverride; }
     [[nodiscard]] bool hasWorker() const { return m_worker.has_value(); }
+    /// False until the history file has been read (on a worker, after the constructor).
+    [[nodiscard]] bool historyLoaded() const { return m_historyLoaded; }
+    /// True while the store files are read or written on a worker, or wait to be.
+    [[nodiscard]] bool storeBusy() const { return m_storeTask != nullptr || m_saveWanted; }
     [[nodiscard]] const Morvane::StartupChangeJournal &startupJournal() const { return m_startupJournal; }
 
     // --- Derived ------------------------------------------------------------------
     [[nodiscard]] std::optional<Morvane::ScanKind> currentKind() const;
     [[nodiscard]] std::optional<Morvane::ScanResult> currentResult() const;
     [[nodiscard]] bool hasCurrentResult() const { return currentResultPointer() != nullptr; }
+    /// The applications that run: the override when given, else the last set the
+    /// platform reported (asked on a worker, never on the UI thread; see refreshRunning).
     [[nodiscard]] QSet<QString> runningIDs() const;
     [[nodiscard]] double usedFraction() const;
     [[nodiscard]] QList<Morvane::FileEntry> visibleEntries() const;
@@ -124,6 +131,10 @@ public:
     // --- Operations ---------------------------------------------------------------
     Q_INVOKABLE void navigate(Varnoll::Page page);
     Q_INVOKABLE void refreshDisk();
+    /// Asks the platform for the running applications on a worker; the answer replaces
+    /// `runningIDs`. Nothing with an override. Scans and clean-ups ask on their own
+    /// worker at their start, so what they are handed is never stale.
+    void refreshRunning();
     /// Starts a scan of `kind`, of the current page's kind, or of junk.
     void scan(std::optional<Morvane::ScanKind> kind = std::nullopt);
     Q_INVOKABLE void scanCurrent() { scan(); }
@@ -137,7 +148,8 @@ public:
     Q_INVOKABLE void cleanSelection();
     /// The window asks before it closes. True when nothing would be lost by quitting
     /// now. While a clean-up moves items it answers false, says that it is finishing,
-    /// and emits `quitReady` once the clean-up's record is saved.
+    /// and emits `quitReady` once the clean-up's record is saved; while the store files
+    /// are written it answers false and emits `quitReady` when they are.
     Q_INVOKABLE bool requestQuit();
     /// True between `cleanSelection` starting the work and its record being saved.
     [[nodiscard]] bool cleaning() const { return m_cleanup != nullptr; }
@@ -207,7 +219,9 @@ Q_SIGNALS:
     void visibleEntriesChanged();
     void selectionSummaryChanged();
     void junkBytesChanged();
-    /// A quit asked for during a clean-up may go ahead now: the record is saved.
+    /// The store worker went idle: everything asked for is read and written.
+    void storeIdle();
+    /// A quit asked for during a clean-up (or a save) may go ahead now: the record is saved.
     void quitReady();
     /// The window shows its folder dialog with these texts.
     void directoryRequested(const QString &prompt, const QString &message, const QString &currentFolder);
@@ -215,7 +229,13 @@ Q_SIGNALS:
 private:
     friend class MainThreadRelay;
     struct ScanOutcome;
+    struct CleanupFinish {
+        qint64 count = 0;
+        qint64 untreated = 0;
+        bool saveStarted = false; // its save is the one running now
+    };
     struct PendingCleanup;
+    struct StoreTask;
 
     [[nodiscard]] const Morvane::ScanResult *currentResultPointer() const;
     void setPage(Page page);
@@ -233,8 +253,18 @@ private:
     void applyProgress(quint64 generation, const QString &message, qint64 count);
     void finishScan(quint64 generation, Morvane::ScanKind kind, const ScanOutcome &outcome);
     void finishCleanup(Morvane::ScanKind kind, const Morvane::CleanupRecord &record);
-    /// Writes preferences, then history. Returns the notice text of a failure.
-    std::optional<QString> persist();
+    void completeCleanup(const QString &saveText);
+    /// Asks for preferences, then history, to be written on the store worker; the
+    /// outcome reaches `finishSave`. Writes wait for the history to be loaded.
+    void persist();
+    void startSave();
+    [[nodiscard]] StoreSnapshot storeSnapshot() const;
+    void finishSave(const StoreSaveOutcome &outcome, bool forCleanup);
+    void applySaveFlags(const StoreSaveOutcome &outcome);
+    void applyLoadedHistory(LoadedHistory loaded);
+    void mergeLoadedHistory(LoadedHistory loaded);
+    void storeWentIdle();
+    void applyRunning(const QSet<QString> &running);
     /// Unticks the first copy of every duplicate set whose remaining copies are all
     /// ticked; the notice says so.
     void keepOneCopyPerSet();
@@ -278,7 +308,8 @@ private:
     bool m_showPolicy = false;
 
     std::optional<Morvane::CancellationToken> m_worker; // present while a scan task exists
-    std::shared_ptr<PendingCleanup> m_cleanup; // present while a clean-up task exists
+    std::shared_ptr<PendingCleanup> m_cleanup; // present from the clean-up's start until its record is saved
+    bool m_cleanupApplied = false; // its record is in m_records already
     bool m_quitRequested = false;
     quint64 m_scanGeneration = 0; // the running scan's number, 0 when none
     quint64 m_scanCounter = 0;
@@ -288,6 +319,19 @@ private:
     QStringList m_applicationDirectories;
     QString m_systemLibrary;
     QStringList m_startupSystemDirectories;
+
+    // The store worker: one read or write at a time, off the UI thread.
+    bool m_historyLoaded = false;
+    std::shared_ptr<StoreTask> m_storeTask; // the read or write running now
+    bool m_saveWanted = false;
+    bool m_setAsidePreferences = false; // the file there did not load: keep it before writing
+    bool m_setAsideHistory = false;
+    std::optional<CleanupFinish> m_cleanupAwaitingSave;
+
+    // The running applications, as last reported by a worker.
+    QSet<QString> m_running;
+    bool m_runningQueryActive = false;
+    bool m_runningQueryAgain = false;
 };
 
 } // namespace Varnoll

@@ -163,4 +163,14 @@ bool pageIsFilePage(Page page)
     return filePages().contains(page);
 }
 
+int defaultMinimumSizeMB(Page page)
+{
+    return page == Page::installers ? 0 : 100;
+}
+
+int defaultOlderThanDays(Page page)
+{
+    return page == Page::installers ? 30 : 0;
+}
+
 } // namespace Varnoll

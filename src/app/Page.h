@@ -56,6 +56,10 @@ inline constexpr std::array<Page, 13> allPages = {
 [[nodiscard]] bool pageIsVisible(Page page);
 [[nodiscard]] bool pageIsFilePage(Page page);
 [[nodiscard]] const QList<Page> &mainPages();
+/// The file filters a page opens with: old installers of any size, otherwise files
+/// from 100 MB of any age. varnoll-scan applies the same to its scan kinds.
+[[nodiscard]] int defaultMinimumSizeMB(Page page);
+[[nodiscard]] int defaultOlderThanDays(Page page);
 [[nodiscard]] const QList<Page> &filePages();
 
 } // namespace Varnoll

@@ -1,34 +1,40 @@
 // varnoll-scan KIND [options]: one scan of any kind on the real core, with the
-// configuration the application builds.
+// configuration the application builds. Reads only; moves nothing.
 //
 // Exit codes: 0 the scan finished (even with partial coverage), 1 it failed,
-// 2 the command line was wrong, 130 it was cancelled (Ctrl-C).
+// 2 the command line was wrong (nothing scanned), 130 it was cancelled (Ctrl-C).
 
+#include "app/Format.h"
 #include "app/LocalPreferences.h"
+#include "app/Page.h"
 #include "app/StoreFiles.h"
+#include "cli/CommandLine.h"
 #include "core/Paths.h"
 #include "core/Platform.h"
+#include "core/Posix.h"
 #include "core/ScanResultJson.h"
 #include "core/Scanner.h"
 #include "core/walk/Walker.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QLocale>
-#include <QTextStream>
 
+#include <cerrno>
+#include <climits>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Morvane;
+using namespace Varnoll::Cli;
 
 namespace {
 
-constexpr int exitDone = 0;
-constexpr int exitFailed = 1;
-constexpr int exitUsage = 2;
-constexpr int exitCancelled = 130;
+const QString tool = QStringLiteral("varnoll-scan");
 
 CancellationToken *g_cancel = nullptr;
 
@@ -44,30 +50,75 @@ extern "C" void onInterrupt(int signal)
     std::raise(signal);
 }
 
-const char usageText[]
-    = "usage: varnoll-scan KIND [options]\n"
-      "  KIND: junk applications largeFiles duplicates space installers browser systemJunk (or 0-7)\n"
-      "  --dir PATH             folder for the file kinds (default ~/Downloads)\n"
-      "  --home PATH            home folder (default the user's)\n"
-      "  --platform linux|macos rule set (default the running platform)\n"
-      "  --applications DIR[,DIR...]  application folders\n"
-      "  --running ID[,ID...]   identifiers of running applications (replaces the live list)\n"
-      "  --store PATH           folder holding preferences.json (ignore list)\n"
-      "  --min-mb N             minimum size in MB for file kinds\n"
-      "  --older-than DAYS      age filter for file kinds\n"
-      "  --type all|documents|images|videos|audio|archives\n"
-      "  --entry-limit N        most results (default 5000)\n"
-      "  --visit-limit N        most items examined (default 200000)\n"
-      "  --time-limit SECONDS   time budget (default 45)\n"
-      "  --json                 print the result as one JSON object\n"
-      "exit codes: 0 done, 1 failed, 2 usage, 130 cancelled\n";
-
-int usage(const QString &problem)
+QString kindSummary(ScanKind kind)
 {
-    if (!problem.isEmpty())
-        std::fprintf(stderr, "varnoll-scan: %s\n", qPrintable(problem));
-    std::fputs(usageText, stderr);
-    return exitUsage;
+    switch (kind) {
+    case ScanKind::junk:
+        return QStringLiteral("旧缓存、旧日志与开发缓存");
+    case ScanKind::applications:
+        return QStringLiteral("第三方应用及其关联文件");
+    case ScanKind::largeFiles:
+        return QStringLiteral("--dir 中的大文件（默认不小于 100 MB）");
+    case ScanKind::duplicates:
+        return QStringLiteral("--dir 中内容相同的文件");
+    case ScanKind::space:
+        return QStringLiteral("--dir 中各项占用的空间（只读分析）");
+    case ScanKind::installers:
+        return QStringLiteral("--dir 中的旧安装包（默认 30 天前修改，不限大小）");
+    case ScanKind::browser:
+    case ScanKind::systemJunk:
+        return QStringLiteral("不提供：结果总是空的");
+    }
+    return {};
+}
+
+QString helpText(std::optional<ScanKind> kind)
+{
+    QString text;
+    if (kind)
+        text += scanKindName(*kind) + QStringLiteral("：") + kindSummary(*kind) + QStringLiteral("\n\n");
+    text += QStringLiteral("用法：varnoll-scan 类型 [选项]\n"
+                           "      varnoll-scan --help | --version\n"
+                           "扫描一种类型并打印结果：默认是给人看的表格，--json 给脚本用。只读，不移动任何文件。\n"
+                           "\n"
+                           "类型（也可用原始值 0–7）：\n");
+    for (ScanKind k : allScanKinds)
+        text += QStringLiteral("  ") + padEnd(scanKindName(k), 14) + kindSummary(k) + u'\n';
+    static const std::pair<const char *, const char *> options[] = {
+        { "--dir 路径", "文件类扫描与空间分析的文件夹（默认 ~/Downloads），须是可读的文件夹" },
+        { "--home 路径", "主文件夹，绝对路径（默认当前用户的）" },
+        { "--platform linux|macos", "规则集（默认当前系统）" },
+        { "--applications 文件夹[,文件夹…]", "应用文件夹" },
+        { "--running 标识[,标识…]", "正在运行的应用标识（代替实际的列表）" },
+        { "--store 路径", "存放 preferences.json（忽略列表）的文件夹" },
+        { "--min-mb N", "最小文件大小，单位 MB（1 MB = 1048576 字节）；大文件默认 100，安装包默认 0" },
+        { "--older-than 天数", "只要修改于此天数之前的文件，0 为不限；安装包默认 30，其余默认 0" },
+        { "--type 类型", "大文件的类型：all（默认）、documents、images、videos、audio、archives" },
+        { "--entry-limit N", "最多列出的项目数（默认 5000，至少 1）" },
+        { "--visit-limit N", "最多检查的项目数（默认 200000，至少 1）" },
+        { "--time-limit 秒", "时间预算（默认 45，须大于 0）" },
+        { "--json", "把结果打印为一个 JSON 对象（键见 man varnoll-scan）" },
+        { "-h, --help", "显示本帮助；放在类型之后时先说明该类型" },
+        { "--version", "显示版本" },
+    };
+    text += QStringLiteral("\n选项：\n");
+    for (const auto &[option, meaning] : options) {
+        const QString left = QStringLiteral("  ") + QString::fromUtf8(option);
+        text += displayWidth(left) < 26 ? padEnd(left, 26) : left + QStringLiteral("\n") + QString(26, u' ');
+        text += QString::fromUtf8(meaning) + u'\n';
+    }
+    text += QStringLiteral(
+        "\n退出码：0 完成（部分扫描也算完成），1 扫描失败，2 用法错误（未扫描），130 已取消（Ctrl-C）");
+    return text;
+}
+
+std::optional<ScanKind> parseKind(const QString &name)
+{
+    if (const auto kind = scanKindFromName(name))
+        return kind;
+    bool numeric = false;
+    const int raw = name.toInt(&numeric);
+    return numeric ? scanKindFromRaw(raw) : std::nullopt;
 }
 
 QStringList splitList(const QString &value)
@@ -78,55 +129,76 @@ QStringList splitList(const QString &value)
     return out;
 }
 
-QString shownSize(const FileEntry &e)
+/// The folder named by --dir with its links resolved, as the window's folder choice
+/// does; none, with `problem` set, when it is missing, not a folder or unreadable.
+std::optional<QString> checkedFolder(const QString &given, QString &problem)
 {
-    const QString size = QLocale::c().formattedDataSize(e.bytes, 1, QLocale::DataSizeSIFormat);
-    if (e.sizeIsComplete)
-        return size;
-    return e.bytes > 0 ? QStringLiteral("≥ ") + size : QStringLiteral("待统计");
-}
-
-QString coverageWord(std::uint8_t state)
-{
-    switch (state) {
-    case 0:
-        return QStringLiteral("已完成");
-    case 1:
-        return QStringLiteral("部分扫描");
-    case 2:
-        return QStringLiteral("未扫描");
-    case 3:
-        return QStringLiteral("已跳过");
-    case 4:
-        return QStringLiteral("无法读取");
-    default:
-        return QStringLiteral("目录不存在");
+    const QString shown = displayPath(given);
+    char *resolved = ::realpath(pathToBytes(given).constData(), nullptr);
+    if (!resolved) {
+        problem = errno == ENOENT
+            ? QStringLiteral("--dir 的文件夹不存在：") + shown
+            : QStringLiteral("--dir 无法使用（") + systemErrorText(errno) + QStringLiteral("）：") + shown;
+        return std::nullopt;
     }
+    const QString path = pathFromBytes(QByteArray(resolved));
+    std::free(resolved);
+    const UniqueFd folder(::open(pathToBytes(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat st { };
+    if (folder && ::fstat(folder.get(), &st) == 0 && !S_ISDIR(st.st_mode)) {
+        problem = QStringLiteral("--dir 不是文件夹：") + shown;
+        return std::nullopt;
+    }
+    // Listing needs read and search permission on the folder itself.
+    const int error = !folder ? errno : ::faccessat(folder.get(), ".", R_OK | X_OK, 0) != 0 ? errno : 0;
+    if (error != 0) {
+        problem = QStringLiteral("--dir 的文件夹无法读取（") + systemErrorText(error) + QStringLiteral("）：") + shown;
+        return std::nullopt;
+    }
+    return path;
 }
 
 void printTable(const ScanResult &result, const QString &home)
 {
-    QTextStream out(stdout);
+    // Columns are measured in terminal cells: a Chinese title takes two per character.
+    QStringList sizes;
+    int sizeWidth = 0;
+    int categoryWidth = 0;
     for (const FileEntry &e : result.entries) {
-        QString path = displayPath(e.path);
-        if (path.startsWith(home + u'/'))
-            path = u'~' + path.mid(home.size());
-        out << shownSize(e).rightJustified(12) << "  " << qSetFieldWidth(16) << Qt::left << categoryTitle(e.category)
-            << qSetFieldWidth(0) << path;
-        if (e.bundleID)
-            out << "  [" << *e.bundleID << "]";
-        out << "\n";
+        sizes.append(Varnoll::sizeText(e.bytes, e.sizeIsComplete));
+        sizeWidth = std::max(sizeWidth, displayWidth(sizes.last()));
+        categoryWidth = std::max(categoryWidth, displayWidth(categoryTitle(e.category)));
     }
-    out << "\n";
+    for (qsizetype i = 0; i < result.entries.size(); ++i) {
+        const FileEntry &e = result.entries.at(i);
+        QString line = padStart(sizes.at(i), sizeWidth) + QStringLiteral("  ")
+            + padEnd(categoryTitle(e.category), categoryWidth) + QStringLiteral("  ")
+            + tableCell(Varnoll::abbreviateHome(e.path, home));
+        if (e.bundleID)
+            line += QStringLiteral("  [") + tableCell(*e.bundleID) + u']';
+        writeLine(stdout, line);
+    }
+    if (!result.entries.isEmpty())
+        writeLine(stdout, QString());
+    int titleWidth = 0;
     for (const ScanCoverage &c : result.coverage)
-        out << categoryTitle(c.category) << ": " << coverageWord(c.state) << " (" << c.examined << ")\n";
+        titleWidth = std::max(titleWidth, displayWidth(categoryTitle(c.category)));
+    for (const ScanCoverage &c : result.coverage)
+        writeLine(stdout,
+            padEnd(categoryTitle(c.category) + QStringLiteral("："), titleWidth + 2) + Varnoll::coverageWord(c.state)
+                + QStringLiteral("（已检查 %1 项）").arg(c.examined));
     for (const QString &note : result.scopeNotes)
-        out << "· " << note << "\n";
+        writeLine(stdout, QStringLiteral("· ") + tableCell(note));
     for (const ScanDiagnostic &d : result.diagnostics)
-        out << "! " << d.reason << "  " << displayPath(d.path) << "\n";
-    out << result.entries.size() << " 项，共 "
-        << QLocale::c().formattedDataSize(result.bytes(), 1, QLocale::DataSizeSIFormat) << "，已检查 "
-        << result.examined << " 项" << (result.hasIncompleteCoverage() ? "（部分范围）" : "") << "\n";
+        writeLine(stdout,
+            QStringLiteral("! ") + tableCell(d.reason) + QStringLiteral("：")
+                + tableCell(Varnoll::abbreviateHome(d.path, home)));
+    writeLine(stdout,
+        QStringLiteral("%1 项，共 %2，已检查 %3 项")
+                .arg(result.entries.size())
+                .arg(Varnoll::formatBytes(result.bytes()))
+                .arg(result.examined)
+            + (result.hasIncompleteCoverage() ? QStringLiteral("（部分范围）") : QString()));
 }
 
 // A hidden benchmark mode: walks --dir with the shared walker and prints the totals.
@@ -160,75 +232,133 @@ int walkOnly(const QString &dir, const CancellationToken &cancel)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    // Arguments are raw bytes: keep undecodable ones exact (paths).
-    QStringList args;
-    for (int i = 1; i < argc; ++i)
-        args.append(pathFromBytes(QByteArray(argv[i])));
-    if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h"))
-        return usage({});
+    Arguments args(argc, argv);
+    // --help and --version win over the rest of the line, whatever else stands there.
+    if (args.hasOption({ QStringLiteral("--help"), QStringLiteral("-h") })) {
+        std::optional<ScanKind> kind;
+        while (!kind && !args.atEnd()) {
+            const Arguments::Item item = args.next();
+            if (!item.isOption)
+                kind = parseKind(item.text);
+        }
+        return printHelp(helpText(kind));
+    }
+    if (args.hasOption({ QStringLiteral("--version") }))
+        return printVersion(tool);
 
-    QString kindName = args.first();
+    std::optional<QString> kindName;
     ScanConfiguration configuration;
     configuration.home = userHomeDirectory();
     std::optional<QString> dir;
     std::optional<QStringList> applications;
     std::optional<QStringList> running;
     std::optional<QString> store;
+    std::optional<std::int64_t> minimumMB;
+    std::optional<std::int64_t> olderThanDays;
     FileQuery query;
     bool json = false;
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        const QString &arg = args[i];
-        if (arg == QLatin1String("--json")) {
+    while (!args.atEnd()) {
+        const Arguments::Item item = args.next();
+        if (!item.isOption) {
+            if (kindName)
+                return usageError(tool, QStringLiteral("多余的参数：") + item.text);
+            kindName = item.text;
+            continue;
+        }
+        const QString &name = item.name;
+        if (name == QLatin1String("--json")) {
+            if (item.inlineValue)
+                return usageError(tool, QStringLiteral("--json 不带值"));
             json = true;
             continue;
         }
-        if (!arg.startsWith(QLatin1String("--")) || i + 1 >= args.size())
-            return usage(QStringLiteral("unknown or incomplete option: ") + arg);
-        const QString value = args[++i];
-        bool ok = true;
-        if (arg == QLatin1String("--dir"))
+        static const QStringList valued
+            = { QStringLiteral("--dir"), QStringLiteral("--home"), QStringLiteral("--platform"),
+                  QStringLiteral("--applications"), QStringLiteral("--running"), QStringLiteral("--store"),
+                  QStringLiteral("--min-mb"), QStringLiteral("--older-than"), QStringLiteral("--type"),
+                  QStringLiteral("--entry-limit"), QStringLiteral("--visit-limit"), QStringLiteral("--time-limit") };
+        if (!valued.contains(name))
+            return usageError(tool, QStringLiteral("未知的选项：") + item.text);
+        const std::optional<QString> given = args.takeValue(item);
+        if (!given)
+            return usageError(tool, name + QStringLiteral(" 缺少值"));
+        const QString &value = *given;
+        if (name == QLatin1String("--dir"))
             dir = value;
-        else if (arg == QLatin1String("--home"))
+        else if (name == QLatin1String("--home"))
             configuration.home = value;
-        else if (arg == QLatin1String("--platform")) {
+        else if (name == QLatin1String("--platform")) {
             if (value == QLatin1String("linux"))
                 configuration.platform = RulePlatform::Linux;
             else if (value == QLatin1String("macos"))
                 configuration.platform = RulePlatform::MacOS;
             else
-                return usage(QStringLiteral("--platform takes linux or macos"));
-        } else if (arg == QLatin1String("--applications"))
+                return usageError(tool, QStringLiteral("--platform 只接受 linux 或 macos：") + value);
+        } else if (name == QLatin1String("--applications"))
             applications = splitList(value);
-        else if (arg == QLatin1String("--running"))
+        else if (name == QLatin1String("--running"))
             running = splitList(value);
-        else if (arg == QLatin1String("--store"))
+        else if (name == QLatin1String("--store"))
             store = value;
-        else if (arg == QLatin1String("--min-mb")) {
-            const qint64 mb = value.toLongLong(&ok);
-            if (ok)
-                query.minimumBytes = mb <= 0 ? 0 : std::min<qint64>(mb, INT64_MAX / 1048576) * 1048576;
-        } else if (arg == QLatin1String("--older-than")) {
-            const int days = value.toInt(&ok);
-            if (ok && days >= 1)
-                query.olderThanDays = days;
-        } else if (arg == QLatin1String("--type")) {
+        else if (name == QLatin1String("--min-mb")) {
+            constexpr std::int64_t most = INT64_MAX / 1048576;
+            minimumMB = wholeNumber(value, 0, most);
+            if (!minimumMB)
+                return usageError(tool, QStringLiteral("--min-mb 须是 0 到 %1 的整数：").arg(most) + value);
+        } else if (name == QLatin1String("--older-than")) {
+            olderThanDays = wholeNumber(value, 0, INT_MAX);
+            if (!olderThanDays)
+                return usageError(tool, QStringLiteral("--older-than 须是 0 或更大的整数天数：") + value);
+        } else if (name == QLatin1String("--type")) {
             const auto type = fileTypeFilterFromName(value);
             if (!type)
-                return usage(QStringLiteral("--type takes all, documents, images, videos, audio or archives"));
+                return usageError(
+                    tool, QStringLiteral("--type 只接受 all、documents、images、videos、audio 或 archives：") + value);
             query.fileType = *type;
-        } else if (arg == QLatin1String("--entry-limit"))
-            configuration.entryLimit = value.toInt(&ok);
-        else if (arg == QLatin1String("--visit-limit"))
-            configuration.visitLimit = value.toInt(&ok);
-        else if (arg == QLatin1String("--time-limit"))
-            configuration.timeLimit = value.toDouble(&ok);
-        else
-            return usage(QStringLiteral("unknown option: ") + arg);
-        if (!ok)
-            return usage(QStringLiteral("not a number: ") + value);
+        } else if (name == QLatin1String("--entry-limit") || name == QLatin1String("--visit-limit")) {
+            const auto limit = wholeNumber(value, 1, INT_MAX);
+            if (!limit)
+                return usageError(tool, name + QStringLiteral(" 须是大于 0 的整数：") + value);
+            (name == QLatin1String("--entry-limit") ? configuration.entryLimit : configuration.visitLimit)
+                = int(*limit);
+        } else if (name == QLatin1String("--time-limit")) {
+            bool ok = false;
+            const double seconds = value.toDouble(&ok);
+            if (!ok || !std::isfinite(seconds) || seconds <= 0)
+                return usageError(tool, QStringLiteral("--time-limit 须是大于 0 的秒数：") + value);
+            configuration.timeLimit = seconds;
+        }
+    }
+    if (!kindName)
+        return usageError(tool,
+            QStringLiteral("缺少扫描类型（junk、applications、largeFiles、duplicates、space 或 "
+                           "installers）"));
+    const bool walkMode = *kindName == QLatin1String("walk"); // hidden: the walker benchmark
+    ScanKind kind = ScanKind::junk;
+    if (!walkMode) {
+        const std::optional<ScanKind> parsed = parseKind(*kindName);
+        if (!parsed)
+            return usageError(tool, QStringLiteral("未知的扫描类型：") + *kindName);
+        kind = *parsed;
     }
     if (!configuration.home.startsWith(u'/'))
-        return usage(QStringLiteral("--home takes an absolute path"));
+        return usageError(tool, QStringLiteral("--home 须是绝对路径：") + configuration.home);
+    if (dir) {
+        QString problem;
+        dir = checkedFolder(*dir, problem);
+        if (!dir)
+            return usageError(tool, problem);
+    }
+    if (!walkMode) {
+        // The window's filters for the page of this kind, unless given.
+        const auto page = Varnoll::pageFromId(scanKindName(kind));
+        const std::int64_t mb = minimumMB.value_or(page ? Varnoll::defaultMinimumSizeMB(*page) : 0);
+        query.minimumBytes = mb * 1048576;
+        const std::int64_t days = olderThanDays.value_or(page ? Varnoll::defaultOlderThanDays(*page) : 0);
+        if (days >= 1)
+            query.olderThanDays = int(days);
+    }
+
     configuration.home = lexicallyNormal(configuration.home);
     const QString home = configuration.home;
     configuration.applicationDirectories = applications.value_or(
@@ -236,8 +366,11 @@ int main(int argc, char **argv)
     configuration.runningBundleIDs
         = running ? QSet<QString>(running->cbegin(), running->cend()) : runningApplicationIDs();
     const QString storeFolder = store.value_or(Varnoll::defaultStoreFolder(home));
-    if (const auto bytes = Varnoll::readWholeFile(joinPath(storeFolder, QStringLiteral("preferences.json")))) {
-        if (const auto preferences = Varnoll::LocalPreferences::fromJson(*bytes))
+    // The shared store reader: a FIFO or a link to a device there is unreadable, never a hang.
+    const Varnoll::StoreFileRead stored = Varnoll::readStoreFile(
+        joinPath(storeFolder, QStringLiteral("preferences.json")), Varnoll::preferencesFileLimit);
+    if (stored.state == Varnoll::StoreFileRead::State::read) {
+        if (const auto preferences = Varnoll::LocalPreferences::fromJson(stored.data))
             configuration.ignoredPaths
                 = QSet<QString>(preferences->ignoredPaths.cbegin(), preferences->ignoredPaths.cend());
     }
@@ -253,18 +386,8 @@ int main(int argc, char **argv)
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
 
-    if (kindName == QLatin1String("walk"))
+    if (walkMode)
         return walkOnly(largeDirectory, cancel);
-
-    std::optional<ScanKind> kind = scanKindFromName(kindName);
-    if (!kind) {
-        bool numeric = false;
-        const int raw = kindName.toInt(&numeric);
-        if (numeric)
-            kind = scanKindFromRaw(raw);
-    }
-    if (!kind)
-        return usage(QStringLiteral("unknown scan kind: ") + kindName);
 
     const bool live = ::isatty(STDERR_FILENO);
     const ProgressFn progress = [live](const QString &line, std::int64_t examined) {
@@ -276,7 +399,7 @@ int main(int argc, char **argv)
     };
     ScanResult result;
     try {
-        result = Scanner(configuration).scan(*kind, largeDirectory, query, progress, cancel);
+        result = Scanner(configuration).scan(kind, largeDirectory, query, progress, cancel);
     } catch (const CancellationError &) {
         std::fprintf(stderr, "%s扫描已取消\n", live ? "\r\033[K" : "");
         return exitCancelled;

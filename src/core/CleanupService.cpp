@@ -39,7 +39,7 @@ QString reasonText(int code)
     case ENOENT:
         return QStringLiteral("不存在");
     default:
-        return QString::fromLocal8Bit(std::strerror(code));
+        return systemErrorText(code); // every other number, still in Chinese
     }
 }
 

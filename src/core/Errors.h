@@ -26,6 +26,11 @@ private:
     std::string m_utf8;
 };
 
+/// A short Chinese reason for a system error number, for texts shown to the user
+/// (the C library's own texts follow the locale and are English on most systems).
+/// The Trash and the clean-up still hold private tables of their own to fold into it.
+[[nodiscard]] QString systemErrorText(int code);
+
 /// A scan that could not run (for example its folder cannot be opened).
 class ScanError : public CoreError {
 public:

@@ -25,7 +25,7 @@ QString shown(const QString &path)
 
 QString systemError(int code)
 {
-    return QString::fromLocal8Bit(std::strerror(code));
+    return systemErrorText(code);
 }
 
 // Folders that belong to the operating system: they and everything inside are never

@@ -19,6 +19,35 @@ QString dateString(const QDateTime &date)
     return date.isValid() ? date.toUTC().toString(Qt::ISODateWithMs) : QString();
 }
 
+// Names beside the raw numbers, so that scripts need no table of values; the numbers
+// stay for the readers that already use them.
+QString categoryName(FileCategory category)
+{
+    static const char *const names[fileCategoryCount] = { "userCache", "logs", "developerCache", "application",
+        "applicationData", "largeFile", "duplicate", "spaceItem", "installer", "browserData", "systemJunk", "other" };
+    const int raw = int(category);
+    return raw >= 0 && raw < fileCategoryCount ? QString::fromLatin1(names[raw]) : QString();
+}
+
+QString coverageName(const ScanCoverage &coverage)
+{
+    switch (coverage.coverageState()) {
+    case CoverageState::complete:
+        return QStringLiteral("complete");
+    case CoverageState::partial:
+        return QStringLiteral("partial");
+    case CoverageState::notScanned:
+        return QStringLiteral("notScanned");
+    case CoverageState::skipped:
+        return QStringLiteral("skipped");
+    case CoverageState::unreadable:
+        return QStringLiteral("unreadable");
+    case CoverageState::missing:
+        return QStringLiteral("missing");
+    }
+    return {};
+}
+
 } // namespace
 
 QJsonObject toJson(const FileEntry &entry)
@@ -33,6 +62,7 @@ QJsonObject toJson(const FileEntry &entry)
     o.insert(QStringLiteral("sizeIsComplete"), entry.sizeIsComplete);
     o.insert(QStringLiteral("date"), dateString(entry.date));
     o.insert(QStringLiteral("category"), int(entry.category));
+    o.insert(QStringLiteral("categoryName"), categoryName(entry.category));
     o.insert(QStringLiteral("detail"), entry.detail);
     o.insert(QStringLiteral("bundleID"), entry.bundleID ? QJsonValue(*entry.bundleID) : QJsonValue());
     o.insert(QStringLiteral("ownerID"), entry.ownerID ? QJsonValue(idString(*entry.ownerID)) : QJsonValue());
@@ -47,6 +77,7 @@ QJsonObject resultObject(const ScanResult &result, bool withEntries)
 {
     QJsonObject o;
     o.insert(QStringLiteral("kind"), int(result.kind));
+    o.insert(QStringLiteral("kindName"), scanKindName(result.kind));
     QJsonArray entries;
     if (withEntries) {
         for (const FileEntry &e : result.entries)
@@ -58,8 +89,9 @@ QJsonObject resultObject(const ScanResult &result, bool withEntries)
     o.insert(QStringLiteral("date"), dateString(result.date));
     QJsonArray coverage;
     for (const ScanCoverage &c : result.coverage)
-        coverage.append(
-            QJsonObject { { QStringLiteral("category"), int(c.category) }, { QStringLiteral("state"), int(c.state) } });
+        coverage.append(QJsonObject { { QStringLiteral("category"), int(c.category) },
+            { QStringLiteral("categoryName"), categoryName(c.category) }, { QStringLiteral("state"), int(c.state) },
+            { QStringLiteral("coverageName"), coverageName(c) }, { QStringLiteral("examined"), double(c.examined) } });
     o.insert(QStringLiteral("coverage"), coverage);
     QJsonArray groups;
     for (const DuplicateGroup &g : result.duplicateGroups) {

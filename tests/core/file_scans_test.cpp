@@ -369,6 +369,76 @@ private Q_SLOTS:
             qPrintable(r.scopeNotes.join('\n')));
     }
 
+    void duplicatesThatExceedTheLimitLeaveOutWholeSetsFairly()
+    {
+        QTemporaryDir dir;
+        const QString root = dir.path() + "/scan";
+        const QByteArray huge = pattern(50000, 4);
+        for (int i = 0; i < 6; ++i)
+            writeFile(root + QStringLiteral("/many/%1").arg(i), huge); // 250,000 redundant bytes
+        writeFile(root + "/a1", pattern(20000, 5));
+        writeFile(root + "/a2", pattern(20000, 5));
+        writeFile(root + "/b1", pattern(10000, 6));
+        writeFile(root + "/b2", pattern(10000, 6));
+        ScanConfiguration c = configurationFor(dir);
+        c.entryLimit = 5;
+        const ScanResult r = run(ScanKind::duplicates, c, root);
+        // The largest set does not fit; the next ones still do.
+        QCOMPARE(r.duplicateGroups.size(), 2);
+        QCOMPARE(r.duplicateGroups[0].redundantBytes(), 20000);
+        QCOMPARE(r.entries.size(), 4);
+        QVERIFY2(r.scopeNotes.join('\n').contains(QStringLiteral(
+                     "共找到 3 组重复文件，列出 2 组；另有 1 组（多余副本共 250.0 kB）超出 5 项的结果上限")),
+            qPrintable(r.scopeNotes.join('\n')));
+    }
+
+    void scansNeverLookInsideATrash()
+    {
+        // A home whose Trash holds a copy of a file that is still in use.
+        QTemporaryDir dir;
+        const QString home = dir.path();
+        const QByteArray data = pattern(60000, 7);
+        writeFile(home + "/docs/report.pdf", data);
+        writeFile(home + "/docs/report copy.pdf", data);
+        writeFile(home + "/.local/share/Trash/files/report.pdf", data);
+        writeFile(home + "/.local/share/Trash/files/old.iso", pattern(300000, 8));
+        ScanConfiguration c = configurationFor(dir);
+        const ScanResult duplicates = run(ScanKind::duplicates, c, home);
+        QCOMPARE(duplicates.duplicateGroups.size(), 1);
+        for (const FileEntry &e : duplicates.entries)
+            QVERIFY2(!e.path.contains(QStringLiteral("/Trash")), qPrintable(e.path));
+        FileQuery query;
+        query.minimumBytes = 1;
+        const ScanResult large = run(ScanKind::largeFiles, c, home, query);
+        QCOMPARE(names(large.entries), (QStringList { "report copy.pdf", "report.pdf" }));
+        const ScanResult space = run(ScanKind::space, c, home + "/.local/share");
+        QVERIFY(space.entries.isEmpty());
+        for (const ScanResult &r : { duplicates, large, space }) {
+            QCOMPARE(r.scopeNotes.filter(QStringLiteral("未进入废纸篓（~/.local/share/Trash）")).size(), 1);
+            QCOMPARE(coverageOf(r), CoverageState::complete);
+        }
+        // A folder inside the Trash is not scanned at all.
+        const ScanResult inside = run(ScanKind::largeFiles, c, home + "/.local/share/Trash/files", query);
+        QVERIFY(inside.entries.isEmpty());
+        QCOMPARE(coverageOf(inside), CoverageState::skipped);
+        QVERIFY(inside.scopeNotes.join('\n').contains(QStringLiteral("位于废纸篓中，没有检查")));
+    }
+
+    void longPathsInNotesAreShortenedInTheMiddle()
+    {
+        QTemporaryDir dir;
+        QString deep = dir.path() + "/scan";
+        for (int i = 0; i < 30; ++i)
+            deep += QStringLiteral("/folder-with-a-rather-long-name-%1").arg(i);
+        writeFile(deep + "/f", pattern(10, 1));
+        LockedAndMounted locked(deep, {});
+        const ScanResult r = run(ScanKind::largeFiles, configurationFor(dir), dir.path() + "/scan");
+        const QStringList notes = r.scopeNotes.filter(QStringLiteral("无法读取"));
+        QCOMPARE(notes.size(), 1);
+        QVERIFY2(notes.first().size() < 140 && notes.first().contains(u'…') && notes.first().endsWith("name-29"),
+            qPrintable(notes.first()));
+    }
+
     void spaceSizesMatchAnIndependentCountAndCarryTheirIdentity()
     {
         QTemporaryDir dir;
@@ -620,7 +690,7 @@ private Q_SLOTS:
         }
     }
 
-    void spaceTreeExclusionEqualsAScanThatIgnoresThePath()
+    void spaceTreeLeavesOutIgnoredPathsAndTheTrashAsAScanDoes()
     {
         QTemporaryDir dir;
         const QString root = dir.path() + "/space";
@@ -628,7 +698,10 @@ private Q_SLOTS:
         writeFile(root + "/a/small", pattern(10, 2));
         writeFile(root + "/a/locked/inner", pattern(70, 3));
         writeFile(root + "/c/x", pattern(20, 4));
-        const ScanConfiguration c = configurationFor(dir);
+        writeFile(root + "/.local/share/Trash/files/gone.iso", pattern(9000, 5));
+        writeFile(root + "/.local/share/kept", pattern(30, 6));
+        ScanConfiguration c = configurationFor(dir);
+        c.home = root; // its Trash lies inside the scanned folder
         ScanConfiguration ignoring = c;
         ignoring.ignoredPaths = { root + "/a/locked", root + "/a/b" };
         LockedAndMounted calls(root + "/a/locked", {});
@@ -638,9 +711,10 @@ private Q_SLOTS:
         tree.exclude(tree.find(root + "/a/locked"));
         tree.exclude(tree.find(root + "/a/b"));
         QCOMPARE(tree.find(root + "/a/b/big"), SpaceTree::none);
-        for (const char *folder : { "", "/a" }) {
+        for (const char *folder : { "", "/a", "/.local", "/.local/share" }) {
             const ScanResult level = tree.level(tree.find(root + folder));
             const ScanResult fresh = run(ScanKind::space, ignoring, root + folder);
+            QCOMPARE(level.scopeNotes.filter(QStringLiteral("废纸篓")).size(), QByteArray(folder) == "/a" ? 0 : 1);
             QCOMPARE(rows(level), rows(fresh));
             QCOMPARE(level.scopeNotes, fresh.scopeNotes);
             QCOMPARE(level.coverage, fresh.coverage);

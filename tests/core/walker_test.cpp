@@ -1,5 +1,6 @@
 #include "support/FixtureTree.h"
 
+#include "core/Identity.h"
 #include "core/Paths.h"
 #include "core/walk/Walker.h"
 
@@ -9,6 +10,7 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -58,6 +60,7 @@ private Q_SLOTS:
     void skipsChildrenOfFoldersTheVisitorDeclines();
     void leavesOutFifos();
     void keepsNamesThatAreNotUtf8ByteForByte();
+    void depthAndTheDescriptorLimitChangeNothing();
 
     // Symbolic links.
     void neverFollowsLinksLoopsOrLinksOutOfScope();
@@ -165,6 +168,52 @@ void WalkerTest::leavesOutFifos()
     QCOMPARE(seen.entries.keys(), QStringList { dir.path() + QStringLiteral("/plain") });
     QCOMPARE(report.specialSkipped, std::int64_t(1));
     QVERIFY(report.isComplete());
+}
+
+void WalkerTest::depthAndTheDescriptorLimitChangeNothing()
+{
+    // 700 levels of ten-letter names: a path of 7,700 bytes (past PATH_MAX) and ten
+    // times more levels than descriptors allowed below.
+    QTemporaryDir dir;
+    const QString root = dir.path() + QStringLiteral("/deep");
+    Fixture::makeFolder(root);
+    constexpr int levels = 700;
+    {
+        int folder = ::open(pathToBytes(root).constData(), O_RDONLY | O_DIRECTORY);
+        for (int i = 0; i < levels; ++i) {
+            QCOMPARE(::mkdirat(folder, "abcdefghij", 0700), 0);
+            const int next = ::openat(folder, "abcdefghij", O_RDONLY | O_DIRECTORY);
+            ::close(folder);
+            folder = next;
+        }
+        const int file = ::openat(folder, "leaf", O_WRONLY | O_CREAT, 0600);
+        QCOMPARE(::write(file, "12345", 5), 5);
+        ::close(file);
+        ::close(folder);
+    }
+    rlimit before {};
+    QCOMPARE(::getrlimit(RLIMIT_NOFILE, &before), 0);
+    rlimit low = before;
+    low.rlim_cur = 64;
+    QCOMPARE(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    const auto restore = qScopeGuard([&] { ::setrlimit(RLIMIT_NOFILE, &before); });
+
+    std::atomic<int> deepest = 0;
+    const WalkReport report = walk(root, [&](const WalkEntry &e) {
+        int d = deepest.load();
+        while (e.depth > d && !deepest.compare_exchange_weak(d, e.depth)) { }
+        return Visit::descend;
+    });
+    QVERIFY(report.isComplete());
+    QCOMPARE(report.visited, levels + 1);
+    QCOMPARE(deepest.load(), levels + 1);
+    // The identity of the whole tree (what the junk scan offers and the clean-up
+    // checks) is computed just as well.
+    std::int64_t bytes = 0;
+    const auto identity = fingerprintPath(root, true, nullptr, &bytes);
+    QVERIFY(identity && identity->hasTree);
+    QCOMPARE(identity->treeEntries, levels + 1);
+    QCOMPARE(bytes, 5);
 }
 
 void WalkerTest::keepsNamesThatAreNotUtf8ByteForByte()

@@ -249,9 +249,7 @@ private Q_SLOTS:
         QCOMPARE(texts(h.findAll(QStringLiteral("recordSize"), true)).last(),
             QStringLiteral("≥ ") + Varnoll::formatBytes(2'147'483'648));
         QVERIFY(!h.isShown(QStringLiteral("itemPath")));
-        for (QObject *details : h.findAll(QStringLiteral("recordDetails"), true))
-            details->setProperty("expanded", true);
-        h.settle();
+        h.openHistoryRecords();
         const QStringList paths = texts(h.findAll(QStringLiteral("itemPath"), true));
         QCOMPARE(paths.first(), QStringLiteral("~/.cache/thumbnails"));
         QVERIFY(paths.contains(QStringLiteral("/media/backup/photos-2019.tar.gz")));

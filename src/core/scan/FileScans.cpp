@@ -8,11 +8,15 @@
 #include "core/scan/KindScans.h"
 #include "core/scan/SpaceTree.h"
 
+#include "core/Errors.h"
 #include "core/Identity.h"
 #include "core/Paths.h"
+#include "core/SmallFile.h"
 #include "core/files/DuplicatePipeline.h"
 #include "core/files/FileTypes.h"
 #include "core/files/KeepFirst.h"
+#include "core/scan/ScanSupport.h"
+#include "core/scan/TrashFolders.h"
 #include "core/walk/Walker.h"
 
 #include <QLocale>
@@ -43,14 +47,6 @@ using ByteSet = std::unordered_set<std::string, StringHash, std::equal_to<>>;
 QString formatBytes(std::int64_t bytes)
 {
     return QLocale::c().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
-}
-
-QString shownPath(const QString &path, const QString &home)
-{
-    const QString shown = displayPath(path);
-    if (!home.isEmpty() && shown.startsWith(home + u'/'))
-        return u'~' + shown.mid(home.size());
-    return shown;
 }
 
 QDateTime modificationDate(const Fingerprint &f)
@@ -121,7 +117,15 @@ public:
             setCoverage(CoverageState::skipped);
             return false;
         }
+        const TrashFolders trash = findTrashFolders(m_configuration.home, m_directory);
+        if (!trash.enclosing.isEmpty()) {
+            m_result.scopeNotes << QStringLiteral("所选文件夹是废纸篓或位于废纸篓中，没有检查：")
+                    + homeShortened(trash.enclosing, m_configuration.home);
+            setCoverage(CoverageState::skipped);
+            return false;
+        }
         m_sampler.setPhase(phase);
+        m_options.excluded = trash.folders;
         m_options.visitLimit = m_configuration.visitLimit;
         m_options.deadline = deadline();
         m_options.cancel = &m_cancel;
@@ -134,7 +138,7 @@ public:
         m_result.examined = m_report.visited;
         if (m_report.stop == WalkStop::cancelled)
             throw CancellationError();
-        const QString shown = shownPath(m_directory, m_configuration.home);
+        const QString shown = homeShortened(m_directory, m_configuration.home);
         switch (m_report.root) {
         case RootState::ok:
             return true;
@@ -151,8 +155,8 @@ public:
             setCoverage(CoverageState::unreadable);
             return false;
         case RootState::unreadable:
-            m_result.scopeNotes << QStringLiteral("无法读取文件夹（")
-                    + QString::fromLocal8Bit(::strerror(m_report.rootError)) + QStringLiteral("）：") + shown;
+            m_result.scopeNotes << QStringLiteral("无法读取文件夹（") + systemErrorText(m_report.rootError)
+                    + QStringLiteral("）：") + shown;
             setCoverage(CoverageState::unreadable);
             return false;
         }
@@ -203,14 +207,7 @@ struct FoundFile {
 // The first bytes of a file, for the few names whose extension says nothing.
 QByteArray sniff(std::string_view path)
 {
-    QByteArray head(fileTypeSniffBytes, Qt::Uninitialized);
-    const int fd = ::open(std::string(path).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return {};
-    const ssize_t got = ::pread(fd, head.data(), size_t(head.size()), 0);
-    ::close(fd);
-    head.resize(got > 0 ? qsizetype(got) : 0);
-    return head;
+    return readFileHead(QByteArray(path.data(), qsizetype(path.size())), fileTypeSniffBytes);
 }
 
 bool largerFirst(const FoundFile &a, const FoundFile &b)
@@ -369,10 +366,10 @@ void addFolderWalkNotes(QStringList &notes, const FolderWalkFacts &facts)
     const auto samples = [&home](const QStringList &paths) {
         QStringList shown;
         for (const QString &p : paths)
-            shown << shownPath(p, home);
+            shown << homeShortened(p, home);
         return shown.join(QStringLiteral("、"));
     };
-    notes.prepend(QStringLiteral("检查 ") + shownPath(facts.directory, home)
+    notes.prepend(QStringLiteral("检查 ") + homeShortened(facts.directory, home)
         + QStringLiteral(" 下的全部内容；不跟随符号链接，跳过仅存于云端的文件和忽略的路径。"));
     if (r.stop == WalkStop::visitLimit)
         notes << QStringLiteral("已达到检查数量上限（%1 项），其余位置未检查。").arg(facts.visitLimit);
@@ -395,6 +392,8 @@ void addFolderWalkNotes(QStringList &notes, const FolderWalkFacts &facts)
         notes << QStringLiteral("跳过 %1 个仅存于云端的文件。").arg(r.datalessSkipped);
     if (facts.ignoredHits > 0)
         notes << QStringLiteral("跳过 %1 个忽略的路径。").arg(facts.ignoredHits);
+    if (r.excludedFolders > 0)
+        notes << trashSkippedNote(r.excludedFolders, r.excludedSamples, home);
 }
 
 QString modifiedDetail(std::int64_t modifiedNs)
@@ -493,20 +492,28 @@ ScanResult scanDuplicates(const ScanConfiguration &configuration, const QString 
         return a.files.front().path < b.files.front().path;
     });
 
+    // Sets are listed largest saving first; one that no longer fits in the result
+    // limit is left out and the next ones still get their turn, so one huge set never
+    // hides all the others.
+    std::vector<bool> fits(groups.size(), false);
     std::int64_t listedFiles = 0;
     qsizetype listedGroups = 0;
-    {
-        std::int64_t files = 0;
-        for (const Ordered &g : groups) {
-            if (files + std::int64_t(g.files.size()) > configuration.entryLimit)
-                break;
-            files += std::int64_t(g.files.size());
+    qsizetype leftOutGroups = 0;
+    std::int64_t leftOutBytes = 0;
+    for (size_t i = 0; i < groups.size(); ++i) {
+        if (listedFiles + std::int64_t(groups[i].files.size()) > configuration.entryLimit) {
+            ++leftOutGroups;
+            leftOutBytes += groups[i].redundant;
+            continue;
         }
-        result.entries.reserve(qsizetype(files)); // a large result grows no spare room
+        fits[i] = true;
+        listedFiles += std::int64_t(groups[i].files.size());
     }
-    for (const Ordered &g : groups) {
-        if (listedFiles + std::int64_t(g.files.size()) > configuration.entryLimit)
-            break;
+    result.entries.reserve(qsizetype(listedFiles)); // a large result grows no spare room
+    for (size_t index = 0; index < groups.size(); ++index) {
+        if (!fits[index])
+            continue;
+        const Ordered &g = groups[index];
         DuplicateGroup group;
         group.id = QUuid::createUuid();
         group.files.reserve(qsizetype(g.files.size()));
@@ -526,17 +533,20 @@ ScanResult scanDuplicates(const ScanConfiguration &configuration, const QString 
             group.files.append(entry);
             result.entries.append(std::move(entry));
         }
-        listedFiles += std::int64_t(g.files.size());
         result.duplicateGroups.append(std::move(group));
     }
 
     QStringList &notes = result.scopeNotes;
     notes << QStringLiteral("按内容比对（大小、开头、结尾、完整内容），已读取文件内容 %1。")
                  .arg(formatBytes(outcome.bytesRead));
-    if (listedGroups < qsizetype(groups.size()))
-        notes << QStringLiteral("共找到 %1 组重复文件，只列出多余副本最大的 %2 组。")
+    if (leftOutGroups > 0)
+        notes << QStringLiteral(
+            "共找到 %1 组重复文件，列出 %2 组；另有 %3 组（多余副本共 %4）超出 %5 项的结果上限，未列出。")
                      .arg(groups.size())
-                     .arg(listedGroups);
+                     .arg(listedGroups)
+                     .arg(leftOutGroups)
+                     .arg(formatBytes(leftOutBytes))
+                     .arg(configuration.entryLimit);
     if (const std::int64_t empty = outcome.emptyFiles + emptyFiles.load(); empty > 0)
         notes << QStringLiteral("跳过 %1 个空文件。").arg(empty);
     if (outcome.hardLinkCopies > 0)

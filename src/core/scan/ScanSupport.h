@@ -25,6 +25,8 @@ public:
 
     ProgressSampler sampler;
     const CancellationToken &cancel;
+    /// The Trash folders below the home folder's file system: never entered.
+    std::vector<FolderIdentity> trash;
 
     [[nodiscard]] std::chrono::steady_clock::time_point deadline() const { return m_deadline; }
     [[nodiscard]] std::int64_t entriesLeft() const { return m_entriesLeft.load(); }
@@ -46,12 +48,13 @@ private:
     return false;
 }
 
-/// "~/x" for a path below `home`, the path itself otherwise (for notes and status lines).
-[[nodiscard]] inline QString homeShortened(const QString &path, const QString &home)
-{
-    if (!home.isEmpty() && path.startsWith(home + u'/'))
-        return u'~' + path.mid(home.size());
-    return path;
-}
+/// "~/x" for a path below `home`, the path itself otherwise (for notes and status lines),
+/// readable (escaped bytes shown as U+FFFD) and at most `maximum` characters: a longer
+/// one keeps its beginning and its end around "…", so a note stays a line or two
+/// however deep the folder lies.
+[[nodiscard]] QString homeShortened(const QString &path, const QString &home, qsizetype maximum = 80);
+
+/// The one scope note on Trash folders a scan left out; empty when there were none.
+[[nodiscard]] QString trashSkippedNote(std::int64_t count, const QStringList &samples, const QString &home);
 
 } // namespace Morvane

@@ -239,9 +239,19 @@ WalkReport SpaceTree::reportBelow(Index folder, std::int64_t *ignoredHits) const
             break;
         }
     }
+    // Trash folders are never visited: the walk names only the first few. Those are
+    // placed; the scanned folder's level counts them all.
+    for (const auto &[node, path] : m_trash) {
+        if (!isWithin(node, folder) || !isCounted(node))
+            continue;
+        ++report.excludedFolders;
+        report.excludedSamples << path;
+    }
+    if (folder == rootIndex)
+        report.excludedFolders = std::max<std::int64_t>(report.excludedFolders, m_facts.trashFolders);
     // Every name the walk examined below the folder: counted, ignored, unreadable or skipped.
-    report.visited = std::int64_t(f.descendants) + *ignoredHits + report.unreadableEntries + report.specialSkipped
-        + report.datalessSkipped;
+    report.visited = std::int64_t(f.descendants) + *ignoredHits + report.unreadableEntries + report.excludedFolders
+        + report.specialSkipped + report.datalessSkipped;
     return report;
 }
 
@@ -629,6 +639,10 @@ std::shared_ptr<SpaceTree> SpaceTreeBuilder::finish(SpaceTree::Facts facts, cons
     std::sort(tree->m_mountDevices.begin(), tree->m_mountDevices.end());
     facts.device = std::uint64_t(rootStat.st_dev);
     tree->m_facts = std::move(facts);
+    for (const QString &trash : std::as_const(tree->m_facts.trashSamples)) {
+        const SpaceTree::Index in = tree->find(parentPath(trash));
+        tree->m_trash.emplace_back(in == SpaceTree::none ? SpaceTree::rootIndex : in, trash);
+    }
     tree->m_idBase = QUuid::createUuid();
     return tree;
 }
@@ -735,6 +749,8 @@ std::shared_ptr<SpaceTree> SpaceWalkRecorder::finish(SpaceTree::Facts facts, con
     facts.stop = report.stop;
     facts.specialSkipped = report.specialSkipped;
     facts.datalessSkipped = report.datalessSkipped;
+    facts.trashFolders = report.excludedFolders;
+    facts.trashSamples = report.excludedSamples;
     return m_builder.finish(std::move(facts), report.rootStat);
 }
 

@@ -92,6 +92,8 @@ public:
         WalkStop stop = WalkStop::none;
         std::int64_t specialSkipped = 0; // the walker counts these for the whole walk only
         std::int64_t datalessSkipped = 0;
+        std::int64_t trashFolders = 0; // Trash folders left out, and the first few of them
+        QStringList trashSamples;
         std::uint64_t device = 0;
     };
 
@@ -139,6 +141,7 @@ private:
     std::size_t m_nameBytes = 0;
     std::vector<Problem> m_problems;
     std::vector<std::pair<Index, std::uint64_t>> m_mountDevices; // sorted by node
+    std::vector<std::pair<Index, QString>> m_trash; // a Trash folder left out, by the folder it lies in
     Facts m_facts;
     QUuid m_idBase;
 };

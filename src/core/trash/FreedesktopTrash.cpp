@@ -1,5 +1,6 @@
 #include "core/trash/FreedesktopTrash.h"
 
+#include "core/Errors.h"
 #include "core/Identity.h"
 #include "core/Paths.h"
 #include "core/Platform.h"
@@ -72,7 +73,7 @@ QString errnoText(int code)
     case ELOOP:
         return QStringLiteral("符号链接层数过多");
     default:
-        return QString::fromLocal8Bit(std::strerror(code));
+        return systemErrorText(code); // every other number, still in Chinese
     }
 }
 

@@ -70,6 +70,10 @@ void FakeCore::validatePath(const QString &path, const QString &inside)
 
 QSet<QString> FakeCore::runningApplicationIDs()
 {
+    if (QThread::currentThread() == QCoreApplication::instance()->thread())
+        ++runningQueriesOnUiThread;
+    if (onRunning)
+        onRunning();
     ++runningQueries;
     return running;
 }
@@ -101,7 +105,11 @@ std::unique_ptr<Varnoll::CleanerModel> Fixture::makeModel(std::optional<QSet<QSt
     options.store = store;
     options.runningBundleIDs = std::move(running);
     options.systemLibrary = QStringLiteral("/Library");
-    return std::make_unique<Varnoll::CleanerModel>(core, options);
+    auto model = std::make_unique<Varnoll::CleanerModel>(core, options);
+    // The history is read on a worker: tests start from a loaded model.
+    if (!QTest::qWaitFor([&] { return model->historyLoaded(); }, 10000))
+        qWarning("the history was not loaded in time");
+    return model;
 }
 
 FileEntry makeEntry(const QString &path, std::int64_t bytes, FileCategory category, std::optional<QString> bundleID)
@@ -199,6 +207,18 @@ CleanupRecord recordFor(const QList<FileEntry> &snapshot, const QSet<QUuid> &ids
 bool waitIdle(Varnoll::CleanerModel &model, int timeoutMs)
 {
     return QTest::qWaitFor([&] { return !model.busy(); }, timeoutMs);
+}
+
+bool waitStored(Varnoll::CleanerModel &model, int timeoutMs)
+{
+    return QTest::qWaitFor([&] { return !model.storeBusy(); }, timeoutMs);
+}
+
+bool refreshRunning(Varnoll::CleanerModel &model, FakeCore &core)
+{
+    const int before = core.runningQueries.load();
+    model.refreshRunning();
+    return QTest::qWaitFor([&] { return core.runningQueries.load() > before && model.runningIDs() == core.running; });
 }
 
 bool scanWith(Varnoll::CleanerModel &model, FakeCore &core, std::optional<ScanKind> kind, const ScanResult &result)

@@ -26,6 +26,7 @@ public:
     ScanFn onScan;
     CleanFn onClean;
     QSet<QString> running;
+    std::function<void()> onRunning; // called on each query, before it answers (a test may hold it)
     std::optional<VolumeCapacity> volume = VolumeCapacity { 500, 125 };
     std::function<void(const QString &, const QString &)> onValidate;
     QString resolvedPrefix; // resolveSymlinks() replaces a leading "/link" with this when set
@@ -37,6 +38,7 @@ public:
     QList<QSet<QUuid>> cleanedIds;
     QList<QSet<QString>> cleanedRunning;
     std::atomic<int> runningQueries { 0 };
+    std::atomic<int> runningQueriesOnUiThread { 0 };
     std::atomic<int> volumeQueries { 0 };
     QStringList revealed;
     int trashOpened = 0;
@@ -96,5 +98,9 @@ CleanupRecord recordFor(const QList<FileEntry> &snapshot, const QSet<QUuid> &ids
 bool scanWith(Varnoll::CleanerModel &model, FakeCore &core, std::optional<ScanKind> kind, const ScanResult &result);
 /// Waits (running the event loop) until the model is no longer busy.
 bool waitIdle(Varnoll::CleanerModel &model, int timeoutMs = 5000);
+/// Waits until the store files are written (saves run on a worker).
+bool waitStored(Varnoll::CleanerModel &model, int timeoutMs = 5000);
+/// Has the model ask the fake platform for the running applications, and waits for the answer.
+bool refreshRunning(Varnoll::CleanerModel &model, FakeCore &core);
 
 } // namespace VarnollTest

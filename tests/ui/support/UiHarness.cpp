@@ -1,6 +1,7 @@
 #include "UiHarness.h"
 
 #include "WindowContext.h"
+#include "app/presentation/HistoryListModel.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -71,6 +72,19 @@ UiHarness::UiHarness(std::shared_ptr<Varnoll::CoreServices> services, const QStr
     options.store = fixture.store;
     options.systemLibrary = QStringLiteral("/Library");
     model = std::make_unique<Varnoll::CleanerModel>(std::move(services), options);
+    if (!QTest::qWaitFor([this] { return model->historyLoaded(); }, 10000))
+        qWarning("the history was not loaded in time");
+}
+
+void UiHarness::openHistoryRecords(int count)
+{
+    auto *history = engine->singletonInstance<Varnoll::HistoryListModel *>(qmlTypeId("Varnoll.Model", 1, 0, "History"));
+    if (!history)
+        return;
+    const int records = count < 0 ? history->count() : std::min(count, history->count());
+    for (int r = 0; r < records; ++r)
+        history->setExpanded(r, true);
+    settle();
 }
 
 UiHarness::~UiHarness()

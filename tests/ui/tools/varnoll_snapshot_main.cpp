@@ -272,8 +272,7 @@ QList<Shot> tour()
             [](UiHarness &h) {
                 h.model->navigate(Page::history);
                 h.settle();
-                for (QObject *details : h.findAll(QStringLiteral("recordDetails"), true).mid(0, 2))
-                    details->setProperty("expanded", true);
+                h.openHistoryRecords(2);
             },
             [](UiHarness &h) { restartWithStore(h, sampleRecords(h), {}); } },
         { QStringLiteral("settings-filled"),
@@ -422,8 +421,7 @@ QList<RealShot> realTour()
                 clean(h);
                 h.model->navigate(Page::history);
                 h.settle();
-                for (QObject *details : h.findAll(QStringLiteral("recordDetails"), true))
-                    details->setProperty("expanded", true);
+                h.openHistoryRecords();
             } },
         { QStringLiteral("real-settings-ignored"),
             [](UiHarness &h, RealHome &) {
