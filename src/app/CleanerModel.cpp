@@ -3,11 +3,10 @@
 #include "app/Format.h"
 #include "app/StoreFiles.h"
 #include "core/Paths.h"
-#include "core/RecordJson.h"
 #include "core/Vocabulary.h"
+#include "core/scan/SpaceTree.h"
 #include "core/trash/Trash.h"
 
-#include <QJsonDocument>
 #include <QMutex>
 #include <QThread>
 #include <QWaitCondition>
@@ -30,7 +29,6 @@ const QString kPreparing = QStringLiteral("正在准备扫描");
 const QString kKeepOneCopy = QStringLiteral("每组至少保留一份。先取消另一份的选择，再调整保留文件。");
 const QString kLocked = QStringLiteral("请先退出对应应用及其辅助程序，再选择此项目。");
 const QString kKeptFirst = QStringLiteral("每组已保留列表第一份；可逐项调整。扫描不会自动选择文件。");
-const QString kSaveFailed = QStringLiteral("本地记录未能保存：");
 
 /// Runs `work` on its own low-priority thread; nobody waits for it.
 void runInBackground(std::function<void()> work)
@@ -53,6 +51,76 @@ bool isCoveredBy(const QString &path, const QString &ignored)
     const QString prefix = ignored.endsWith(u'/') ? ignored : ignored + u'/';
     return path.startsWith(prefix);
 }
+
+/// A space result without `paths`: they leave the tree's counts, so every folder above
+/// them shrinks, and the folder shown is read again. A tree whose scanned folder is
+/// ignored as a whole is dropped: what it holds may no longer be shown.
+ScanResult spaceWithout(const ScanResult &result, const QStringList &paths)
+{
+    SpaceTree &tree = *result.spaceTree;
+    bool changed = false;
+    bool rootIgnored = false;
+    for (const QString &path : paths) {
+        rootIgnored = rootIgnored || isCoveredBy(tree.facts().root, path);
+        const SpaceTree::Index node = tree.find(path);
+        if (node != SpaceTree::none && node != SpaceTree::rootIndex) {
+            tree.exclude(node);
+            changed = true;
+        }
+    }
+    ScanResult shown = changed ? tree.level(result.spaceFolder) : result;
+    // The folder shown may itself lie in an ignored path: nothing of it is listed.
+    QSet<QString> gone;
+    for (const FileEntry &entry : std::as_const(shown.entries)) {
+        for (const QString &path : paths) {
+            if (isCoveredBy(entry.path, path)) {
+                gone.insert(entry.path);
+                break;
+            }
+        }
+    }
+    shown = shown.removingPaths(gone);
+    if (rootIgnored)
+        shown.spaceTree.reset();
+    return shown;
+}
+
+/// A set of paths that also covers everything below each of them. A lookup costs one
+/// hash probe per folder level of the path looked up, whatever the size of the set: a
+/// clean-up of 5,000 items is not compared with every entry of every result.
+class PathCover {
+public:
+    template <typename Paths> explicit PathCover(const Paths &paths)
+    {
+        for (const QString &path : paths) {
+            QString folder = path;
+            while (folder.size() > 1 && folder.endsWith(u'/'))
+                folder.chop(1);
+            if (!folder.isEmpty())
+                m_paths.insert(folder);
+        }
+    }
+
+    [[nodiscard]] bool isEmpty() const { return m_paths.isEmpty(); }
+
+    [[nodiscard]] bool covers(const QString &path) const
+    {
+        if (m_paths.isEmpty())
+            return false;
+        if (m_paths.contains(path))
+            return true;
+        for (qsizetype slash = path.lastIndexOf(u'/'); slash >= 0; slash = path.lastIndexOf(u'/', slash - 1)) {
+            if (m_paths.contains(slash == 0 ? QStringLiteral("/") : path.left(slash)))
+                return true;
+            if (slash == 0)
+                break;
+        }
+        return false;
+    }
+
+private:
+    QSet<QString> m_paths;
+};
 
 } // namespace
 
@@ -92,6 +160,32 @@ struct CleanerModel::PendingCleanup {
     QMutex mutex;
     QWaitCondition done;
     std::optional<CleanupRecord> record;
+};
+
+/// The read or write of the store files running on a worker, also kept where the
+/// model's destructor can wait for it and take its outcome (a late history, the files
+/// a save set aside), since by then nothing is delivered to the UI thread any more.
+struct CleanerModel::StoreTask {
+    QMutex mutex;
+    QWaitCondition done;
+    bool finished = false;
+    std::optional<LoadedHistory> loaded;
+    std::optional<StoreSaveOutcome> saved;
+
+    void finish(std::optional<LoadedHistory> history, std::optional<StoreSaveOutcome> outcome)
+    {
+        QMutexLocker lock(&mutex);
+        loaded = std::move(history);
+        saved = std::move(outcome);
+        finished = true;
+        done.wakeAll();
+    }
+    void wait()
+    {
+        QMutexLocker lock(&mutex);
+        while (!finished)
+            done.wait(&mutex);
+    }
 };
 
 struct CleanerModel::ScanOutcome {
@@ -137,15 +231,31 @@ CleanerModel::CleanerModel(std::shared_ptr<CoreServices> services, ModelOptions 
     m_largeDirectory = m_downloadFolder;
     m_hasPrivacySettings = m_services->hasPrivacySettings();
 
-    // Unreadable or malformed files mean starting empty, silently.
-    if (const auto bytes = readWholeFile(joinPath(m_store, QStringLiteral("preferences.json")))) {
-        if (auto preferences = LocalPreferences::fromJson(*bytes))
-            m_preferences = std::move(*preferences);
+    // Unreadable or malformed files mean starting empty, silently; such a file is set
+    // aside (not lost) before the first save would replace it.
+    const StoreFileRead preferences
+        = readStoreFile(joinPath(m_store, QStringLiteral("preferences.json")), preferencesFileLimit);
+    if (preferences.state == StoreFileRead::State::read) {
+        if (auto decoded = LocalPreferences::fromJson(preferences.data))
+            m_preferences = std::move(*decoded);
+        else
+            m_setAsidePreferences = true;
+    } else if (preferences.state == StoreFileRead::State::unreadable) {
+        m_setAsidePreferences = true;
     }
-    if (const auto bytes = readWholeFile(joinPath(m_store, QStringLiteral("history.json")))) {
-        if (auto records = recordsFromJson(*bytes))
-            m_records = std::move(*records);
-    }
+    // The history may be large (100 clean-ups of 5,000 items are about 150 MB): it is
+    // read on the store worker and arrives a moment later.
+    const auto task = std::make_shared<StoreTask>();
+    m_storeTask = task;
+    const std::shared_ptr<MainThreadRelay> relay = m_relay;
+    const QString historyPath = joinPath(m_store, QStringLiteral("history.json"));
+    runInBackground([relay, historyPath, task] {
+        LoadedHistory loaded = loadHistory(historyPath, kHistoryLimit);
+        task->finish(loaded, std::nullopt);
+        relay->post([loaded = std::move(loaded)](
+                        CleanerModel *model) mutable { model->applyLoadedHistory(std::move(loaded)); });
+    });
+    refreshRunning();
     refreshDisk();
 }
 
@@ -155,16 +265,30 @@ CleanerModel::~CleanerModel()
     if (m_worker)
         m_worker->cancel();
     // Quitting while items move: wait for the record and save it, so that nothing
-    // lies in the Trash without its history entry. The only wait on a worker, at exit.
-    if (m_cleanup) {
+    // lies in the Trash without its history entry. With the store task below, the only
+    // waits on a worker, at exit.
+    if (m_cleanup && !m_cleanupApplied) {
         QMutexLocker lock(&m_cleanup->mutex);
         while (!m_cleanup->record)
             m_cleanup->done.wait(&m_cleanup->mutex);
         m_records.prepend(*m_cleanup->record);
         if (m_records.size() > kHistoryLimit)
             m_records.resize(kHistoryLimit);
-        (void)persist();
+        m_saveWanted = true;
     }
+    if (m_cleanupAwaitingSave)
+        m_saveWanted = true;
+    // A read or write under way finishes first: a late save must not overwrite a later
+    // one, and a history still being read must not be written over with less.
+    if (m_storeTask) {
+        m_storeTask->wait();
+        if (m_storeTask->loaded && !m_historyLoaded)
+            mergeLoadedHistory(std::move(*m_storeTask->loaded));
+        if (m_storeTask->saved)
+            applySaveFlags(*m_storeTask->saved);
+    }
+    if (m_saveWanted && m_historyLoaded)
+        (void)saveStore(storeSnapshot(), m_home);
 }
 
 // --- Setters: each announces its change, even to an equal value ----------------------
@@ -318,7 +442,36 @@ QSet<QString> CleanerModel::runningIDs() const
 {
     if (m_runningOverride)
         return *m_runningOverride;
-    return m_services->runningApplicationIDs();
+    return m_running;
+}
+
+void CleanerModel::refreshRunning()
+{
+    if (m_runningOverride)
+        return;
+    if (m_runningQueryActive) {
+        m_runningQueryAgain = true;
+        return;
+    }
+    m_runningQueryActive = true;
+    const std::shared_ptr<MainThreadRelay> relay = m_relay;
+    const std::shared_ptr<CoreServices> services = m_services;
+    // Reading the process list and the launchers may take a while: never on the UI thread.
+    runInBackground([relay, services] {
+        const QSet<QString> running = services->runningApplicationIDs();
+        relay->post([running](CleanerModel *model) {
+            model->m_runningQueryActive = false;
+            model->applyRunning(running);
+            if (std::exchange(model->m_runningQueryAgain, false))
+                model->refreshRunning();
+        });
+    });
+}
+
+void CleanerModel::applyRunning(const QSet<QString> &running)
+{
+    if (!m_runningOverride)
+        m_running = running;
 }
 
 double CleanerModel::usedFraction() const
@@ -509,7 +662,8 @@ void CleanerModel::scan(std::optional<ScanKind> requested)
     setExamined(0);
     setStatus(kPreparing);
 
-    const ScanConfiguration configuration = makeConfiguration();
+    ScanConfiguration configuration = makeConfiguration();
+    const bool askRunning = !m_runningOverride;
     const FileQuery query = makeQuery();
     const QString largeDirectory = m_largeDirectory;
     const CancellationToken token;
@@ -522,9 +676,15 @@ void CleanerModel::scan(std::optional<ScanKind> requested)
     ProgressFn progress = [relay, generation](const QString &message, std::int64_t count) {
         relay->post([=](CleanerModel *model) { model->applyProgress(generation, message, count); });
     };
-    runInBackground([=] {
+    runInBackground([=]() mutable {
         ScanOutcome outcome;
         try {
+            // The scan's own moment, asked here rather than on the UI thread.
+            if (askRunning) {
+                configuration.runningBundleIDs = services->runningApplicationIDs();
+                relay->post(
+                    [running = configuration.runningBundleIDs](CleanerModel *model) { model->applyRunning(running); });
+            }
             outcome.result = services->makeScanner(configuration)->scan(kind, largeDirectory, query, progress, token);
         } catch (const CancellationError &) {
             outcome.cancelled = true;
@@ -581,16 +741,15 @@ void CleanerModel::finishScan(quint64 generation, ScanKind kind, const ScanOutco
 
 ScanResult CleanerModel::withoutIgnored(const ScanResult &result) const
 {
-    if (m_preferences.ignoredPaths.isEmpty())
+    const PathCover ignored(m_preferences.ignoredPaths);
+    if (ignored.isEmpty())
         return result;
+    if (result.spaceTree)
+        return spaceWithout(result, m_preferences.ignoredPaths);
     QSet<QString> gone;
     for (const FileEntry &entry : result.entries) {
-        for (const QString &ignored : m_preferences.ignoredPaths) {
-            if (isCoveredBy(entry.path, ignored)) {
-                gone.insert(entry.path);
-                break;
-            }
-        }
+        if (ignored.covers(entry.path))
+            gone.insert(entry.path);
     }
     return result.removingPaths(gone);
 }
@@ -628,6 +787,7 @@ void CleanerModel::toggle(const FileEntry &entry)
     else
         selection.insert(entry.id);
     setSelection(std::move(selection));
+    refreshRunning(); // the next tick sees what started since
 }
 
 void CleanerModel::toggleId(const QString &id)
@@ -673,6 +833,7 @@ void CleanerModel::toggleVisible()
     else
         selection.unite(eligible);
     setSelection(std::move(selection));
+    refreshRunning();
 }
 
 void CleanerModel::keepOneCopyPerSet()
@@ -709,7 +870,8 @@ void CleanerModel::cleanSelection()
     const QSet<QUuid> ids = m_selection;
     const ScanResult *result = currentResultPointer();
     const QList<FileEntry> snapshot = result ? result->entries : QList<FileEntry>();
-    const QSet<QString> running = runningIDs();
+    QSet<QString> running = runningIDs();
+    const bool askRunning = !m_runningOverride;
     const QList<DuplicateGroup> groups = result ? result->duplicateGroups : QList<DuplicateGroup>();
     const QList<FileEntry> owners = result ? result->ownerApplications : QList<FileEntry>();
 
@@ -722,9 +884,13 @@ void CleanerModel::cleanSelection()
     const std::shared_ptr<CoreServices> services = m_services;
     const auto pending = std::make_shared<PendingCleanup>();
     m_cleanup = pending;
-    runInBackground([=] {
+    m_cleanupApplied = false;
+    runInBackground([=]() mutable {
         CleanupRecord record;
         try {
+            // What runs at the start of the clean-up, asked here rather than on the UI thread.
+            if (askRunning)
+                running = services->runningApplicationIDs();
             record = services->clean(ids, snapshot, running, groups, owners);
         } catch (...) {
             // The service promises not to throw; should it still, every item is
@@ -756,22 +922,23 @@ void CleanerModel::cleanSelection()
 
 bool CleanerModel::requestQuit()
 {
-    if (!m_cleanup)
+    if (!m_cleanup && !storeBusy())
         return true;
+    // The store files are written within moments: the window closes when they are.
     m_quitRequested = true;
-    setNotice(vocabulary().finishingBeforeQuit);
+    if (m_cleanup)
+        setNotice(vocabulary().finishingBeforeQuit);
     return false;
 }
 
 void CleanerModel::finishCleanup(ScanKind kind, const CleanupRecord &record)
 {
-    m_cleanup.reset();
+    m_cleanupApplied = true;
     auto records = m_records;
     records.prepend(record);
     if (records.size() > kHistoryLimit)
         records.resize(kHistoryLimit);
     setRecords(std::move(records));
-    const std::optional<QString> saveError = persist();
 
     QSet<QString> moved;
     for (const CleanupItemResult &item : record.items) {
@@ -785,17 +952,12 @@ void CleanerModel::finishCleanup(ScanKind kind, const CleanupRecord &record)
             if (entry.category == FileCategory::application && moved.contains(entry.path))
                 movedApplications.insert(entry.id);
         }
+        // An entry inside a folder that went to the Trash went with it.
+        const PathCover cover(moved);
         QSet<QString> gone = moved;
         for (const FileEntry &entry : it->entries) {
-            if (entry.ownerID && movedApplications.contains(*entry.ownerID))
+            if ((entry.ownerID && movedApplications.contains(*entry.ownerID)) || cover.covers(entry.path))
                 gone.insert(entry.path);
-            // An entry inside a folder that went to the Trash went with it.
-            for (const QString &path : moved) {
-                if (isCoveredBy(entry.path, path)) {
-                    gone.insert(entry.path);
-                    break;
-                }
-            }
         }
         results.insert(kind, it->removingPaths(gone));
     }
@@ -806,19 +968,27 @@ void CleanerModel::finishCleanup(ScanKind kind, const CleanupRecord &record)
     }
     setResults(std::move(results));
     setSelection({});
+
+    // The clean-up ends when its record is saved: until then the page stays busy, so
+    // nothing starts that the notice would have to talk over.
+    const qint64 count = record.count();
+    m_cleanupAwaitingSave = CleanupFinish { count, qint64(record.items.size()) - count, false };
+    persist();
+}
+
+void CleanerModel::completeCleanup(const QString &saveText)
+{
+    const CleanupFinish finish = *m_cleanupAwaitingSave;
+    m_cleanupAwaitingSave.reset();
+    m_cleanup.reset();
     setBusy(false);
     refreshDisk();
-
-    const qint64 count = record.count();
-    const qint64 untreated = qint64(record.items.size()) - count;
-    setStatus(vocabulary().cleanedStatus.arg(count));
-    QString notice
-        = untreated < 1 ? vocabulary().cleanedAll.arg(count) : vocabulary().cleanedSome.arg(count).arg(untreated);
-    if (saveError)
-        notice += u'\n' + *saveError;
+    setStatus(vocabulary().cleanedStatus.arg(finish.count));
+    QString notice = finish.untreated < 1 ? vocabulary().cleanedAll.arg(finish.count)
+                                          : vocabulary().cleanedSome.arg(finish.count).arg(finish.untreated);
+    if (!saveText.isEmpty())
+        notice += u'\n' + saveText;
     setNotice(notice);
-    if (std::exchange(m_quitRequested, false))
-        Q_EMIT quitReady();
 }
 
 CoreServices::Opened CleanerModel::noticeUnless(const QString &text) const
@@ -831,7 +1001,8 @@ CoreServices::Opened CleanerModel::noticeUnless(const QString &text) const
 
 void CleanerModel::openTrash()
 {
-    m_services->openTrash(noticeUnless(vocabulary().trashNotOpened.arg(homeShortened(homeTrashFilesFolder(), m_home))));
+    m_services->openTrash(
+        noticeUnless(vocabulary().trashNotOpened.arg(homeShortened(homeTrashFilesFolder(), m_home, wholePath))));
 }
 
 void CleanerModel::openPrivacy()
@@ -841,7 +1012,8 @@ void CleanerModel::openPrivacy()
 
 void CleanerModel::revealPath(const QString &path)
 {
-    m_services->revealFile(path, noticeUnless(vocabulary().revealNotOpened.arg(homeShortened(path, m_home))));
+    m_services->revealFile(
+        path, noticeUnless(vocabulary().revealNotOpened.arg(homeShortened(path, m_home, wholePath))));
 }
 
 // --- Ignore list and store -------------------------------------------------------------
@@ -849,7 +1021,7 @@ void CleanerModel::revealPath(const QString &path)
 void CleanerModel::ignore(const FileEntry &entry)
 {
     const QString path = entry.path;
-    if (!m_preferences.ignoredPaths.contains(path)) {
+    if (!path.isEmpty() && !m_preferences.ignoredPaths.contains(path)) {
         LocalPreferences preferences = m_preferences;
         preferences.ignoredPaths.append(path);
         setPreferences(std::move(preferences));
@@ -861,6 +1033,10 @@ void CleanerModel::ignore(const FileEntry &entry)
     }
     auto results = m_results;
     for (ScanResult &result : results) {
+        if (result.spaceTree) {
+            result = spaceWithout(result, { path });
+            continue;
+        }
         QSet<QString> gone;
         for (const FileEntry &candidate : result.entries) {
             if (isCoveredBy(candidate.path, path))
@@ -870,8 +1046,7 @@ void CleanerModel::ignore(const FileEntry &entry)
             result = result.removingPaths(gone);
     }
     setResults(std::move(results));
-    if (const auto error = persist())
-        setNotice(*error);
+    persist();
 }
 
 void CleanerModel::ignoreId(const QString &id)
@@ -885,21 +1060,103 @@ void CleanerModel::removeIgnore(const QString &path)
     LocalPreferences preferences = m_preferences;
     preferences.ignoredPaths.removeAll(path);
     setPreferences(std::move(preferences));
-    if (const auto error = persist())
-        setNotice(*error);
+    persist();
 }
 
-std::optional<QString> CleanerModel::persist()
+void CleanerModel::persist()
 {
-    if (const auto error = ensureFolder(m_store))
-        return kSaveFailed + *error;
-    if (const auto error
-        = writeFileAtomically(joinPath(m_store, QStringLiteral("preferences.json")), m_preferences.toJson()))
-        return kSaveFailed + *error;
-    const QByteArray history = compactEscapedJson(QJsonDocument(toJson(m_records)));
-    if (const auto error = writeFileAtomically(joinPath(m_store, QStringLiteral("history.json")), history))
-        return kSaveFailed + *error;
-    return std::nullopt;
+    m_saveWanted = true;
+    if (!m_storeTask && m_historyLoaded)
+        startSave();
+}
+
+StoreSnapshot CleanerModel::storeSnapshot() const
+{
+    StoreSnapshot snapshot;
+    snapshot.folder = m_store;
+    snapshot.preferences = m_preferences;
+    snapshot.records = m_records; // shared until the UI thread changes its copy
+    snapshot.setAsidePreferences = m_setAsidePreferences;
+    snapshot.setAsideHistory = m_setAsideHistory;
+    snapshot.now = QDateTime::currentDateTime();
+    return snapshot;
+}
+
+void CleanerModel::startSave()
+{
+    m_saveWanted = false;
+    // This save carries the clean-up's record when one waits for it.
+    const bool forCleanup = m_cleanupAwaitingSave && !m_cleanupAwaitingSave->saveStarted;
+    if (forCleanup)
+        m_cleanupAwaitingSave->saveStarted = true;
+    const auto task = std::make_shared<StoreTask>();
+    m_storeTask = task;
+    const std::shared_ptr<MainThreadRelay> relay = m_relay;
+    runInBackground([relay, task, snapshot = storeSnapshot(), home = m_home, forCleanup] {
+        const StoreSaveOutcome outcome = saveStore(snapshot, home);
+        task->finish(std::nullopt, outcome);
+        relay->post([outcome, forCleanup](CleanerModel *model) { model->finishSave(outcome, forCleanup); });
+    });
+}
+
+void CleanerModel::applySaveFlags(const StoreSaveOutcome &outcome)
+{
+    if (outcome.preferencesSetAside)
+        m_setAsidePreferences = false;
+    if (outcome.historySetAside)
+        m_setAsideHistory = false;
+}
+
+void CleanerModel::finishSave(const StoreSaveOutcome &outcome, bool forCleanup)
+{
+    m_storeTask.reset();
+    applySaveFlags(outcome);
+    QStringList lines = outcome.notes;
+    if (outcome.error)
+        lines.append(*outcome.error);
+    const QString text = lines.join(u'\n');
+    if (forCleanup && m_cleanupAwaitingSave)
+        completeCleanup(text);
+    else if (!text.isEmpty())
+        setNotice(text);
+    storeWentIdle();
+}
+
+void CleanerModel::applyLoadedHistory(LoadedHistory loaded)
+{
+    m_storeTask.reset();
+    mergeLoadedHistory(std::move(loaded));
+    Q_EMIT recordsChanged();
+    storeWentIdle();
+}
+
+void CleanerModel::mergeLoadedHistory(LoadedHistory loaded)
+{
+    m_historyLoaded = true;
+    m_setAsideHistory = !loaded.complete;
+    if (loaded.records.isEmpty())
+        return;
+    // Clean-ups finished while the file was read come first. The loaded list is taken
+    // over, not copied: it may hold half a million items.
+    QList<CleanupRecord> records = std::move(loaded.records);
+    for (auto it = m_records.crbegin(); it != m_records.crend(); ++it)
+        records.prepend(*it);
+    if (records.size() > kHistoryLimit)
+        records.resize(kHistoryLimit);
+    m_records = std::move(records);
+}
+
+void CleanerModel::storeWentIdle()
+{
+    if (m_saveWanted) {
+        startSave();
+        return;
+    }
+    Q_EMIT storeIdle();
+    if (m_quitRequested && !m_cleanup) {
+        m_quitRequested = false;
+        Q_EMIT quitReady();
+    }
 }
 
 // --- Filters, folder and space browsing -------------------------------------------------
@@ -935,12 +1192,35 @@ void CleanerModel::directoryChosen(const QString &path)
 
 void CleanerModel::setDirectory(const QString &path)
 {
+    changeDirectory(path, std::nullopt);
+}
+
+void CleanerModel::changeDirectory(const QString &path, std::optional<ScanResult> space)
+{
     setLargeDirectory(path);
     auto results = m_results;
     for (ScanKind kind : { ScanKind::largeFiles, ScanKind::duplicates, ScanKind::space, ScanKind::installers })
         results.remove(kind);
+    if (space)
+        results.insert(ScanKind::space, std::move(*space));
     setResults(std::move(results));
     setSelection({});
+}
+
+bool CleanerModel::showSpaceFolder(const QString &path)
+{
+    const auto it = m_results.constFind(ScanKind::space);
+    if (it == m_results.constEnd() || !it->spaceTree)
+        return false;
+    const std::shared_ptr<SpaceTree> tree = it->spaceTree;
+    const SpaceTree::Index folder = tree->find(path);
+    // A folder the walk never listed (a mount point, unreadable, cut by the budget)
+    // has nothing to show: a scan of it says what there is.
+    if (folder == SpaceTree::none || !tree->canShow(folder))
+        return false;
+    setNotice(std::nullopt);
+    changeDirectory(path, tree->level(folder));
+    return true;
 }
 
 void CleanerModel::drillInto(const FileEntry &entry)
@@ -953,6 +1233,8 @@ void CleanerModel::drillInto(const FileEntry &entry)
         setNotice(error.description());
         return;
     }
+    if (showSpaceFolder(entry.path))
+        return;
     setDirectory(entry.path);
     scan(ScanKind::space);
 }
@@ -973,7 +1255,10 @@ void CleanerModel::parentSpace()
 {
     if (m_page != Page::space || m_busy || !canGoToParent())
         return;
-    setDirectory(parentPath(m_largeDirectory));
+    const QString parent = parentPath(m_largeDirectory);
+    if (showSpaceFolder(parent))
+        return;
+    setDirectory(parent);
     scan(ScanKind::space);
 }
 

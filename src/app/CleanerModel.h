@@ -3,6 +3,7 @@
 #include "app/CoreServices.h"
 #include "app/LocalPreferences.h"
 #include "app/Page.h"
+#include "app/StoreFiles.h"
 #include "core/Records.h"
 
 #include <QHash>
@@ -99,6 +100,10 @@ public:
     [[nodiscard]] QStringList startupSystemDirectories() const { return m_startupSystemDirectories; }
     [[nodiscard]] const std::optional<QSet<QString>> &runningOverride() const { return m_runningOverride; }
     [[nodiscard]] bool hasWorker() const { return m_worker.has_value(); }
+    /// False until the history file has been read (on a worker, after the constructor).
+    [[nodiscard]] bool historyLoaded() const { return m_historyLoaded; }
+    /// True while the store files are read or written on a worker, or wait to be.
+    [[nodiscard]] bool storeBusy() const { return m_storeTask != nullptr || m_saveWanted; }
     [[nodiscard]] const Morvane::StartupChangeJournal &startupJournal() const { return m_startupJournal; }
     [[nodiscard]] const Morvane::BaseDirectories &baseDirectories() const { return m_baseDirectories; }
     /// The folder the file pages start with: the user's download folder.
@@ -110,6 +115,8 @@ public:
     [[nodiscard]] std::optional<Morvane::ScanKind> currentKind() const;
     [[nodiscard]] std::optional<Morvane::ScanResult> currentResult() const;
     [[nodiscard]] bool hasCurrentResult() const { return currentResultPointer() != nullptr; }
+    /// The applications that run: the override when given, else the last set the
+    /// platform reported (asked on a worker, never on the UI thread; see refreshRunning).
     [[nodiscard]] QSet<QString> runningIDs() const;
     [[nodiscard]] double usedFraction() const;
     [[nodiscard]] QList<Morvane::FileEntry> visibleEntries() const;
@@ -131,6 +138,10 @@ public:
     // --- Operations ---------------------------------------------------------------
     Q_INVOKABLE void navigate(Varnoll::Page page);
     Q_INVOKABLE void refreshDisk();
+    /// Asks the platform for the running applications on a worker; the answer replaces
+    /// `runningIDs`. Nothing with an override. Scans and clean-ups ask on their own
+    /// worker at their start, so what they are handed is never stale.
+    void refreshRunning();
     /// Starts a scan of `kind`, of the current page's kind, or of junk.
     void scan(std::optional<Morvane::ScanKind> kind = std::nullopt);
     Q_INVOKABLE void scanCurrent() { scan(); }
@@ -144,7 +155,8 @@ public:
     Q_INVOKABLE void cleanSelection();
     /// The window asks before it closes. True when nothing would be lost by quitting
     /// now. While a clean-up moves items it answers false, says that it is finishing,
-    /// and emits `quitReady` once the clean-up's record is saved.
+    /// and emits `quitReady` once the clean-up's record is saved; while the store files
+    /// are written it answers false and emits `quitReady` when they are.
     Q_INVOKABLE bool requestQuit();
     /// True between `cleanSelection` starting the work and its record being saved.
     [[nodiscard]] bool cleaning() const { return m_cleanup != nullptr; }
@@ -164,8 +176,11 @@ public:
     /// The folder dialog's answer; an empty path means it was cancelled.
     Q_INVOKABLE void directoryChosen(const QString &path);
     void setDirectory(const QString &path);
+    /// Opens a folder of the space page: from the space scan's tree when the folder
+    /// lies in it (no scan), otherwise by scanning it.
     void drillInto(const Morvane::FileEntry &entry);
     Q_INVOKABLE void drillIntoId(const QString &id);
+    /// Goes up one folder on the space page, from the tree while it holds the parent.
     Q_INVOKABLE void parentSpace();
     Q_INVOKABLE bool canGoToParent() const;
 
@@ -212,7 +227,9 @@ Q_SIGNALS:
     void visibleEntriesChanged();
     void selectionSummaryChanged();
     void junkBytesChanged();
-    /// A quit asked for during a clean-up may go ahead now: the record is saved.
+    /// The store worker went idle: everything asked for is read and written.
+    void storeIdle();
+    /// A quit asked for during a clean-up (or a save) may go ahead now: the record is saved.
     void quitReady();
     /// The window shows its folder dialog with these texts.
     void directoryRequested(const QString &prompt, const QString &message, const QString &currentFolder);
@@ -220,7 +237,13 @@ Q_SIGNALS:
 private:
     friend class MainThreadRelay;
     struct ScanOutcome;
+    struct CleanupFinish {
+        qint64 count = 0;
+        qint64 untreated = 0;
+        bool saveStarted = false; // its save is the one running now
+    };
     struct PendingCleanup;
+    struct StoreTask;
 
     [[nodiscard]] const Morvane::ScanResult *currentResultPointer() const;
     void setPage(Page page);
@@ -238,8 +261,18 @@ private:
     void applyProgress(quint64 generation, const QString &message, qint64 count);
     void finishScan(quint64 generation, Morvane::ScanKind kind, const ScanOutcome &outcome);
     void finishCleanup(Morvane::ScanKind kind, const Morvane::CleanupRecord &record);
-    /// Writes preferences, then history. Returns the notice text of a failure.
-    std::optional<QString> persist();
+    void completeCleanup(const QString &saveText);
+    /// Asks for preferences, then history, to be written on the store worker; the
+    /// outcome reaches `finishSave`. Writes wait for the history to be loaded.
+    void persist();
+    void startSave();
+    [[nodiscard]] StoreSnapshot storeSnapshot() const;
+    void finishSave(const StoreSaveOutcome &outcome, bool forCleanup);
+    void applySaveFlags(const StoreSaveOutcome &outcome);
+    void applyLoadedHistory(LoadedHistory loaded);
+    void mergeLoadedHistory(LoadedHistory loaded);
+    void storeWentIdle();
+    void applyRunning(const QSet<QString> &running);
     /// Unticks the first copy of every duplicate set whose remaining copies are all
     /// ticked; the notice says so.
     void keepOneCopyPerSet();
@@ -247,6 +280,11 @@ private:
     [[nodiscard]] CoreServices::Opened noticeUnless(const QString &text) const;
     /// The result without entries at or below any ignored path.
     [[nodiscard]] Morvane::ScanResult withoutIgnored(const Morvane::ScanResult &result) const;
+    /// Sets the folder and drops the results that depend on it; `space` takes the place
+    /// of the space result in the same change.
+    void changeDirectory(const QString &path, std::optional<Morvane::ScanResult> space);
+    /// Shows `path` from the space result's tree; false when the tree cannot.
+    bool showSpaceFolder(const QString &path);
 
     std::shared_ptr<CoreServices> m_services;
     std::shared_ptr<MainThreadRelay> m_relay;
@@ -280,7 +318,8 @@ private:
     bool m_showPolicy = false;
 
     std::optional<Morvane::CancellationToken> m_worker; // present while a scan task exists
-    std::shared_ptr<PendingCleanup> m_cleanup; // present while a clean-up task exists
+    std::shared_ptr<PendingCleanup> m_cleanup; // present from the clean-up's start until its record is saved
+    bool m_cleanupApplied = false; // its record is in m_records already
     bool m_quitRequested = false;
     quint64 m_scanGeneration = 0; // the running scan's number, 0 when none
     quint64 m_scanCounter = 0;
@@ -293,6 +332,19 @@ private:
     Morvane::BaseDirectories m_baseDirectories;
     QString m_downloadFolder;
     bool m_hasPrivacySettings = false;
+
+    // The store worker: one read or write at a time, off the UI thread.
+    bool m_historyLoaded = false;
+    std::shared_ptr<StoreTask> m_storeTask; // the read or write running now
+    bool m_saveWanted = false;
+    bool m_setAsidePreferences = false; // the file there did not load: keep it before writing
+    bool m_setAsideHistory = false;
+    std::optional<CleanupFinish> m_cleanupAwaitingSave;
+
+    // The running applications, as last reported by a worker.
+    QSet<QString> m_running;
+    bool m_runningQueryActive = false;
+    bool m_runningQueryAgain = false;
 };
 
 } // namespace Varnoll

@@ -52,7 +52,7 @@ QString sizeText(std::int64_t bytes, bool complete)
 
 QString abbreviateHome(const QString &path, const QString &home)
 {
-    return Morvane::homeShortened(path, home);
+    return Morvane::homeShortened(path, home, Morvane::wholePath);
 }
 
 QLocale interfaceLocale()

@@ -1,65 +1,14 @@
 #include "app/LocalPreferences.h"
 
+#include "core/JsonText.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 namespace Varnoll {
 
-namespace {
-
-// Our own string writer: Qt's encoder neither escapes "/" nor keeps lone surrogates
-// (the escaped bytes of a non-UTF-8 path), and both must survive.
-void appendJsonString(QByteArray &out, const QString &text)
-{
-    out += '"';
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text.at(i).unicode();
-        switch (c) {
-        case u'"':
-            out += "\\\"";
-            continue;
-        case u'\\':
-            out += "\\\\";
-            continue;
-        case u'/':
-            out += "\\/";
-            continue;
-        case u'\b':
-            out += "\\b";
-            continue;
-        case u'\f':
-            out += "\\f";
-            continue;
-        case u'\n':
-            out += "\\n";
-            continue;
-        case u'\r':
-            out += "\\r";
-            continue;
-        case u'\t':
-            out += "\\t";
-            continue;
-        default:
-            break;
-        }
-        const bool high = c >= 0xD800 && c <= 0xDBFF;
-        const bool pairedHigh = high && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
-        if (c < 0x20 || (QChar::isSurrogate(c) && !pairedHigh)) {
-            out += QByteArray("\\u") + QByteArray::number(c, 16).rightJustified(4, '0');
-            continue;
-        }
-        if (pairedHigh) {
-            out += QStringView(text).sliced(i, 2).toUtf8();
-            ++i;
-            continue;
-        }
-        out += QStringView(text).sliced(i, 1).toUtf8();
-    }
-    out += '"';
-}
-
-} // namespace
+using Morvane::appendJsonString;
 
 QByteArray LocalPreferences::toJson() const
 {
@@ -86,7 +35,9 @@ std::optional<LocalPreferences> LocalPreferences::fromJson(const QByteArray &jso
     for (const QJsonValue &value : list.toArray()) {
         if (!value.isString())
             return std::nullopt;
-        preferences.ignoredPaths.append(value.toString());
+        // An empty path would lie "inside" nothing and cover everything: never kept.
+        if (!value.toString().isEmpty())
+            preferences.ignoredPaths.append(value.toString());
     }
     return preferences;
 }

@@ -370,8 +370,11 @@ int main(int argc, char **argv)
         = running ? QSet<QString>(running->cbegin(), running->cend()) : runningApplicationIDs();
     configuration.baseDirectories = environmentBaseDirectories();
     const QString storeFolder = store.value_or(Varnoll::defaultStoreFolder(home, configuration.baseDirectories));
-    if (const auto bytes = Varnoll::readWholeFile(joinPath(storeFolder, QStringLiteral("preferences.json")))) {
-        if (const auto preferences = Varnoll::LocalPreferences::fromJson(*bytes))
+    // The shared store reader: a FIFO or a link to a device there is unreadable, never a hang.
+    const Varnoll::StoreFileRead stored = Varnoll::readStoreFile(
+        joinPath(storeFolder, QStringLiteral("preferences.json")), Varnoll::preferencesFileLimit);
+    if (stored.state == Varnoll::StoreFileRead::State::read) {
+        if (const auto preferences = Varnoll::LocalPreferences::fromJson(stored.data))
             configuration.ignoredPaths
                 = QSet<QString>(preferences->ignoredPaths.cbegin(), preferences->ignoredPaths.cend());
     }

@@ -2,6 +2,8 @@
 
 #include "core/Paths.h"
 #include "core/Plist.h"
+#include "core/Posix.h"
+#include "core/SmallFile.h"
 
 #include <QVariantMap>
 
@@ -60,21 +62,6 @@ int pixelsOfType(std::uint32_t type)
 
 constexpr char pngSignature[] = "\x89PNG\r\n\x1a\n";
 
-struct Fd {
-    int fd = -1;
-    explicit Fd(int f)
-        : fd(f)
-    {
-    }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    ~Fd()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
 bool isPlainName(const QString &name)
 {
     return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") && !name.contains(u'/')
@@ -83,44 +70,35 @@ bool isPlainName(const QString &name)
 
 // Opens bundle/Contents/<folder…>/<name> one component at a time, refusing a symbolic
 // link at every step, so nothing outside the bundle is reached through one.
-int openInContents(const QString &bundle, std::initializer_list<const char *> folders, const QString &name)
+UniqueFd openInContents(const QString &bundle, std::initializer_list<const char *> folders, const QString &name)
 {
-    Fd dir(::open(pathToBytes(bundle).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (dir.fd < 0)
-        return -1;
+    UniqueFd dir(::open(pathToBytes(bundle).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!dir)
+        return {};
     for (const char *folder : folders) {
-        const int next = ::openat(dir.fd, folder, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (next < 0)
-            return -1;
-        ::close(dir.fd);
-        dir.fd = next;
+        dir = UniqueFd(::openat(dir.get(), folder, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!dir)
+            return {};
     }
     // O_NONBLOCK: a FIFO planted under the icon's name must not hang the reader.
-    return ::openat(dir.fd, pathToBytes(name).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    return UniqueFd(
+        ::openat(dir.get(), pathToBytes(name).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
 }
 
-std::optional<QByteArray> readRegular(int descriptor, qint64 limit)
+std::optional<QByteArray> readRegular(UniqueFd fd, qint64 limit)
 {
-    Fd fd(descriptor);
-    struct stat st { };
-    if (fd.fd < 0 || ::fstat(fd.fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > limit)
+    if (!fd)
         return std::nullopt;
-    QByteArray data(qsizetype(st.st_size), Qt::Uninitialized);
-    qsizetype got = 0;
-    while (got < data.size()) {
-        const ssize_t n = ::read(fd.fd, data.data() + got, size_t(data.size() - got));
-        if (n <= 0)
-            return std::nullopt;
-        got += n;
-    }
-    return data;
+    BoundedRead read = readBounded(std::move(fd), { limit, FinalLink::refuse, false });
+    if (!read.ok())
+        return std::nullopt;
+    return std::move(read.data);
 }
 
-bool isRegular(int descriptor)
+bool isRegular(const UniqueFd &fd)
 {
-    Fd fd(descriptor);
     struct stat st { };
-    return fd.fd >= 0 && ::fstat(fd.fd, &st) == 0 && S_ISREG(st.st_mode);
+    return fd && ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 QStringList iconNameCandidates(const QString &bundle)
@@ -205,16 +183,11 @@ std::optional<QString> bundleIconFile(const QString &bundle)
 std::optional<QByteArray> bundleIconPng(const QString &bundle, int pixels)
 {
     for (const QString &name : iconNameCandidates(bundle)) {
-        const int fd = openInContents(bundle, { "Contents", "Resources" }, name);
-        struct stat st { };
-        if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
-            ::close(fd);
-            continue;
-        }
-        if (fd < 0)
+        UniqueFd fd = openInContents(bundle, { "Contents", "Resources" }, name);
+        if (!isRegular(fd))
             continue;
         // The first icon file found (the one bundleIconFile names) is the icon, whatever it holds.
-        const auto data = readRegular(fd, icnsFileLimit);
+        const auto data = readRegular(std::move(fd), icnsFileLimit);
         if (!data)
             return std::nullopt;
         return icnsPng(*data, pixels);

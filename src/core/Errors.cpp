@@ -44,6 +44,15 @@ QString systemErrorText(int code)
         return QStringLiteral("内存不足");
     case EINVAL:
         return QStringLiteral("无效的参数");
+    case EFBIG:
+        return QStringLiteral("文件过大");
+    case ENXIO:
+    case ENODEV:
+        return QStringLiteral("设备不可用");
+    case EINTR:
+        return QStringLiteral("操作被中断");
+    case EAGAIN:
+        return QStringLiteral("暂时无法完成");
     default:
         return QStringLiteral("系统错误 %1").arg(code);
     }

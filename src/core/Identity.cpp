@@ -2,6 +2,7 @@
 
 #include "core/Paths.h"
 #include "core/Posix.h"
+#include "core/walk/Walker.h"
 
 #include <xxhash.h>
 
@@ -10,6 +11,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <vector>
 
 namespace Morvane {
 
@@ -40,56 +42,78 @@ std::int64_t changedNanoseconds(const struct stat &st)
 #endif
 }
 
-// Depth-first walk with openat on raw names; takes `dirFd`. False when anything could
-// not be read.
-bool walkTree(int dirFd, QByteArray &relative, dev_t device, TreeDigest &digest, std::int64_t &bytes,
-    const CancellationToken *cancel)
+// Everything below the open folder `root`, folder by folder from a list of those still
+// to read, each opened again below `root` (never one descriptor per level: a deep tree
+// must not run out of them). False when anything could not be read.
+bool walkTree(
+    const UniqueFd &root, dev_t device, TreeDigest &digest, std::int64_t &bytes, const CancellationToken *cancel)
 {
-    DIR *dir = ::fdopendir(dirFd);
-    if (!dir) {
-        ::close(dirFd);
-        return false;
-    }
+    struct Pending {
+        QByteArray relative;
+        ino_t inode = 0;
+    };
+    std::vector<Pending> pending { Pending {} };
     bool complete = true;
-    const qsizetype base = relative.size();
-    while (dirent *entry = ::readdir(dir)) {
-        const char *name = entry->d_name;
-        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
-            continue;
-        if (cancel && cancel->isCancelled()) {
+    while (!pending.empty()) {
+        const Pending folder = std::move(pending.back());
+        pending.pop_back();
+        UniqueFd fd = openFolderBelow(
+            root.get(), std::string_view(folder.relative.constData(), size_t(folder.relative.size())));
+        struct stat here { };
+        // The listing saw this inode: anything else now (a link swapped in on the way)
+        // is not part of the tree.
+        if (!fd || ::fstat(fd.get(), &here) != 0
+            || (!folder.relative.isEmpty() && (here.st_dev != device || here.st_ino != folder.inode))) {
             complete = false;
-            break;
+            continue;
         }
-        struct stat st { };
-        if (::fstatat(::dirfd(dir), name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        DIR *dir = ::fdopendir(fd.get());
+        if (!dir) {
             complete = false;
             continue;
         }
-        relative.truncate(base);
-        if (base > 0)
-            relative += '/';
-        relative += name;
-        if (S_ISREG(st.st_mode))
-            bytes += st.st_size;
-        if (S_ISDIR(st.st_mode) && st.st_dev == device) { // another file system below: not ours to judge
-            UniqueFd child(::openat(::dirfd(dir), name, kFolderFlags));
-            struct stat opened { };
-            // Digest what was opened, so that the entry and its contents are one folder.
-            if (!child || ::fstat(child.get(), &opened) != 0 || opened.st_ino != st.st_ino
-                || opened.st_dev != st.st_dev) {
+        (void)fd.release(); // the listing owns it now
+        QByteArray relative = folder.relative;
+        const qsizetype base = relative.size();
+        while (dirent *entry = ::readdir(dir)) {
+            const char *name = entry->d_name;
+            if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+                continue;
+            if (cancel && cancel->isCancelled()) {
                 complete = false;
-                digest.add(relative, st);
+                break;
+            }
+            struct stat st { };
+            if (::fstatat(::dirfd(dir), name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                complete = false;
                 continue;
             }
-            digest.add(relative, opened);
-            if (!walkTree(child.release(), relative, device, digest, bytes, cancel))
-                complete = false;
-            continue;
+            relative.truncate(base);
+            if (base > 0)
+                relative += '/';
+            relative += name;
+            if (S_ISREG(st.st_mode))
+                bytes += st.st_size;
+            if (S_ISDIR(st.st_mode) && st.st_dev == device) { // another file system below: not ours to judge
+                const UniqueFd child(::openat(::dirfd(dir), name, kFolderFlags));
+                struct stat opened { };
+                // Digest what was opened, so that the entry and its contents are one folder.
+                if (!child || ::fstat(child.get(), &opened) != 0 || opened.st_ino != st.st_ino
+                    || opened.st_dev != st.st_dev) {
+                    complete = false;
+                    digest.add(relative, st);
+                    continue;
+                }
+                digest.add(relative, opened);
+                pending.push_back({ relative, opened.st_ino });
+                continue;
+            }
+            digest.add(relative, st);
         }
-        digest.add(relative, st);
+        ::closedir(dir);
+        if (cancel && cancel->isCancelled())
+            return false;
     }
-    relative.truncate(base);
-    ::closedir(dir);
     return complete;
 }
 
@@ -132,14 +156,13 @@ std::optional<Fingerprint> fingerprintFolder(int folder, const CancellationToken
     struct stat st { };
     if (::fstat(folder, &st) != 0 || !S_ISDIR(st.st_mode))
         return std::nullopt;
-    // A description of its own: the walk reads the folder from the start and closes it.
-    const int walked = ::openat(folder, ".", kFolderFlags);
-    if (walked < 0)
+    // A description of its own: the walk reads the folder from the start.
+    const UniqueFd walked(::openat(folder, ".", kFolderFlags));
+    if (!walked)
         return std::nullopt;
     TreeDigest digest;
     std::int64_t total = 0;
-    QByteArray relative;
-    if (!walkTree(walked, relative, st.st_dev, digest, total, cancel))
+    if (!walkTree(walked, st.st_dev, digest, total, cancel))
         return std::nullopt;
     Fingerprint f = fingerprintFromStat(st);
     f.treeDigest = digest.value();

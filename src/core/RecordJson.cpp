@@ -1,13 +1,20 @@
 #include "core/RecordJson.h"
 
+#include "core/JsonText.h"
 #include "core/Paths.h"
 
+#include <QHash>
 #include <QJsonDocument>
+
 #include <cmath>
 
 namespace Morvane {
 
 namespace {
+
+// About 3,000 years either side of 2001: every date a clean-up can carry, and far
+// inside what QDateTime holds.
+constexpr double maximumReferenceSeconds = 1e11;
 
 const QDateTime &referenceDate()
 {
@@ -56,6 +63,8 @@ double secondsSinceReferenceDate(const QDateTime &date)
 
 QDateTime dateFromReferenceSeconds(double seconds)
 {
+    if (!std::isfinite(seconds) || std::fabs(seconds) > maximumReferenceSeconds)
+        return {};
     return referenceDate().addMSecs(qint64(std::llround(seconds * 1000.0)));
 }
 
@@ -115,7 +124,15 @@ std::optional<CleanupItemResult> itemFromJson(const QJsonObject &o)
     item.message = o.value(QStringLiteral("message")).toString();
     if (const auto id = takeUuid(o.value(QStringLiteral("id"))))
         item.entryID = *id;
-    item.bytes = std::int64_t(o.value(QStringLiteral("bytes")).toDouble());
+    // A size is a count of bytes: a negative one, or one past 2^63 (whose conversion
+    // would be undefined), is not a size this application wrote.
+    const QJsonValue bytes = o.value(QStringLiteral("bytes"));
+    if (!bytes.isUndefined()) {
+        const double value = bytes.toDouble(-1.0);
+        if (!bytes.isDouble() || !(value >= 0.0 && value < 9223372036854775808.0))
+            return std::nullopt;
+        item.bytes = std::int64_t(value);
+    }
     item.sizeIsComplete = o.value(QStringLiteral("sizeIsComplete")).toBool(true);
     if (const auto c = fileCategoryFromRaw(o.value(QStringLiteral("category")).toInt(int(FileCategory::other))))
         item.category = *c;
@@ -134,6 +151,8 @@ std::optional<CleanupRecord> recordFromJson(const QJsonObject &o)
     CleanupRecord record;
     record.id = *id;
     record.date = dateFromReferenceSeconds(date.toDouble());
+    if (!record.date.isValid())
+        return std::nullopt;
     for (const QJsonValue &value : items.toArray()) {
         if (!value.isObject())
             return std::nullopt;
@@ -161,6 +180,122 @@ std::optional<QList<CleanupRecord>> recordsFromJson(const QByteArray &json)
         records.append(*record);
     }
     return records;
+}
+
+std::optional<HistoryDecoding> decodeHistory(QByteArrayView json, qsizetype keep)
+{
+    const auto elements = splitJsonArray(json);
+    if (!elements)
+        return std::nullopt;
+    HistoryDecoding out;
+    // Most items carry one of a handful of messages: share their text.
+    QHash<QString, QString> messages;
+    for (const QByteArrayView element : *elements) {
+        if (out.records.size() >= keep) {
+            ++out.beyondLimit;
+            continue;
+        }
+        QJsonParseError error {};
+        const QJsonDocument document = QJsonDocument::fromJson(element.toByteArray(), &error);
+        auto record = error.error == QJsonParseError::NoError && document.isObject() ? recordFromJson(document.object())
+                                                                                     : std::nullopt;
+        if (!record) {
+            ++out.invalid;
+            continue;
+        }
+        for (CleanupItemResult &item : record->items) {
+            const auto it = messages.constFind(item.message);
+            if (it != messages.constEnd())
+                item.message = *it;
+            else
+                messages.insert(item.message, item.message);
+        }
+        out.records.append(std::move(*record));
+    }
+    return out;
+}
+
+namespace {
+
+void appendKey(QByteArray &out, const char *key)
+{
+    out += '"';
+    out += key;
+    out += "\":";
+}
+
+void appendPath(QByteArray &out, const char *key, const char *bytesKey, const QString &path)
+{
+    appendKey(out, key);
+    appendJsonString(out, displayPath(path));
+    if (pathHasEscapedBytes(path)) {
+        out += ',';
+        appendKey(out, bytesKey);
+        appendJsonString(out, QString::fromLatin1(pathToBytes(path).toBase64()));
+    }
+}
+
+} // namespace
+
+QByteArray encodeHistory(const QList<CleanupRecord> &records)
+{
+    // Keys in the order Qt's writer sorts them, so the text reads like the old one.
+    qsizetype items = 0;
+    for (const CleanupRecord &record : records)
+        items += record.items.size();
+    QByteArray out;
+    out.reserve(items * 320 + records.size() * 100 + 2); // about what an item takes, so it grows rarely
+    out += '[';
+    for (qsizetype r = 0; r < records.size(); ++r) {
+        const CleanupRecord &record = records.at(r);
+        if (r > 0)
+            out += ',';
+        out += '{';
+        appendKey(out, "date");
+        appendJsonNumber(out, secondsSinceReferenceDate(record.date));
+        out += ',';
+        appendKey(out, "id");
+        appendJsonString(out, uuidString(record.id));
+        out += ',';
+        appendKey(out, "items");
+        out += '[';
+        for (qsizetype i = 0; i < record.items.size(); ++i) {
+            const CleanupItemResult &item = record.items.at(i);
+            if (i > 0)
+                out += ',';
+            out += '{';
+            appendKey(out, "bytes");
+            appendJsonNumber(out, double(item.bytes));
+            out += ',';
+            appendKey(out, "category");
+            out += QByteArray::number(int(item.category));
+            out += ',';
+            appendKey(out, "id");
+            appendJsonString(out, uuidString(item.entryID));
+            out += ',';
+            appendKey(out, "message");
+            appendJsonString(out, item.message);
+            out += ',';
+            appendKey(out, "moved");
+            out += item.moved ? "true" : "false";
+            out += ',';
+            appendKey(out, "name");
+            appendJsonString(out, displayPath(item.name));
+            out += ',';
+            appendPath(out, "path", "pathBytes", item.path);
+            out += ',';
+            appendKey(out, "sizeIsComplete");
+            out += item.sizeIsComplete ? "true" : "false";
+            if (!item.trashPath.isEmpty()) {
+                out += ',';
+                appendPath(out, "trashPath", "trashPathBytes", item.trashPath);
+            }
+            out += '}';
+        }
+        out += "]}";
+    }
+    out += ']';
+    return out;
 }
 
 QByteArray compactEscapedJson(const QJsonDocument &document)

@@ -27,6 +27,24 @@ namespace Morvane {
 /// Fails when the document is not an array or any element does not decode.
 [[nodiscard]] std::optional<QList<CleanupRecord>> recordsFromJson(const QByteArray &json);
 
+/// A history file read record by record: one record that does not decode (a missing
+/// key, a wrong type, a number out of range) is left out alone instead of failing the
+/// whole file, and only the first `keep` records are decoded at all.
+struct HistoryDecoding {
+    QList<CleanupRecord> records; // at most `keep`, in file order
+    qsizetype invalid = 0; // elements left out because they did not decode
+    qsizetype beyondLimit = 0; // elements after the first `keep` good records, not read
+    /// Everything in the file is in `records`.
+    [[nodiscard]] bool complete() const { return invalid == 0 && beyondLimit == 0; }
+};
+
+/// None when the text is not one JSON array.
+[[nodiscard]] std::optional<HistoryDecoding> decodeHistory(QByteArrayView json, qsizetype keep);
+
+/// The history file's text: the same form as compactEscapedJson(QJsonDocument(toJson(records))),
+/// written directly (a history may hold half a million items).
+[[nodiscard]] QByteArray encodeHistory(const QList<CleanupRecord> &records);
+
 /// Compact JSON with every "/" inside strings written as "\/", as the platform
 /// encoder of the original application writes it. Readers accept both forms.
 [[nodiscard]] QByteArray compactEscapedJson(const QJsonDocument &document);

@@ -11,9 +11,12 @@
 #include <QUuid>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 namespace Morvane {
+
+class SpaceTree;
 
 /// What the clean-up checks again right before moving an item: the item must still be
 /// the very object the scan saw. The status-change time moves with every write,
@@ -132,6 +135,11 @@ struct ScanResult {
     QList<DuplicateGroup> duplicateGroups;
     QList<FileEntry> ownerApplications;
     QList<ScanDiagnostic> diagnostics;
+    /// Space scans only: everything the scan measured, and the folder of it whose
+    /// children `entries` are, so that other folders inside it can be shown without a
+    /// second walk (SpaceTree.h). Shared by the copies of one result.
+    std::shared_ptr<SpaceTree> spaceTree;
+    std::uint32_t spaceFolder = 0;
 
     /// Total size as the pages show it: for duplicates the redundant copies, else
     /// the sum of the entries.

@@ -2,6 +2,7 @@
 
 #include "core/Paths.h"
 #include "core/Plist.h"
+#include "core/SmallFile.h"
 #include "core/UserFolders.h"
 #include "core/scan/DesktopFiles.h"
 
@@ -17,21 +18,11 @@ namespace Morvane {
 
 namespace {
 
-QByteArray readProcFile(const QByteArray &path, qsizetype limit = 64 * 1024)
+QByteArray readProcFile(const QByteArray &path, qint64 limit = 64 * 1024)
 {
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return {};
-    QByteArray data;
-    char buffer[4096];
-    while (data.size() < limit) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n <= 0)
-            break;
-        data.append(buffer, qsizetype(n));
-    }
-    ::close(fd);
-    return data;
+    // A /proc entry states no size: what fits in the bound is all we look at.
+    BoundedRead read = readBounded(path, { limit, FinalLink::refuse, true });
+    return read.ok() ? std::move(read.data) : QByteArray();
 }
 
 QString readLink(const QByteArray &path)

@@ -18,6 +18,7 @@ Vocabulary macVocabulary()
         .reveal = QStringLiteral("在 Finder 中显示"),
         .revealNamed = QStringLiteral("在 Finder 中显示 %1"),
         .spaceHint = QStringLiteral("点击文件夹继续查看，右侧图标可在 Finder 中打开；这里不会删除文件。"),
+        .spaceMapHint = QStringLiteral("点击文件夹继续查看，右键可在 Finder 中显示或忽略；这里不会删除文件。"),
         .associatedWarning = QStringLiteral("可能包含登录信息和个人设置；不确定时请保留。共享容器不在清理范围内。"),
         .diagnosticsWarning = QStringLiteral("这些条目没有被删除。请先在 Finder "
                                              "核对应用来源；不要仅为通过扫描而删除或移动应用。忽略清单不会使未知归属变"
@@ -61,6 +62,7 @@ Vocabulary linuxVocabulary()
         .reveal = QStringLiteral("在文件管理器中显示"),
         .revealNamed = QStringLiteral("在文件管理器中显示 %1"),
         .spaceHint = QStringLiteral("点击文件夹继续查看，右侧图标可在文件管理器中打开；这里不会删除文件。"),
+        .spaceMapHint = QStringLiteral("点击文件夹继续查看，右键可在文件管理器中显示或忽略；这里不会删除文件。"),
         // Linux has no shared application containers to mention.
         .associatedWarning = QStringLiteral("可能包含登录信息和个人设置；不确定时请保留。"),
         .diagnosticsWarning

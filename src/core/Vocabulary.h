@@ -27,6 +27,7 @@ namespace Morvane {
     X(reveal) /* the row menu item */                                                                                  \
     X(revealNamed) /* the space page's reveal button, "%1" the item's name */                                          \
     X(spaceHint)                                                                                                       \
+    X(spaceMapHint) /* the same over the space map */                                                                  \
     X(associatedWarning) /* above an application's associated files */                                                 \
     X(diagnosticsWarning)                                                                                              \
     X(diagnosticsReveal)                                                                                               \

@@ -1,10 +1,11 @@
 #include "ApplicationIcons.h"
 
 #include "app/ApplicationIcon.h"
-#include "app/StoreFiles.h"
 #include "core/BundleIcon.h"
 #include "core/Paths.h"
+#include "core/SmallFile.h"
 
+#include <QBuffer>
 #include <QIcon>
 #include <QImageReader>
 #include <QStandardPaths>
@@ -14,32 +15,44 @@ namespace Varnoll {
 
 namespace {
 
+// Icons larger than this are not pictures a launcher means.
+constexpr qint64 iconFileLimit = qint64(16) * 1024 * 1024;
+
 QStringList applicationFolders()
 {
     return QStandardPaths::locateAll(
         QStandardPaths::GenericDataLocation, QStringLiteral("applications"), QStandardPaths::LocateDirectory);
 }
 
+// An icon file named by a launcher: read through the shared bounded reader (a FIFO or a
+// device under that name must not hold the window), then decoded from memory.
+QPixmap iconFilePixmap(const QString &file, int extent)
+{
+    const auto bytes = Morvane::readSmallRegularFile(file, iconFileLimit, Morvane::FinalLink::follow);
+    if (!bytes)
+        return {};
+    QBuffer buffer;
+    buffer.setData(*bytes);
+    QImageReader reader(&buffer);
+    reader.setScaledSize(QSize(extent, extent));
+    return QPixmap::fromImage(reader.read());
+}
+
 QPixmap iconPixmap(const QString &icon, int extent)
 {
     if (icon.isEmpty())
         return {};
-    if (icon.startsWith(u'/')) {
-        QImageReader reader(icon);
-        reader.setScaledSize(QSize(extent, extent));
-        return QPixmap::fromImage(reader.read());
-    }
+    if (icon.startsWith(u'/'))
+        return iconFilePixmap(icon, extent);
     const QIcon themed = QIcon::fromTheme(icon);
     if (!themed.isNull())
         return themed.pixmap(extent, extent);
     // Older launchers name a file in the shared pixmaps folder.
     for (const char *suffix : { ".png", ".svg", ".xpm" }) {
-        const QString file = QStringLiteral("/usr/share/pixmaps/") + icon + QLatin1String(suffix);
-        QImageReader reader(file);
-        reader.setScaledSize(QSize(extent, extent));
-        const QImage image = reader.read();
-        if (!image.isNull())
-            return QPixmap::fromImage(image);
+        const QPixmap pixmap
+            = iconFilePixmap(QStringLiteral("/usr/share/pixmaps/") + icon + QLatin1String(suffix), extent);
+        if (!pixmap.isNull())
+            return pixmap;
     }
     return {};
 }
@@ -67,7 +80,8 @@ QPixmap ApplicationIcons::requestPixmap(const QString &id, QSize *size, const QS
                     = QPixmap::fromImage(image.scaled(extent, extent, Qt::KeepAspectRatio, Qt::SmoothTransformation));
         }
     } else if (const auto launcher = launcherFileFor(path, identifier, applicationFolders())) {
-        if (const auto contents = readWholeFile(*launcher))
+        if (const auto contents
+            = Morvane::readSmallRegularFile(*launcher, launcherFileLimit, Morvane::FinalLink::follow))
             pixmap = iconPixmap(desktopEntryIcon(*contents), extent);
     }
     if (size)

@@ -4,9 +4,11 @@
 #include "app/CleanerModel.h"
 #include "core/Platform.h"
 
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QQmlApplicationEngine>
+#include <QTimer>
 
 #include <unistd.h>
 
@@ -41,5 +43,14 @@ int main(int argc, char *argv[])
         &engine, &QQmlApplicationEngine::objectCreationFailed, &app, [] { QCoreApplication::exit(1); },
         Qt::QueuedConnection);
     engine.load(QUrl(Varnoll::WindowContext::mainUrl()));
-    return QGuiApplication::exec();
+    const int status = QGuiApplication::exec();
+    // The store files are written on a worker: let a save that is under way (an ignore
+    // just before quitting) finish rather than lose it.
+    if (model.storeBusy()) {
+        QEventLoop wait;
+        QObject::connect(&model, &Varnoll::CleanerModel::storeIdle, &wait, &QEventLoop::quit);
+        QTimer::singleShot(10000, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
+    return status;
 }

@@ -45,6 +45,7 @@ private Q_SLOTS:
         QCOMPARE(model->results().value(ScanKind::space).entries, QList<FileEntry> { sibling });
         QCOMPARE(model->results().value(ScanKind::duplicates).entries, QList<FileEntry> { sibling });
         QVERIFY(model->selection().contains(sibling.id));
+        QVERIFY(waitStored(*model));
         QCOMPARE(readAll(f.store + QStringLiteral("/preferences.json")),
             QByteArray(R"({"ignoredPaths":["\/Users\/me\/Downloads\/Stuff"]})"));
         QCOMPARE(readAll(f.store + QStringLiteral("/history.json")), QByteArray("[]"));
@@ -53,6 +54,7 @@ private Q_SLOTS:
         QFile::remove(f.store + QStringLiteral("/history.json"));
         model->ignore(folder);
         QCOMPARE(model->preferences().ignoredPaths.size(), 1);
+        QVERIFY(waitStored(*model));
         QVERIFY(QFileInfo::exists(f.store + QStringLiteral("/history.json")));
 
         // Ignoring a ticked entry unticks it.
@@ -78,6 +80,7 @@ private Q_SLOTS:
         Fixture f;
         auto model = f.makeModel();
         model->removeIgnore(QStringLiteral("/not/there"));
+        QVERIFY(waitStored(*model));
         QCOMPARE(readAll(f.store + QStringLiteral("/preferences.json")), QByteArray(R"({"ignoredPaths":[]})"));
         model->ignore(makeEntry(QStringLiteral("/a"), 1));
         model->ignore(makeEntry(QStringLiteral("/b"), 1));
@@ -86,6 +89,7 @@ private Q_SLOTS:
         model->removeIgnore(QStringLiteral("/b"));
         QCOMPARE(preferences.count(), 1);
         QCOMPARE(model->ignoredPaths(), (QStringList { QStringLiteral("/a"), QStringLiteral("/c") }));
+        QVERIFY(waitStored(*model));
 
         auto reloaded = f.makeModel();
         QCOMPARE(reloaded->ignoredPaths(), (QStringList { QStringLiteral("/a"), QStringLiteral("/c") }));
@@ -99,6 +103,7 @@ private Q_SLOTS:
         const QString odd = QStringLiteral("/d/\"quoted\"\\back\tslash\n新文件 😀");
         model->ignore(makeEntry(invalid, 1));
         model->ignore(makeEntry(odd, 1));
+        QVERIFY(waitStored(*model));
         auto reloaded = f.makeModel();
         QCOMPARE(reloaded->ignoredPaths(), (QStringList { invalid, odd }));
         QCOMPARE(Morvane::pathToBytes(reloaded->ignoredPaths().first()), QByteArray("/d/bad-\xff\xfe-name"));
@@ -112,12 +117,14 @@ private Q_SLOTS:
         blocker.close();
         auto model = f.makeModel();
         model->ignore(makeEntry(QStringLiteral("/a"), 1));
+        QVERIFY(waitStored(*model));
         QVERIFY(model->notice().has_value());
         QVERIFY(model->notice()->startsWith(QStringLiteral("本地记录未能保存：")));
         QCOMPARE(model->ignoredPaths(), QStringList { QStringLiteral("/a") });
         QFile::remove(f.store);
         model->clearNotice();
         model->removeIgnore(QStringLiteral("/x")); // now it works, and writes the kept change
+        QVERIFY(waitStored(*model));
         QVERIFY(!model->notice());
         QCOMPARE(readAll(f.store + QStringLiteral("/preferences.json")), QByteArray(R"({"ignoredPaths":["\/a"]})"));
 
@@ -128,6 +135,7 @@ private Q_SLOTS:
         options.store = deep.home + QStringLiteral("/a/b/c");
         Varnoll::CleanerModel nested(deep.core, options);
         nested.removeIgnore(QStringLiteral("/x"));
+        QVERIFY(waitStored(nested));
         QVERIFY(!nested.notice());
         QVERIFY(QFileInfo::exists(deep.home + QStringLiteral("/a/b/c/history.json")));
     }
@@ -227,6 +235,62 @@ private Q_SLOTS:
         model->parentSpace();
         QCOMPARE(model->largeDirectory(), f.home + QStringLiteral("/Downloads"));
         QVERIFY(waitIdle(*model));
+    }
+
+    void spaceFoldersInsideTheScanOpenWithoutScanningAgain()
+    {
+        Fixture f;
+        auto model = f.makeModel();
+        model->navigate(Page::space);
+        const QString root = f.home + QStringLiteral("/Downloads");
+        QVERIFY(scanWith(*model, *f.core, std::nullopt,
+            makeSpaceResult(root, { { "photos/2024/a.jpg", 5000 }, { "photos/b.jpg", 300 }, { "notes.txt", 20 } })));
+        const QList<FileEntry> top = model->currentResult()->entries;
+        const auto shown = [&] {
+            QStringList names;
+            const QList<FileEntry> entries = model->currentResult()->entries;
+            for (const FileEntry &e : entries)
+                names << QStringLiteral("%1 %2").arg(e.name).arg(e.bytes);
+            return names;
+        };
+        const auto entry = [&](const QString &name) {
+            const QList<FileEntry> entries = model->currentResult()->entries;
+            for (const FileEntry &e : entries) {
+                if (e.name == name)
+                    return e;
+            }
+            return FileEntry {};
+        };
+
+        model->drillInto(entry(QStringLiteral("photos")));
+        QVERIFY(!model->busy());
+        QCOMPARE(model->largeDirectory(), root + QStringLiteral("/photos"));
+        QCOMPARE(shown(), (QStringList { "2024 9096", "b.jpg 300" }));
+        model->drillIntoId(entry(QStringLiteral("2024")).id.toString());
+        QCOMPARE(shown(), QStringList { "a.jpg 5000" });
+        model->parentSpace();
+        model->parentSpace();
+        QCOMPARE(model->largeDirectory(), root);
+        QCOMPARE(model->currentResult()->entries, top); // the same rows, the same ids
+        QCOMPARE(f.core->directories.size(), 1);
+
+        // An ignored folder leaves the counts of every folder above it.
+        model->drillInto(entry(QStringLiteral("photos")));
+        model->ignore(entry(QStringLiteral("2024")));
+        QCOMPARE(shown(), QStringList { "b.jpg 300" });
+        model->parentSpace();
+        QCOMPARE(shown(), (QStringList { "photos 4396", "notes.txt 20" }));
+        QCOMPARE(f.core->directories.size(), 1);
+
+        // Above the scanned folder, and "重新扫描", walk again.
+        f.core->onScan = [](ScanKind, const QString &directory, const FileQuery &, const ProgressFn &,
+                             const CancellationToken &) { return makeSpaceResult(directory, {}); };
+        model->parentSpace();
+        QVERIFY(model->busy());
+        QVERIFY(waitIdle(*model));
+        model->scan();
+        QVERIFY(waitIdle(*model));
+        QCOMPARE(f.core->directories, (QStringList { root, f.home, f.home }));
     }
 
     void parentSpaceNeverClimbsToTheRoot()

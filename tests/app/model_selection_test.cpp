@@ -133,6 +133,7 @@ private Q_SLOTS:
         model->toggle(app);
         QVERIFY(model->selection().contains(app.id));
         f.core->running = { QStringLiteral("com.example.tool") };
+        QVERIFY(refreshRunning(*model, *f.core));
         model->toggle(app); // cannot untick while it runs
         QCOMPARE(model->notice(), std::optional<QString>(kLocked));
         QVERIFY(model->selection().contains(app.id));
@@ -141,6 +142,7 @@ private Q_SLOTS:
         model->toggle(free); // no bundle identifier: never locked
         QVERIFY(model->selection().contains(free.id));
         f.core->running.clear(); // the application quit
+        QVERIFY(refreshRunning(*model, *f.core));
         model->toggle(app);
         QVERIFY(!model->selection().contains(app.id));
     }
@@ -156,6 +158,7 @@ private Q_SLOTS:
             QStringLiteral("/h/chrome-cache"), 5, FileCategory::userCache, QStringLiteral("com.google.Chrome"));
         QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::junk, { data, cache })));
         f.core->running = { QStringLiteral("com.google.Chrome.helper.Renderer") };
+        QVERIFY(refreshRunning(*model, *f.core));
         model->toggle(data);
         QCOMPARE(model->notice(), std::optional<QString>(kLocked));
         QVERIFY(model->selection().isEmpty());

@@ -98,23 +98,36 @@ private Q_SLOTS:
         QCOMPARE(roleOf(history, 0, "dateText").toString(), QStringLiteral("2026年3月1日 09:05"));
         QCOMPARE(roleOf(history, 0, "sizeText").toString(), formatBytes(0)); // complete zero: no prefix
         QCOMPARE(roleOf(history, 0, "detailsLabel").toString(), QStringLiteral("查看 3 项处理详情"));
-        const QVariantList items = roleOf(history, 0, "items").toList();
-        QCOMPARE(items.size(), 3);
-        const QVariantMap first = items.at(0).toMap();
-        QCOMPARE(first.value("pathText").toString(), QStringLiteral("~/Documents/report.pdf"));
-        QCOMPARE(first.value("moved").toBool(), false);
-        QCOMPARE(first.value("symbol").toString(), QStringLiteral("exclamationmark.circle"));
-        QCOMPARE(first.value("message").toString(), QStringLiteral("权限不足，已跳过"));
+        // One row per record until a record is opened; its items then follow it.
+        QCOMPARE(history.rowCount(), 3);
+        QVERIFY(roleOf(history, 0, "isLast").toBool());
+        history.setExpanded(0, true);
+        QCOMPARE(history.rowCount(), 6);
+        QVERIFY(roleOf(history, 0, "expanded").toBool());
+        QVERIFY(!roleOf(history, 0, "isLast").toBool());
+        QVERIFY(!roleOf(history, 1, "isRecord").toBool());
+        QCOMPARE(roleOf(history, 1, "recordIndex").toInt(), 0);
+        QCOMPARE(roleOf(history, 1, "pathText").toString(), QStringLiteral("~/Documents/report.pdf"));
+        QCOMPARE(roleOf(history, 1, "moved").toBool(), false);
+        QCOMPARE(roleOf(history, 1, "symbol").toString(), QStringLiteral("exclamationmark.circle"));
+        QCOMPARE(roleOf(history, 1, "message").toString(), QStringLiteral("权限不足，已跳过"));
+        QCOMPARE(roleOf(history, 1, "headline").toString(), QString()); // never undefined for a recycled row
         // The home folder itself, and a sibling that only shares its first letters, stay whole.
-        QCOMPARE(items.at(1).toMap().value("pathText").toString(), f.home);
-        QCOMPARE(items.at(2).toMap().value("pathText").toString(), f.home + QStringLiteral("2/other"));
+        QCOMPARE(roleOf(history, 2, "pathText").toString(), f.home);
+        QCOMPARE(roleOf(history, 3, "pathText").toString(), f.home + QStringLiteral("2/other"));
+        QVERIFY(roleOf(history, 3, "isLast").toBool());
 
+        QCOMPARE(history.recordRow(1), 4);
+        QCOMPARE(roleOf(history, 4, "headline").toString(), trashWorded(QStringLiteral("1 项已移到废纸篓")));
+        QCOMPARE(roleOf(history, 4, "sizeText").toString(), QStringLiteral("≥ 2 MB"));
+        history.setExpanded(1, true);
+        QCOMPARE(roleOf(history, 5, "symbol").toString(), QStringLiteral("checkmark.circle"));
+        QCOMPARE(roleOf(history, 6, "detailsLabel").toString(), QStringLiteral("查看 0 项处理详情"));
+        history.setExpanded(2, true); // nothing to open
+        QCOMPARE(history.rowCount(), 7);
+        history.setExpanded(0, false);
+        QCOMPARE(history.rowCount(), 4);
         QCOMPARE(roleOf(history, 1, "headline").toString(), trashWorded(QStringLiteral("1 项已移到废纸篓")));
-        QCOMPARE(roleOf(history, 1, "sizeText").toString(), QStringLiteral("≥ 2 MB"));
-        QCOMPARE(roleOf(history, 1, "items").toList().first().toMap().value("symbol").toString(),
-            QStringLiteral("checkmark.circle"));
-        QCOMPARE(roleOf(history, 2, "detailsLabel").toString(), QStringLiteral("查看 0 项处理详情"));
-        QVERIFY(roleOf(history, 2, "items").toList().isEmpty());
     }
 
     void historyFollowsACleanUp()
@@ -135,8 +148,8 @@ private Q_SLOTS:
         QCOMPARE(history.count(), 1);
         QCOMPARE(counted.count(), 1);
         QCOMPARE(roleOf(history, 0, "headline").toString(), trashWorded(QStringLiteral("1 项已移到废纸篓")));
-        QCOMPARE(roleOf(history, 0, "items").toList().first().toMap().value("pathText").toString(),
-            QStringLiteral("~/.cache/old"));
+        history.setExpanded(0, true);
+        QCOMPARE(roleOf(history, 1, "pathText").toString(), QStringLiteral("~/.cache/old"));
     }
 
     void ignoreListShowsShortPathsAndRemovesTheStoredOne()
@@ -332,23 +345,29 @@ private Q_SLOTS:
 
         QCOMPARE(groups.count(), 2);
         QCOMPARE(groups.summaryText(), QStringLiteral("2 组 · 多余副本逻辑大小 2.5 MB"));
+        // A header row per card, then its files; the last file closes the card.
+        QCOMPARE(groups.rowCount(), 7);
+        QCOMPARE(groups.groupRow(1), 4);
         QCOMPARE(roleOf(groups, 0, "title").toString(), QStringLiteral("第 1 组 · 3 份相同内容"));
-        QCOMPARE(roleOf(groups, 1, "title").toString(), QStringLiteral("第 2 组 · 2 份相同内容"));
-        QCOMPARE(roleOf(groups, 1, "eachSize").toString(), QStringLiteral("每份 500 KB"));
+        QCOMPARE(roleOf(groups, 4, "title").toString(), QStringLiteral("第 2 组 · 2 份相同内容"));
+        QCOMPARE(roleOf(groups, 4, "eachSize").toString(), QStringLiteral("每份 500 KB"));
+        QVERIFY(roleOf(groups, 4, "isHeader").toBool() && !roleOf(groups, 5, "isHeader").toBool());
+        QCOMPARE(roleOf(groups, 5, "name").toString(), QStringLiteral("song0.mp3"));
+        QVERIFY(!roleOf(groups, 5, "isLast").toBool() && roleOf(groups, 6, "isLast").toBool());
+        QCOMPARE(roleOf(groups, 4, "name").toString(), QString()); // never undefined for a recycled row
         QCOMPARE(groups.quickActionTitle(), QStringLiteral("每组保留一份，选择其余"));
 
         // Neither cards nor rows follow the search; the quick action only takes visible copies.
         model->setSearch(QStringLiteral("photo"));
         QCOMPARE(groups.count(), 2);
-        QCOMPARE(roleOf(groups, 1, "files").toList().size(), 2);
+        QCOMPARE(groups.rowCount(), 7);
         QSignalSpy titles(&groups, &DuplicateGroupsModel::quickActionChanged);
         groups.quickAction();
         QCOMPARE(model->selection(), (QSet<QUuid> { three[1].id, three[2].id }));
         QCOMPARE(groups.quickActionTitle(), QStringLiteral("取消所有选择"));
         QVERIFY(titles.count() >= 1);
-        const QVariantList files = roleOf(groups, 0, "files").toList();
-        QCOMPARE(files.at(0).toMap().value("checked").toBool(), false);
-        QCOMPARE(files.at(1).toMap().value("checked").toBool(), true);
+        QCOMPARE(roleOf(groups, 1, "checked").toBool(), false);
+        QCOMPARE(roleOf(groups, 2, "checked").toBool(), true);
 
         // Unticking by hand brings the first title back.
         model->toggle(three[1]);

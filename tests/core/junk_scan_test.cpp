@@ -371,6 +371,25 @@ void JunkScanTest::leavesLinksOutOfScopeAlone()
     const ScanResult result = runJunk(configFor(dir.path(), RulePlatform::Linux));
     QVERIFY(result.entries.isEmpty());
     QCOMPARE(result.coverageFor(FileCategory::userCache)->coverageState(), CoverageState::complete);
+
+    // A parent of a wildcard rule that is a link, or a link standing for "*": noted,
+    // never followed.
+    oldFile(outside.path() + QStringLiteral("/app/org.example.Viewer/cache/x"), 30);
+    oldFile(outside.path() + QStringLiteral("/one/cache/y"), 30);
+    Fixture::makeSymlink(outside.path() + QStringLiteral("/app"), dir.path() + QStringLiteral("/.var/app"));
+    const ScanResult linkedParent = runJunk(configFor(dir.path(), RulePlatform::Linux));
+    QVERIFY(linkedParent.entries.isEmpty());
+    QVERIFY2(
+        linkedParent.scopeNotes.contains(QStringLiteral("用户缓存：~/.var/app 是符号链接，未跟随，其中的位置未检查。")),
+        qPrintable(linkedParent.scopeNotes.join(u'\n')));
+    QCOMPARE(linkedParent.coverageFor(FileCategory::userCache)->coverageState(), CoverageState::partial);
+    ::unlink(pathToBytes(dir.path() + QStringLiteral("/.var/app")).constData());
+    Fixture::makeSymlink(
+        outside.path() + QStringLiteral("/one"), dir.path() + QStringLiteral("/.var/app/org.example.One"));
+    const ScanResult linkedChild = runJunk(configFor(dir.path(), RulePlatform::Linux));
+    QVERIFY(linkedChild.entries.isEmpty());
+    QVERIFY(linkedChild.scopeNotes.contains(
+        QStringLiteral("用户缓存：~/.var/app/org.example.One 是符号链接，未跟随，其中的位置未检查。")));
 }
 
 void JunkScanTest::keepsNamesThatAreNotUtf8()

@@ -1,5 +1,6 @@
 #include "support/FixtureTree.h"
 
+#include "core/Identity.h"
 #include "core/Paths.h"
 #include "core/walk/Walker.h"
 
@@ -9,6 +10,7 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -58,6 +60,7 @@ private Q_SLOTS:
     void skipsChildrenOfFoldersTheVisitorDeclines();
     void leavesOutFifos();
     void keepsNamesThatAreNotUtf8ByteForByte();
+    void depthAndTheDescriptorLimitChangeNothing();
 
     // Symbolic links.
     void neverFollowsLinksLoopsOrLinksOutOfScope();
@@ -81,11 +84,9 @@ private Q_SLOTS:
     // Progress.
     void samplesProgressInsteadOfReportingEveryFile();
 
-    // Sizes for the space analysis.
+    // Sizes.
     void measuresASubtree();
-    void measuresEachChildAndMarksTheIncompleteOne();
-    void marksFolderChildrenIncompleteWhenCut();
-    void keepsOutOtherFileSystemsButListsTheirMountPoints();
+    void keepsOutOtherFileSystems();
 };
 
 void WalkerTest::visitsEveryNameOnceWithLogicalSizes()
@@ -167,6 +168,52 @@ void WalkerTest::leavesOutFifos()
     QCOMPARE(seen.entries.keys(), QStringList { dir.path() + QStringLiteral("/plain") });
     QCOMPARE(report.specialSkipped, std::int64_t(1));
     QVERIFY(report.isComplete());
+}
+
+void WalkerTest::depthAndTheDescriptorLimitChangeNothing()
+{
+    // 700 levels of ten-letter names: a path of 7,700 bytes (past PATH_MAX) and ten
+    // times more levels than descriptors allowed below.
+    QTemporaryDir dir;
+    const QString root = dir.path() + QStringLiteral("/deep");
+    Fixture::makeFolder(root);
+    constexpr int levels = 700;
+    {
+        int folder = ::open(pathToBytes(root).constData(), O_RDONLY | O_DIRECTORY);
+        for (int i = 0; i < levels; ++i) {
+            QCOMPARE(::mkdirat(folder, "abcdefghij", 0700), 0);
+            const int next = ::openat(folder, "abcdefghij", O_RDONLY | O_DIRECTORY);
+            ::close(folder);
+            folder = next;
+        }
+        const int file = ::openat(folder, "leaf", O_WRONLY | O_CREAT, 0600);
+        QCOMPARE(::write(file, "12345", 5), 5);
+        ::close(file);
+        ::close(folder);
+    }
+    rlimit before {};
+    QCOMPARE(::getrlimit(RLIMIT_NOFILE, &before), 0);
+    rlimit low = before;
+    low.rlim_cur = 64;
+    QCOMPARE(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    const auto restore = qScopeGuard([&] { ::setrlimit(RLIMIT_NOFILE, &before); });
+
+    std::atomic<int> deepest = 0;
+    const WalkReport report = walk(root, [&](const WalkEntry &e) {
+        int d = deepest.load();
+        while (e.depth > d && !deepest.compare_exchange_weak(d, e.depth)) { }
+        return Visit::descend;
+    });
+    QVERIFY(report.isComplete());
+    QCOMPARE(report.visited, levels + 1);
+    QCOMPARE(deepest.load(), levels + 1);
+    // The identity of the whole tree (what the junk scan offers and the clean-up
+    // checks) is computed just as well.
+    std::int64_t bytes = 0;
+    const auto identity = fingerprintPath(root, true, nullptr, &bytes);
+    QVERIFY(identity && identity->hasTree);
+    QCOMPARE(identity->treeEntries, levels + 1);
+    QCOMPARE(bytes, 5);
 }
 
 void WalkerTest::keepsNamesThatAreNotUtf8ByteForByte()
@@ -484,53 +531,7 @@ void WalkerTest::measuresASubtree()
     QVERIFY(size.complete);
 }
 
-void WalkerTest::measuresEachChildAndMarksTheIncompleteOne()
-{
-    QTemporaryDir dir;
-    Fixture::makeFile(dir.path() + QStringLiteral("/photos/1"), 1000);
-    Fixture::makeFile(dir.path() + QStringLiteral("/photos/2/3"), 500);
-    Fixture::makeFile(dir.path() + QStringLiteral("/music/locked/x"), 9);
-    Fixture::makeFile(dir.path() + QStringLiteral("/music/y"), 40);
-    Fixture::makeFile(dir.path() + QStringLiteral("/loose"), 7);
-    WalkSystemCalls calls;
-    calls.openFolder = [](const char *path) {
-        if (QByteArray(path).endsWith("/locked")) {
-            errno = EACCES;
-            return -1;
-        }
-        return ::open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    };
-    WalkOptions options;
-    options.calls = &calls;
-    WalkReport report;
-    const QList<ChildSize> children = measureChildren(dir.path(), options, &report);
-    QCOMPARE(children.size(), 3);
-    QMap<QString, ChildSize> byName;
-    for (const ChildSize &c : children)
-        byName.insert(c.name, c);
-    QCOMPARE(byName[QStringLiteral("photos")].size.bytes, std::int64_t(1500));
-    QVERIFY(byName[QStringLiteral("photos")].size.complete);
-    QCOMPARE(byName[QStringLiteral("photos")].type, WalkEntryType::folder);
-    QCOMPARE(byName[QStringLiteral("music")].size.bytes, std::int64_t(40));
-    QVERIFY(!byName[QStringLiteral("music")].size.complete);
-    QCOMPARE(byName[QStringLiteral("loose")].size.bytes, std::int64_t(7));
-    QCOMPARE(byName[QStringLiteral("loose")].path, dir.path() + QStringLiteral("/loose"));
-    QCOMPARE(report.unreadableFolders, std::int64_t(1));
-}
-
-void WalkerTest::marksFolderChildrenIncompleteWhenCut()
-{
-    QTemporaryDir dir;
-    makeFlatTree(dir.path(), 4, 40);
-    WalkOptions options;
-    options.visitLimit = 50;
-    const QList<ChildSize> children = measureChildren(dir.path(), options);
-    QVERIFY(!children.isEmpty());
-    for (const ChildSize &c : children)
-        QVERIFY(!c.size.complete);
-}
-
-void WalkerTest::keepsOutOtherFileSystemsButListsTheirMountPoints()
+void WalkerTest::keepsOutOtherFileSystems()
 {
     QTemporaryDir dir;
     Fixture::makeFile(dir.path() + QStringLiteral("/volume/big"), 5000);
@@ -558,20 +559,6 @@ void WalkerTest::keepsOutOtherFileSystemsButListsTheirMountPoints()
     QVERIFY(!seen.entries.contains(dir.path() + QStringLiteral("/volume")));
     QVERIFY(!seen.entries.contains(dir.path() + QStringLiteral("/volume/big")));
     QVERIFY(!seen.entries.contains(dir.path() + QStringLiteral("/outer/disk/c")));
-
-    const QList<ChildSize> children = measureChildren(dir.path(), options, &report);
-    QMap<QString, ChildSize> byName;
-    for (const ChildSize &c : children)
-        byName.insert(c.name, c);
-    QCOMPARE(
-        byName.keys(), (QStringList { QStringLiteral("outer"), QStringLiteral("plain"), QStringLiteral("volume") }));
-    QCOMPARE(byName[QStringLiteral("volume")].type, WalkEntryType::folder);
-    QCOMPARE(byName[QStringLiteral("volume")].path, dir.path() + QStringLiteral("/volume"));
-    QCOMPARE(byName[QStringLiteral("volume")].size.bytes, std::int64_t(0));
-    QVERIFY(!byName[QStringLiteral("volume")].size.complete);
-    QCOMPARE(byName[QStringLiteral("outer")].size.bytes, std::int64_t(20));
-    QVERIFY(!byName[QStringLiteral("outer")].size.complete);
-    QVERIFY(byName[QStringLiteral("plain")].size.complete);
 }
 
 QTEST_GUILESS_MAIN(WalkerTest)

@@ -197,6 +197,45 @@ private Q_SLOTS:
         QCOMPARE(h.find(QStringLiteral("shareBar"))->property("width").toDouble(), 0.0);
     }
 
+    void spaceMapOpensTheClickedFolderWithoutAScan()
+    {
+        UiHarness h;
+        QVERIFY(h.load());
+        h.model->navigate(Page::space);
+        QVERIFY(h.publish(sampleSpaceTree(h)));
+        QVERIFY(!h.isShown(QStringLiteral("spaceMap"))); // the list is the default
+        QVERIFY(h.click(QStringLiteral("mapToggle")));
+        auto *map = item(h.find(QStringLiteral("spaceMap"), true));
+        QVERIFY(map);
+        QVERIFY(!h.isShown(QStringLiteral("spaceChildren")));
+        QTRY_VERIFY(map->property("cellCount").toInt() > 0);
+
+        QRectF photos;
+        QVERIFY(QMetaObject::invokeMethod(
+            map, "cellRect", Q_RETURN_ARG(QRectF, photos), Q_ARG(QString, QStringLiteral("photos"))));
+        QVERIFY(!photos.isEmpty());
+        // The folder's name band: the pointer tells what it is, a click opens it.
+        const QPoint band = map->mapToScene(photos.topLeft() + QPointF(6, 6)).toPoint();
+        h.hover(band);
+        QTRY_VERIFY(map->property("hoverText").toString().startsWith(QStringLiteral("photos\n")));
+        QTest::mouseClick(h.window, Qt::LeftButton, {}, band);
+        h.settle();
+        QCOMPARE(h.model->largeDirectory(), h.fixture.home + QStringLiteral("/Downloads/photos"));
+        QCOMPARE(h.fixture.core->directories.size(), 1); // shown from the tree, no second scan
+        QVERIFY(h.isShown(QStringLiteral("spaceMap"))); // the map stays while browsing
+        QCOMPARE(
+            h.text(QStringLiteral("spaceSummary")).section(QStringLiteral(" · "), 1), QStringLiteral("3 个直接子项"));
+        // The keys: the largest cell first, the arrows move on, Return opens a folder.
+        QVERIFY(map->hasActiveFocus());
+        QVERIFY(map->property("accessibleName").toString().startsWith(QStringLiteral("空间地图 · 2023 · ")));
+        QTest::keyClick(h.window, Qt::Key_Right);
+        QVERIFY(map->property("accessibleName").toString().startsWith(QStringLiteral("空间地图 · raw · ")));
+        QTest::keyClick(h.window, Qt::Key_Return);
+        h.settle();
+        QCOMPARE(h.model->largeDirectory(), h.fixture.home + QStringLiteral("/Downloads/photos/raw"));
+        QCOMPARE(h.fixture.core->directories.size(), 1);
+    }
+
     void historyShowsFailuresSizesAndShortPaths()
     {
         UiHarness h;
@@ -211,9 +250,7 @@ private Q_SLOTS:
         QCOMPARE(texts(h.findAll(QStringLiteral("recordSize"), true)).last(),
             QStringLiteral("≥ ") + Varnoll::formatBytes(2'147'483'648));
         QVERIFY(!h.isShown(QStringLiteral("itemPath")));
-        for (QObject *details : h.findAll(QStringLiteral("recordDetails"), true))
-            details->setProperty("expanded", true);
-        h.settle();
+        h.openHistoryRecords();
         const QStringList paths = texts(h.findAll(QStringLiteral("itemPath"), true));
         QCOMPARE(paths.first(), QStringLiteral("~/.cache/thumbnails"));
         QVERIFY(paths.contains(QStringLiteral("/media/backup/photos-2019.tar.gz")));

@@ -4,6 +4,8 @@
 #include "app/presentation/EntryRow.h"
 #include "app/presentation/PageTexts.h"
 
+#include <algorithm>
+
 namespace Varnoll {
 
 using namespace Morvane;
@@ -20,38 +22,73 @@ DuplicateGroupsModel::DuplicateGroupsModel(CleanerModel *model, QObject *parent)
 
 int DuplicateGroupsModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_groups.size());
+    return parent.isValid() || m_firstRow.empty() ? 0 : m_firstRow.back();
+}
+
+int DuplicateGroupsModel::groupRow(int group) const
+{
+    return group >= 0 && group < count() ? m_firstRow[size_t(group)] : -1;
+}
+
+std::pair<int, int> DuplicateGroupsModel::locate(int row) const
+{
+    const auto next = std::upper_bound(m_firstRow.begin(), m_firstRow.end() - 1, row);
+    const int group = int(next - m_firstRow.begin()) - 1;
+    return { group, row - m_firstRow[size_t(group)] - 1 };
 }
 
 QVariant DuplicateGroupsModel::data(const QModelIndex &index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const DuplicateGroup &group = m_groups.at(index.row());
+    const auto [groupIndex, fileIndex] = locate(index.row());
+    const DuplicateGroup &group = m_groups.at(groupIndex);
+    const bool isHeader = fileIndex < 0;
     switch (role) {
     case GroupIdRole:
         return group.id.toString(QUuid::WithoutBraces);
+    case IsHeaderRole:
+        return isHeader;
+    case IsLastRole:
+        return fileIndex == group.files.size() - 1;
     case Qt::DisplayRole:
     case TitleRole:
-        return PageTexts::groupTitle(index.row() + 1, group.files.size());
+        return isHeader ? PageTexts::groupTitle(groupIndex + 1, group.files.size()) : QString();
     case EachSizeRole:
-        return PageTexts::groupEachSize(group);
-    case FilesRole: {
-        const QSet<QUuid> &selection = m_model->selection();
-        QVariantList rows;
-        rows.reserve(group.files.size());
-        for (const FileEntry &file : group.files)
-            rows.append(entryRow(file, m_model->home(), selection.contains(file.id)));
-        return rows;
-    }
+        return isHeader ? PageTexts::groupEachSize(group) : QString();
     default:
-        return {};
+        break;
     }
+    if (role < EntryIdRole || role > IconSourceRole)
+        return {};
+    // Empty values, never undefined, so one recycled delegate serves both kinds of row.
+    if (isHeader)
+        return role == IsApplicationDataRole || role == CheckedRole ? QVariant(false) : QVariant(QString());
+    const FileEntry &file = group.files.at(fileIndex);
+    if (role == CheckedRole)
+        return m_model->selection().contains(file.id);
+    return entryRow(file, m_model->home(), false).value(QString::fromLatin1(roleNames().value(role)));
 }
 
 QHash<int, QByteArray> DuplicateGroupsModel::roleNames() const
 {
-    return { { GroupIdRole, "groupId" }, { TitleRole, "title" }, { EachSizeRole, "eachSize" }, { FilesRole, "files" } };
+    return {
+        { GroupIdRole, "groupId" },
+        { IsHeaderRole, "isHeader" },
+        { IsLastRole, "isLast" },
+        { TitleRole, "title" },
+        { EachSizeRole, "eachSize" },
+        { EntryIdRole, "entryId" },
+        { NameRole, "name" },
+        { FolderRole, "folder" },
+        { PathRole, "path" },
+        { SizeTextRole, "sizeText" },
+        { SymbolRole, "symbol" },
+        { IsApplicationDataRole, "isApplicationData" },
+        { CheckedRole, "checked" },
+        { TooltipRole, "tooltip" },
+        { IconSourceRole, "iconSource" },
+    };
 }
 
 QString DuplicateGroupsModel::summaryText() const
@@ -95,6 +132,13 @@ void DuplicateGroupsModel::rebuild()
     beginResetModel();
     m_groups = std::move(groups);
     m_incomplete = incomplete;
+    m_firstRow.assign(size_t(m_groups.size()) + 1, 0);
+    int row = 0;
+    for (qsizetype g = 0; g < m_groups.size(); ++g) {
+        m_firstRow[size_t(g)] = row;
+        row += 1 + int(m_groups.at(g).files.size());
+    }
+    m_firstRow.back() = row;
     endResetModel();
     Q_EMIT groupsChanged();
     Q_EMIT quickActionChanged();
@@ -103,8 +147,8 @@ void DuplicateGroupsModel::rebuild()
 void DuplicateGroupsModel::refreshChecks()
 {
     Q_EMIT quickActionChanged();
-    if (!m_groups.isEmpty())
-        Q_EMIT dataChanged(index(0), index(int(m_groups.size() - 1)), { FilesRole });
+    if (rowCount() > 0)
+        Q_EMIT dataChanged(index(0), index(rowCount() - 1), { CheckedRole });
 }
 
 } // namespace Varnoll

@@ -4,15 +4,19 @@
 
 #include <QAbstractListModel>
 
+#include <vector>
+
 namespace Varnoll {
 
 class CleanerModel;
 
-/// The duplicates page's cards: one per group of the result, in result order and
-/// never filtered, with its header texts and the rows of its files (maps with the
-/// keys of the file row view, see entryRow). Also the page header: the summary and
-/// the quick action, whose title follows the selection. Empty unless the duplicates
-/// page is shown. UI thread only.
+/// The duplicates page's cards as one flat list a view can recycle: per group of the
+/// result (in result order, never filtered) a header row with its title and size, then
+/// one row per file with the values of the file row view (see entryRow); every row says
+/// whether it closes its card. A set of thousands of copies costs only the rows on
+/// screen, and a tick updates only the `checked` values. Also the page header: the
+/// summary and the quick action, whose title follows the selection. Empty unless the
+/// duplicates page is shown. UI thread only.
 class DuplicateGroupsModel : public QAbstractListModel {
     Q_OBJECT
     Q_PROPERTY(int count READ count NOTIFY groupsChanged)
@@ -24,9 +28,21 @@ class DuplicateGroupsModel : public QAbstractListModel {
 public:
     enum Role {
         GroupIdRole = Qt::UserRole + 1,
+        IsHeaderRole,
+        IsLastRole,
         TitleRole,
         EachSizeRole,
-        FilesRole,
+        // The file row's values; empty on a header row.
+        EntryIdRole,
+        NameRole,
+        FolderRole,
+        PathRole,
+        SizeTextRole,
+        SymbolRole,
+        IsApplicationDataRole,
+        CheckedRole,
+        TooltipRole,
+        IconSourceRole,
     };
     Q_ENUM(Role)
 
@@ -36,7 +52,10 @@ public:
     [[nodiscard]] QVariant data(const QModelIndex &index, int role) const override;
     [[nodiscard]] QHash<int, QByteArray> roleNames() const override;
 
+    /// The number of groups (not rows).
     [[nodiscard]] int count() const { return int(m_groups.size()); }
+    /// The row of a group's header.
+    [[nodiscard]] Q_INVOKABLE int groupRow(int group) const;
     [[nodiscard]] QString summaryText() const;
     [[nodiscard]] QString emptyText() const;
     [[nodiscard]] QString quickActionTitle() const;
@@ -53,9 +72,12 @@ Q_SIGNALS:
 private:
     void rebuild();
     void refreshChecks();
+    /// The group of a row and the file in it (-1 for the header).
+    [[nodiscard]] std::pair<int, int> locate(int row) const;
 
     CleanerModel *m_model;
     QList<Morvane::DuplicateGroup> m_groups;
+    std::vector<int> m_firstRow; // per group; one past the end holds the row count
     bool m_incomplete = false;
 };
 

@@ -2,10 +2,10 @@
 
 #include "app/ApplicationIcon.h"
 #include "app/Format.h"
-#include "app/StoreFiles.h"
 #include "app/presentation/Texts.h"
 #include "core/BundleIcon.h"
 #include "core/Paths.h"
+#include "core/SmallFile.h"
 
 #include <QHash>
 #include <QStandardPaths>
@@ -24,7 +24,8 @@ bool namesAnIcon(const FileEntry &entry)
     const QStringList folders = QStandardPaths::locateAll(
         QStandardPaths::GenericDataLocation, QStringLiteral("applications"), QStandardPaths::LocateDirectory);
     if (const auto launcher = launcherFileFor(entry.path, entry.bundleID.value_or(QString()), folders)) {
-        if (const auto contents = readWholeFile(*launcher))
+        if (const auto contents
+            = Morvane::readSmallRegularFile(*launcher, launcherFileLimit, Morvane::FinalLink::follow))
             return !desktopEntryIcon(*contents).isEmpty();
     }
     return false;

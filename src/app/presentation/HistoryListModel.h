@@ -4,14 +4,22 @@
 
 #include <QAbstractListModel>
 #include <QLocale>
+#include <QSet>
+#include <QUuid>
+
+#include <vector>
 
 namespace Varnoll {
 
 class CleanerModel;
 
-/// The history page's records, in the model's order, with the texts each panel
-/// shows. `items` holds one map per processed item: name, pathText, message, moved
-/// and symbol. Rebuilt whenever the model's records change. UI thread only.
+/// The history page as one flat list a view can recycle: each record is a row, followed
+/// by one row per processed item while the record is open. Record rows carry headline,
+/// dateText, sizeText, detailsLabel and expanded; item rows carry name, pathText,
+/// message, moved and symbol; every row says which record it belongs to and whether it
+/// is the last row of that record's card. Nothing is built for a closed record, so a
+/// history of any size costs one row per record. Rebuilt whenever the model's records
+/// change (open records stay open). UI thread only.
 class HistoryListModel : public QAbstractListModel {
     Q_OBJECT
     Q_PROPERTY(int count READ count NOTIFY countChanged)
@@ -20,11 +28,19 @@ class HistoryListModel : public QAbstractListModel {
 public:
     enum Role {
         RecordIdRole = Qt::UserRole + 1,
+        RecordIndexRole,
+        IsRecordRole,
+        IsLastRole,
         HeadlineRole,
         DateTextRole,
         SizeTextRole,
         DetailsLabelRole,
-        ItemsRole,
+        ExpandedRole,
+        NameRole,
+        PathTextRole,
+        MessageRole,
+        MovedRole,
+        SymbolRole,
     };
     Q_ENUM(Role)
 
@@ -35,18 +51,28 @@ public:
     [[nodiscard]] QVariant data(const QModelIndex &index, int role) const override;
     [[nodiscard]] QHash<int, QByteArray> roleNames() const override;
 
+    /// The number of records (not rows).
     [[nodiscard]] int count() const;
     [[nodiscard]] bool isEmpty() const { return count() == 0; }
+    /// The row of a record.
+    [[nodiscard]] Q_INVOKABLE int recordRow(int record) const;
+    /// Opens or closes a record's items.
+    Q_INVOKABLE void setExpanded(int record, bool expanded);
 
 Q_SIGNALS:
     void countChanged();
 
 private:
     void reload();
+    void layOut();
+    /// The record a row belongs to, and the item (-1 for the record's own row).
+    [[nodiscard]] std::pair<int, int> locate(int row) const;
 
     CleanerModel *m_model;
     QLocale m_locale;
     int m_count = 0;
+    QSet<QUuid> m_expanded;
+    std::vector<int> m_firstRow; // per record; one past the end holds the row count
 };
 
 } // namespace Varnoll

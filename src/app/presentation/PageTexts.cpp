@@ -164,6 +164,26 @@ QString spaceEmpty(const ScanResult &result)
                                           : QStringLiteral("本次范围内没有可统计项目。");
 }
 
+QString spaceCellTip(const QString &name, std::int64_t bytes, bool complete, std::int64_t total)
+{
+    const double share = spaceShare(bytes, total);
+    const QString percent
+        = share > 0 && share < 0.001 ? QStringLiteral("不到 0.1%") : QString::number(share * 100, 'f', 1) + u'%';
+    return name + u'\n' + prefixedSize(bytes, complete) + QStringLiteral(" · 占当前文件夹 ") + percent;
+}
+
+QString spaceRestName(std::uint32_t count)
+{
+    return QStringLiteral("其余 %1 项").arg(count);
+}
+
+QString spaceMapAccessibleName(const QString &currentTip)
+{
+    if (currentTip.isEmpty())
+        return QStringLiteral("空间地图");
+    return QStringLiteral("空间地图 · ") + QString(currentTip).replace(u'\n', QStringLiteral(" · "));
+}
+
 QString diagnosticsTitle(qsizetype count)
 {
     return QString::number(count) + QStringLiteral(" 个位置阻止归属核实 · 查看原因");

@@ -72,6 +72,13 @@ struct Option {
 /// A child's share of the total; 0 when the total is below one byte. Not clamped.
 [[nodiscard]] double spaceShare(std::int64_t bytes, std::int64_t total);
 [[nodiscard]] QString spaceEmpty(const Morvane::ScanResult &result);
+/// A map cell's tip: the name on one line, then its size and its share of the folder
+/// shown, "≥ 12 MB · 占当前文件夹 35.2%" ("不到 0.1%" for a sliver).
+[[nodiscard]] QString spaceCellTip(const QString &name, std::int64_t bytes, bool complete, std::int64_t total);
+/// The children too small to draw one by one: "其余 12 项".
+[[nodiscard]] QString spaceRestName(std::uint32_t count);
+/// What a screen reader says for the map: "空间地图", and the cell the keys are on.
+[[nodiscard]] QString spaceMapAccessibleName(const QString &currentTip);
 
 // --- Scan diagnostics ------------------------------------------------------------
 

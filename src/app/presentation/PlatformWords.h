@@ -19,6 +19,7 @@ class PlatformWords : public QObject {
     Q_PROPERTY(QString selectionHint READ selectionHint CONSTANT)
     Q_PROPERTY(QString reveal READ reveal CONSTANT)
     Q_PROPERTY(QString spaceHint READ spaceHint CONSTANT)
+    Q_PROPERTY(QString spaceMapHint READ spaceMapHint CONSTANT)
     Q_PROPERTY(QString associatedWarning READ associatedWarning CONSTANT)
     Q_PROPERTY(QString diagnosticsWarning READ diagnosticsWarning CONSTANT)
     Q_PROPERTY(QString diagnosticsReveal READ diagnosticsReveal CONSTANT)
@@ -44,6 +45,7 @@ public:
     [[nodiscard]] QString selectionHint() const { return m_words.selectionHint; }
     [[nodiscard]] QString reveal() const { return m_words.reveal; }
     [[nodiscard]] QString spaceHint() const { return m_words.spaceHint; }
+    [[nodiscard]] QString spaceMapHint() const { return m_words.spaceMapHint; }
     [[nodiscard]] QString associatedWarning() const { return m_words.associatedWarning; }
     [[nodiscard]] QString diagnosticsWarning() const { return m_words.diagnosticsWarning; }
     [[nodiscard]] QString diagnosticsReveal() const { return m_words.diagnosticsReveal; }

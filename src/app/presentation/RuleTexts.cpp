@@ -127,7 +127,8 @@ QStringList policyParagraphs(RulePlatform platform, const Places &places)
     return paragraphs
         + QStringList {
               QStringLiteral("文件整理、重复文件、空间分析和旧安装包默认检查下载目录 ")
-                  + homeShortened(places.downloadFolder, places.home) + QStringLiteral("，也支持选择文件夹。"),
+                  + homeShortened(places.downloadFolder, places.home, wholePath)
+                  + QStringLiteral("，也支持选择文件夹。"),
               QStringLiteral("垃圾清理对") + exclusionClasses(rules)
                   + QStringLiteral(
                       "的缓存及正在运行应用的缓存有排除规则；文件工具按你选择的目录执行，不套用缓存排除清单。扫描有 "

@@ -4,6 +4,7 @@
 #include "app/presentation/PageTexts.h"
 #include "core/Paths.h"
 #include "core/Vocabulary.h"
+#include "core/scan/SpaceTree.h"
 
 namespace Varnoll {
 
@@ -100,6 +101,33 @@ void SpaceListModel::reveal(int row)
 {
     if (row >= 0 && row < count())
         m_model->revealPath(m_result.entries.at(row).path);
+}
+
+void SpaceListModel::openNode(int node)
+{
+    const auto space = tree();
+    if (m_model->busy() || !space || node < 0 || std::uint32_t(node) >= space->size())
+        return;
+    const FileEntry entry = space->entry(SpaceTree::Index(node));
+    if (entry.kind.isFolder())
+        m_model->drillInto(entry);
+    else
+        m_model->revealPath(entry.path);
+}
+
+void SpaceListModel::revealNode(int node)
+{
+    const auto space = tree();
+    if (space && node >= 0 && std::uint32_t(node) < space->size())
+        m_model->revealPath(space->path(SpaceTree::Index(node)));
+}
+
+void SpaceListModel::ignoreNode(int node)
+{
+    const auto space = tree();
+    if (m_model->busy() || !space || node <= 0 || std::uint32_t(node) >= space->size())
+        return;
+    m_model->ignore(space->entry(SpaceTree::Index(node)));
 }
 
 void SpaceListModel::rebuild()

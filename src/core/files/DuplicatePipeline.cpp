@@ -1,6 +1,7 @@
 #include "core/files/DuplicatePipeline.h"
 
 #include "core/Identity.h"
+#include "core/Posix.h"
 
 #include <QLoggingCategory>
 
@@ -59,31 +60,6 @@ struct Range {
     std::int64_t length = 0;
 };
 
-struct Fd {
-    int fd = -1;
-    Fd() = default;
-    explicit Fd(int f)
-        : fd(f)
-    {
-    }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    Fd &operator=(Fd &&other) noexcept
-    {
-        if (this != &other) {
-            if (fd >= 0)
-                ::close(fd);
-            fd = std::exchange(other.fd, -1);
-        }
-        return *this;
-    }
-    ~Fd()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
 constexpr std::int64_t readChunkBytes = 1 << 20;
 // Below this a read is too small to matter to the page cache.
 constexpr std::int64_t adviseFromBytes = 256 * 1024;
@@ -129,7 +105,7 @@ struct Reader {
     std::vector<char> buffer;
     XXH3_state_t *state = XXH3_createState();
     std::int64_t folder = -1; // the folder of the last file read, kept open for its siblings
-    Fd folderFd;
+    UniqueFd folderFd;
     Reader(const Reader &) = delete;
     Reader &operator=(const Reader &) = delete;
     ~Reader() { XXH3_freeState(state); }
@@ -145,12 +121,12 @@ ReadResult hashRange(
     const char *folder = files.folder(index);
     if (std::int64_t(files.folderIndex(index)) != reader.folder) {
         reader.folder = files.folderIndex(index);
-        reader.folderFd = Fd(ops.openFolder(*folder ? folder : "/"));
+        reader.folderFd = UniqueFd(ops.openFolder(*folder ? folder : "/"));
     }
     errno = 0;
-    Fd fd(reader.folderFd.fd >= 0 ? ops.openFile(reader.folderFd.fd, files.name(index))
-                                  : ops.openFile(AT_FDCWD, files.path(index).constData()));
-    if (fd.fd < 0) {
+    const UniqueFd fd(reader.folderFd ? ops.openFile(reader.folderFd.get(), files.name(index))
+                                      : ops.openFile(AT_FDCWD, files.path(index).constData()));
+    if (!fd) {
         // ELOOP: the path became a symbolic link (O_NOFOLLOW), so not what the walk saw.
         result.outcome = (errno == ENOENT || errno == ENOTDIR) ? ReadOutcome::vanished
             : errno == ELOOP                                   ? ReadOutcome::changed
@@ -158,19 +134,21 @@ ReadResult hashRange(
         return result;
     }
     struct stat before { };
-    if (::fstat(fd.fd, &before) != 0) {
+    if (::fstat(fd.get(), &before) != 0) {
         result.outcome = ReadOutcome::unreadable;
         return result;
     }
-    if (!sameFile(identity, before)) {
+    // Something else now under the name (a FIFO, a device, a folder) is not the file
+    // the walk saw.
+    if (!S_ISREG(before.st_mode) || !sameFile(identity, before)) {
         result.outcome = ReadOutcome::changed;
         return result;
     }
     const bool large = range.length >= adviseFromBytes;
-    const bool handBack = large && !rangeIsResident(fd.fd, range);
+    const bool handBack = large && !rangeIsResident(fd.get(), range);
 #ifndef Q_OS_MACOS
     if (large)
-        ::posix_fadvise(fd.fd, off_t(range.offset), off_t(range.length), POSIX_FADV_SEQUENTIAL);
+        ::posix_fadvise(fd.get(), off_t(range.offset), off_t(range.length), POSIX_FADV_SEQUENTIAL);
 #endif
     XXH3_128bits_reset(state);
     std::int64_t done = 0;
@@ -178,7 +156,7 @@ ReadResult hashRange(
     bool shortRead = false;
     while (done < range.length) {
         const std::int64_t want = std::min<std::int64_t>(range.length - done, std::int64_t(buffer.size()));
-        const ssize_t got = ::pread(fd.fd, buffer.data(), size_t(want), off_t(range.offset + done));
+        const ssize_t got = ::pread(fd.get(), buffer.data(), size_t(want), off_t(range.offset + done));
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -196,7 +174,7 @@ ReadResult hashRange(
     result.bytesRead = done;
 #ifndef Q_OS_MACOS
     if (handBack)
-        ::posix_fadvise(fd.fd, off_t(range.offset), off_t(range.length), POSIX_FADV_DONTNEED);
+        ::posix_fadvise(fd.get(), off_t(range.offset), off_t(range.length), POSIX_FADV_DONTNEED);
 #else
     Q_UNUSED(handBack);
 #endif
@@ -206,7 +184,7 @@ ReadResult hashRange(
     struct stat after { };
     if (failed) {
         result.outcome = ReadOutcome::unreadable;
-    } else if (shortRead || (!oneChunk && (::fstat(fd.fd, &after) != 0 || !sameFile(identity, after)))) {
+    } else if (shortRead || (!oneChunk && (::fstat(fd.get(), &after) != 0 || !sameFile(identity, after)))) {
         result.outcome = ReadOutcome::changed;
     } else {
         result.outcome = ReadOutcome::hashed;
@@ -535,7 +513,9 @@ ContentReadOps defaultContentReadOps()
 #endif
     };
     ops.openFile = [](int folderFd, const char *name) {
-        const int flags = O_RDONLY | O_NOFOLLOW | O_CLOEXEC;
+        // O_NONBLOCK: a name that became a FIFO since the walk must not hold the
+        // reader; the type is checked on the descriptor.
+        const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 #ifdef O_NOATIME
         // Reading for comparison is not a use of the file; O_NOATIME needs ownership,
         // so fall back without it.

@@ -84,12 +84,12 @@ QString describeLinuxApplicationScope(const LinuxApplicationPlaces &places, cons
     const auto shown = [&home](const QStringList &folders) {
         QStringList list;
         for (const QString &folder : folders)
-            list.append(homeShortened(folder, home));
+            list.append(homeShortened(folder, home, wholePath));
         return list.join(u'、');
     };
     return shown(places.applicationFolders) + QStringLiteral(" 中的 AppImage 与应用文件夹，")
         + shown(places.launcherFolders) + QStringLiteral(" 中指向主目录的启动器，以及 ")
-        + homeShortened(places.flatpakDataFolder, home)
+        + homeShortened(places.flatpakDataFolder, home, wholePath)
         + QStringLiteral(
             " 中已卸载的 Flatpak 应用留下的数据（其标识在用户和系统范围都未安装）；关联文件只按精确标识匹配 ")
         + shown(places.associatedFolders)

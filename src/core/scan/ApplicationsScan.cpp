@@ -3,6 +3,7 @@
 #include "core/Identity.h"
 #include "core/Paths.h"
 #include "core/Plist.h"
+#include "core/SmallFile.h"
 #include "core/scan/ApplicationPlaces.h"
 #include "core/scan/DesktopFiles.h"
 #include "core/scan/ScanSupport.h"
@@ -66,19 +67,14 @@ bool isAppImage(const QString &path, const QString &name)
     if (name.endsWith(QLatin1String(".AppImage"), Qt::CaseInsensitive))
         return true;
     // Type 1 and 2 AppImages are ELF files marked "AI" + version at offset 8.
-    const int fd = ::open(pathToBytes(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    unsigned char head[11] = {};
-    const ssize_t n = ::read(fd, head, sizeof head);
-    ::close(fd);
-    return n == ssize_t(sizeof head)
-        && std::memcmp(head,
+    const QByteArray head = readFileHead(pathToBytes(path), 11);
+    return head.size() == 11
+        && std::memcmp(head.constData(),
                "\x7f"
                "ELF",
                4)
         == 0
-        && head[8] == 'A' && head[9] == 'I' && (head[10] == 1 || head[10] == 2);
+        && head.at(8) == 'A' && head.at(9) == 'I' && (head.at(10) == 1 || head.at(10) == 2);
 }
 
 bool holdsProgram(const QString &folder)

@@ -183,21 +183,21 @@ QStringList shownLocations(const JunkLocation &row, const QString &home, const B
         const QString folder = row.location.isEmpty() ? base : joinPath(base, row.location);
         switch (row.shape) {
         case JunkShape::children:
-            shown.append(homeShortened(folder, home));
+            shown.append(homeShortened(folder, home, wholePath));
             break;
         case JunkShape::items:
             // Items right in the home folder read as paths of their own.
             if (folder == home) {
                 for (const QString &name : row.names)
-                    shown.append(homeShortened(joinPath(home, name), home));
+                    shown.append(homeShortened(joinPath(home, name), home, wholePath));
             } else {
-                shown.append(
-                    homeShortened(folder, home) + QStringLiteral(" 中的 ") + row.names.join(QStringLiteral("、")));
+                shown.append(homeShortened(folder, home, wholePath) + QStringLiteral(" 中的 ")
+                    + row.names.join(QStringLiteral("、")));
             }
             break;
         case JunkShape::search:
-            shown.append(homeShortened(folder, home) + QStringLiteral(" 中名为 ") + row.names.join(QStringLiteral("、"))
-                + QStringLiteral(" 的项目"));
+            shown.append(homeShortened(folder, home, wholePath) + QStringLiteral(" 中名为 ")
+                + row.names.join(QStringLiteral("、")) + QStringLiteral(" 的项目"));
             break;
         case JunkShape::tagged:
             shown.append(QStringLiteral("主目录下 %1 层以内带 CACHEDIR.TAG 标记的文件夹").arg(cacheTagSearchDepth));

@@ -2,8 +2,11 @@
 
 #include "core/Identity.h"
 #include "core/Paths.h"
+#include "core/Posix.h"
+#include "core/SmallFile.h"
 #include "core/scan/JunkRules.h"
 #include "core/scan/ScanSupport.h"
+#include "core/scan/TrashFolders.h"
 #include "core/walk/Walker.h"
 
 #include <QTimeZone>
@@ -48,18 +51,16 @@ QString fromStd(std::string_view bytes)
 
 bool hasValidCacheTag(const std::string &path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    char buffer[sizeof cacheDirTagSignature] = {};
-    const ssize_t n = ::read(fd, buffer, sizeof cacheDirTagSignature - 1);
-    ::close(fd);
-    return n == ssize_t(sizeof cacheDirTagSignature - 1)
-        && std::memcmp(buffer, cacheDirTagSignature, sizeof cacheDirTagSignature - 1) == 0;
+    const QByteArray head = readFileHead(QByteArray::fromStdString(path), qint64(sizeof cacheDirTagSignature - 1));
+    return head.size() == qsizetype(sizeof cacheDirTagSignature - 1)
+        && std::memcmp(head.constData(), cacheDirTagSignature, sizeof cacheDirTagSignature - 1) == 0;
 }
 
-// Expands "a/*/b" below `base` into existing folders (never through links). `matched`
-// receives the names that stood in for "*". A missing part makes no root.
+// Expands "a/*/b" below `base` (the home folder or a base directory) into roots, one
+// folder handle at a time from `base` down (never through a link: a parent that is one
+// is reported, not followed). `wildcardNames` receives the names that stood in for "*".
+// A missing part makes no root. The last part is not opened here: the walker judges
+// the root itself.
 struct Root {
     QString path;
     QStringList wildcardNames;
@@ -68,47 +69,80 @@ struct Root {
 struct Expansion {
     QList<Root> roots;
     bool anyParentUnreadable = false;
+    QStringList linkedParents; // parents that are symbolic links, not followed
 };
+
+void expandBelow(int folder, const QString &path, const QStringList &parts, qsizetype index,
+    const QStringList &wildcardNames, Expansion &out)
+{
+    const QString &part = parts.at(index);
+    const bool last = index + 1 == parts.size();
+    // Opens one child folder by handle and goes on below it.
+    const auto descend = [&](const QString &name, const QStringList &names) {
+        const QString childPath = joinPath(path, name);
+        if (last) {
+            out.roots.append({ childPath, names });
+            return;
+        }
+        const QByteArray bytes = pathToBytes(name);
+        const UniqueFd child(
+            ::openat(folder, bytes.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        if (!child) {
+            const int error = errno;
+            struct stat st { };
+            if (::fstatat(folder, bytes.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+                out.linkedParents.append(childPath);
+            else if (error != ENOENT && error != ENOTDIR)
+                out.anyParentUnreadable = true;
+            return;
+        }
+        expandBelow(child.get(), childPath, parts, index + 1, names, out);
+    };
+    if (part != QLatin1String("*")) {
+        descend(part, wildcardNames);
+        return;
+    }
+    DIR *dir = ::fdopendir(::fcntl(folder, F_DUPFD_CLOEXEC, 0));
+    if (!dir) {
+        out.anyParentUnreadable = true;
+        return;
+    }
+    QStringList names;
+    QStringList links;
+    while (const dirent *e = ::readdir(dir)) {
+        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
+            continue;
+        struct stat st { };
+        if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (S_ISDIR(st.st_mode))
+            names.append(pathFromBytes(e->d_name));
+        else if (S_ISLNK(st.st_mode) && ::fstatat(::dirfd(dir), e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode))
+            links.append(joinPath(path, pathFromBytes(e->d_name))); // a link to a folder stands where one would
+    }
+    ::closedir(dir);
+    names.sort();
+    links.sort();
+    out.linkedParents += links;
+    for (const QString &name : names)
+        descend(name, wildcardNames + QStringList { name });
+}
 
 Expansion expandLocation(const QString &base, const QString &location)
 {
     Expansion out;
-    QList<Root> current { { base, {} } };
     if (location.isEmpty()) {
-        out.roots = current;
+        out.roots.append({ base, {} });
         return out;
     }
-    for (const QString &part : location.split(u'/')) {
-        QList<Root> next;
-        for (const Root &root : current) {
-            if (part != QLatin1String("*")) {
-                next.append({ joinPath(root.path, part), root.wildcardNames });
-                continue;
-            }
-            DIR *dir = ::opendir(pathToBytes(root.path).constData());
-            if (!dir) {
-                if (errno != ENOENT && errno != ENOTDIR)
-                    out.anyParentUnreadable = true;
-                continue;
-            }
-            QStringList names;
-            while (const dirent *e = ::readdir(dir)) {
-                if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
-                    continue;
-                names.append(pathFromBytes(e->d_name));
-            }
-            ::closedir(dir);
-            names.sort();
-            for (const QString &name : names) {
-                const QString path = joinPath(root.path, name);
-                struct stat st { };
-                if (::lstat(pathToBytes(path).constData(), &st) == 0 && S_ISDIR(st.st_mode))
-                    next.append({ path, root.wildcardNames + QStringList { name } });
-            }
-        }
-        current = next;
+    // The base itself may be reached through a link (/home → /usr/home): it is the
+    // scope, not a part of it.
+    const UniqueFd start(::open(pathToBytes(base).constData(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC));
+    if (!start) {
+        out.anyParentUnreadable = errno != ENOENT;
+        return out;
     }
-    out.roots = current;
+    expandBelow(start.get(), base, location.split(u'/'), 0, {}, out);
     return out;
 }
 
@@ -158,10 +192,14 @@ public:
     bool truncated = false;
     std::int64_t examined = 0;
     QMap<ExclusionClass, QStringList> excluded;
+    std::int64_t trashSkipped = 0;
+    QStringList trashSamples;
 
     void noteRoot(const WalkReport &report, const QString &root)
     {
         examined += report.visited;
+        trashSkipped += report.excludedFolders;
+        trashSamples += report.excludedSamples;
         m_visitsLeft = std::max<std::int64_t>(0, m_visitsLeft - report.visited);
         switch (report.root) {
         case RootState::missing:
@@ -220,6 +258,7 @@ public:
         options.deadline = m_deadline;
         options.cancel = &m_context.cancel;
         options.progress = &m_context.sampler;
+        options.excluded = m_context.trash;
         return options;
     }
 
@@ -597,6 +636,9 @@ ScanResult scanJunk(const ScanConfiguration &configuration, const ProgressFn &pr
         }
     }
     const ExclusionMatcher exclusions(rules.exclusions, configuration.runningBundleIDs);
+    context.trash = findTrashFolders(home, home).folders;
+    std::int64_t trashSkipped = 0;
+    QStringList trashSamples;
 
     struct Share {
         FileCategory category;
@@ -634,6 +676,18 @@ ScanResult scanJunk(const ScanConfiguration &configuration, const ProgressFn &pr
                     run.notes.append(title
                         + QStringLiteral("：%1 所在的文件夹无法读取，其中的位置未检查。")
                               .arg(homeShortened(row.location.isEmpty() ? base : joinPath(base, row.location), home)));
+                }
+                if (!expansion.linkedParents.isEmpty()) {
+                    run.gaps = true;
+                    QStringList shown;
+                    for (const QString &p : expansion.linkedParents.mid(0, 3))
+                        shown.append(homeShortened(p, home));
+                    run.notes.append(title
+                        + QStringLiteral("：%1%2 是符号链接，未跟随，其中的位置未检查。")
+                              .arg(shown.join(QStringLiteral("、")),
+                                  expansion.linkedParents.size() > 3
+                                      ? QStringLiteral(" 等 %1 处").arg(expansion.linkedParents.size())
+                                      : QString()));
                 }
                 for (const Root &r : expansion.roots) {
                     struct stat st { };
@@ -721,6 +775,8 @@ ScanResult scanJunk(const ScanConfiguration &configuration, const ProgressFn &pr
             [](const FileEntry &a, const FileEntry &b) { return a.bytes > b.bytes; });
         result.entries += run.entries;
         result.scopeNotes += run.notes;
+        trashSkipped += run.trashSkipped;
+        trashSamples += run.trashSamples;
         result.coverage.append({ share.category, std::uint8_t(state), run.examined });
     }
     cancel.throwIfCancelled();
@@ -728,6 +784,8 @@ ScanResult scanJunk(const ScanConfiguration &configuration, const ProgressFn &pr
             ? QStringLiteral("范围：~/Library/Caches（7 天未修改）、~/Library/Logs（30 天前）、Xcode DerivedData（7 "
                              "天未修改）；不跟随符号链接，不进入其他文件系统。")
             : junkScopeNote(rules, home, configuration.baseDirectories));
+    if (trashSkipped > 0)
+        result.scopeNotes.append(trashSkippedNote(trashSkipped, trashSamples, home));
     result.examined = context.sampler.examined();
     return result;
 }

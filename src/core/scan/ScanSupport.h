@@ -25,6 +25,8 @@ public:
 
     ProgressSampler sampler;
     const CancellationToken &cancel;
+    /// The Trash folders below the home folder's file system: never entered.
+    std::vector<FolderIdentity> trash;
 
     [[nodiscard]] std::chrono::steady_clock::time_point deadline() const { return m_deadline; }
     [[nodiscard]] std::int64_t entriesLeft() const { return m_entriesLeft.load(); }
@@ -45,5 +47,8 @@ private:
     }
     return false;
 }
+
+/// The one scope note on Trash folders a scan left out; empty when there were none.
+[[nodiscard]] QString trashSkippedNote(std::int64_t count, const QStringList &samples, const QString &home);
 
 } // namespace Morvane

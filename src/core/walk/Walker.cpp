@@ -13,7 +13,6 @@
 #include <exception>
 #include <functional>
 #include <thread>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -49,6 +48,15 @@ bool isDataless([[maybe_unused]] const struct stat &st)
 
 constexpr int sampleLimit = 8;
 
+// Paths shorter than this are opened by name in one call; longer ones (PATH_MAX is
+// 4096 on Linux, 1024 on macOS) below the root's handle, piece by piece.
+#ifdef Q_OS_MACOS
+constexpr std::size_t directOpenLimit = 1000;
+#else
+constexpr std::size_t directOpenLimit = 4000;
+#endif
+constexpr std::size_t openStepLimit = directOpenLimit - 100;
+
 struct FolderKey {
     std::uint64_t device;
     std::uint64_t inode;
@@ -74,11 +82,13 @@ struct PendingFolder {
 // queue short), list them, and push the folders found.
 class Walk {
 public:
-    Walk(const WalkVisitor &visit, const WalkOptions &options, std::size_t rootLength, dev_t rootDevice)
+    Walk(const WalkVisitor &visit, const WalkOptions &options, std::size_t rootLength, dev_t rootDevice,
+        UniqueFd rootHandle)
         : m_visit(visit)
         , m_options(options)
         , m_rootLength(rootLength)
         , m_rootDevice(rootDevice)
+        , m_rootHandle(std::move(rootHandle))
     {
         if (options.calls && options.calls->openFolder)
             m_openFolder = options.calls->openFolder;
@@ -115,6 +125,8 @@ public:
         report.datalessSkipped = m_dataless.load();
         report.unreadableSamples = m_unreadableSamples;
         report.otherFileSystemSamples = m_otherSamples;
+        report.excludedFolders = m_excluded.load();
+        report.excludedSamples = m_excludedSamples;
         if (m_error)
             std::rethrow_exception(m_error);
     }
@@ -224,7 +236,11 @@ private:
         }
         int fd = folder.fd;
         if (fd < 0) {
-            fd = m_openFolder(folder.path.c_str());
+            if (folder.path.size() < directOpenLimit)
+                fd = m_openFolder(folder.path.c_str());
+            else
+                fd = openFolderBelow(m_rootHandle.get(), std::string_view(folder.path).substr(m_rootLength + 1))
+                         .release();
             if (fd < 0) {
                 problem(WalkProblem::Kind::unreadableFolder, folder.path, errno);
                 return;
@@ -310,6 +326,13 @@ private:
                 problem(WalkProblem::Kind::otherFileSystem, path, 0);
                 continue;
             }
+            if (type == WalkEntryType::folder && isExcluded(st)) {
+                ++m_excluded;
+                std::lock_guard lock(m_sampleMutex);
+                if (m_excludedSamples.size() < sampleLimit)
+                    m_excludedSamples.append(pathFromBytes(QByteArrayView(path.data(), qsizetype(path.size()))));
+                continue;
+            }
             const WalkEntry entry { path, base + 1, m_rootLength, folder.depth + 1, type, worker, &st };
             const Visit next = m_visit(entry);
             if (next == Visit::stop) {
@@ -325,10 +348,20 @@ private:
             m_options.onFolderListed(std::string_view(path).substr(0, base), listed);
     }
 
+    [[nodiscard]] bool isExcluded(const struct stat &st) const
+    {
+        for (const FolderIdentity &folder : m_options.excluded) {
+            if (folder.device == st.st_dev && folder.inode == st.st_ino)
+                return true;
+        }
+        return false;
+    }
+
     const WalkVisitor &m_visit;
     const WalkOptions &m_options;
     const std::size_t m_rootLength;
     const dev_t m_rootDevice;
+    const UniqueFd m_rootHandle; // deep folders are opened below it
     std::function<int(const char *)> m_openFolder = realOpenFolder;
     std::function<int(int, const char *, struct stat *)> m_statAt = realStatAt;
 
@@ -349,12 +382,41 @@ private:
     std::atomic<std::int64_t> m_loops { 0 };
     std::atomic<std::int64_t> m_special { 0 };
     std::atomic<std::int64_t> m_dataless { 0 };
+    std::atomic<std::int64_t> m_excluded { 0 };
     std::mutex m_sampleMutex;
+    QStringList m_excludedSamples;
     QStringList m_unreadableSamples;
     QStringList m_otherSamples;
 };
 
 } // namespace
+
+UniqueFd openFolderBelow(int base, std::string_view relative)
+{
+    constexpr int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    UniqueFd current;
+    int from = base;
+    while (!relative.empty()) {
+        std::size_t cut = relative.size();
+        if (cut > openStepLimit) {
+            cut = relative.rfind('/', openStepLimit);
+            if (cut == std::string_view::npos || cut == 0) {
+                errno = ENAMETOOLONG; // one name longer than a step: no file system allows it
+                return {};
+            }
+        }
+        const std::string step(relative.substr(0, cut));
+        UniqueFd next(::openat(from, step.c_str(), flags));
+        if (!next)
+            return {};
+        current = std::move(next);
+        from = current.get();
+        relative = cut < relative.size() ? relative.substr(cut + 1) : std::string_view();
+    }
+    if (!current)
+        current.reset(::fcntl(base, F_DUPFD_CLOEXEC, 0));
+    return current;
+}
 
 QString WalkEntry::qpath() const
 {
@@ -450,7 +512,7 @@ WalkReport walk(const QString &root, const WalkVisitor &visit, const WalkOptions
     // "/" walks as "" so that children read "/name".
     std::string base = rootBytes == "/" ? std::string() : rootBytes.toStdString();
     const std::size_t rootLength = base.size();
-    Walk state(visit, options, rootLength, report.rootStat.st_dev);
+    Walk state(visit, options, rootLength, report.rootStat.st_dev, UniqueFd(::fcntl(fd, F_DUPFD_CLOEXEC, 0)));
     state.run(PendingFolder { std::move(base), 0, report.rootStat.st_dev, report.rootStat.st_ino, fd },
         std::clamp(options.threads, 1, 16), report);
     return report;
@@ -479,94 +541,6 @@ SubtreeSize measureSubtree(const QString &folder, const WalkOptions &options, Wa
     if (report)
         *report = r;
     return size;
-}
-
-QList<ChildSize> measureChildren(const QString &folder, const WalkOptions &options, WalkReport *report)
-{
-    struct Sum {
-        std::int64_t bytes = 0;
-        std::int64_t entries = 0;
-    };
-    const int threads = std::clamp(options.threads, 1, 16);
-    std::vector<std::unordered_map<std::string, Sum>> sums { std::size_t(threads) };
-    std::vector<std::vector<ChildSize>> tops { std::size_t(threads) };
-    std::mutex gapMutex;
-    std::unordered_set<std::string> gaps;
-
-    QByteArray rootBytes = pathToBytes(folder);
-    while (rootBytes.size() > 1 && rootBytes.endsWith('/'))
-        rootBytes.chop(1);
-    const std::size_t rootLength = rootBytes == "/" ? 0 : std::size_t(rootBytes.size());
-
-    std::vector<ChildSize> mounts;
-    WalkOptions own = options;
-    own.onProblem = [&](const WalkProblem &p) {
-        if (p.path.size() > rootLength + 1) {
-            std::string_view rel = std::string_view(p.path).substr(rootLength + 1);
-            const auto slash = rel.find('/');
-            std::lock_guard lock(gapMutex);
-            gaps.insert(std::string(slash == std::string_view::npos ? rel : rel.substr(0, slash)));
-            // A child that is another file system's mount point is never visited; it is
-            // still a child, with only its own entry counted and its size incomplete.
-            struct stat st { };
-            if (p.kind == WalkProblem::Kind::otherFileSystem && slash == std::string_view::npos
-                && ::lstat(p.path.c_str(), &st) == 0) {
-                ChildSize child;
-                child.path = pathFromBytes(QByteArrayView(p.path.data(), qsizetype(p.path.size())));
-                child.name = lastComponent(child.path);
-                child.type = WalkEntryType::folder;
-                child.st = st;
-                child.size.complete = false;
-                mounts.push_back(std::move(child));
-            }
-        }
-        if (options.onProblem)
-            options.onProblem(p);
-    };
-    const WalkReport r = walk(
-        folder,
-        [&](const WalkEntry &e) {
-            const auto w = std::size_t(e.worker);
-            if (e.depth == 1) {
-                ChildSize child;
-                child.path = e.qpath();
-                child.name = lastComponent(child.path);
-                child.type = e.type;
-                child.st = *e.st;
-                tops[w].push_back(std::move(child));
-                return Visit::descend;
-            }
-            Sum &sum = sums[w][std::string(e.topName())];
-            if (e.type == WalkEntryType::file)
-                sum.bytes += e.st->st_size;
-            ++sum.entries;
-            return Visit::descend;
-        },
-        own);
-    QList<ChildSize> children;
-    tops.push_back(std::move(mounts));
-    for (auto &list : tops) {
-        for (ChildSize &child : list) {
-            const std::string key = pathToBytes(child.name).toStdString();
-            if (child.type == WalkEntryType::folder) {
-                for (auto &perWorker : sums) {
-                    const auto it = perWorker.find(key);
-                    if (it != perWorker.end()) {
-                        child.size.bytes += it->second.bytes;
-                        child.size.entries += it->second.entries;
-                    }
-                }
-                child.size.complete = r.finished() && !gaps.contains(key);
-            } else {
-                child.size.bytes = child.type == WalkEntryType::file ? child.st.st_size : 0;
-                child.size.complete = true;
-            }
-            children.append(std::move(child));
-        }
-    }
-    if (report)
-        *report = r;
-    return children;
 }
 
 } // namespace Morvane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Errors.h"
+#include "core/Posix.h"
 
 #include <QByteArray>
 #include <QString>
@@ -15,6 +16,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace Morvane {
 
@@ -25,9 +27,11 @@ namespace Morvane {
 // (the work waits on the disk far more than on the processor, so there are more
 // threads than cores). It never follows a symbolic link (links are visited as links),
 // never enters a folder that lies on another file system than the root, never visits
-// a folder twice (bind mounts), and leaves out devices, FIFOs, sockets and cloud-only
-// placeholders (macOS dataless files). What it cannot read becomes data in the report
-// and in `onProblem`, never an exception.
+// a folder twice (bind mounts), never lists a folder it is told to leave out (a
+// Trash), and leaves out devices, FIFOs, sockets and cloud-only placeholders (macOS
+// dataless files). What it cannot read becomes data in the report and in `onProblem`,
+// never an exception. Depth changes nothing: a folder whose path is too long to open
+// by name is opened below the root's handle, a few components at a time.
 
 enum class WalkEntryType : std::uint8_t { file, folder, symlink };
 
@@ -72,6 +76,13 @@ struct WalkProblem {
     Kind kind;
     std::string path;
     int error = 0; // errno where one applies
+};
+
+/// A folder by device and inode.
+struct FolderIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    friend bool operator==(const FolderIdentity &, const FolderIdentity &) = default;
 };
 
 enum class WalkStop : std::uint8_t { none, visitLimit, deadline, cancelled, visitor };
@@ -129,6 +140,9 @@ struct WalkOptions {
     /// (unreadable, not reached) gets no call. `path` is raw bytes, valid during the call.
     std::function<void(std::string_view path, bool complete)> onFolderListed;
     const WalkSystemCalls *calls = nullptr; // none: the real calls
+    /// Folders neither visited nor listed wherever they appear (the Trash folders of
+    /// the scan); each one met is counted in the report.
+    std::vector<FolderIdentity> excluded;
 };
 
 struct WalkReport {
@@ -147,6 +161,8 @@ struct WalkReport {
     std::int64_t datalessSkipped = 0; // cloud-only placeholders
     QStringList unreadableSamples; // the first few unreadable folders
     QStringList otherFileSystemSamples; // the first few mount points not entered
+    std::int64_t excludedFolders = 0; // folders of `WalkOptions::excluded` met and left out
+    QStringList excludedSamples; // the first few of them
 
     /// The walk ran to its end (no budget or visitor stop).
     [[nodiscard]] bool finished() const { return root == RootState::ok && stop == WalkStop::none; }
@@ -175,7 +191,8 @@ using WalkVisitor = std::function<Visit(const WalkEntry &)>;
 ///   An exception thrown by `visit` stops the walk and is rethrown from `walk`.
 /// - `onProblem` and `onFolderListed` run on the worker threads too, under the same rules.
 /// - Threads: `options.threads` workers (6 by default), started and joined by each call;
-///   every folder holds one descriptor while it is listed, so at most that many are open.
+///   every folder holds one descriptor while it is listed, so with the root's handle and
+///   the opening of a deep folder at most 2 × threads + 1 are open, whatever the depth.
 /// - Budgets are checked as it goes: the cancellation token and the visit limit at
 ///   every name, the deadline at least every few hundred names and at every folder, so
 ///   a stop takes effect within milliseconds. The walk does not throw on cancellation;
@@ -183,6 +200,14 @@ using WalkVisitor = std::function<Visit(const WalkEntry &)>;
 /// - A root that is missing, unreadable, not a folder, or a symbolic link is reported
 ///   in `root` and nothing is visited.
 [[nodiscard]] WalkReport walk(const QString &root, const WalkVisitor &visit, const WalkOptions &options = {});
+
+/// Opens the folder at `relative` (a path of plain names, without a leading "/") below
+/// the open folder `base` for listing: in one call when it is short, else a few thousand
+/// bytes of path at a time, each step from the handle of the one before, so no path is
+/// too long and at most two descriptors are open at once. Never follows a link at the
+/// end of a step; the caller checks the identity of what it got. An empty handle, with
+/// errno set, when a step fails.
+[[nodiscard]] UniqueFd openFolderBelow(int base, std::string_view relative);
 
 /// Logical size (sum of the sizes of regular files) of everything below a folder.
 struct SubtreeSize {
@@ -194,20 +219,5 @@ struct SubtreeSize {
 /// The size of `folder`'s tree; `complete` false when the walk was cut or had gaps.
 [[nodiscard]] SubtreeSize measureSubtree(
     const QString &folder, const WalkOptions &options = {}, WalkReport *report = nullptr);
-
-/// One child of a folder with the size of everything it holds (for a file: its size).
-struct ChildSize {
-    QString path;
-    QString name;
-    WalkEntryType type = WalkEntryType::file;
-    struct stat st { };
-    SubtreeSize size;
-};
-
-/// Every child of `folder` with its own subtree size, in one walk of the whole tree:
-/// what the space analysis shows. A child with an unreadable part, or every folder
-/// child when the walk was cut short, has `complete` false.
-[[nodiscard]] QList<ChildSize> measureChildren(
-    const QString &folder, const WalkOptions &options, WalkReport *report = nullptr);
 
 } // namespace Morvane

@@ -49,6 +49,7 @@ ColumnLayout {
         clip: true
         spacing: 12
         model: Applications
+        reuseItems: true
         ScrollBar.vertical: ScrollBar {}
 
         Text {
@@ -70,6 +71,8 @@ ColumnLayout {
             required property string associatedTitle
             objectName: "applicationCard"
             width: ListView.view.width
+            // A recycled card shows another application: its details start closed.
+            ListView.onReused: associatedDetails.expanded = false
             implicitHeight: cardColumn.implicitHeight + 2
             radius: 12
             color: Ink.card
@@ -99,6 +102,7 @@ ColumnLayout {
                     actionsMenu: rowMenu
                 }
                 Disclosure {
+                    id: associatedDetails
                     objectName: "associatedDisclosure"
                     visible: card.associatedCount > 0
                     Layout.fillWidth: true

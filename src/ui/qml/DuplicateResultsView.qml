@@ -39,13 +39,13 @@ ColumnLayout {
         Layout.fillWidth: true
         Layout.fillHeight: true
         clip: true
-        spacing: 14
         model: Duplicates
+        reuseItems: true
         ScrollBar.vertical: ScrollBar {}
 
         Text {
             objectName: "duplicatesEmpty"
-            visible: groups.count === 0
+            visible: Duplicates.count === 0
             width: groups.width
             padding: 36
             text: Duplicates.emptyText
@@ -54,29 +54,52 @@ ColumnLayout {
             wrapMode: Text.Wrap
         }
 
-        delegate: Rectangle {
-            id: card
+        // One recycled row per group header and per file; a card is drawn in slices
+        // (its border shows its rounded edge only where it begins and ends).
+        delegate: Item {
+            id: row
+            required property int index
+            required property bool isHeader
+            required property bool isLast
             required property string title
             required property string eachSize
-            required property var files
-            objectName: "duplicateGroup"
-            width: ListView.view.width
-            implicitHeight: cardColumn.implicitHeight + 2
-            radius: 12
-            color: Ink.card
-            border.width: 1
-            border.color: Ink.border
-            clip: true
+            required property string entryId
+            required property string name
+            required property string folder
+            required property string path
+            required property string sizeText
+            required property string symbol
+            required property bool isApplicationData
+            required property bool checked
+            required property string tooltip
+            required property string iconSource
+            readonly property int gap: 14 // between cards
 
-            Column {
-                id: cardColumn
-                x: 1
-                y: 1
-                width: parent.width - 2
+            width: ListView.view.width
+            height: slice.height + (isLast ? gap : 0)
+
+            Item {
+                id: slice
+                objectName: row.isHeader ? "duplicateGroup" : "duplicateFile"
+                width: parent.width
+                height: row.isHeader ? header.implicitHeight + 28 + 1 : fileRow.implicitHeight + (row.isLast ? 1 : 0)
+                clip: true
 
                 Rectangle {
+                    y: row.isHeader ? 0 : -radius
                     width: parent.width
-                    height: header.implicitHeight + 28
+                    height: parent.height + (row.isHeader ? 0 : radius) + (row.isLast ? 0 : radius)
+                    radius: 12
+                    color: Ink.card
+                    border.width: 1
+                    border.color: Ink.border
+                }
+                Rectangle {
+                    visible: row.isHeader
+                    x: 1
+                    y: 1
+                    width: parent.width - 2
+                    height: parent.height - 1
                     color: Ink.subtle
                     radius: 11
                     // Square lower corners: only the card's top is rounded.
@@ -87,37 +110,37 @@ ColumnLayout {
                         anchors.margins: 14
                         Text {
                             objectName: "groupTitle"
-                            text: card.title
+                            text: row.title
                             font.pixelSize: 11
                             font.weight: Font.Medium
                             color: Ink.secondary
                         }
                         Item { Layout.fillWidth: true }
                         Text {
-                            text: card.eachSize
+                            text: row.eachSize
                             font.pixelSize: 11
                             font.weight: Font.Medium
                             color: Ink.secondary
                         }
                     }
                 }
-                Repeater {
-                    model: card.files
-                    FileRow {
-                        required property var modelData
-                        width: cardColumn.width
-                        entryId: modelData.entryId
-                        name: modelData.name
-                        folder: modelData.folder
-                        path: modelData.path
-                        sizeText: modelData.sizeText
-                        symbol: modelData.symbol
-                        isApplicationData: modelData.isApplicationData
-                        checked: modelData.checked
-                        tooltip: modelData.tooltip
-                        iconSource: modelData.iconSource
-                        actionsMenu: rowMenu
-                    }
+                FileRow {
+                    id: fileRow
+                    visible: !row.isHeader
+                    x: 1
+                    width: parent.width - 2
+                    index: row.index
+                    entryId: row.entryId
+                    name: row.name
+                    folder: row.folder
+                    path: row.path
+                    sizeText: row.sizeText
+                    symbol: row.symbol
+                    isApplicationData: row.isApplicationData
+                    checked: row.checked
+                    tooltip: row.tooltip
+                    iconSource: row.iconSource
+                    actionsMenu: rowMenu
                 }
             }
         }

@@ -4,16 +4,21 @@ import QtQuick.Layouts
 import Varnoll.Model
 
 // The history page: every recorded clean-up, in the model's order, each with its
-// items on demand.
-ScrollView {
+// items on demand. One recycled list of rows (a record's card is drawn in slices: its
+// own row, then one row per item while it is open), so a long history costs only the
+// rows on screen.
+ListView {
     id: page
     objectName: "historyView"
-    contentWidth: availableWidth
-    ScrollBar.vertical.policy: ScrollBar.AsNeeded
+    clip: true
+    reuseItems: true
+    boundsBehavior: Flickable.StopAtBounds
+    ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
+    model: History
 
-    ColumnLayout {
+    header: ColumnLayout {
         x: 32
-        width: page.availableWidth - 64
+        width: page.width - 64
         spacing: 22
 
         RowLayout {
@@ -63,108 +68,162 @@ ScrollView {
             }
         }
 
-        Repeater {
-            model: History
-            Panel {
-                id: record
-                required property string headline
-                required property string dateText
-                required property string sizeText
-                required property string detailsLabel
-                required property var items
-                objectName: "historyRecord"
-                Layout.fillWidth: true
-                padding: 22
+        Item { implicitHeight: 0 } // with the spacing: 22 above the first card
+    }
 
-                ColumnLayout {
-                    width: parent.width
-                    spacing: 16
-                    RowLayout {
-                        Layout.fillWidth: true
-                        ColumnLayout {
-                            spacing: 7
-                            Text {
-                                objectName: "recordHeadline"
-                                text: record.headline
-                                font.pixelSize: 15
-                                font.weight: Font.DemiBold
-                            }
-                            Text {
-                                objectName: "recordDate"
-                                text: record.dateText
-                                font.pixelSize: 10
-                                color: Ink.secondary
-                            }
-                        }
-                        Item { Layout.fillWidth: true }
+    footer: Item { height: 8 }
+
+    delegate: Item {
+        id: row
+        required property int index
+        required property int recordIndex
+        required property bool isRecord
+        required property bool isLast
+        required property bool expanded
+        required property string headline
+        required property string dateText
+        required property string sizeText
+        required property string detailsLabel
+        required property string name
+        required property string pathText
+        required property string message
+        required property bool moved
+        required property string symbol
+
+        readonly property int padding: 22
+        readonly property int gap: 22 // between cards
+
+        width: ListView.view.width
+        height: slice.height + (isLast ? gap : 0)
+
+        // This row's slice of the card: the card's rounded edge shows only where the
+        // card begins (the record's row) and ends (its last row).
+        Item {
+            id: slice
+            objectName: row.isRecord ? "historyRecord" : "recordItem"
+            x: 32
+            width: parent.width - 64
+            height: (row.isRecord ? recordContent.implicitHeight + row.padding : itemContent.implicitHeight + 12)
+                    + (row.isLast ? row.padding : 0)
+            clip: true
+
+            Rectangle {
+                y: row.isRecord ? 0 : -radius
+                width: parent.width
+                height: parent.height + (row.isRecord ? 0 : radius) + (row.isLast ? 0 : radius)
+                radius: 14
+                color: Ink.card
+                border.width: 1
+                border.color: Ink.border
+            }
+
+            ColumnLayout {
+                id: recordContent
+                visible: row.isRecord
+                x: row.padding
+                y: row.padding
+                width: parent.width - 2 * row.padding
+                spacing: 16
+                RowLayout {
+                    Layout.fillWidth: true
+                    ColumnLayout {
+                        spacing: 7
                         Text {
-                            objectName: "recordSize"
-                            text: record.sizeText
-                            font.pixelSize: 20
-                            font.weight: Font.Medium
-                            color: Ink.forest
+                            objectName: "recordHeadline"
+                            text: row.headline
+                            font.pixelSize: 15
+                            font.weight: Font.DemiBold
+                        }
+                        Text {
+                            objectName: "recordDate"
+                            text: row.dateText
+                            font.pixelSize: 10
+                            color: Ink.secondary
                         }
                     }
-                    Disclosure {
-                        objectName: "recordDetails"
-                        Layout.fillWidth: true
-                        label: record.detailsLabel
-                        labelSize: 11
-                        Column {
-                            width: parent.width
-                            topPadding: 12
-                            spacing: 12
-                            Repeater {
-                                model: record.items
-                                RowLayout {
-                                    id: item
-                                    required property var modelData
-                                    objectName: "recordItem"
-                                    width: parent.width
-                                    spacing: 10
-                                    Symbol {
-                                        Layout.alignment: Qt.AlignTop
-                                        name: item.modelData.symbol
-                                        size: 12
-                                        tint: item.modelData.moved ? Ink.green : Ink.clay
-                                    }
-                                    ColumnLayout {
-                                        Layout.fillWidth: true
-                                        spacing: 4
-                                        Text {
-                                            text: item.modelData.name
-                                            font.pixelSize: 12
-                                            font.weight: Font.Medium
-                                            color: Ink.secondary
-                                            textFormat: Text.PlainText
-                                        }
-                                        TextEdit {
-                                            objectName: "itemPath"
-                                            Layout.fillWidth: true
-                                            text: item.modelData.pathText
-                                            readOnly: true
-                                            selectByMouse: true
-                                            wrapMode: TextEdit.WrapAnywhere
-                                            font.pixelSize: 10
-                                            color: Ink.secondary
-                                        }
-                                        Text {
-                                            Layout.fillWidth: true
-                                            text: item.modelData.message
-                                            font.pixelSize: 11
-                                            color: Ink.secondary
-                                            wrapMode: Text.Wrap
-                                            textFormat: Text.PlainText
-                                        }
-                                    }
-                                }
-                            }
+                    Item { Layout.fillWidth: true }
+                    Text {
+                        objectName: "recordSize"
+                        text: row.sizeText
+                        font.pixelSize: 20
+                        font.weight: Font.Medium
+                        color: Ink.forest
+                    }
+                }
+                MouseArea {
+                    id: details
+                    objectName: "recordDetails"
+                    readonly property bool expanded: row.expanded
+                    function toggle() { History.setExpanded(row.recordIndex, !row.expanded) }
+                    Layout.fillWidth: true
+                    implicitHeight: detailsHeader.implicitHeight
+                    cursorShape: Qt.PointingHandCursor
+                    onClicked: toggle()
+                    Accessible.role: Accessible.Button
+                    Accessible.name: row.detailsLabel
+                    Accessible.onPressAction: toggle()
+                    RowLayout {
+                        id: detailsHeader
+                        spacing: 6
+                        Symbol {
+                            name: "chevron.right"
+                            weight: "bold"
+                            size: 9
+                            tint: Ink.secondary
+                            rotation: row.expanded ? 90 : 0
+                        }
+                        Text {
+                            text: row.detailsLabel
+                            font.pixelSize: 11
+                            color: Ink.secondary
                         }
                     }
                 }
             }
-        }
 
-        Item { implicitHeight: 8 } // with the spacing: 30 at the bottom
+            RowLayout {
+                id: itemContent
+                visible: !row.isRecord
+                x: row.padding
+                y: 12
+                width: parent.width - 2 * row.padding
+                spacing: 10
+                Symbol {
+                    Layout.alignment: Qt.AlignTop
+                    name: row.symbol
+                    size: 12
+                    tint: row.moved ? Ink.green : Ink.clay
+                }
+                ColumnLayout {
+                    Layout.fillWidth: true
+                    spacing: 4
+                    Text {
+                        text: row.name
+                        font.pixelSize: 12
+                        font.weight: Font.Medium
+                        color: Ink.secondary
+                        textFormat: Text.PlainText
+                    }
+                    TextEdit {
+                        objectName: "itemPath"
+                        Layout.fillWidth: true
+                        text: row.pathText
+                        readOnly: true
+                        selectByMouse: true
+                        wrapMode: TextEdit.WrapAnywhere
+                        font.pixelSize: 10
+                        color: Ink.secondary
+                    }
+                    Text {
+                        Layout.fillWidth: true
+                        text: row.message
+                        font.pixelSize: 11
+                        color: Ink.secondary
+                        wrapMode: Text.Wrap
+                        textFormat: Text.PlainText
+                    }
+                }
+            }
+        }
     }
 }

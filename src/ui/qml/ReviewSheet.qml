@@ -76,6 +76,7 @@ Popup {
                 clip: true
                 spacing: 12
                 model: Review
+                reuseItems: true
                 ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
                 delegate: Column {
                     required property string name

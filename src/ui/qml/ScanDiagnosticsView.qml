@@ -38,6 +38,7 @@ Rectangle {
                 clip: true
                 spacing: 12
                 model: Diagnostics
+                reuseItems: true
                 ScrollBar.vertical: ScrollBar {}
                 delegate: RowLayout {
                     id: row

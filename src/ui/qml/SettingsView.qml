@@ -114,14 +114,27 @@ ScrollView {
                     color: Ink.secondary
                     wrapMode: Text.Wrap
                 }
-                Repeater {
+                // A recycled list of its own: a long ignore list scrolls inside the
+                // panel instead of building every row at once.
+                ListView {
+                    id: ignoredList
+                    objectName: "ignoredList"
+                    visible: count > 0
+                    Layout.fillWidth: true
+                    implicitHeight: Math.min(contentHeight, 420)
+                    interactive: contentHeight > height
+                    clip: true
+                    spacing: 16
+                    reuseItems: true
+                    boundsBehavior: Flickable.StopAtBounds
                     model: Ignored
-                    Rectangle {
+                    ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
+                    delegate: Rectangle {
                         id: ignoredRow
                         required property int index
                         required property string displayPath
                         objectName: "ignoredRow"
-                        Layout.fillWidth: true
+                        width: ListView.view.width
                         implicitHeight: Math.max(pathText.Layout.preferredHeight, removeButton.implicitHeight) + 24
                         radius: 10
                         color: Ink.subtle

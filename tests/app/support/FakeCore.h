@@ -26,6 +26,7 @@ public:
     ScanFn onScan;
     CleanFn onClean;
     QSet<QString> running;
+    std::function<void()> onRunning; // called on each query, before it answers (a test may hold it)
     std::optional<VolumeCapacity> volume = VolumeCapacity { 500, 125 };
     std::function<void(const QString &, const QString &)> onValidate;
     QString resolvedPrefix; // resolveSymlinks() replaces a leading "/link" with this when set
@@ -39,6 +40,7 @@ public:
     QList<QSet<QUuid>> cleanedIds;
     QList<QSet<QString>> cleanedRunning;
     std::atomic<int> runningQueries { 0 };
+    std::atomic<int> runningQueriesOnUiThread { 0 };
     std::atomic<int> volumeQueries { 0 };
     QStringList revealed;
     int trashOpened = 0;
@@ -100,6 +102,11 @@ FileEntry makeEntry(const QString &path, std::int64_t bytes, FileCategory catego
 ScanResult makeResult(
     ScanKind kind, QList<FileEntry> entries, std::uint8_t coverageState = 0, QList<FileCategory> categories = {});
 DuplicateGroup makeGroup(const QList<FileEntry> &files);
+/// A space scan of `root` that holds its whole tree, built in memory: `files` are paths
+/// relative to `root` with their sizes; every folder is 4096 bytes and fully listed but
+/// those in `cut`, which a budget stopped part-way.
+ScanResult makeSpaceResult(
+    const QString &root, const QList<std::pair<QString, std::int64_t>> &files, const QStringList &cut = {});
 /// A clean-up record in which the items at `movedPaths` went to the Trash.
 CleanupRecord recordFor(const QList<FileEntry> &snapshot, const QSet<QUuid> &ids, const QSet<QString> &movedPaths);
 
@@ -107,5 +114,9 @@ CleanupRecord recordFor(const QList<FileEntry> &snapshot, const QSet<QUuid> &ids
 bool scanWith(Varnoll::CleanerModel &model, FakeCore &core, std::optional<ScanKind> kind, const ScanResult &result);
 /// Waits (running the event loop) until the model is no longer busy.
 bool waitIdle(Varnoll::CleanerModel &model, int timeoutMs = 5000);
+/// Waits until the store files are written (saves run on a worker).
+bool waitStored(Varnoll::CleanerModel &model, int timeoutMs = 5000);
+/// Has the model ask the fake platform for the running applications, and waits for the answer.
+bool refreshRunning(Varnoll::CleanerModel &model, FakeCore &core);
 
 } // namespace VarnollTest

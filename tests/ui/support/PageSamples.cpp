@@ -111,6 +111,39 @@ ScanResult sampleSpace(const UiHarness &h)
     return result;
 }
 
+ScanResult sampleSpaceTree(const UiHarness &h)
+{
+    QList<std::pair<QString, std::int64_t>> files {
+        { "旅行视频/2023 冰岛/day1.mp4", 2'400'000'000 },
+        { "旅行视频/2023 冰岛/day2.mp4", 1'900'000'000 },
+        { "旅行视频/2023 冰岛/notes.txt", 4'000 },
+        { "旅行视频/2024 京都/temple.mov", 1'300'000'000 },
+        { "旅行视频/2024 京都/配乐.mp3", 9'000'000 },
+        { "debian-12.5.0-amd64-DVD-1.iso", 3'994'091'520 },
+        { "photos/2024/IMG_0001.jpg", 4'200'000 },
+        { "photos/2024/IMG_0002.jpg", 3'900'000 },
+        { "photos/2024/IMG_0003.heic", 2'800'000 },
+        { "photos/raw/DSC_1001.nef", 31'000'000 },
+        { "photos/raw/DSC_1002.nef", 30'500'000 },
+        { "dataset/train.tar.zst", 820'000'000 },
+        { "dataset/labels.csv", 48'000'000 },
+        { "dataset/README.md", 6'000 },
+        { "会议录音 0312.m4a", 402'653'184 },
+        { "报告/年度报告.pdf", 12'000'000 },
+        { "报告/附件.docx", 3'000'000 },
+        { "node-v20.tar.gz", 45'000'000 },
+        { "archive/2019/backup-a.tar", 600'000'000 },
+        { "archive/2020/backup-b.tar", 420'000'000 },
+    };
+    for (int i = 0; i < 40; ++i)
+        files.append({ QStringLiteral("photos/2023/IMG_%1.jpg").arg(2000 + i), 2'000'000 + 50'000 * i });
+    // The walk stopped inside archive/2020: its folders read "≥" and are hatched.
+    ScanResult result
+        = makeSpaceResult(h.fixture.home + QStringLiteral("/Downloads"), files, { QStringLiteral("archive/2020") });
+    result.date = sampleDate();
+    return result;
+}
+
 QList<CleanupRecord> sampleRecords(const UiHarness &h)
 {
     const QString home = h.fixture.home;

@@ -1,7 +1,10 @@
 #include "UiHarness.h"
 
 #include "WindowContext.h"
+#include "app/presentation/HistoryListModel.h"
 
+#include <QGuiApplication>
+#include <QMouseEvent>
 #include <QQuickItem>
 #include <QSet>
 #include <QTest>
@@ -69,6 +72,19 @@ UiHarness::UiHarness(std::shared_ptr<Varnoll::CoreServices> services, const QStr
     options.store = fixture.store;
     options.systemLibrary = QStringLiteral("/Library");
     model = std::make_unique<Varnoll::CleanerModel>(std::move(services), options);
+    if (!QTest::qWaitFor([this] { return model->historyLoaded(); }, 10000))
+        qWarning("the history was not loaded in time");
+}
+
+void UiHarness::openHistoryRecords(int count)
+{
+    auto *history = engine->singletonInstance<Varnoll::HistoryListModel *>(qmlTypeId("Varnoll.Model", 1, 0, "History"));
+    if (!history)
+        return;
+    const int records = count < 0 ? history->count() : std::min(count, history->count());
+    for (int r = 0; r < records; ++r)
+        history->setExpanded(r, true);
+    settle();
 }
 
 UiHarness::~UiHarness()
@@ -171,6 +187,18 @@ bool UiHarness::clickItem(QQuickItem *item)
     QTest::mouseClick(window, Qt::LeftButton, {}, centre.toPoint());
     settle();
     return true;
+}
+
+void UiHarness::hover(const QPoint &scenePoint)
+{
+    // QTest::mouseMove reaches no item's hover handling offscreen in Qt 6.4: the pointer
+    // enters the window, then moves.
+    const QPointF at(scenePoint);
+    QEnterEvent enter(at, at, window->mapToGlobal(at));
+    QGuiApplication::sendEvent(window, &enter);
+    QMouseEvent move(QEvent::MouseMove, at, window->mapToGlobal(at), Qt::NoButton, Qt::NoButton, {});
+    QGuiApplication::sendEvent(window, &move);
+    settle();
 }
 
 bool UiHarness::click(const QString &name)

@@ -52,6 +52,10 @@ public:
     /// A mouse click in the middle of the item; false when it is not shown.
     bool click(const QString &name);
     bool clickItem(QQuickItem *item);
+    /// Moves the pointer to `scenePoint` (without a button), as hovering does.
+    void hover(const QPoint &scenePoint);
+    /// Opens the first `count` records of the history page (all when negative).
+    void openHistoryRecords(int count = -1);
     /// Lets bindings, loaders and the scene graph settle.
     void settle(int ms = 30);
 
