@@ -17,6 +17,7 @@
 namespace Morvane {
 
 class SpaceTree;
+struct WalkSystemCalls;
 
 /// What the clean-up checks again right before moving an item: the item must still be
 /// the very object the scan saw. The status-change time moves with every write,
@@ -213,6 +214,9 @@ struct ScanConfiguration {
     /// Flatpak installation folders (each holding "app/<ID>"); none: the user's in
     /// every data folder, the system's and those the system configuration adds.
     std::optional<QStringList> flatpakInstallations;
+    /// The walker's OS calls for every scan of this configuration; none: the real
+    /// calls. Tests pass a table that fails or moves folders; it must outlive the scan.
+    const WalkSystemCalls *walkCalls = nullptr;
 };
 
 /// The user's file filters for one scan.

@@ -3,7 +3,6 @@
 #include "core/Scanner.h"
 #include "core/Vocabulary.h"
 #include "core/files/FileTypes.h"
-#include "core/scan/FileScanHooks.h"
 #include "core/scan/SpaceTree.h"
 #include "core/support/FileToolsTree.h"
 
@@ -94,7 +93,7 @@ CoverageState coverageOf(const ScanResult &r)
 
 // Walker calls that fail to open one folder, as a permission error would for a user,
 // and put the folders of the given names on another device, as mount points of other
-// file systems are.
+// file systems are; `on` gives them to a scan's configuration.
 struct LockedAndMounted {
     QByteArray locked;
     QSet<QByteArray> mounted;
@@ -116,9 +115,12 @@ struct LockedAndMounted {
                 st->st_dev += 1;
             return rc;
         };
-        setFileScanWalkCalls(&calls);
     }
-    ~LockedAndMounted() { setFileScanWalkCalls(nullptr); }
+    [[nodiscard]] ScanConfiguration on(ScanConfiguration configuration) const
+    {
+        configuration.walkCalls = &calls;
+        return configuration;
+    }
 };
 
 } // namespace
@@ -433,8 +435,8 @@ private Q_SLOTS:
         for (int i = 0; i < 30; ++i)
             deep += QStringLiteral("/folder-with-a-rather-long-name-%1").arg(i);
         writeFile(deep + "/f", pattern(10, 1));
-        LockedAndMounted locked(deep, {});
-        const ScanResult r = run(ScanKind::largeFiles, configurationFor(dir), dir.path() + "/scan");
+        const LockedAndMounted locked(deep, {});
+        const ScanResult r = run(ScanKind::largeFiles, locked.on(configurationFor(dir)), dir.path() + "/scan");
         const QStringList notes = r.scopeNotes.filter(QStringLiteral("无法读取"));
         QCOMPARE(notes.size(), 1);
         QVERIFY2(notes.first().size() < 140 && notes.first().contains(u'…') && notes.first().endsWith("name-29"),
@@ -498,8 +500,8 @@ private Q_SLOTS:
         writeFile(root + "/locked/readable", pattern(100, 2));
         writeFile(root + "/locked/inner/hidden", pattern(5000, 3));
         {
-            LockedAndMounted lock(root + "/locked/inner", {});
-            const ScanResult r = run(ScanKind::space, configurationFor(dir), root);
+            const LockedAndMounted lock(root + "/locked/inner", {});
+            const ScanResult r = run(ScanKind::space, lock.on(configurationFor(dir)), root);
             QCOMPARE(coverageOf(r), CoverageState::partial);
             for (const FileEntry &e : r.entries) {
                 if (e.name == QLatin1String("locked")) {
@@ -541,8 +543,8 @@ private Q_SLOTS:
         writeFile(root + "/file.bin", pattern(50, 5));
         ScanResult r;
         {
-            LockedAndMounted mounted({}, { "volume", "disk" });
-            r = run(ScanKind::space, configurationFor(dir), root);
+            const LockedAndMounted mounted({}, { "volume", "disk" });
+            r = run(ScanKind::space, mounted.on(configurationFor(dir)), root);
         }
         QCOMPARE(coverageOf(r), CoverageState::partial);
         QHash<QString, FileEntry> byName;
@@ -648,8 +650,8 @@ private Q_SLOTS:
         writeFile(root + "/deep/mnt/inside", pattern(300, 4));
         ScanResult r;
         {
-            LockedAndMounted calls(root + "/deep/locked", { "mnt" });
-            r = run(ScanKind::space, configurationFor(dir), root);
+            const LockedAndMounted calls(root + "/deep/locked", { "mnt" });
+            r = run(ScanKind::space, calls.on(configurationFor(dir)), root);
         }
         const SpaceTree &tree = *r.spaceTree;
         const auto at = [&](const char *relative) { return tree.find(root + '/' + relative); };
@@ -702,11 +704,11 @@ private Q_SLOTS:
         writeFile(root + "/c/x", pattern(20, 4));
         writeFile(root + "/.local/share/Trash/files/gone.iso", pattern(9000, 5));
         writeFile(root + "/.local/share/kept", pattern(30, 6));
-        ScanConfiguration c = configurationFor(dir);
+        const LockedAndMounted calls(root + "/a/locked", {});
+        ScanConfiguration c = calls.on(configurationFor(dir));
         c.home = root; // its Trash lies inside the scanned folder
         ScanConfiguration ignoring = c;
         ignoring.ignoredPaths = { root + "/a/locked", root + "/a/b" };
-        LockedAndMounted calls(root + "/a/locked", {});
         const ScanResult r = run(ScanKind::space, c, root);
         SpaceTree &tree = *r.spaceTree;
         QVERIFY(!tree.node(tree.find(root + "/a")).has(SpaceTree::complete));

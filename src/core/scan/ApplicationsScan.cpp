@@ -6,7 +6,7 @@
 #include "core/SmallFile.h"
 #include "core/scan/ApplicationPlaces.h"
 #include "core/scan/DesktopFiles.h"
-#include "core/scan/ScanSupport.h"
+#include "core/scan/ScanContext.h"
 #include "core/walk/Walker.h"
 
 #include <QTimeZone>
@@ -160,9 +160,8 @@ struct AppScan {
                     entry.bytes = bytes;
                 } else {
                     // Parts could not be read: show what can be counted, marked incomplete.
-                    WalkOptions options;
-                    options.cancel = &context.cancel;
-                    options.deadline = context.deadline();
+                    WalkOptions options = context.walkOptions();
+                    options.progress = nullptr; // sizes of items, not progress
                     const SubtreeSize size = measureSubtree(path, options);
                     entry.bytes = size.bytes;
                     entry.sizeIsComplete = false;
@@ -386,9 +385,8 @@ QMultiHash<QString, QString> userIcons(AppScan &scan)
     QMultiHash<QString, QString> icons;
     for (const QString &root : scan.places.iconFolders) {
         std::mutex mutex;
-        WalkOptions options;
-        options.cancel = &scan.context.cancel;
-        options.deadline = scan.context.deadline();
+        WalkOptions options = scan.context.walkOptions();
+        options.progress = nullptr;
         options.visitLimit = std::max(1, scan.configuration.visitLimit / 4);
         const WalkReport report = walk(
             root,
@@ -573,11 +571,9 @@ ScanResult scanApplications(
     cancel.throwIfCancelled();
     if (configuration.home.isEmpty() || !configuration.home.startsWith(u'/'))
         throw ScanError(QStringLiteral("无法确定主目录，扫描未开始。"));
-    ScanContext context(configuration, progress, cancel);
+    ScanContext context(ScanKind::applications, configuration, progress, cancel);
     context.sampler.setPhase(QStringLiteral("正在检查应用"));
-    ScanResult result;
-    result.kind = ScanKind::applications;
-    result.date = configuration.now;
+    ScanResult &result = context.result;
     AppScan scan { configuration, context, result, configuration.home,
         configuration.platform == RulePlatform::Linux ? linuxApplicationPlaces(
             configuration.home, configuration.baseDirectories, configuration.applicationDirectories)
@@ -609,10 +605,10 @@ ScanResult scanApplications(
         result.scopeNotes.append(QStringLiteral("应用：扫描额度用完，部分大小未统计完整。"));
     const CoverageState state
         = (result.diagnostics.isEmpty() && !scan.sizesCut) ? CoverageState::complete : CoverageState::partial;
-    result.coverage.append({ FileCategory::application, std::uint8_t(state), context.sampler.examined() });
-    result.coverage.append({ FileCategory::applicationData, std::uint8_t(state), context.sampler.examined() });
+    context.addCoverage(FileCategory::application, state, context.sampler.examined());
+    context.addCoverage(FileCategory::applicationData, state, context.sampler.examined());
     result.examined = context.sampler.examined();
-    return result;
+    return std::move(result);
 }
 
 } // namespace Morvane

@@ -5,8 +5,9 @@
 #include "core/Posix.h"
 #include "core/SmallFile.h"
 #include "core/scan/JunkRules.h"
-#include "core/scan/ScanSupport.h"
+#include "core/scan/ScanContext.h"
 #include "core/scan/TrashFolders.h"
+#include "core/scan/WalkNotes.h"
 #include "core/walk/Walker.h"
 
 #include <QTimeZone>
@@ -201,21 +202,18 @@ public:
         trashSkipped += report.excludedFolders;
         trashSamples += report.excludedSamples;
         m_visitsLeft = std::max<std::int64_t>(0, m_visitsLeft - report.visited);
+        addWalkNotes(notes, { root, m_home, report, 0, 0, 0, m_category });
         switch (report.root) {
         case RootState::missing:
             ++rootsMissing;
             return;
         case RootState::unreadable:
             ++rootsUnreadable;
-            notes.append(
-                categoryTitle(m_category) + QStringLiteral("：无法读取 ") + shown(root) + QStringLiteral("，未检查。"));
             return;
         case RootState::symlink:
         case RootState::notFolder:
             ++rootsPresent;
             gaps = true; // never followed, so not checked
-            notes.append(categoryTitle(m_category) + QStringLiteral("：") + shown(root)
-                + QStringLiteral(" 不是普通文件夹（可能是符号链接），未进入。"));
             return;
         case RootState::ok:
             break;
@@ -223,27 +221,8 @@ public:
         ++rootsPresent;
         if (!report.finished())
             cut = true;
-        if (report.unreadableFolders + report.unreadableEntries + report.changedFolders > 0) {
+        if (report.hasGaps())
             gaps = true;
-            QStringList samples;
-            for (const QString &s : report.unreadableSamples.mid(0, 3))
-                samples.append(shown(s));
-            notes.append(categoryTitle(m_category)
-                + QStringLiteral("：%1 处无法读取，已跳过")
-                      .arg(report.unreadableFolders + report.unreadableEntries + report.changedFolders)
-                + (samples.isEmpty() ? QString()
-                                     : QStringLiteral("（") + samples.join(QStringLiteral("、")) + QStringLiteral("）"))
-                + QStringLiteral("。"));
-        }
-        if (report.otherFileSystems > 0) {
-            gaps = true;
-            QStringList samples;
-            for (const QString &s : report.otherFileSystemSamples.mid(0, 3))
-                samples.append(shown(s));
-            notes.append(categoryTitle(m_category)
-                + QStringLiteral("：%1 个位置属于另一个文件系统，未进入（").arg(report.otherFileSystems)
-                + samples.join(QStringLiteral("、")) + QStringLiteral("）。"));
-        }
     }
 
     [[nodiscard]] bool budgetLeft() const
@@ -253,12 +232,9 @@ public:
 
     WalkOptions walkOptions() const
     {
-        WalkOptions options;
+        WalkOptions options = m_context.walkOptions();
         options.visitLimit = std::max<std::int64_t>(1, m_visitsLeft);
         options.deadline = m_deadline;
-        options.cancel = &m_context.cancel;
-        options.progress = &m_context.sampler;
-        options.excluded = m_context.trash;
         return options;
     }
 
@@ -615,12 +591,10 @@ QString phaseText(FileCategory category)
 ScanResult scanJunk(const ScanConfiguration &configuration, const ProgressFn &progress, const CancellationToken &cancel)
 {
     cancel.throwIfCancelled();
-    ScanContext context(configuration, progress, cancel);
+    ScanContext context(ScanKind::junk, configuration, progress, cancel);
     const JunkRuleSet &rules = junkRules(configuration.platform);
     const QString home = configuration.home;
-    ScanResult result;
-    result.kind = ScanKind::junk;
-    result.date = configuration.now;
+    ScanResult &result = context.result;
     if (home.isEmpty() || !home.startsWith(u'/'))
         throw ScanError(QStringLiteral("无法确定主目录，扫描未开始。"));
 
@@ -777,7 +751,7 @@ ScanResult scanJunk(const ScanConfiguration &configuration, const ProgressFn &pr
         result.scopeNotes += run.notes;
         trashSkipped += run.trashSkipped;
         trashSamples += run.trashSamples;
-        result.coverage.append({ share.category, std::uint8_t(state), run.examined });
+        context.addCoverage(share.category, state, run.examined);
     }
     cancel.throwIfCancelled();
     result.scopeNotes.prepend(configuration.platform == RulePlatform::MacOS
@@ -787,7 +761,7 @@ ScanResult scanJunk(const ScanConfiguration &configuration, const ProgressFn &pr
     if (trashSkipped > 0)
         result.scopeNotes.append(trashSkippedNote(trashSkipped, trashSamples, home));
     result.examined = context.sampler.examined();
-    return result;
+    return std::move(result);
 }
 
 ScanResult scanUnoffered(ScanKind kind, const ScanConfiguration &configuration)

@@ -3,7 +3,8 @@
 #include "core/Identity.h"
 #include "core/Paths.h"
 #include "core/files/FileTypes.h"
-#include "core/scan/FolderScanTexts.h"
+#include "core/scan/FolderScan.h"
+#include "core/scan/WalkNotes.h"
 
 #include <algorithm>
 #include <cstring>
@@ -282,8 +283,8 @@ ScanResult SpaceTree::level(Index folder) const
     if (links > 0)
         result.scopeNotes << QStringLiteral("跳过 %1 个符号链接，不计入大小。").arg(links);
     result.scopeNotes << QStringLiteral("大小按逻辑大小统计（含文件夹和链接本身），硬链接在每个位置各计一次。");
-    addFolderWalkNotes(
-        result.scopeNotes, { directory, m_facts.home, report, ignoredHits, m_facts.visitLimit, m_facts.timeLimit });
+    addWalkNotes(result.scopeNotes,
+        { directory, m_facts.home, report, ignoredHits, m_facts.visitLimit, m_facts.timeLimit, std::nullopt });
     const CoverageState state = report.isComplete() ? CoverageState::complete : CoverageState::partial;
     result.coverage = { ScanCoverage { FileCategory::spaceItem, std::uint8_t(state), report.visited } };
     return result;

@@ -10,28 +10,34 @@
 
 namespace Morvane {
 
-/// What every scan kind shares during one run: the sampled progress, the cancellation
-/// token, the deadline from `timeLimit` and the result budget from `entryLimit`.
+/// What every scan kind carries through one run: the configuration (budgets and the
+/// injected OS calls), the sampled progress, the cancellation token, the deadline from
+/// `timeLimit`, the result budget from `entryLimit`, and the result under way with its
+/// notes and coverage. One per scan, on the scan's thread.
 class ScanContext {
 public:
-    ScanContext(const ScanConfiguration &configuration, const ProgressFn &progress, const CancellationToken &cancel)
-        : sampler(progress, configuration.home)
-        , cancel(cancel)
-        , m_deadline(std::chrono::steady_clock::now()
-              + std::chrono::milliseconds(std::int64_t(std::max(0.0, configuration.timeLimit) * 1000.0)))
-        , m_entriesLeft(std::max(0, configuration.entryLimit))
-    {
-    }
+    ScanContext(ScanKind kind, const ScanConfiguration &configuration, const ProgressFn &progress,
+        const CancellationToken &cancel);
 
+    const ScanConfiguration &configuration;
     ProgressSampler sampler;
     const CancellationToken &cancel;
-    /// The Trash folders below the home folder's file system: never entered.
+    /// Entries, scope notes and coverage as the scan finds them.
+    ScanResult result;
+    /// The Trash folders of the scanned file system: never entered.
     std::vector<FolderIdentity> trash;
 
     [[nodiscard]] std::chrono::steady_clock::time_point deadline() const { return m_deadline; }
     [[nodiscard]] std::int64_t entriesLeft() const { return m_entriesLeft.load(); }
     /// Counts one result against `entryLimit`; false when none was left.
     bool takeEntry() { return m_entriesLeft.fetch_sub(1) > 0; }
+
+    /// Options for a walk of this scan: its deadline, cancellation, progress, the Trash
+    /// folders left out and the configuration's OS calls. Callers narrow the budget.
+    [[nodiscard]] WalkOptions walkOptions();
+
+    /// How far the scan got in `category`.
+    void addCoverage(FileCategory category, CoverageState state, std::int64_t examined);
 
 private:
     std::chrono::steady_clock::time_point m_deadline;
