@@ -19,29 +19,6 @@ namespace {
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
 
-std::int64_t nanoseconds(const struct timespec &t)
-{
-    return std::int64_t(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
-
-std::int64_t modifiedNanoseconds(const struct stat &st)
-{
-#ifdef Q_OS_MACOS
-    return nanoseconds(st.st_mtimespec);
-#else
-    return nanoseconds(st.st_mtim);
-#endif
-}
-
-std::int64_t changedNanoseconds(const struct stat &st)
-{
-#ifdef Q_OS_MACOS
-    return nanoseconds(st.st_ctimespec);
-#else
-    return nanoseconds(st.st_ctim);
-#endif
-}
-
 // Everything below the open folder `root`, folder by folder from a list of those still
 // to read, each opened again below `root` (never one descriptor per level: a deep tree
 // must not run out of them). False when anything could not be read.
@@ -67,26 +44,17 @@ bool walkTree(
             complete = false;
             continue;
         }
-        DIR *dir = ::fdopendir(fd.get());
-        if (!dir) {
-            complete = false;
-            continue;
-        }
-        (void)fd.release(); // the listing owns it now
         QByteArray relative = folder.relative;
         const qsizetype base = relative.size();
-        while (dirent *entry = ::readdir(dir)) {
-            const char *name = entry->d_name;
-            if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
-                continue;
+        const int listed = forEachName(fd.get(), [&](const char *name) {
             if (cancel && cancel->isCancelled()) {
                 complete = false;
-                break;
+                return false;
             }
             struct stat st { };
-            if (::fstatat(::dirfd(dir), name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (::fstatat(fd.get(), name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
                 complete = false;
-                continue;
+                return true;
             }
             relative.truncate(base);
             if (base > 0)
@@ -95,22 +63,24 @@ bool walkTree(
             if (S_ISREG(st.st_mode))
                 bytes += st.st_size;
             if (S_ISDIR(st.st_mode) && st.st_dev == device) { // another file system below: not ours to judge
-                const UniqueFd child(::openat(::dirfd(dir), name, kFolderFlags));
+                const UniqueFd child(::openat(fd.get(), name, kFolderFlags));
                 struct stat opened { };
                 // Digest what was opened, so that the entry and its contents are one folder.
                 if (!child || ::fstat(child.get(), &opened) != 0 || opened.st_ino != st.st_ino
                     || opened.st_dev != st.st_dev) {
                     complete = false;
                     digest.add(relative, st);
-                    continue;
+                    return true;
                 }
                 digest.add(relative, opened);
                 pending.push_back({ relative, opened.st_ino });
-                continue;
+                return true;
             }
             digest.add(relative, st);
-        }
-        ::closedir(dir);
+            return true;
+        });
+        if (listed != 0) // a listing cut short is not the whole folder
+            complete = false;
         if (cancel && cancel->isCancelled())
             return false;
     }
@@ -125,8 +95,8 @@ Fingerprint fingerprintFromStat(const struct stat &st)
     f.device = std::uint64_t(st.st_dev);
     f.inode = std::uint64_t(st.st_ino);
     f.size = std::int64_t(st.st_size);
-    f.modifiedNs = modifiedNanoseconds(st);
-    f.changedNs = changedNanoseconds(st);
+    f.modifiedNs = modifiedNs(st);
+    f.changedNs = changedNs(st);
     return f;
 }
 
@@ -136,7 +106,7 @@ void TreeDigest::add(QByteArrayView relativePath, const struct stat &st)
         std::uint64_t mode, inode, size;
         std::int64_t modified, changed;
     } fields { std::uint64_t(st.st_mode), std::uint64_t(st.st_ino), S_ISDIR(st.st_mode) ? 0 : std::uint64_t(st.st_size),
-        modifiedNanoseconds(st), changedNanoseconds(st) };
+        modifiedNs(st), changedNs(st) };
     XXH64_hash_t h = XXH64(relativePath.data(), size_t(relativePath.size()), 0);
     h = XXH64(&fields, sizeof fields, h);
     m_sum += h;

@@ -109,4 +109,19 @@ std::optional<QByteArray> folderPathOf(int fd, const QByteArray &hint)
     return std::nullopt;
 }
 
+FolderNames folderNames(const QByteArray &path)
+{
+    FolderNames out;
+    const UniqueFd folder(::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC));
+    if (!folder) {
+        out.error = errno;
+        return out;
+    }
+    out.error = forEachName(folder.get(), [&out](const char *name) {
+        out.names.append(QByteArray(name));
+        return true;
+    });
+    return out;
+}
+
 } // namespace Morvane

@@ -7,7 +7,13 @@
 #include <optional>
 #include <utility>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 namespace Morvane {
 
@@ -90,5 +96,66 @@ struct FolderChain {
 /// only when a stat of it finds the same device and inode as the descriptor. None when
 /// no such path is found (the folder was removed, or moved where the hint misses it).
 [[nodiscard]] std::optional<QByteArray> folderPathOf(int fd, const QByteArray &hint = {});
+
+/// Modification time of a stat, in nanoseconds since the Unix epoch.
+[[nodiscard]] inline std::int64_t modifiedNs(const struct stat &st)
+{
+#ifdef Q_OS_MACOS
+    return std::int64_t(st.st_mtimespec.tv_sec) * 1000000000 + st.st_mtimespec.tv_nsec;
+#else
+    return std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+#endif
+}
+
+/// Status-change time (ctime) of a stat, in nanoseconds since the Unix epoch.
+[[nodiscard]] inline std::int64_t changedNs(const struct stat &st)
+{
+#ifdef Q_OS_MACOS
+    return std::int64_t(st.st_ctimespec.tv_sec) * 1000000000 + st.st_ctimespec.tv_nsec;
+#else
+    return std::int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+#endif
+}
+
+/// Calls `visit(const char *name)` for every name in the open folder `folder` ("." and
+/// ".." left out), in the order the system lists them, until `visit` returns false.
+/// `folder` stays open and usable for fstatat/openat on the names meanwhile (the
+/// listing reads a duplicate of it). Returns 0, or the errno of a failed open or read
+/// (names read before a read error were visited). The one folder listing of the core
+/// outside the walker's hot loop.
+template <typename Visit> int forEachName(int folder, Visit &&visit)
+{
+    const int copy = ::fcntl(folder, F_DUPFD_CLOEXEC, 0);
+    DIR *dir = copy < 0 ? nullptr : ::fdopendir(copy);
+    if (!dir) {
+        const int error = errno;
+        if (copy >= 0)
+            ::close(copy);
+        return error;
+    }
+    int error = 0;
+    for (;;) {
+        errno = 0;
+        const dirent *e = ::readdir(dir);
+        if (!e) {
+            error = errno;
+            break;
+        }
+        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
+            continue;
+        if (!visit(static_cast<const char *>(e->d_name)))
+            break;
+    }
+    ::closedir(dir);
+    return error;
+}
+
+/// The names in the folder at `path` (a link at its end is followed, as opendir
+/// does), for folders listed whole: configuration and launcher folders, /proc.
+struct FolderNames {
+    QList<QByteArray> names; // in the order the system lists them
+    int error = 0; // errno when the folder could not be opened or read
+};
+[[nodiscard]] FolderNames folderNames(const QByteArray &path);
 
 } // namespace Morvane

@@ -2,11 +2,11 @@
 
 #include "core/Paths.h"
 #include "core/Plist.h"
+#include "core/Posix.h"
 #include "core/SmallFile.h"
 #include "core/UserFolders.h"
 #include "core/scan/DesktopFiles.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -145,12 +145,9 @@ QSet<QString> runningApplicationIDsFrom(const ProcessSources &sources)
 
     QSet<QString> ids;
     const QByteArray proc = pathToBytes(sources.procRoot);
-    DIR *dir = ::opendir(proc.constData());
-    if (!dir)
-        return ids;
     const uid_t me = ::getuid();
-    while (const dirent *e = ::readdir(dir)) {
-        const char *name = e->d_name;
+    for (const QByteArray &entry : folderNames(proc).names) {
+        const char *name = entry.constData();
         if (name[0] < '1' || name[0] > '9')
             continue;
         const QByteArray base = proc + '/' + name;
@@ -210,7 +207,6 @@ QSet<QString> runningApplicationIDsFrom(const ProcessSources &sources)
             }
         }
     }
-    ::closedir(dir);
     ids.remove(QString());
     return ids;
 }

@@ -1,9 +1,8 @@
 #include "core/scan/ApplicationPlaces.h"
 
 #include "core/Paths.h"
+#include "core/Posix.h"
 #include "core/SmallFile.h"
-
-#include <dirent.h>
 
 #include <cstring>
 
@@ -23,16 +22,12 @@ QStringList inEach(const QStringList &folders, const QString &name)
 QStringList configuredInstallations(const QString &folder)
 {
     QStringList out;
-    DIR *dir = ::opendir(pathToBytes(folder).constData());
-    if (!dir)
-        return out;
     QStringList files;
-    while (const dirent *e = ::readdir(dir)) {
-        const QString name = pathFromBytes(e->d_name);
+    for (const QByteArray &bytes : folderNames(pathToBytes(folder)).names) {
+        const QString name = pathFromBytes(bytes);
         if (name.endsWith(QLatin1String(".conf")))
             files.append(joinPath(folder, name));
     }
-    ::closedir(dir);
     files.sort();
     for (const QString &file : files) {
         const auto contents = readSmallRegularFile(file, 64 * 1024, FinalLink::follow);

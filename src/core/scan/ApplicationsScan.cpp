@@ -3,6 +3,7 @@
 #include "core/Identity.h"
 #include "core/Paths.h"
 #include "core/Plist.h"
+#include "core/Posix.h"
 #include "core/SmallFile.h"
 #include "core/scan/ApplicationPlaces.h"
 #include "core/scan/DesktopFiles.h"
@@ -11,7 +12,6 @@
 
 #include <QTimeZone>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,17 +39,13 @@ struct Listing {
 Listing listFolder(const QString &folder)
 {
     Listing out;
-    DIR *dir = ::opendir(pathToBytes(folder).constData());
-    if (!dir) {
-        out.error = errno;
+    const FolderNames listing = folderNames(pathToBytes(folder));
+    if (listing.error != 0 && listing.names.isEmpty()) {
+        out.error = listing.error;
         return out;
     }
-    while (const dirent *e = ::readdir(dir)) {
-        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
-            continue;
-        out.names.append(pathFromBytes(e->d_name));
-    }
-    ::closedir(dir);
+    for (const QByteArray &name : listing.names)
+        out.names.append(pathFromBytes(name));
     out.names.sort();
     return out;
 }

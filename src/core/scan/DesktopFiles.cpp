@@ -1,9 +1,9 @@
 #include "core/scan/DesktopFiles.h"
 
 #include "core/Paths.h"
+#include "core/Posix.h"
 #include "core/SmallFile.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,11 +14,6 @@
 namespace Morvane {
 
 namespace {
-
-std::optional<QByteArray> readSmallFile(const QString &path, qint64 limit)
-{
-    return readSmallRegularFile(path, limit, FinalLink::follow); // launchers may be links
-}
 
 // Splits an Exec line into words, honouring double quotes and backslash escapes.
 QStringList execWords(const QString &exec)
@@ -60,16 +55,14 @@ bool isExecutableFile(const QString &path)
 void collect(const QString &folder, const QString &prefix, const QStringList &pathDirs, QList<DesktopLauncher> &out,
     int depth, bool *readable)
 {
-    DIR *dir = ::opendir(pathToBytes(folder).constData());
-    if (!dir) {
-        if (readable && depth == 0 && errno != ENOENT)
+    const FolderNames listing = folderNames(pathToBytes(folder));
+    if (listing.error != 0 && listing.names.isEmpty()) {
+        if (readable && depth == 0 && listing.error != ENOENT)
             *readable = false;
         return;
     }
-    while (const dirent *e = ::readdir(dir)) {
-        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
-            continue;
-        const QString name = pathFromBytes(e->d_name);
+    for (const QByteArray &bytes : listing.names) {
+        const QString name = pathFromBytes(bytes);
         const QString path = joinPath(folder, name);
         struct stat st { };
         if (::lstat(pathToBytes(path).constData(), &st) != 0)
@@ -82,7 +75,6 @@ void collect(const QString &folder, const QString &prefix, const QStringList &pa
                 out.append(*launcher);
         }
     }
-    ::closedir(dir);
 }
 
 } // namespace
@@ -115,17 +107,12 @@ QStringList searchPath(const QString &home)
     return dirs;
 }
 
-std::optional<DesktopLauncher> readDesktopLauncher(const QString &path, const QString &id, const QStringList &pathDirs)
+std::optional<DesktopEntry> parseDesktopEntry(const QByteArray &contents)
 {
-    const auto data = readSmallFile(path, 1024 * 1024);
-    if (!data)
-        return std::nullopt;
-    DesktopLauncher launcher;
-    launcher.id = id;
-    launcher.path = path;
+    DesktopEntry entry;
     bool inEntry = false;
     bool sawEntry = false;
-    for (const QByteArray &rawLine : data->split('\n')) {
+    for (const QByteArray &rawLine : contents.split('\n')) {
         const QString line = QString::fromUtf8(rawLine).trimmed();
         if (line.isEmpty() || line.startsWith(u'#'))
             continue;
@@ -142,18 +129,40 @@ std::optional<DesktopLauncher> readDesktopLauncher(const QString &path, const QS
         const QString key = line.left(eq).trimmed();
         const QString value = line.mid(eq + 1).trimmed();
         if (key == QLatin1String("Name"))
-            launcher.name = value;
+            entry.name = value;
         else if (key == QLatin1String("Exec"))
-            launcher.exec = value;
+            entry.exec = value;
         else if (key == QLatin1String("Icon"))
-            launcher.icon = value;
+            entry.icon = value;
         else if (key == QLatin1String("Hidden") || key == QLatin1String("NoDisplay"))
-            launcher.hidden = launcher.hidden || value == QLatin1String("true");
+            entry.hidden = entry.hidden || value == QLatin1String("true");
         else if (key == QLatin1String("X-Flatpak"))
-            launcher.flatpakID = value;
+            entry.flatpakID = value;
     }
     if (!sawEntry)
         return std::nullopt;
+    return entry;
+}
+
+std::optional<DesktopEntry> readDesktopEntry(const QString &path)
+{
+    const auto data = readSmallRegularFile(path, desktopFileLimit, FinalLink::follow); // launchers may be links
+    return data ? parseDesktopEntry(*data) : std::nullopt;
+}
+
+std::optional<DesktopLauncher> readDesktopLauncher(const QString &path, const QString &id, const QStringList &pathDirs)
+{
+    const auto entry = readDesktopEntry(path);
+    if (!entry)
+        return std::nullopt;
+    DesktopLauncher launcher;
+    launcher.id = id;
+    launcher.path = path;
+    launcher.name = entry->name;
+    launcher.exec = entry->exec;
+    launcher.icon = entry->icon;
+    launcher.hidden = entry->hidden;
+    launcher.flatpakID = entry->flatpakID;
     const QString program = execProgram(launcher.exec);
     if (program.startsWith(u'/')) {
         launcher.target = lexicallyNormal(program);

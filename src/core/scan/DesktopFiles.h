@@ -7,6 +7,27 @@
 
 namespace Morvane {
 
+/// The keys of a launcher's [Desktop Entry] group that the application reads (the
+/// unlocalised ones: "Icon[de]=" is not "Icon=").
+struct DesktopEntry {
+    QString name;
+    QString exec; // the Exec line as written
+    QString icon;
+    QString flatpakID; // X-Flatpak
+    bool hidden = false; // Hidden or NoDisplay
+};
+
+/// Launcher files are read at most this large (through the bounded reader; they may be links).
+inline constexpr qint64 desktopFileLimit = 1024 * 1024;
+
+/// The one parser of launcher files: the [Desktop Entry] group of `contents`; none when
+/// there is no such group. Other groups ("[Desktop Action …]") and comments are skipped.
+[[nodiscard]] std::optional<DesktopEntry> parseDesktopEntry(const QByteArray &contents);
+
+/// The launcher file at `path` read (bounded, a link followed) and parsed; none when it
+/// cannot be read or has no [Desktop Entry] group.
+[[nodiscard]] std::optional<DesktopEntry> readDesktopEntry(const QString &path);
+
 /// The parts of a freedesktop launcher (.desktop file) the scans read.
 struct DesktopLauncher {
     QString id; // desktop-file ID: the path below the applications folder, "/" → "-", without ".desktop"

@@ -6,8 +6,8 @@
 
 namespace Morvane {
 
-FolderScan::FolderScan(ScanKind kind, FileCategory category, const ScanConfiguration &configuration,
-    QString directory, const ProgressFn &progress, const CancellationToken &cancel)
+FolderScan::FolderScan(ScanKind kind, FileCategory category, const ScanConfiguration &configuration, QString directory,
+    const ProgressFn &progress, const CancellationToken &cancel)
     : m_category(category)
     , m_context(kind, configuration, progress, cancel)
     , m_directory(std::move(directory))
@@ -61,8 +61,8 @@ bool FolderScan::walk(const QString &phase, const WalkVisitor &visit,
 void FolderScan::finish(bool incomplete)
 {
     const ScanConfiguration &c = m_context.configuration;
-    addWalkNotes(
-        m_context.result.scopeNotes, { m_directory, c.home, m_report, m_ignoredHits.load(), c.visitLimit, c.timeLimit, std::nullopt });
+    addWalkNotes(m_context.result.scopeNotes,
+        { m_directory, c.home, m_report, m_ignoredHits.load(), c.visitLimit, c.timeLimit, std::nullopt });
     setCoverage(m_report.isComplete() && !incomplete ? CoverageState::complete : CoverageState::partial);
 }
 

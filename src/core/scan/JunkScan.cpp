@@ -12,7 +12,6 @@
 
 #include <QTimeZone>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,15 +29,6 @@ namespace Morvane {
 namespace {
 
 constexpr std::int64_t nsPerDay = std::int64_t(86400) * 1000000000;
-
-std::int64_t modifiedNs(const struct stat &st)
-{
-#ifdef Q_OS_MACOS
-    return std::int64_t(st.st_mtimespec.tv_sec) * 1000000000 + st.st_mtimespec.tv_nsec;
-#else
-    return std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-#endif
-}
 
 std::string toStd(const QString &path)
 {
@@ -103,25 +93,22 @@ void expandBelow(int folder, const QString &path, const QStringList &parts, qsiz
         descend(part, wildcardNames);
         return;
     }
-    DIR *dir = ::fdopendir(::fcntl(folder, F_DUPFD_CLOEXEC, 0));
-    if (!dir) {
+    QStringList names;
+    QStringList links;
+    const int error = forEachName(folder, [&](const char *name) {
+        struct stat st { };
+        if (::fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return true;
+        if (S_ISDIR(st.st_mode))
+            names.append(pathFromBytes(name));
+        else if (S_ISLNK(st.st_mode) && ::fstatat(folder, name, &st, 0) == 0 && S_ISDIR(st.st_mode))
+            links.append(joinPath(path, pathFromBytes(name))); // a link to a folder stands where one would
+        return true;
+    });
+    if (error != 0 && names.isEmpty() && links.isEmpty()) {
         out.anyParentUnreadable = true;
         return;
     }
-    QStringList names;
-    QStringList links;
-    while (const dirent *e = ::readdir(dir)) {
-        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
-            continue;
-        struct stat st { };
-        if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-            continue;
-        if (S_ISDIR(st.st_mode))
-            names.append(pathFromBytes(e->d_name));
-        else if (S_ISLNK(st.st_mode) && ::fstatat(::dirfd(dir), e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode))
-            links.append(joinPath(path, pathFromBytes(e->d_name))); // a link to a folder stands where one would
-    }
-    ::closedir(dir);
     names.sort();
     links.sort();
     out.linkedParents += links;

@@ -1,8 +1,8 @@
 #include "core/scan/TrashFolders.h"
 
 #include "core/Paths.h"
+#include "core/Posix.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -79,12 +79,9 @@ TrashFolders findTrashFolders(const QString &home, const QString &root)
         top = parent;
         chain.append(parent);
     }
-    if (DIR *dir = ::opendir(top.constData())) {
-        while (const dirent *e = ::readdir(dir)) {
-            if (isTopTrashName(e->d_name))
-                addFolder(out, (top == "/" ? QByteArray() : top) + '/' + e->d_name);
-        }
-        ::closedir(dir);
+    for (const QByteArray &name : folderNames(top).names) {
+        if (isTopTrashName(name.constData()))
+            addFolder(out, (top == "/" ? QByteArray() : top) + '/' + name);
     }
     for (const QByteArray &folder : chain) {
         struct stat here { };

@@ -32,7 +32,8 @@ void addCategoryRootNotes(QStringList &notes, const WalkFacts &facts, FileCatego
         return;
     case RootState::symlink:
     case RootState::notFolder:
-        notes.append(title + QStringLiteral("：") + root + QStringLiteral(" 不是普通文件夹（可能是符号链接），未进入。"));
+        notes.append(
+            title + QStringLiteral("：") + root + QStringLiteral(" 不是普通文件夹（可能是符号链接），未进入。"));
         return;
     case RootState::ok:
         break;

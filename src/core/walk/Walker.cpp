@@ -465,10 +465,8 @@ void ProgressSampler::report(std::string_view folder)
         return;
     QString line = m_phase;
     if (!folder.empty()) {
-        QString shown = displayPath(pathFromBytes(QByteArrayView(folder.data(), qsizetype(folder.size()))));
-        if (!m_home.isEmpty() && (shown == m_home || shown.startsWith(m_home + u'/')))
-            shown = u'~' + shown.mid(m_home.size());
-        line += QStringLiteral(" · ") + shown;
+        const QString path = pathFromBytes(QByteArrayView(folder.data(), qsizetype(folder.size())));
+        line += QStringLiteral(" · ") + (path == m_home ? QStringLiteral("~") : homeShortened(path, m_home, wholePath));
     }
     m_reports.fetch_add(1, std::memory_order_relaxed);
     m_callback(line, m_examined.load(std::memory_order_relaxed));
