@@ -21,25 +21,6 @@ bool isApplicationBundle(const QString &path)
     return path.endsWith(QLatin1String(".app"));
 }
 
-QString desktopEntryIcon(const QByteArray &contents)
-{
-    bool inEntry = false;
-    for (const QByteArray &raw : contents.split('\n')) {
-        const QByteArray line = raw.trimmed();
-        if (line.startsWith('[')) {
-            inEntry = line == "[Desktop Entry]";
-            continue;
-        }
-        if (!inEntry || !line.startsWith("Icon"))
-            continue;
-        const qsizetype equals = line.indexOf('=');
-        if (equals < 0 || line.left(equals).trimmed() != "Icon")
-            continue; // Icon[de]= and the like
-        return QString::fromUtf8(line.mid(equals + 1).trimmed());
-    }
-    return {};
-}
-
 std::optional<QString> launcherFileFor(
     const QString &path, const QString &identifier, const QStringList &applicationFolders)
 {

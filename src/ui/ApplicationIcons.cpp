@@ -4,6 +4,7 @@
 #include "core/BundleIcon.h"
 #include "core/Paths.h"
 #include "core/SmallFile.h"
+#include "core/scan/DesktopFiles.h"
 
 #include <QBuffer>
 #include <QIcon>
@@ -80,9 +81,8 @@ QPixmap ApplicationIcons::requestPixmap(const QString &id, QSize *size, const QS
                     = QPixmap::fromImage(image.scaled(extent, extent, Qt::KeepAspectRatio, Qt::SmoothTransformation));
         }
     } else if (const auto launcher = launcherFileFor(path, identifier, applicationFolders())) {
-        if (const auto contents
-            = Morvane::readSmallRegularFile(*launcher, launcherFileLimit, Morvane::FinalLink::follow))
-            pixmap = iconPixmap(desktopEntryIcon(*contents), extent);
+        if (const auto entry = Morvane::readDesktopEntry(*launcher))
+            pixmap = iconPixmap(entry->icon, extent);
     }
     if (size)
         *size = pixmap.size();

@@ -7,6 +7,7 @@
 #include "app/presentation/EntryRow.h"
 #include "app/presentation/PageTexts.h"
 #include "core/Vocabulary.h"
+#include "core/scan/DesktopFiles.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -124,7 +125,8 @@ private Q_SLOTS:
         QCOMPARE(
             T::spaceSummary(empty), QStringLiteral("已统计 ") + formatBytes(0) + QStringLiteral(" · 0 个直接子项"));
         QCOMPARE(T::spaceCoverageTag(empty), QStringLiteral("未扫描"));
-        empty.coverage = { { FileCategory::spaceItem, 4, 0 }, { FileCategory::spaceItem, 0, 0 } };
+        empty.coverage = { { FileCategory::spaceItem, 4, 0 },
+            { FileCategory::spaceItem, 0, 0 } };
         QCOMPARE(T::spaceCoverageTag(empty), QStringLiteral("无法读取")); // the first record counts
         empty.coverage = { { FileCategory::spaceItem, 9, 0 } };
         QCOMPARE(T::spaceCoverageTag(empty), QStringLiteral("目录不存在"));
@@ -177,10 +179,12 @@ private Q_SLOTS:
 
     void applicationIconsComeFromTheLauncher()
     {
-        QCOMPARE(desktopEntryIcon("[Desktop Action New]\nIcon=wrong\n[Desktop Entry]\nName=Editor\n"
-                                  "Icon[de]=localised\nIcon = org.example.Editor \n"),
+        const auto iconOf
+            = [](const QByteArray &contents) { return Morvane::parseDesktopEntry(contents).value().icon; };
+        QCOMPARE(iconOf("[Desktop Action New]\nIcon=wrong\n[Desktop Entry]\nName=Editor\n"
+                        "Icon[de]=localised\nIcon = org.example.Editor \n"),
             QStringLiteral("org.example.Editor"));
-        QCOMPARE(desktopEntryIcon("[Desktop Entry]\nName=No icon\n"), QString());
+        QCOMPARE(iconOf("[Desktop Entry]\nName=No icon\n"), QString());
 
         QTemporaryDir root;
         const QString local = root.path() + QStringLiteral("/local");

@@ -5,7 +5,7 @@
 #include "app/presentation/Texts.h"
 #include "core/BundleIcon.h"
 #include "core/Paths.h"
-#include "core/SmallFile.h"
+#include "core/scan/DesktopFiles.h"
 
 #include <QHash>
 #include <QStandardPaths>
@@ -24,9 +24,8 @@ bool namesAnIcon(const FileEntry &entry)
     const QStringList folders = QStandardPaths::locateAll(
         QStandardPaths::GenericDataLocation, QStringLiteral("applications"), QStandardPaths::LocateDirectory);
     if (const auto launcher = launcherFileFor(entry.path, entry.bundleID.value_or(QString()), folders)) {
-        if (const auto contents
-            = Morvane::readSmallRegularFile(*launcher, launcherFileLimit, Morvane::FinalLink::follow))
-            return !desktopEntryIcon(*contents).isEmpty();
+        if (const auto desktopEntry = Morvane::readDesktopEntry(*launcher))
+            return !desktopEntry->icon.isEmpty();
     }
     return false;
 }
