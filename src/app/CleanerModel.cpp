@@ -2,6 +2,7 @@
 
 #include "app/Format.h"
 #include "app/StoreFiles.h"
+#include "core/CleanupService.h"
 #include "core/Paths.h"
 #include "core/Vocabulary.h"
 #include "core/scan/SpaceTree.h"
@@ -43,15 +44,6 @@ bool containsText(const QString &haystack, const QString &needle)
     return haystack.contains(needle, Qt::CaseInsensitive);
 }
 
-/// True when `path` equals `ignored` or lies below it.
-bool isCoveredBy(const QString &path, const QString &ignored)
-{
-    if (path == ignored)
-        return true;
-    const QString prefix = ignored.endsWith(u'/') ? ignored : ignored + u'/';
-    return path.startsWith(prefix);
-}
-
 /// A space result without `paths`: they leave the tree's counts, so every folder above
 /// them shrinks, and the folder shown is read again. A tree whose scanned folder is
 /// ignored as a whole is dropped: what it holds may no longer be shown.
@@ -61,7 +53,7 @@ ScanResult spaceWithout(const ScanResult &result, const QStringList &paths)
     bool changed = false;
     bool rootIgnored = false;
     for (const QString &path : paths) {
-        rootIgnored = rootIgnored || isCoveredBy(tree.facts().root, path);
+        rootIgnored = rootIgnored || isSameOrInside(tree.facts().root, path);
         const SpaceTree::Index node = tree.find(path);
         if (node != SpaceTree::none && node != SpaceTree::rootIndex) {
             tree.exclude(node);
@@ -73,7 +65,7 @@ ScanResult spaceWithout(const ScanResult &result, const QStringList &paths)
     QSet<QString> gone;
     for (const FileEntry &entry : std::as_const(shown.entries)) {
         for (const QString &path : paths) {
-            if (isCoveredBy(entry.path, path)) {
+            if (isSameOrInside(entry.path, path)) {
                 gone.insert(entry.path);
                 break;
             }
@@ -900,13 +892,7 @@ void CleanerModel::cleanSelection()
             for (const FileEntry &entry : snapshot) {
                 if (!ids.contains(entry.id))
                     continue;
-                CleanupItemResult item;
-                item.entryID = entry.id;
-                item.name = entry.name;
-                item.path = entry.path;
-                item.bytes = entry.bytes;
-                item.sizeIsComplete = entry.sizeIsComplete;
-                item.category = entry.category;
+                CleanupItemResult item = resultFor(entry);
                 item.message = QStringLiteral("清理服务出错，项目未移动。");
                 record.items.append(item);
             }
@@ -1039,7 +1025,7 @@ void CleanerModel::ignore(const FileEntry &entry)
         }
         QSet<QString> gone;
         for (const FileEntry &candidate : result.entries) {
-            if (isCoveredBy(candidate.path, path))
+            if (isSameOrInside(candidate.path, path))
                 gone.insert(candidate.path);
         }
         if (!gone.isEmpty())

@@ -44,18 +44,6 @@ QString reasonText(int code)
     }
 }
 
-CleanupItemResult resultFor(const FileEntry &entry)
-{
-    CleanupItemResult item;
-    item.entryID = entry.id;
-    item.name = entry.name;
-    item.path = entry.path;
-    item.bytes = entry.bytes;
-    item.sizeIsComplete = entry.sizeIsComplete;
-    item.category = entry.category;
-    return item;
-}
-
 bool sameObject(const struct stat &a, const struct stat &b)
 {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -145,6 +133,18 @@ QByteArray joinBytes(const QByteArray &folder, const QByteArray &name)
 }
 
 } // namespace
+
+CleanupItemResult resultFor(const FileEntry &entry)
+{
+    CleanupItemResult item;
+    item.entryID = entry.id;
+    item.name = entry.name;
+    item.path = entry.path;
+    item.bytes = entry.bytes;
+    item.sizeIsComplete = entry.sizeIsComplete;
+    item.category = entry.category;
+    return item;
+}
 
 struct CleanupService::Context {
     const QSet<QUuid> &ids;

@@ -90,4 +90,8 @@ private:
     CleanupEnvironment m_environment;
 };
 
+/// The result line of `entry` before anything happened to it: its id, name, path, size
+/// and category, no outcome and no message.
+[[nodiscard]] CleanupItemResult resultFor(const FileEntry &entry);
+
 } // namespace Morvane
