@@ -171,7 +171,8 @@ void cleanupFinishing()
         for (int file = 0; file < 99; ++file)
             entries.append(makeEntry(dir + QStringLiteral("/file-%1").arg(file), 10, FileCategory::userCache));
     }
-    if (!scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::junk, entries, 0, { FileCategory::userCache })))
+    if (!scanWith(*model, *f.core, std::nullopt,
+            makeResult(ScanKind::junk, entries, CoverageState::complete, { FileCategory::userCache })))
         return;
     model->toggleVisible();
     const QSet<QString> moved = [&] {

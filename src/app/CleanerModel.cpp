@@ -531,21 +531,11 @@ QString CleanerModel::categoryAmount(FileCategory category) const
         if (entry.category == category)
             sum += entry.bytes;
     }
-    switch (coverage->coverageState()) {
-    case CoverageState::complete:
+    if (coverage->state == CoverageState::complete)
         return formatBytes(sum);
-    case CoverageState::partial:
+    if (coverage->state == CoverageState::partial)
         return sum < 1 ? QStringLiteral("尚未确认") : QStringLiteral("已查 ") + formatBytes(sum);
-    case CoverageState::notScanned:
-        return QStringLiteral("未扫描");
-    case CoverageState::skipped:
-        return QStringLiteral("已跳过");
-    case CoverageState::unreadable:
-        return QStringLiteral("无法读取");
-    case CoverageState::missing:
-        return QStringLiteral("目录不存在");
-    }
-    return QStringLiteral("未扫描");
+    return coverageWord(coverage->state);
 }
 
 bool CleanerModel::isLocked(const FileEntry &entry, const QSet<QString> &running) const

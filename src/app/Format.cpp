@@ -60,24 +60,26 @@ QLocale interfaceLocale()
     return QLocale(QLocale::Chinese, QLocale::China);
 }
 
-QString coverageWord(std::optional<std::uint8_t> state)
+QString coverageWord(std::optional<Morvane::CoverageState> state)
 {
+    using Morvane::CoverageState;
     if (!state)
         return QStringLiteral("未扫描");
     switch (*state) {
-    case 0:
+    case CoverageState::complete:
         return QStringLiteral("已完成");
-    case 1:
+    case CoverageState::partial:
         return QStringLiteral("部分扫描");
-    case 2:
+    case CoverageState::notScanned:
         return QStringLiteral("未扫描");
-    case 3:
+    case CoverageState::skipped:
         return QStringLiteral("已跳过");
-    case 4:
+    case CoverageState::unreadable:
         return QStringLiteral("无法读取");
-    default:
+    case CoverageState::missing:
         return QStringLiteral("目录不存在");
     }
+    return QStringLiteral("目录不存在");
 }
 
 } // namespace Varnoll

@@ -26,6 +26,6 @@ namespace Varnoll {
 [[nodiscard]] QLocale interfaceLocale();
 
 /// The word for a coverage state; none reads "未扫描".
-[[nodiscard]] QString coverageWord(std::optional<std::uint8_t> state);
+[[nodiscard]] QString coverageWord(std::optional<Morvane::CoverageState> state);
 
 } // namespace Varnoll

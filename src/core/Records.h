@@ -81,7 +81,7 @@ struct FileEntry {
     friend bool operator==(const FileEntry &, const FileEntry &) = default;
 };
 
-/// Coverage state values; anything at or above `missing` reads as missing.
+/// How far a scan got in one category; `coverageWord` (app) is its text.
 enum class CoverageState : std::uint8_t {
     complete = 0,
     partial = 1,
@@ -94,12 +94,13 @@ enum class CoverageState : std::uint8_t {
 /// How far a scan got in one category.
 struct ScanCoverage {
     FileCategory category = FileCategory::other;
-    std::uint8_t state = 0; // a CoverageState value
+    CoverageState state = CoverageState::complete;
     std::int64_t examined = 0;
 
+    /// `state`, with a value beyond the known ones read as missing.
     [[nodiscard]] CoverageState coverageState() const
     {
-        return state >= 5 ? CoverageState::missing : static_cast<CoverageState>(state);
+        return state > CoverageState::missing ? CoverageState::missing : state;
     }
 
     friend bool operator==(const ScanCoverage &, const ScanCoverage &) = default;

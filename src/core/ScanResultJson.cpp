@@ -29,9 +29,9 @@ QString categoryName(FileCategory category)
     return raw >= 0 && raw < fileCategoryCount ? QString::fromLatin1(names[raw]) : QString();
 }
 
-QString coverageName(const ScanCoverage &coverage)
+QString coverageName(CoverageState state)
 {
-    switch (coverage.coverageState()) {
+    switch (state) {
     case CoverageState::complete:
         return QStringLiteral("complete");
     case CoverageState::partial:
@@ -91,7 +91,8 @@ QJsonObject resultObject(const ScanResult &result, bool withEntries)
     for (const ScanCoverage &c : result.coverage)
         coverage.append(QJsonObject { { QStringLiteral("category"), int(c.category) },
             { QStringLiteral("categoryName"), categoryName(c.category) }, { QStringLiteral("state"), int(c.state) },
-            { QStringLiteral("coverageName"), coverageName(c) }, { QStringLiteral("examined"), double(c.examined) } });
+            { QStringLiteral("coverageName"), coverageName(c.state) },
+            { QStringLiteral("examined"), double(c.examined) } });
     o.insert(QStringLiteral("coverage"), coverage);
     QJsonArray groups;
     for (const DuplicateGroup &g : result.duplicateGroups) {

@@ -119,7 +119,7 @@ private Q_SLOTS:
         auto services = std::make_shared<FixtureServices>();
         services->scanResult.entries = entries;
         services->scanResult.date = QDateTime::currentDateTimeUtc();
-        services->scanResult.coverage = { ScanCoverage { FileCategory::largeFile, 0, 5 } };
+        services->scanResult.coverage = { ScanCoverage { FileCategory::largeFile, CoverageState::complete, 5 } };
         services->environment.home = home;
         ModelOptions options;
         options.home = home;

@@ -65,8 +65,8 @@ private Q_SLOTS:
             QStringLiteral("已跳过"), QStringLiteral("无法读取"), QStringLiteral("目录不存在"),
             QStringLiteral("目录不存在") };
         for (int state = 0; state < words.size(); ++state)
-            QCOMPARE(coverageWord(std::uint8_t(state)), words.at(state));
-        QCOMPARE(coverageWord(std::uint8_t(255)), QStringLiteral("目录不存在"));
+            QCOMPARE(coverageWord(Morvane::CoverageState(state)), words.at(state));
+        QCOMPARE(coverageWord(Morvane::CoverageState(255)), QStringLiteral("目录不存在"));
     }
 };
 

@@ -30,8 +30,9 @@ private Q_SLOTS:
         QSignalSpy status(model.get(), &CleanerModel::statusChanged);
         const int volumeReads = f.core->volumeQueries;
 
-        ScanResult result = makeResult(ScanKind::junk,
-            { makeEntry(QStringLiteral("/h/.cache/a"), 10, FileCategory::userCache) }, 0, { FileCategory::userCache });
+        ScanResult result
+            = makeResult(ScanKind::junk, { makeEntry(QStringLiteral("/h/.cache/a"), 10, FileCategory::userCache) },
+                CoverageState::complete, { FileCategory::userCache });
         result.examined = 42;
         f.core->onScan = [&](ScanKind kind, const QString &, const FileQuery &, const ProgressFn &progress,
                              const CancellationToken &) {
@@ -78,7 +79,7 @@ private Q_SLOTS:
         Fixture f;
         auto model = f.makeModel();
         model->navigate(Page::junk);
-        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::junk, {}, 1)));
+        QVERIFY(scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::junk, {}, CoverageState::partial)));
         QCOMPARE(model->status(), QStringLiteral("扫描结束，部分范围未完成"));
         QVERIFY(model->currentResult()->hasIncompleteCoverage());
     }

@@ -62,7 +62,8 @@ private Q_SLOTS:
             three.append(makeEntry(QStringLiteral("/d/copy%1").arg(i), 100, FileCategory::duplicate));
         QList<FileEntry> two = { makeEntry(QStringLiteral("/d/pair0"), 5, FileCategory::duplicate),
             makeEntry(QStringLiteral("/d/pair1"), 5, FileCategory::duplicate) };
-        ScanResult result = makeResult(ScanKind::duplicates, three + two, 0, { FileCategory::duplicate });
+        ScanResult result
+            = makeResult(ScanKind::duplicates, three + two, CoverageState::complete, { FileCategory::duplicate });
         result.duplicateGroups = { makeGroup(three), makeGroup(two) };
         QVERIFY(scanWith(*model, *f.core, std::nullopt, result));
 
@@ -92,7 +93,8 @@ private Q_SLOTS:
         QList<FileEntry> three;
         for (int i = 0; i < 3; ++i)
             three.append(makeEntry(QStringLiteral("/d/copy%1").arg(i), 100, FileCategory::duplicate));
-        ScanResult result = makeResult(ScanKind::duplicates, three, 0, { FileCategory::duplicate });
+        ScanResult result
+            = makeResult(ScanKind::duplicates, three, CoverageState::complete, { FileCategory::duplicate });
         result.duplicateGroups = { makeGroup(three) };
         QVERIFY(scanWith(*model, *f.core, std::nullopt, result));
         model->toggle(three[1]);
@@ -190,7 +192,8 @@ private Q_SLOTS:
             four.append(makeEntry(QStringLiteral("/d/four%1").arg(i), 10, FileCategory::duplicate));
         QList<FileEntry> pair = { makeEntry(QStringLiteral("/d/pair-a"), 3, FileCategory::duplicate),
             makeEntry(QStringLiteral("/e/pair-b"), 3, FileCategory::duplicate) };
-        ScanResult result = makeResult(ScanKind::duplicates, four + pair, 0, { FileCategory::duplicate });
+        ScanResult result
+            = makeResult(ScanKind::duplicates, four + pair, CoverageState::complete, { FileCategory::duplicate });
         result.duplicateGroups = { makeGroup(four), makeGroup(pair) };
         QVERIFY(scanWith(*model, *f.core, std::nullopt, result));
 
@@ -242,8 +245,9 @@ private Q_SLOTS:
         ScanResult result = makeResult(ScanKind::junk,
             { makeEntry(QStringLiteral("/c/a"), 1500000, FileCategory::userCache),
                 makeEntry(QStringLiteral("/l/a"), 2000, FileCategory::logs) });
-        result.coverage = { { FileCategory::userCache, 0, 0 }, { FileCategory::logs, 1, 0 },
-            { FileCategory::developerCache, 1, 0 } };
+        result.coverage = { { FileCategory::userCache, CoverageState::complete, 0 },
+            { FileCategory::logs, CoverageState::partial, 0 },
+            { FileCategory::developerCache, CoverageState::partial, 0 } };
         QVERIFY(scanWith(*model, *f.core, std::nullopt, result));
         QCOMPARE(model->categoryAmount(FileCategory::userCache), Varnoll::formatBytes(1500000));
         QCOMPARE(model->categoryAmount(FileCategory::logs), QStringLiteral("已查 ") + Varnoll::formatBytes(2000));
@@ -257,8 +261,10 @@ private Q_SLOTS:
         QCOMPARE(model->selectedBytes(), 0);
 
         ScanResult states = makeResult(ScanKind::junk, {});
-        states.coverage = { { FileCategory::userCache, 2, 0 }, { FileCategory::logs, 3, 0 },
-            { FileCategory::developerCache, 4, 0 }, { FileCategory::other, 9, 0 } };
+        states.coverage = { { FileCategory::userCache, CoverageState::notScanned, 0 },
+            { FileCategory::logs, CoverageState::skipped, 0 },
+            { FileCategory::developerCache, CoverageState::unreadable, 0 },
+            { FileCategory::other, CoverageState(9), 0 } };
         model->navigate(Page::junk);
         QVERIFY(scanWith(*model, *f.core, std::nullopt, states));
         QCOMPARE(junk.count(), 1);

@@ -267,8 +267,8 @@ private Q_SLOTS:
         FileEntry orphan = makeEntry(f.home + "/.config/gone", 1, FileCategory::applicationData);
         orphan.ownerID = QUuid::createUuid();
         QVERIFY(scanWith(*model, *f.core, std::nullopt,
-            makeResult(
-                ScanKind::applications, { alpha, prefs, beta, cache, orphan }, 0, { FileCategory::application })));
+            makeResult(ScanKind::applications, { alpha, prefs, beta, cache, orphan }, CoverageState::complete,
+                { FileCategory::application })));
 
         QCOMPARE(cards.count(), 2);
         QCOMPARE(cards.headerText(), QStringLiteral("2 个应用"));
@@ -315,8 +315,8 @@ private Q_SLOTS:
         auto model = f.makeModel();
         ApplicationGroupsModel cards(model.get());
         model->navigate(Page::applications);
-        QVERIFY(scanWith(
-            *model, *f.core, std::nullopt, makeResult(ScanKind::applications, {}, 1, { FileCategory::application })));
+        QVERIFY(scanWith(*model, *f.core, std::nullopt,
+            makeResult(ScanKind::applications, {}, CoverageState::partial, { FileCategory::application })));
         QCOMPARE(cards.count(), 0);
         QCOMPARE(cards.emptyText(), QStringLiteral("已检查范围内暂无匹配应用，请查看扫描提示。"));
     }
@@ -328,8 +328,8 @@ private Q_SLOTS:
         DuplicateGroupsModel groups(model.get());
         QAbstractItemModelTester tester(&groups, QAbstractItemModelTester::FailureReportingMode::QtTest);
         model->navigate(Page::duplicates);
-        QVERIFY(scanWith(
-            *model, *f.core, std::nullopt, makeResult(ScanKind::duplicates, {}, 0, { FileCategory::duplicate })));
+        QVERIFY(scanWith(*model, *f.core, std::nullopt,
+            makeResult(ScanKind::duplicates, {}, CoverageState::complete, { FileCategory::duplicate })));
         QCOMPARE(groups.summaryText(), QStringLiteral("0 组 · 多余副本逻辑大小 ") + formatBytes(0));
         QVERIFY(!groups.quickActionEnabled());
         QCOMPARE(groups.emptyText(), QStringLiteral("本次范围内未发现完全相同的非空文件。"));
@@ -339,7 +339,8 @@ private Q_SLOTS:
             three.append(makeEntry(QStringLiteral("/d/photo%1.jpg").arg(i), 1'000'000, FileCategory::duplicate));
         for (int i = 0; i < 2; ++i)
             two.append(makeEntry(QStringLiteral("/d/song%1.mp3").arg(i), 500'000, FileCategory::duplicate));
-        ScanResult result = makeResult(ScanKind::duplicates, three + two, 0, { FileCategory::duplicate });
+        ScanResult result
+            = makeResult(ScanKind::duplicates, three + two, CoverageState::complete, { FileCategory::duplicate });
         result.duplicateGroups = { makeGroup(three), makeGroup(two) };
         QVERIFY(scanWith(*model, *f.core, std::nullopt, result));
 
@@ -387,8 +388,8 @@ private Q_SLOTS:
         SpaceListModel space(model.get());
         QAbstractItemModelTester tester(&space, QAbstractItemModelTester::FailureReportingMode::QtTest);
         model->navigate(Page::space);
-        QVERIFY(
-            scanWith(*model, *f.core, std::nullopt, makeResult(ScanKind::space, {}, 0, { FileCategory::spaceItem })));
+        QVERIFY(scanWith(*model, *f.core, std::nullopt,
+            makeResult(ScanKind::space, {}, CoverageState::complete, { FileCategory::spaceItem })));
         QCOMPARE(space.summaryText(), QStringLiteral("已统计 ") + formatBytes(0) + QStringLiteral(" · 0 个直接子项"));
         QCOMPARE(space.emptyText(), QStringLiteral("本次范围内没有可统计项目。"));
         QCOMPARE(space.coverageTag(), QStringLiteral("已完成"));
@@ -399,7 +400,7 @@ private Q_SLOTS:
         folder.sizeIsComplete = false;
         FileEntry file = makeEntry(dir + "/movie.mkv", 1'000'000, FileCategory::spaceItem);
         QVERIFY(scanWith(*model, *f.core, std::nullopt,
-            makeResult(ScanKind::space, { folder, file }, 1, { FileCategory::spaceItem })));
+            makeResult(ScanKind::space, { folder, file }, CoverageState::partial, { FileCategory::spaceItem })));
         QCOMPARE(space.coverageTag(), QStringLiteral("部分扫描"));
         QCOMPARE(roleOf(space, 0, "sizeText").toString(), QStringLiteral("≥ 3 MB"));
         QCOMPARE(roleOf(space, 0, "share").toDouble(), 0.75); // the counted part
@@ -414,7 +415,7 @@ private Q_SLOTS:
         f.core->onScan = [&gate](ScanKind kind, const QString &, const FileQuery &, const ProgressFn &,
                              const CancellationToken &) {
             gate.wait();
-            return makeResult(kind, {}, 0, { FileCategory::spaceItem });
+            return makeResult(kind, {}, CoverageState::complete, { FileCategory::spaceItem });
         };
         space.open(0);
         QVERIFY(model->busy());
@@ -426,15 +427,15 @@ private Q_SLOTS:
 
         FileEntry zero = makeEntry(dir + "/Projects/empty", 0, FileCategory::spaceItem);
         zero.kind = EntryKind::folder();
-        QVERIFY(scanWith(
-            *model, *f.core, ScanKind::space, makeResult(ScanKind::space, { zero }, 0, { FileCategory::spaceItem })));
+        QVERIFY(scanWith(*model, *f.core, ScanKind::space,
+            makeResult(ScanKind::space, { zero }, CoverageState::complete, { FileCategory::spaceItem })));
         QCOMPARE(roleOf(space, 0, "share").toDouble(), 0.0); // total 0: empty bar
         // While a rescan runs the name buttons wait; the reveal button still works.
         Gate again;
         f.core->onScan = [&again](ScanKind kind, const QString &, const FileQuery &, const ProgressFn &,
                              const CancellationToken &) {
             again.wait();
-            return makeResult(kind, {}, 0, { FileCategory::spaceItem });
+            return makeResult(kind, {}, CoverageState::complete, { FileCategory::spaceItem });
         };
         model->scan();
         QVERIFY(model->busy());
@@ -478,7 +479,8 @@ private Q_SLOTS:
         DiagnosticsListModel diagnostics(model.get());
         QAbstractItemModelTester tester(&diagnostics, QAbstractItemModelTester::FailureReportingMode::QtTest);
         model->navigate(Page::applications);
-        ScanResult result = makeResult(ScanKind::applications, {}, 0, { FileCategory::application });
+        ScanResult result
+            = makeResult(ScanKind::applications, {}, CoverageState::complete, { FileCategory::application });
         result.diagnostics
             = { { QStringLiteral("d1"), QStringLiteral("/opt/Unknown.app"), QStringLiteral("无法读取应用信息") } };
         QVERIFY(scanWith(*model, *f.core, std::nullopt, result));

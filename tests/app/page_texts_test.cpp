@@ -125,15 +125,15 @@ private Q_SLOTS:
         QCOMPARE(
             T::spaceSummary(empty), QStringLiteral("已统计 ") + formatBytes(0) + QStringLiteral(" · 0 个直接子项"));
         QCOMPARE(T::spaceCoverageTag(empty), QStringLiteral("未扫描"));
-        empty.coverage = { { FileCategory::spaceItem, 4, 0 },
-            { FileCategory::spaceItem, 0, 0 } };
+        empty.coverage = { { FileCategory::spaceItem, CoverageState::unreadable, 0 },
+            { FileCategory::spaceItem, CoverageState::complete, 0 } };
         QCOMPARE(T::spaceCoverageTag(empty), QStringLiteral("无法读取")); // the first record counts
-        empty.coverage = { { FileCategory::spaceItem, 9, 0 } };
+        empty.coverage = { { FileCategory::spaceItem, CoverageState(9), 0 } };
         QCOMPARE(T::spaceCoverageTag(empty), QStringLiteral("目录不存在"));
         QCOMPARE(T::spaceEmpty(empty), QStringLiteral("文件夹不存在，没有可统计的项目。"));
-        empty.coverage = { { FileCategory::spaceItem, 0, 0 } };
+        empty.coverage = { { FileCategory::spaceItem, CoverageState::complete, 0 } };
         QCOMPARE(T::spaceEmpty(empty), QStringLiteral("本次范围内没有可统计项目。"));
-        empty.coverage = { { FileCategory::spaceItem, 1, 0 } };
+        empty.coverage = { { FileCategory::spaceItem, CoverageState::partial, 0 } };
         QCOMPARE(T::spaceEmpty(empty), QStringLiteral("尚未确认可统计项目，请查看范围提示。"));
         QCOMPARE(T::diagnosticsTitle(1), QStringLiteral("1 个位置阻止归属核实 · 查看原因"));
     }

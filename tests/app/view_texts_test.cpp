@@ -32,7 +32,7 @@ private Q_SLOTS:
         ScanResult empty = makeResult(ScanKind::junk, {});
         QCOMPARE(outcomeText(empty), QStringLiteral("扫描完成，暂无符合条件的项目"));
         QCOMPARE(totalText(empty, Page::junk), QString());
-        empty.coverage[0].state = 4;
+        empty.coverage[0].state = CoverageState::unreadable;
         QCOMPARE(outcomeText(empty), QStringLiteral("部分位置未能完成检查"));
 
         FileEntry whole = makeEntry(QStringLiteral("/h/a"), 1'000'000);
@@ -41,16 +41,17 @@ private Q_SLOTS:
         ScanResult found = makeResult(ScanKind::junk, { whole, partial });
         QCOMPARE(outcomeText(found), QStringLiteral("扫描完成，请查看结果"));
         QCOMPARE(totalText(found, Page::junk), QStringLiteral("≥ 1 MB"));
-        found.coverage[0].state = 1;
+        found.coverage[0].state = CoverageState::partial;
         QCOMPARE(totalText(found, Page::junk), QStringLiteral("已找到 ≥ 1 MB"));
         QCOMPARE(totalText(found, Page::space), QString());
 
         // A folder page whose folder is gone says so in its headline, not only in the notes.
-        const ScanResult missing = makeResult(ScanKind::largeFiles, {}, 5);
+        const ScanResult missing = makeResult(ScanKind::largeFiles, {}, CoverageState::missing);
         QCOMPARE(outcomeText(missing, QStringLiteral("~/下载")), QStringLiteral("文件夹不存在：~/下载"));
         QCOMPARE(emptyStateTitle(missing, QString(), std::nullopt), QStringLiteral("文件夹不存在，没有可检查的文件"));
         QCOMPARE(emptyStateSymbol(missing), QStringLiteral("exclamationmark.circle"));
-        QCOMPARE(outcomeText(makeResult(ScanKind::junk, {}, 5)), QStringLiteral("扫描完成，暂无符合条件的项目"));
+        QCOMPARE(outcomeText(makeResult(ScanKind::junk, {}, CoverageState::missing)),
+            QStringLiteral("扫描完成，暂无符合条件的项目"));
     }
 
     void emptyStateTakesTheFirstRuleThatApplies()
@@ -60,7 +61,7 @@ private Q_SLOTS:
         QCOMPARE(emptyStateSymbol(result), QStringLiteral("checkmark.circle"));
         QCOMPARE(emptyStateTitle(result, QStringLiteral("x"), std::nullopt), QStringLiteral("没有匹配的结果"));
         QCOMPARE(emptyStateTitle(result, QString(), FileCategory::logs), QStringLiteral("没有匹配的结果"));
-        result.coverage[0].state = 3;
+        result.coverage[0].state = CoverageState::skipped;
         QCOMPARE(
             emptyStateTitle(result, QStringLiteral("x"), std::nullopt), QStringLiteral("已检查范围内暂无匹配项目"));
         result.diagnostics.append({ QStringLiteral("d"), QStringLiteral("/p"), QStringLiteral("r") });

@@ -218,9 +218,10 @@ private Q_SLOTS:
         QCOMPARE(r.coverageFor(FileCategory::logs), std::nullopt);
         r.entries = { entry(QStringLiteral("/a"), 1), entry(QStringLiteral("/b"), 2), entry(QStringLiteral("/c"), 4) };
         QCOMPARE(r.bytes(), 7);
-        r.coverage = { { FileCategory::logs, 0, 0 }, { FileCategory::userCache, 5, 0 } };
+        r.coverage = { { FileCategory::logs, CoverageState::complete, 0 },
+            { FileCategory::userCache, CoverageState::missing, 0 } };
         QVERIFY(!r.hasIncompleteCoverage()); // a missing folder is not a gap
-        r.coverage.append({ FileCategory::developerCache, 3, 0 });
+        r.coverage.append({ FileCategory::developerCache, CoverageState::skipped, 0 });
         QVERIFY(r.hasIncompleteCoverage());
         QCOMPARE(r.coverageFor(FileCategory::userCache)->coverageState(), CoverageState::missing);
 

@@ -165,7 +165,7 @@ private Q_SLOTS:
         QCOMPARE(h.text(QStringLiteral("quickAction")), QStringLiteral("每组保留一份，选择其余"));
 
         // No groups: the button waits and the empty line says why.
-        QVERIFY(h.publish(makeResult(ScanKind::duplicates, {}, 1, { FileCategory::duplicate })));
+        QVERIFY(h.publish(makeResult(ScanKind::duplicates, {}, CoverageState::partial, { FileCategory::duplicate })));
         QVERIFY(!h.find(QStringLiteral("quickAction"), true)->property("enabled").toBool());
         QCOMPARE(h.text(QStringLiteral("duplicatesEmpty")),
             QStringLiteral("已校验范围内未确认重复文件，请查看扫描范围提示。"));
@@ -190,7 +190,8 @@ private Q_SLOTS:
         // Total zero: every bar is empty.
         FileEntry empty = h.entry(QStringLiteral("Downloads/empty"), 0, FileCategory::spaceItem);
         empty.kind = EntryKind::folder();
-        QVERIFY(h.publish(makeResult(ScanKind::space, { empty }, 0, { FileCategory::spaceItem })));
+        QVERIFY(
+            h.publish(makeResult(ScanKind::space, { empty }, CoverageState::complete, { FileCategory::spaceItem })));
         QCOMPARE(h.text(QStringLiteral("spaceSummary")),
             QStringLiteral("已统计 ") + Varnoll::formatBytes(0) + QStringLiteral(" · 1 个直接子项"));
         QVERIFY(!h.isShown(QStringLiteral("shareBar")));

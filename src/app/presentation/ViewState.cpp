@@ -222,7 +222,7 @@ QVariantList ViewState::categoryCards() const
     const auto result = m_model->currentResult();
     QVariantList cards;
     for (FileCategory category : { FileCategory::userCache, FileCategory::logs, FileCategory::developerCache }) {
-        std::optional<std::uint8_t> state;
+        std::optional<CoverageState> state;
         if (result) {
             if (const auto coverage = result->coverageFor(category))
                 state = coverage->state;

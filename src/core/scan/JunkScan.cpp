@@ -757,7 +757,7 @@ ScanResult scanUnoffered(ScanKind kind, const ScanConfiguration &configuration)
     result.kind = kind;
     result.date = configuration.now.isValid() ? configuration.now : QDateTime::currentDateTimeUtc();
     const FileCategory category = kind == ScanKind::browser ? FileCategory::browserData : FileCategory::systemJunk;
-    result.coverage.append({ category, std::uint8_t(CoverageState::skipped), 0 });
+    result.coverage.append({ category, CoverageState::skipped, 0 });
     result.scopeNotes.append(kind == ScanKind::browser ? QStringLiteral("本版本不提供浏览器数据清理，已跳过。")
                                                        : QStringLiteral("本版本不清理系统位置的文件，已跳过。"));
     return result;
@@ -769,7 +769,7 @@ ScanResult notImplementedResult(ScanKind kind, const ScanConfiguration &configur
     result.kind = kind;
     result.date = configuration.now.isValid() ? configuration.now : QDateTime::currentDateTimeUtc();
     result.scopeNotes.append(QStringLiteral("此类扫描尚未实现，没有检查任何位置。"));
-    result.coverage.append({ FileCategory::other, std::uint8_t(CoverageState::notScanned), 0 });
+    result.coverage.append({ FileCategory::other, CoverageState::notScanned, 0 });
     return result;
 }
 

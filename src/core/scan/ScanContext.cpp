@@ -30,7 +30,7 @@ WalkOptions ScanContext::walkOptions()
 
 void ScanContext::addCoverage(FileCategory category, CoverageState state, std::int64_t examined)
 {
-    result.coverage.append({ category, std::uint8_t(state), examined });
+    result.coverage.append({ category, state, examined });
 }
 
 QString trashSkippedNote(std::int64_t count, const QStringList &samples, const QString &home)

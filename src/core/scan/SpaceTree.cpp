@@ -286,7 +286,7 @@ ScanResult SpaceTree::level(Index folder) const
     addWalkNotes(result.scopeNotes,
         { directory, m_facts.home, report, ignoredHits, m_facts.visitLimit, m_facts.timeLimit, std::nullopt });
     const CoverageState state = report.isComplete() ? CoverageState::complete : CoverageState::partial;
-    result.coverage = { ScanCoverage { FileCategory::spaceItem, std::uint8_t(state), report.visited } };
+    result.coverage = { ScanCoverage { FileCategory::spaceItem, state, report.visited } };
     return result;
 }
 

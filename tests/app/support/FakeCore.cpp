@@ -126,7 +126,7 @@ FileEntry makeEntry(const QString &path, std::int64_t bytes, FileCategory catego
 }
 
 ScanResult makeResult(
-    ScanKind kind, QList<FileEntry> entries, std::uint8_t coverageState, QList<FileCategory> categories)
+    ScanKind kind, QList<FileEntry> entries, CoverageState coverageState, QList<FileCategory> categories)
 {
     ScanResult r;
     r.kind = kind;

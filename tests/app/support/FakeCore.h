@@ -99,8 +99,8 @@ struct Fixture {
 // Building blocks for results.
 FileEntry makeEntry(const QString &path, std::int64_t bytes, FileCategory category = FileCategory::largeFile,
     std::optional<QString> bundleID = std::nullopt);
-ScanResult makeResult(
-    ScanKind kind, QList<FileEntry> entries, std::uint8_t coverageState = 0, QList<FileCategory> categories = {});
+ScanResult makeResult(ScanKind kind, QList<FileEntry> entries, CoverageState coverageState = CoverageState::complete,
+    QList<FileCategory> categories = {});
 DuplicateGroup makeGroup(const QList<FileEntry> &files);
 /// A space scan of `root` that holds its whole tree, built in memory: `files` are paths
 /// relative to `root` with their sizes; every folder is 4096 bytes and fully listed but

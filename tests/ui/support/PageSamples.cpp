@@ -58,8 +58,8 @@ ScanResult sampleApplications(const UiHarness &h)
         owned(h, QStringLiteral(".config/tunes-player/settings.ini"), 8'000, player),
         viewer,
     };
-    ScanResult result
-        = makeResult(ScanKind::applications, entries, 0, { FileCategory::application, FileCategory::applicationData });
+    ScanResult result = makeResult(ScanKind::applications, entries, CoverageState::complete,
+        { FileCategory::application, FileCategory::applicationData });
     result.date = sampleDate();
     result.diagnostics = {
         { QStringLiteral("d1"), QStringLiteral("/opt/tools/legacy-suite"),
@@ -85,7 +85,8 @@ ScanResult sampleDuplicates(const UiHarness &h)
     const QList<FileEntry> installers
         = copies({ QStringLiteral("Downloads/Qt-6.4-src.zip"), QStringLiteral("Downloads/archive/Qt-6.4-src.zip") },
             812'000'000);
-    ScanResult result = makeResult(ScanKind::duplicates, photos + installers, 0, { FileCategory::duplicate });
+    ScanResult result
+        = makeResult(ScanKind::duplicates, photos + installers, CoverageState::complete, { FileCategory::duplicate });
     result.duplicateGroups = { makeGroup(photos), makeGroup(installers) };
     result.date = sampleDate();
     return result;
@@ -106,7 +107,7 @@ ScanResult sampleSpace(const UiHarness &h)
             child(QStringLiteral("dataset"), 512'000'000, true),
             child(QStringLiteral("会议录音 0312.m4a"), 402'653'184, false),
             child(QStringLiteral("empty folder"), 0, true) },
-        1, { FileCategory::spaceItem });
+        CoverageState::partial, { FileCategory::spaceItem });
     result.date = sampleDate();
     return result;
 }

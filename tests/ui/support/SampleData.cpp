@@ -23,9 +23,9 @@ ScanResult sampleJunk(const UiHarness &h)
     entries[7].sizeIsComplete = false;
     for (FileEntry &entry : entries)
         entry.detail = QStringLiteral("30 天内未使用");
-    ScanResult result = makeResult(
-        ScanKind::junk, entries, 0, { FileCategory::userCache, FileCategory::logs, FileCategory::developerCache });
-    result.coverage[1].state = 1; // logs: partial
+    ScanResult result = makeResult(ScanKind::junk, entries, CoverageState::complete,
+        { FileCategory::userCache, FileCategory::logs, FileCategory::developerCache });
+    result.coverage[1].state = CoverageState::partial; // logs
     result.date = sampleDate();
     result.scopeNotes = {
         QStringLiteral("已检查 ~/.cache 中 30 天以上未使用的缓存。"),

@@ -100,7 +100,7 @@ QList<Shot> tour()
         { QStringLiteral("junk-empty"),
             [](UiHarness &h) {
                 h.model->navigate(Page::junk);
-                ScanResult empty = makeResult(ScanKind::junk, {}, 0,
+                ScanResult empty = makeResult(ScanKind::junk, {}, CoverageState::complete,
                     { FileCategory::userCache, FileCategory::logs, FileCategory::developerCache });
                 empty.date = sampleDate();
                 h.publish(empty);
@@ -228,7 +228,8 @@ QList<Shot> tour()
         { QStringLiteral("largeFiles-missing"),
             [](UiHarness &h) {
                 h.model->navigate(Page::largeFiles);
-                ScanResult missing = makeResult(ScanKind::largeFiles, {}, 5, { FileCategory::largeFile });
+                ScanResult missing
+                    = makeResult(ScanKind::largeFiles, {}, CoverageState::missing, { FileCategory::largeFile });
                 missing.scopeNotes = { QStringLiteral("文件夹不存在：~/Downloads") };
                 h.publish(missing);
             } },
@@ -265,7 +266,7 @@ QList<Shot> tour()
         { QStringLiteral("duplicates-empty"),
             [](UiHarness &h) {
                 h.model->navigate(Page::duplicates);
-                h.publish(makeResult(ScanKind::duplicates, {}, 0, { FileCategory::duplicate }));
+                h.publish(makeResult(ScanKind::duplicates, {}, CoverageState::complete, { FileCategory::duplicate }));
             } },
         { QStringLiteral("space-result"),
             [](UiHarness &h) {
@@ -292,7 +293,7 @@ QList<Shot> tour()
         { QStringLiteral("space-empty"),
             [](UiHarness &h) {
                 h.model->navigate(Page::space);
-                h.publish(makeResult(ScanKind::space, {}, 0, { FileCategory::spaceItem }));
+                h.publish(makeResult(ScanKind::space, {}, CoverageState::complete, { FileCategory::spaceItem }));
             } },
         { QStringLiteral("history-records"),
             [](UiHarness &h) {
