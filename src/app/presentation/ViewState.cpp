@@ -18,7 +18,7 @@ ViewState::ViewState(CleanerModel *model, QString version, QObject *parent)
 {
     using M = CleanerModel;
     for (auto source : { &M::pageChanged, &M::busyChanged, &M::minimumSizeMBChanged, &M::olderThanDaysChanged,
-             &M::fileTypeChanged, &M::currentResultChanged })
+             &M::fileTypeChanged, &M::currentResultChanged, &M::showReviewChanged, &M::showPolicyChanged })
         connect(model, source, this, &ViewState::pageStateChanged);
     connect(model, &M::junkBytesChanged, this, &ViewState::junkStateChanged);
     for (auto source : { &M::statusChanged, &M::examinedChanged, &M::busyChanged })
@@ -63,7 +63,12 @@ int ViewState::sidebarPage() const
 bool ViewState::canRescan() const
 {
     const Page page = m_model->page();
-    return !m_model->busy() && pageIsVisible(page) && page != Page::history && page != Page::settings;
+    return !m_model->busy() && !sheetShown() && pageIsVisible(page) && page != Page::history && page != Page::settings;
+}
+
+bool ViewState::sheetShown() const
+{
+    return m_model->showReview() || m_model->showPolicy();
 }
 
 bool ViewState::showsJunkDot() const
@@ -333,6 +338,17 @@ QString ViewState::symbolOf(int page) const
 {
     const auto known = pageFromRaw(page);
     return known ? Varnoll::pageSymbol(*known) : QString();
+}
+
+QString ViewState::spoken(const QStringList &parts) const
+{
+    QStringList said;
+    for (const QString &part : parts) {
+        const QString trimmed = part.trimmed();
+        if (!trimmed.isEmpty())
+            said.append(trimmed);
+    }
+    return said.join(QStringLiteral("，"));
 }
 
 void ViewState::revealEntry(const QString &id)

@@ -21,6 +21,7 @@ class ViewState : public QObject {
     Q_PROPERTY(QString contentView READ contentView NOTIFY pageStateChanged)
     Q_PROPERTY(int sidebarPage READ sidebarPage NOTIFY pageStateChanged)
     Q_PROPERTY(bool canRescan READ canRescan NOTIFY pageStateChanged)
+    Q_PROPERTY(bool sheetShown READ sheetShown NOTIFY pageStateChanged)
     Q_PROPERTY(bool showsJunkDot READ showsJunkDot NOTIFY junkStateChanged)
     Q_PROPERTY(QString pageSymbol READ pageSymbol NOTIFY pageStateChanged)
     Q_PROPERTY(QString description READ description NOTIFY pageStateChanged)
@@ -72,7 +73,10 @@ public:
     [[nodiscard]] QString contentView() const;
     /// The page whose sidebar entry is drawn selected (a Page value), -1 for none.
     [[nodiscard]] int sidebarPage() const;
+    /// False while a sheet is shown: the page's commands wait behind it.
     [[nodiscard]] bool canRescan() const;
+    /// The review or the policy sheet is shown.
+    [[nodiscard]] bool sheetShown() const;
     [[nodiscard]] bool showsJunkDot() const;
     [[nodiscard]] QString pageSymbol() const;
     [[nodiscard]] QString description() const;
@@ -115,6 +119,9 @@ public:
     [[nodiscard]] QVariantList filePages() const;
     Q_INVOKABLE QString titleOf(int page) const;
     Q_INVOKABLE QString symbolOf(int page) const;
+    /// What a screen reader says for an object shown as several texts (a row's name,
+    /// size and folder): the non-empty parts in order, as one sentence.
+    Q_INVOKABLE QString spoken(const QStringList &parts) const;
 
     /// A category card was pressed: it filters the list, or clears the filter when it
     /// was already the filter.

@@ -162,6 +162,10 @@ ListView {
                     Accessible.role: Accessible.Button
                     Accessible.name: row.detailsLabel
                     Accessible.onPressAction: toggle()
+                    activeFocusOnTab: true
+                    Keys.onSpacePressed: toggle()
+                    Keys.onReturnPressed: toggle()
+                    FocusRing { shown: details.activeFocus; radius: 6 }
                     RowLayout {
                         id: detailsHeader
                         spacing: 6

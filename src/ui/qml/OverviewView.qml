@@ -136,10 +136,13 @@ ScrollView {
                     { page: Varnoll.Page.largeFiles, text: "查找大文件、重复文件和旧安装包" },
                     { page: Varnoll.Page.space, text: "看看哪个文件夹占空间" }
                 ]
-                AbstractButton {
+                FlatButton {
                     id: shortcut
                     required property var modelData
                     objectName: "shortcut_" + modelData.page
+                    text: View.titleOf(modelData.page)
+                    Accessible.description: modelData.text
+                    ring.radius: 16
                     Layout.fillWidth: true
                     Layout.preferredWidth: 1
                     Layout.alignment: Qt.AlignTop
@@ -192,12 +195,15 @@ ScrollView {
             Symbol { name: "trash"; size: 12; tint: Ink.secondary }
             Text { text: Words.overviewFooter; font.pixelSize: 12; color: Ink.secondary }
             Item { Layout.fillWidth: true }
-            AbstractButton {
+            FlatButton {
                 objectName: "historyLink"
+                text: "查看清理记录"
+                ring.radius: 5
+                Accessible.role: Accessible.Link
                 implicitWidth: linkText.implicitWidth
                 implicitHeight: linkText.implicitHeight
                 onClicked: Cleaner.navigate(Varnoll.Page.history)
-                contentItem: Text { id: linkText; text: "查看清理记录"; font.pixelSize: 12; color: Ink.green }
+                contentItem: Text { id: linkText; text: parent.text; font.pixelSize: 12; color: Ink.green }
                 background: null
             }
         }

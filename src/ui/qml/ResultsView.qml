@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Layouts
+import QtQuick.Window
 import Varnoll.Model
 
 // The page of every scan: tabs, heading, folder, filters, then progress, result or
@@ -10,157 +11,209 @@ Item {
     objectName: "resultsView"
     property bool showsFilters: false
 
-    ColumnLayout {
+    // When the window is too low for the page with a list of five rows, the page
+    // scrolls as a whole instead of squeezing the list; the keyboard focus is kept in
+    // sight.
+    Flickable {
+        id: scroller
+        objectName: "pageScroller"
         anchors.fill: parent
-        anchors.leftMargin: 32
-        anchors.rightMargin: 32
-        anchors.bottomMargin: 24
-        spacing: 16
+        contentWidth: width
+        contentHeight: Math.max(height, column.implicitHeight + 24)
+        interactive: contentHeight > height
+        boundsBehavior: Flickable.StopAtBounds
+        clip: true
+        ScrollBar.vertical: ScrollBar { policy: scroller.interactive ? ScrollBar.AlwaysOn : ScrollBar.AlwaysOff }
 
-        // File tabs.
-        RowLayout {
-            visible: View.isFilePage
-            spacing: 8
-            Repeater {
-                model: View.filePages
-                AbstractButton {
-                    id: tab
-                    required property var modelData
-                    objectName: "tab_" + modelData.page
-                    implicitHeight: 40
-                    leftPadding: 18
-                    rightPadding: 18
-                    enabled: !Cleaner.busy
-                    onClicked: Cleaner.navigate(modelData.page)
-                    opacity: enabled ? 1 : 0.6
-                    background: Rectangle {
-                        radius: 10
-                        color: Cleaner.page === tab.modelData.page ? Ink.selected : "transparent"
-                    }
-                    contentItem: RowLayout {
-                        spacing: 6
-                        Symbol { name: tab.modelData.symbol; size: 13; tint: Ink.forest }
-                        Text { text: tab.modelData.title; font.pixelSize: 13; font.weight: Font.Medium; color: Ink.forest }
-                    }
-                }
-            }
-            Item { Layout.fillWidth: true }
-        }
+        ColumnLayout {
+            id: column
+            x: 32
+            width: scroller.width - 64
+            height: Math.max(scroller.height, implicitHeight + 24) - 24
+            spacing: 16
 
-        // Header.
-        RowLayout {
-            Layout.fillWidth: true
-            PageHeading {
-                Layout.fillWidth: true
-                title: Cleaner.pageTitle
-                subtitle: View.description
-            }
-            InkButton {
-                objectName: "rescanButton"
-                Layout.alignment: Qt.AlignTop
-                visible: Cleaner.hasCurrentResult && !Cleaner.busy
-                text: "重新扫描"
-                onClicked: Cleaner.scanCurrent()
-            }
-        }
-
-        // Folder bar.
-        Rectangle {
-            objectName: "folderBar"
-            visible: View.showsFolderBar
-            Layout.fillWidth: true
-            implicitHeight: folderRow.implicitHeight + 28
-            radius: 12
-            color: Ink.subtle
+            // File tabs.
             RowLayout {
-                id: folderRow
-                anchors.fill: parent
-                anchors.margins: 14
-                spacing: 10
-                Symbol { name: "folder"; size: 15; tint: Ink.green }
-                ColumnLayout {
-                    Layout.fillWidth: true
-                    spacing: 2
-                    Text { objectName: "folderTitle"; text: View.folderTitle; font.pixelSize: 13; font.weight: Font.Medium }
-                    Text {
-                        Layout.fillWidth: true
-                        text: View.folderPath
-                        font.pixelSize: 11
-                        color: Ink.secondary
-                        elide: Text.ElideMiddle
+                visible: View.isFilePage
+                spacing: 8
+                Repeater {
+                    model: View.filePages
+                    FlatButton {
+                        id: tab
+                        required property var modelData
+                        objectName: "tab_" + modelData.page
+                        implicitHeight: 40
+                        leftPadding: 18
+                        rightPadding: 18
+                        enabled: !Cleaner.busy
+                        text: modelData.title
+                        arrowGroup: "fileTabs"
+                        arrowAxis: Qt.Horizontal
+                        ring.radius: 12
+                        Accessible.role: Accessible.PageTab
+                        Accessible.selected: Cleaner.page === tab.modelData.page
+                        onClicked: Cleaner.navigate(modelData.page)
+                        opacity: enabled ? 1 : 0.6
+                        background: Rectangle {
+                            radius: 10
+                            color: Cleaner.page === tab.modelData.page ? Ink.selected : "transparent"
+                        }
+                        contentItem: RowLayout {
+                            spacing: 6
+                            Symbol { name: tab.modelData.symbol; size: 13; tint: Ink.forest }
+                            Text { text: tab.modelData.title; font.pixelSize: 13; font.weight: Font.Medium; color: Ink.forest }
+                        }
                     }
                 }
-                InkButton {
-                    objectName: "parentButton"
-                    visible: View.showsParentButton
-                    text: "上一级"
-                    enabled: View.canGoToParent
-                    onClicked: Cleaner.parentSpace()
+                Item { Layout.fillWidth: true }
+            }
+
+            // Header.
+            RowLayout {
+                Layout.fillWidth: true
+                PageHeading {
+                    Layout.fillWidth: true
+                    title: Cleaner.pageTitle
+                    subtitle: View.description
                 }
                 InkButton {
-                    objectName: "chooseFolderButton"
-                    text: "更换文件夹…"
-                    enabled: !Cleaner.busy
-                    onClicked: Cleaner.chooseDirectory()
+                    objectName: "rescanButton"
+                    Layout.alignment: Qt.AlignTop
+                    visible: Cleaner.hasCurrentResult && !Cleaner.busy
+                    text: "重新扫描"
+                    onClicked: Cleaner.scanCurrent()
+                }
+            }
+
+            // Folder bar.
+            Rectangle {
+                objectName: "folderBar"
+                visible: View.showsFolderBar
+                Layout.fillWidth: true
+                implicitHeight: folderRow.implicitHeight + 28
+                radius: 12
+                color: Ink.subtle
+                RowLayout {
+                    id: folderRow
+                    anchors.fill: parent
+                    anchors.margins: 14
+                    spacing: 10
+                    Symbol { name: "folder"; size: 15; tint: Ink.green }
+                    ColumnLayout {
+                        Layout.fillWidth: true
+                        spacing: 2
+                        Text { objectName: "folderTitle"; text: View.folderTitle; font.pixelSize: 13; font.weight: Font.Medium }
+                        Text {
+                            Layout.fillWidth: true
+                            text: View.folderPath
+                            font.pixelSize: 11
+                            color: Ink.secondary
+                            elide: Text.ElideMiddle
+                        }
+                    }
+                    InkButton {
+                        objectName: "parentButton"
+                        visible: View.showsParentButton
+                        text: "上一级"
+                        enabled: View.canGoToParent
+                        onClicked: Cleaner.parentSpace()
+                    }
+                    InkButton {
+                        objectName: "chooseFolderButton"
+                        text: "更换文件夹…"
+                        enabled: !Cleaner.busy
+                        onClicked: Cleaner.chooseDirectory()
+                    }
+                }
+            }
+
+            // Filter panel.
+            Disclosure {
+                objectName: "filterPanel"
+                visible: View.showsFilterPanel
+                Layout.fillWidth: true
+                label: View.filterSummary
+                expanded: page.showsFilters
+                onExpandedChanged: page.showsFilters = expanded
+                Column {
+                    width: parent.width
+                    topPadding: 10
+                    FileFiltersView { width: parent.width }
+                }
+            }
+
+            // Body. Each block is built once and then kept, hidden while another shows:
+            // rebuilding the result block with its list on every scan cost more than a frame
+            // when the result arrived.
+            Item {
+                objectName: "body"
+                Layout.fillWidth: true
+                Layout.fillHeight: true
+                // What the body needs at least: the page scrolls rather than give it less.
+                Layout.preferredHeight: item ? item.implicitHeight : 0
+                readonly property Item item: View.body === "progress" ? progressLoader.item
+                                           : View.body === "result" ? resultLoader.item : introductionLoader.item
+                Loader {
+                    id: progressLoader
+                    anchors.fill: parent
+                    visible: View.body === "progress"
+                    active: visible || item !== null
+                    sourceComponent: progressBlock
+                }
+                // Built in the background while the page shows something else, so that the
+                // first result appears without a pause.
+                Loader {
+                    id: resultLoader
+                    anchors.fill: parent
+                    visible: View.body === "result"
+                    asynchronous: !visible
+                    sourceComponent: resultBlock
+                }
+                Loader {
+                    id: introductionLoader
+                    anchors.fill: parent
+                    visible: View.body !== "progress" && View.body !== "result"
+                    active: visible || item !== null
+                    sourceComponent: introduction
                 }
             }
         }
+    }
 
-        // Filter panel.
-        Disclosure {
-            objectName: "filterPanel"
-            visible: View.showsFilterPanel
-            Layout.fillWidth: true
-            label: View.filterSummary
-            expanded: page.showsFilters
-            onExpandedChanged: page.showsFilters = expanded
-            Column {
-                width: parent.width
-                topPadding: 10
-                FileFiltersView { width: parent.width }
+    // The page follows the keyboard: an item that takes the focus is scrolled into view.
+    Connections {
+        target: page.Window.window
+        function onActiveFocusItemChanged() { page.reveal(page.Window.activeFocusItem) }
+    }
+    function reveal(item) {
+        const flickable = scroller
+        if (!item || !flickable.interactive)
+            return
+        let inside = false
+        for (let it = item.parent; it; it = it.parent) {
+            if (it === flickable.contentItem) {
+                inside = true
+                break
             }
         }
-
-        // Body. Each block is built once and then kept, hidden while another shows:
-        // rebuilding the result block with its list on every scan cost more than a frame
-        // when the result arrived.
-        Item {
-            objectName: "body"
-            Layout.fillWidth: true
-            Layout.fillHeight: true
-            readonly property Item item: View.body === "progress" ? progressLoader.item
-                                       : View.body === "result" ? resultLoader.item : introductionLoader.item
-            Loader {
-                id: progressLoader
-                anchors.fill: parent
-                visible: View.body === "progress"
-                active: visible || item !== null
-                sourceComponent: progressBlock
-            }
-            // Built in the background while the page shows something else, so that the
-            // first result appears without a pause.
-            Loader {
-                id: resultLoader
-                anchors.fill: parent
-                visible: View.body === "result"
-                asynchronous: !visible
-                sourceComponent: resultBlock
-            }
-            Loader {
-                id: introductionLoader
-                anchors.fill: parent
-                visible: View.body !== "progress" && View.body !== "result"
-                active: visible || item !== null
-                sourceComponent: introduction
-            }
-        }
+        if (!inside)
+            return
+        const box = item.mapToItem(flickable.contentItem, 0, 0, item.width, item.height)
+        const top = flickable.contentY
+        const bottom = top + flickable.height
+        if (box.y < top)
+            flickable.contentY = Math.max(0, box.y - 12)
+        else if (box.y + box.height > bottom)
+            flickable.contentY = Math.min(flickable.contentHeight - flickable.height, box.y + box.height - flickable.height + 12)
     }
 
     Component {
         id: progressBlock
         Item {
             objectName: "progressBlock"
+            implicitHeight: progressColumn.implicitHeight
             ColumnLayout {
+                id: progressColumn
                 anchors.centerIn: parent
                 width: parent.width
                 spacing: 18
@@ -199,7 +252,9 @@ Item {
         id: introduction
         Item {
             objectName: "introduction"
+            implicitHeight: introColumn.implicitHeight
             ColumnLayout {
+                id: introColumn
                 anchors.centerIn: parent
                 width: parent.width
                 spacing: 20
@@ -285,19 +340,24 @@ Item {
                 }
             }
             Disclosure {
+                id: scopeNotes
                 objectName: "scopeNotes"
                 visible: View.scopeNotes.length > 0
                 Layout.fillWidth: true
                 label: View.scopeNotesTitle
                 ScrollView {
+                    id: notesScroller
                     width: parent.width
                     height: Math.min(110, notes.implicitHeight + 8)
+                    // Its own width, not the content's: that one is 0 while the notes of
+                    // another page are swapped in, and the column would keep it.
+                    contentWidth: availableWidth
                     clip: true
                     ScrollBar.vertical.policy: ScrollBar.AsNeeded
                     Column {
                         id: notes
                         y: 8
-                        width: parent.width
+                        width: notesScroller.availableWidth
                         Repeater {
                             model: View.scopeNotes
                             TextEdit {
@@ -315,25 +375,37 @@ Item {
                 }
             }
 
-            // Junk categories.
-            RowLayout {
+            // Junk categories: three equal shares of the width, placed by their own
+            // bindings (a row layout built in the background could leave them stacked).
+            Item {
+                id: cards
+                objectName: "categoryCards"
                 visible: View.showsCategoryCards
                 Layout.fillWidth: true
-                spacing: 12
+                implicitHeight: childrenRect.height
                 Repeater {
                     model: View.categoryCards
                     CategoryCard {
                         required property var modelData
+                        required property int index
                         info: modelData
-                        Layout.fillWidth: true
-                        Layout.preferredWidth: 1
+                        width: (cards.width - 24) / 3
+                        x: index * (width + 12)
                     }
                 }
             }
 
             ScanDiagnosticsView {
+                id: diagnostics
                 visible: View.diagnosticCount > 0
                 Layout.fillWidth: true
+            }
+
+            // Notes and diagnostics open closed for every result and page.
+            Connections {
+                target: Cleaner
+                function onCurrentResultChanged() { scopeNotes.expanded = false; diagnostics.expanded = false }
+                function onPageChanged() { scopeNotes.expanded = false; diagnostics.expanded = false }
             }
 
             // The item list: the applications, duplicates and space pages have their own.
