@@ -51,7 +51,7 @@ QSize Look::windowSize(const QSize &available)
     return designed;
 #else
     // Room for the title bar and the frame the window manager draws around the window.
-    const QSize room = available - QSize(16, 48);
+    const QSize room = available - QSize(16, 80);
     // A screen that cannot hold even the minimum (a virtual one) gets the designed size.
     if (room.width() < minimumWindowSize().width() || room.height() < minimumWindowSize().height())
         return designed;

@@ -13,6 +13,8 @@ ColumnLayout {
         Layout.fillWidth: true
         Text {
             objectName: "applicationCount"
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
             text: Applications.headerText
             font.pixelSize: 13
             font.weight: Font.Medium

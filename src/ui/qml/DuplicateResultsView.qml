@@ -13,6 +13,8 @@ ColumnLayout {
         Layout.fillWidth: true
         Text {
             objectName: "duplicateSummary"
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
             text: Duplicates.summaryText
             font.pixelSize: 12
             font.weight: Font.Medium

@@ -20,6 +20,7 @@ Item {
     // One menu serves every row; rows are many and built while scrolling.
     property var actionsMenu: null
 
+    objectName: "fileRow"
     implicitHeight: 56
     // The row is what a list gives the keyboard focus to; the list's keys act on it.
     Accessible.role: Accessible.ListItem

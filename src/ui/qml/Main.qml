@@ -33,9 +33,6 @@ ApplicationWindow {
     palette.light: Ink.selected
     palette.midlight: Ink.muted
     palette.mid: Ink.selected
-    palette.disabled.windowText: Ink.secondary
-    palette.disabled.text: Ink.secondary
-    palette.disabled.buttonText: Ink.secondary
     palette.toolTipBase: Ink.card
     palette.toolTipText: Ink.text
     palette.placeholderText: Ink.secondary

@@ -47,6 +47,8 @@ ScrollView {
                         Item { Layout.fillWidth: true }
                         Text {
                             objectName: "capacityText"
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: View.spoken(["磁盘空间", text])
                             text: View.capacityText
                             font.pixelSize: 13
                             color: Ink.secondary

@@ -6,6 +6,8 @@ import Varnoll.Model
 // The item list: header with select-all and search, the rows, and the footer.
 Item {
     id: list
+    // The header, five rows and the footer at least; the page scrolls rather than show fewer.
+    implicitHeight: 60 + 5 * 57 + 36
 
     Rectangle {
         anchors.fill: parent
@@ -78,6 +80,8 @@ Item {
                 }
                 Text {
                     objectName: "countText"
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     text: Results.countText
                     font.pixelSize: 11
                     font.weight: Font.Medium
@@ -208,6 +212,8 @@ Item {
                 }
                 Text {
                     objectName: "emptyTitle"
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     anchors.horizontalCenter: parent.horizontalCenter
                     text: View.emptyTitle
                     font.pixelSize: 13

@@ -102,7 +102,14 @@ Item {
                     ColumnLayout {
                         Layout.fillWidth: true
                         spacing: 2
-                        Text { objectName: "folderTitle"; text: View.folderTitle; font.pixelSize: 13; font.weight: Font.Medium }
+                        Text {
+                            objectName: "folderTitle"
+                            text: View.folderTitle
+                            font.pixelSize: 13
+                            font.weight: Font.Medium
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: View.spoken([text, View.folderPath])
+                        }
                         Text {
                             Layout.fillWidth: true
                             text: View.folderPath
@@ -225,6 +232,8 @@ Item {
                 }
                 Text {
                     objectName: "statusText"
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     Layout.alignment: Qt.AlignHCenter
                     text: Cleaner.status
                     font.pixelSize: 17
@@ -232,6 +241,8 @@ Item {
                 }
                 Text {
                     objectName: "examinedText"
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     Layout.alignment: Qt.AlignHCenter
                     text: View.examinedText
                     font.pixelSize: 13
@@ -268,6 +279,8 @@ Item {
                 }
                 Text {
                     objectName: "introTitle"
+                    Accessible.role: Accessible.Heading
+                    Accessible.name: text
                     Layout.alignment: Qt.AlignHCenter
                     text: View.introTitle
                     font.family: Ink.serif
@@ -277,6 +290,8 @@ Item {
                 }
                 Text {
                     objectName: "introSubtitle"
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     Layout.alignment: Qt.AlignHCenter
                     text: View.introSubtitle
                     font.pixelSize: 14
@@ -284,6 +299,8 @@ Item {
                 }
                 Text {
                     objectName: "introSteps"
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     Layout.alignment: Qt.AlignHCenter
                     visible: View.introShowsSteps
                     text: View.introSteps
@@ -313,6 +330,8 @@ Item {
                 Layout.fillWidth: true
                 Text {
                     objectName: "outcomeText"
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     text: View.outcomeText
                     font.pixelSize: 15
                     font.weight: Font.DemiBold
@@ -321,6 +340,8 @@ Item {
                 Item { Layout.fillWidth: true }
                 Text {
                     objectName: "totalText"
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     visible: text !== ""
                     text: View.totalText
                     font.family: Ink.mono
@@ -334,6 +355,8 @@ Item {
                 Symbol { name: "exclamationmark.circle"; size: 12; tint: Ink.secondary }
                 Text {
                     objectName: "incompleteLine"
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     text: "部分位置未完成检查，下面只显示已找到的项目。"
                     font.pixelSize: 12
                     color: Ink.secondary
@@ -362,6 +385,8 @@ Item {
                             model: View.scopeNotes
                             TextEdit {
                                 required property string modelData
+                                Accessible.role: Accessible.StaticText
+                                Accessible.name: modelData
                                 width: notes.width
                                 text: modelData
                                 readOnly: true
@@ -440,12 +465,16 @@ Item {
                         spacing: 4
                         Text {
                             objectName: "selectionHeadline"
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: text
                             text: View.selectionHeadline
                             font.pixelSize: 14
                             font.weight: Font.DemiBold
                         }
                         Text {
                             text: Words.selectionHint
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: text
                             font.pixelSize: 11
                             color: Ink.secondary
                         }

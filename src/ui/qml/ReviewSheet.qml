@@ -46,6 +46,8 @@ Popup {
         }
         Text {
             text: Words.reviewTitle
+            Accessible.role: Accessible.Heading
+            Accessible.name: text
             font.family: Ink.serif
             font.pixelSize: 27
             font.bold: true
@@ -53,6 +55,8 @@ Popup {
         }
         Text {
             objectName: "reviewSummary"
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
             Layout.fillWidth: true
             text: View.reviewSummary
             font.pixelSize: 12
@@ -119,6 +123,8 @@ Popup {
         }
         Text {
             text: Words.reviewFootnote
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
             font.pixelSize: 11
             color: Ink.secondary
         }

@@ -17,6 +17,8 @@ ColumnLayout {
         Layout.fillWidth: true
         Text {
             objectName: "spaceSummary"
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
             text: Space.summaryText
             font.pixelSize: 14
             font.weight: Font.Medium
