@@ -68,7 +68,8 @@ Seen survey(QQuickWindow *window)
             return;
         if (name.trimmed().isEmpty()) {
             QObject *object = node->object();
-            seen.unnamed.append(QStringLiteral("%1 (role %2)")
+            seen.unnamed.append(
+                QStringLiteral("%1 (role %2)")
                     .arg(object ? QString::fromLatin1(object->metaObject()->className()) + u' ' + object->objectName()
                                 : QStringLiteral("?"))
                     .arg(int(role), 0, 16));
@@ -147,11 +148,7 @@ private Q_SLOTS:
                     h.publish(sampleSpace(h));
                 },
                 { QStringLiteral("地图") } },
-            { "history",
-                [](UiHarness &h) {
-                    restartWithStore(h, sampleRecords(h), {});
-                },
-                {} },
+            { "history", [](UiHarness &h) { restartWithStore(h, sampleRecords(h), {}); }, {} },
             { "settings", [](UiHarness &h) { h.model->navigate(Page::settings); }, { QStringLiteral("了解扫描范围") } },
             { "review",
                 [](UiHarness &h) {
@@ -187,7 +184,8 @@ private Q_SLOTS:
             }
             h.settle(100);
             const Seen seen = survey(h.window);
-            QVERIFY2(seen.unnamed.isEmpty(), qPrintable(QStringLiteral("%1: %2").arg(state.name, seen.unnamed.join(u'\n'))));
+            QVERIFY2(
+                seen.unnamed.isEmpty(), qPrintable(QStringLiteral("%1: %2").arg(state.name, seen.unnamed.join(u'\n'))));
             const QStringList said = seen.named.values() + seen.texts;
             for (const QString &text : state.mustSay)
                 QVERIFY2(said.contains(text), qPrintable(QStringLiteral("%1: %2").arg(state.name, text)));
@@ -201,10 +199,12 @@ private Q_SLOTS:
         UiHarness h;
         QVERIFY(h.load());
         // Buttons: a sidebar entry, the start button, a tab, a disclosure.
-        QVERIFY(act(h.find(QStringLiteral("nav_%1").arg(int(Page::largeFiles))), QAccessibleActionInterface::pressAction()));
+        QVERIFY(act(
+            h.find(QStringLiteral("nav_%1").arg(int(Page::largeFiles))), QAccessibleActionInterface::pressAction()));
         h.settle();
         QCOMPARE(h.model->page(), Page::largeFiles);
-        QVERIFY(act(h.find(QStringLiteral("tab_%1").arg(int(Page::installers)), true), QAccessibleActionInterface::pressAction()));
+        QVERIFY(act(h.find(QStringLiteral("tab_%1").arg(int(Page::installers)), true),
+            QAccessibleActionInterface::pressAction()));
         h.settle();
         QCOMPARE(h.model->page(), Page::installers);
         QObject *filters = h.find(QStringLiteral("filterPanel"), true);
