@@ -368,6 +368,12 @@ private Q_SLOTS:
             QVERIFY2(card.left() >= previous.right() + 8, qPrintable(QStringLiteral("card %1 overlaps").arg(i)));
             QVERIFY(card.width() > 200);
         }
+        // The header's rescan button sits at the right, clear of the title.
+        auto *rescan = item(h.find(QStringLiteral("rescanButton"), true));
+        QVERIFY(rescan);
+        QVERIFY2(rescan->mapToScene(QPointF(rescan->width(), 0)).x()
+                > cards.at(2)->mapToScene(QPointF(cards.at(2)->width() - 2, 0)).x(),
+            qPrintable(QString::number(rescan->mapToScene(QPointF(0, 0)).x())));
         const QList<QQuickItem *> rows = h.rows();
         QVERIFY(!rows.isEmpty());
         QVERIFY(h.clickItem(item(inside(rows.constFirst(), QStringLiteral("rowCheck")))));
@@ -463,11 +469,11 @@ private Q_SLOTS:
             // What must be pressed can be scrolled to: the whole page is within the scroller.
             auto *scroller = item(h.find(QStringLiteral("pageScroller"), true));
             QVERIFY(scroller->property("contentHeight").toReal() >= scroller->height());
+            // The selection bar stays in sight, under what scrolls.
             if (auto *bar = item(h.find(QStringLiteral("selectionBar"), true))) {
-                const qreal bottom
-                    = bar->mapToItem(scroller->property("contentItem").value<QQuickItem *>(), QPointF(0, bar->height()))
-                          .y();
-                QVERIFY(bottom <= scroller->property("contentHeight").toReal());
+                const QRectF shown = bar->mapRectToScene(bar->boundingRect());
+                QVERIFY(shown.bottom() <= h.window->height());
+                QVERIFY(shown.top() >= scroller->mapToScene(QPointF(0, scroller->height())).y());
             }
         }
     }

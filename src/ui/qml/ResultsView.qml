@@ -17,9 +17,15 @@ Item {
     Flickable {
         id: scroller
         objectName: "pageScroller"
-        anchors.fill: parent
+        // The page's bottom margin, or the gap above the selection bar.
+        readonly property real below: selectionBar.visible ? 0 : 24
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.top: parent.top
+        anchors.bottom: selectionBar.visible ? selectionBar.top : parent.bottom
+        anchors.bottomMargin: selectionBar.visible ? 10 : 0
         contentWidth: width
-        contentHeight: Math.max(height, column.implicitHeight + 24)
+        contentHeight: Math.max(height, column.implicitHeight + below)
         interactive: contentHeight > height
         boundsBehavior: Flickable.StopAtBounds
         clip: true
@@ -27,9 +33,10 @@ Item {
 
         ColumnLayout {
             id: column
-            x: 32
-            width: scroller.width - 64
-            height: Math.max(scroller.height, implicitHeight + 24) - 24
+            anchors.fill: parent
+            anchors.leftMargin: 32
+            anchors.rightMargin: 32
+            anchors.bottomMargin: scroller.below
             spacing: 16
 
             // File tabs.
@@ -68,17 +75,24 @@ Item {
                 Item { Layout.fillWidth: true }
             }
 
-            // Header.
-            RowLayout {
+            // Header. Placed by anchors: a row layout here missed the button appearing
+            // with the first result while the page around it was laid out again.
+            Item {
                 Layout.fillWidth: true
+                implicitHeight: Math.max(heading.implicitHeight, rescanButton.visible ? rescanButton.implicitHeight : 0)
                 PageHeading {
-                    Layout.fillWidth: true
+                    id: heading
+                    anchors.left: parent.left
+                    anchors.right: rescanButton.visible ? rescanButton.left : parent.right
+                    anchors.rightMargin: rescanButton.visible ? 12 : 0
                     title: Cleaner.pageTitle
                     subtitle: View.description
                 }
                 InkButton {
+                    id: rescanButton
                     objectName: "rescanButton"
-                    Layout.alignment: Qt.AlignTop
+                    anchors.right: parent.right
+                    anchors.top: parent.top
                     visible: Cleaner.hasCurrentResult && !Cleaner.busy
                     text: "重新扫描"
                     onClicked: Cleaner.scanCurrent()
@@ -183,6 +197,56 @@ Item {
                     active: visible || item !== null
                     sourceComponent: introduction
                 }
+            }
+        }
+    }
+
+    // Selection bar: under the result, outside what scrolls, so that "查看并确认…" is
+    // always in sight.
+    Rectangle {
+        id: selectionBar
+        objectName: "selectionBar"
+        visible: View.body === "result" && ItemList.showsSelectionBar
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.bottom: parent.bottom
+        anchors.leftMargin: 32
+        anchors.rightMargin: 32
+        anchors.bottomMargin: 24
+        implicitHeight: barRow.implicitHeight + 36
+        radius: 14
+        color: Ink.card
+        border.width: 1
+        border.color: Ink.border
+        RowLayout {
+            id: barRow
+            anchors.fill: parent
+            anchors.margins: 18
+            ColumnLayout {
+                spacing: 4
+                Text {
+                    objectName: "selectionHeadline"
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
+                    text: View.selectionHeadline
+                    font.pixelSize: 14
+                    font.weight: Font.DemiBold
+                }
+                Text {
+                    text: Words.selectionHint
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
+                    font.pixelSize: 11
+                    color: Ink.secondary
+                }
+            }
+            Item { Layout.fillWidth: true }
+            InkButton {
+                objectName: "reviewButton"
+                primary: true
+                text: "查看并确认…"
+                enabled: View.hasSelection
+                onClicked: Cleaner.showReview = true
             }
         }
     }
@@ -445,49 +509,6 @@ Item {
                 Component { id: applicationList; ApplicationResultsView {} }
                 Component { id: duplicateList; DuplicateResultsView {} }
                 Component { id: spaceList; SpaceResultsView {} }
-            }
-
-            // Selection bar.
-            Rectangle {
-                objectName: "selectionBar"
-                visible: ItemList.showsSelectionBar
-                Layout.fillWidth: true
-                implicitHeight: barRow.implicitHeight + 36
-                radius: 14
-                color: Ink.card
-                border.width: 1
-                border.color: Ink.border
-                RowLayout {
-                    id: barRow
-                    anchors.fill: parent
-                    anchors.margins: 18
-                    ColumnLayout {
-                        spacing: 4
-                        Text {
-                            objectName: "selectionHeadline"
-                            Accessible.role: Accessible.StaticText
-                            Accessible.name: text
-                            text: View.selectionHeadline
-                            font.pixelSize: 14
-                            font.weight: Font.DemiBold
-                        }
-                        Text {
-                            text: Words.selectionHint
-                            Accessible.role: Accessible.StaticText
-                            Accessible.name: text
-                            font.pixelSize: 11
-                            color: Ink.secondary
-                        }
-                    }
-                    Item { Layout.fillWidth: true }
-                    InkButton {
-                        objectName: "reviewButton"
-                        primary: true
-                        text: "查看并确认…"
-                        enabled: View.hasSelection
-                        onClicked: Cleaner.showReview = true
-                    }
-                }
             }
         }
     }

@@ -6,6 +6,7 @@
 #include "support/SampleData.h"
 #include "support/UiHarness.h"
 
+#include "Look.h"
 #include "WindowContext.h"
 #include "app/presentation/ResultListModel.h"
 #include "core/Scanner.h"
@@ -62,9 +63,67 @@ void tickFirst(UiHarness &h, int count)
         h.model->toggle(visible.at(i));
 }
 
+// Presses Tab until the item named `name` has the keyboard focus (its ring drawn).
+void tabTo(UiHarness &h, const QString &name)
+{
+    h.window->requestActivate();
+    if (!QTest::qWaitForWindowActive(h.window))
+        std::fprintf(stderr, "varnoll-snapshot: the window did not become active\n");
+    for (int i = 0; i < 80; ++i) {
+        QTest::keyClick(h.window, Qt::Key_Tab);
+        if (h.window->activeFocusItem() && h.window->activeFocusItem()->objectName() == name)
+            break;
+    }
+    h.settle();
+}
+
+// The window at its smallest, with the panels that make a page tallest open.
+void atMinimum(UiHarness &h, Page page, const ScanResult &result)
+{
+    h.window->resize(Varnoll::Look::minimumWindowSize());
+    h.model->navigate(page);
+    h.publish(result);
+    for (const QString &panel : { QStringLiteral("filterPanel"), QStringLiteral("scopeNotes") })
+        expand(h, panel);
+    h.settle(100);
+}
+
 QList<Shot> tour()
 {
     return {
+        { QStringLiteral("focus-sidebar"), [](UiHarness &h) { tabTo(h, QStringLiteral("nav_1")); } },
+        { QStringLiteral("focus-row"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::junk);
+                h.publish(sampleJunk(h));
+                tabTo(h, QStringLiteral("fileRow"));
+                QTest::keyClick(h.window, Qt::Key_Down);
+                QTest::keyClick(h.window, Qt::Key_Space);
+                h.settle();
+            } },
+        { QStringLiteral("focus-review"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::largeFiles);
+                h.publish(sampleLargeFiles(h));
+                tickFirst(h, 2);
+                h.model->setShowReview(true);
+                h.settle();
+                tabTo(h, QStringLiteral("reviewConfirm"));
+            } },
+        { QStringLiteral("minimum-junk"), [](UiHarness &h) { atMinimum(h, Page::junk, sampleJunk(h)); } },
+        { QStringLiteral("minimum-largeFiles"),
+            [](UiHarness &h) { atMinimum(h, Page::largeFiles, manyLargeFiles(h, 40)); } },
+        { QStringLiteral("minimum-largeFiles-scrolled"),
+            [](UiHarness &h) {
+                atMinimum(h, Page::largeFiles, manyLargeFiles(h, 40));
+                tickFirst(h, 1);
+                tabTo(h, QStringLiteral("reviewButton"));
+            } },
+        { QStringLiteral("minimum-applications"),
+            [](UiHarness &h) { atMinimum(h, Page::applications, sampleApplications(h)); } },
+        { QStringLiteral("minimum-duplicates"),
+            [](UiHarness &h) { atMinimum(h, Page::duplicates, sampleDuplicates(h)); } },
+        { QStringLiteral("minimum-space"), [](UiHarness &h) { atMinimum(h, Page::space, sampleSpace(h)); } },
         { QStringLiteral("overview-default"), [](UiHarness &) {} },
         { QStringLiteral("overview-policy"), [](UiHarness &h) { h.model->setShowPolicy(true); } },
         { QStringLiteral("junk-introduction"), [](UiHarness &h) { h.model->navigate(Page::junk); } },
