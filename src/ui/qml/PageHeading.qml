@@ -24,6 +24,7 @@ ColumnLayout {
         id: subtitleText
         objectName: "headingSubtitle"
         Accessible.role: Accessible.StaticText
+        Accessible.name: text
         Layout.fillWidth: true
         visible: text !== ""
         font.family: Ink.sans
