@@ -7,6 +7,7 @@ import Varnoll.Model
 Menu {
     id: menu
 
+
     delegate: MenuItem {
         id: command
         objectName: "menuCommand"

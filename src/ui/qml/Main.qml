@@ -58,6 +58,12 @@ ApplicationWindow {
             rightPadding: 12
             Accessible.name: text
             Accessible.onPressAction: title.triggered()
+            // After Escape closed its menu, Qt 6.4's bar takes the next click on the
+            // title for closing the menu again: a click on the title of a closed menu
+            // that leaves it closed opens it.
+            property bool openAtPress: false
+            onPressedChanged: if (pressed) openAtPress = menu.visible
+            onTriggered: Qt.callLater(() => { if (!title.openAtPress && !title.menu.visible) title.menu.open() })
             background: Rectangle {
                 implicitHeight: 29
                 color: title.down || title.highlighted ? Ink.selected : "transparent"
