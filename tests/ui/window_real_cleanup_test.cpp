@@ -132,6 +132,12 @@ private Q_SLOTS:
         QTest::keyClick(h.window, Qt::Key_Space);
         h.settle();
         QCOMPARE(h.model->selection().size(), 1);
+        // The row's "…" menu by Shift+F10; Escape closes it and the row keeps the focus.
+        QTest::keyClick(h.window, Qt::Key_F10, Qt::ShiftModifier);
+        QTRY_VERIFY(h.find(QStringLiteral("rowMenu"))->property("visible").toBool());
+        QTest::keyClick(h.window, Qt::Key_Escape);
+        QTRY_VERIFY(!h.find(QStringLiteral("rowMenu"))->property("visible").toBool());
+        QCOMPARE(focused()->property("name").toString(), QStringLiteral("old-thumbnails"));
 
         // Tab to "查看并确认…", Return; in the sheet Tab to the confirm button, Space.
         QVERIFY(tabTo(named(QStringLiteral("reviewButton"))));
