@@ -407,6 +407,7 @@ void CleanupService::moveItem(CleanupItemResult &item, const Located &located, c
     item.moved = outcome.moved;
     if (outcome.moved) {
         item.trashPath = outcome.trashedPath;
+        item.trashIdentity = outcome.trashedIdentity;
         item.message = outcome.warning.isEmpty() ? kMoved : QStringLiteral("已移到废纸篓（%1）。").arg(outcome.warning);
     } else {
         item.message = outcome.error.isEmpty() ? QStringLiteral("无法移到废纸篓，未移动。") : outcome.error;
