@@ -38,6 +38,7 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
 qml6-module-qtquick-layouts, qml6-module-qtquick-dialogs, qml6-module-qtquick-window, \
 qml6-module-qtqml-workerscript, qml6-module-qt-labs-folderlistmodel, \
 qml6-module-qt5compat-graphicaleffects, qt6-qpa-plugins, libqt6svg6, fonts-noto-cjk")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+# Qt's own Chinese texts (dialog buttons and the like); without them those stay English.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, qt6-translations-l10n")
 
 include(CPack)

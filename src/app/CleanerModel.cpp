@@ -3,6 +3,9 @@
 #include "app/Format.h"
 #include "app/StoreFiles.h"
 #include "core/Paths.h"
+#include "core/Vocabulary.h"
+#include "core/scan/SpaceTree.h"
+#include "core/trash/Trash.h"
 
 #include <QMutex>
 #include <QThread>
@@ -23,11 +26,9 @@ constexpr std::int64_t kMebibyte = 1024 * 1024;
 
 const QString kReady = QStringLiteral("准备就绪");
 const QString kPreparing = QStringLiteral("正在准备扫描");
-const QString kCleaning = QStringLiteral("正在移到废纸篓");
 const QString kKeepOneCopy = QStringLiteral("每组至少保留一份。先取消另一份的选择，再调整保留文件。");
 const QString kLocked = QStringLiteral("请先退出对应应用及其辅助程序，再选择此项目。");
 const QString kKeptFirst = QStringLiteral("每组已保留列表第一份；可逐项调整。扫描不会自动选择文件。");
-const QString kFinishingBeforeQuit = QStringLiteral("正在把选中的项目移到废纸篓并保存清理记录，完成后将自动退出。");
 const QString kRestoring = QStringLiteral("正在放回原处");
 const QString kFinishingRestoreBeforeQuit = QStringLiteral("正在把项目放回原处并保存清理记录，完成后将自动退出。");
 
@@ -51,6 +52,39 @@ bool isCoveredBy(const QString &path, const QString &ignored)
         return true;
     const QString prefix = ignored.endsWith(u'/') ? ignored : ignored + u'/';
     return path.startsWith(prefix);
+}
+
+/// A space result without `paths`: they leave the tree's counts, so every folder above
+/// them shrinks, and the folder shown is read again. A tree whose scanned folder is
+/// ignored as a whole is dropped: what it holds may no longer be shown.
+ScanResult spaceWithout(const ScanResult &result, const QStringList &paths)
+{
+    SpaceTree &tree = *result.spaceTree;
+    bool changed = false;
+    bool rootIgnored = false;
+    for (const QString &path : paths) {
+        rootIgnored = rootIgnored || isCoveredBy(tree.facts().root, path);
+        const SpaceTree::Index node = tree.find(path);
+        if (node != SpaceTree::none && node != SpaceTree::rootIndex) {
+            tree.exclude(node);
+            changed = true;
+        }
+    }
+    ScanResult shown = changed ? tree.level(result.spaceFolder) : result;
+    // The folder shown may itself lie in an ignored path: nothing of it is listed.
+    QSet<QString> gone;
+    for (const FileEntry &entry : std::as_const(shown.entries)) {
+        for (const QString &path : paths) {
+            if (isCoveredBy(entry.path, path)) {
+                gone.insert(entry.path);
+                break;
+            }
+        }
+    }
+    shown = shown.removingPaths(gone);
+    if (rootIgnored)
+        shown.spaceTree.reset();
+    return shown;
 }
 
 /// A set of paths that also covers everything below each of them. A lookup costs one
@@ -197,11 +231,16 @@ CleanerModel::CleanerModel(std::shared_ptr<CoreServices> services, ModelOptions 
     m_startupSystemDirectories = options.startupSystemDirectories;
     m_loginItemsController = LoginItemsController { m_home };
     m_managedHiddenController = ManagedHiddenStartupController { m_home };
-    m_store = options.store.value_or(defaultStoreFolder(m_home));
+    m_baseDirectories = options.baseDirectories.value_or(environmentBaseDirectories());
+    m_store = options.store.value_or(defaultStoreFolder(m_home, m_baseDirectories));
     m_startupJournal = StartupChangeJournal { joinPath(m_store, QStringLiteral("startup-changes.json")) };
     m_applicationDirectories = options.applications.value_or(
         QStringList { QStringLiteral("/Applications"), joinPath(m_home, QStringLiteral("Applications")) });
-    m_largeDirectory = joinPath(m_home, QStringLiteral("Downloads"));
+    // The user's own download folder, as xdg-user-dirs names it on Linux.
+    m_downloadFolder = hostRulePlatform() == RulePlatform::MacOS ? joinPath(m_home, QStringLiteral("Downloads"))
+                                                                 : userDownloadFolder(m_home, m_baseDirectories);
+    m_largeDirectory = m_downloadFolder;
+    m_hasPrivacySettings = m_services->hasPrivacySettings();
 
     // Unreadable or malformed files mean starting empty, silently; such a file is set
     // aside (not lost) before the first save would replace it.
@@ -626,6 +665,7 @@ ScanConfiguration CleanerModel::makeConfiguration() const
     configuration.visitLimit = 200000;
     configuration.timeLimit = 45.0;
     configuration.systemLibrary = m_systemLibrary;
+    configuration.baseDirectories = m_baseDirectories;
     return configuration;
 }
 
@@ -730,6 +770,8 @@ ScanResult CleanerModel::withoutIgnored(const ScanResult &result) const
     const PathCover ignored(m_preferences.ignoredPaths);
     if (ignored.isEmpty())
         return result;
+    if (result.spaceTree)
+        return spaceWithout(result, m_preferences.ignoredPaths);
     QSet<QString> gone;
     for (const FileEntry &entry : result.entries) {
         if (ignored.covers(entry.path))
@@ -861,7 +903,7 @@ void CleanerModel::cleanSelection()
 
     setShowReview(false);
     setBusy(true);
-    setStatus(kCleaning);
+    setStatus(vocabulary().cleaningStatus);
     setNotice(std::nullopt);
 
     const std::shared_ptr<MainThreadRelay> relay = m_relay;
@@ -911,7 +953,7 @@ bool CleanerModel::requestQuit()
     // The store files are written within moments: the window closes when they are.
     m_quitRequested = true;
     if (m_cleanup)
-        setNotice(kFinishingBeforeQuit);
+        setNotice(vocabulary().finishingBeforeQuit);
     else if (m_restore)
         setNotice(kFinishingRestoreBeforeQuit);
     return false;
@@ -970,30 +1012,37 @@ void CleanerModel::completeCleanup(const QString &saveText)
     setBusy(false);
     refreshDisk();
     refreshTrashUsage();
-    setStatus(QStringLiteral("已移入废纸篓 %1 项").arg(finish.count));
-    QString notice = finish.untreated < 1
-        ? QStringLiteral("已将 %1 项移到废纸篓。清空废纸篓后才会释放相应空间。").arg(finish.count)
-        : QStringLiteral("%1 项已移入废纸篓，%2 项未处理。可在清理记录查看原因。")
-              .arg(finish.count)
-              .arg(finish.untreated);
+    setStatus(vocabulary().cleanedStatus.arg(finish.count));
+    QString notice = finish.untreated < 1 ? vocabulary().cleanedAll.arg(finish.count)
+                                          : vocabulary().cleanedSome.arg(finish.count).arg(finish.untreated);
     if (!saveText.isEmpty())
         notice += u'\n' + saveText;
     setNotice(notice);
 }
 
+CoreServices::Opened CleanerModel::noticeUnless(const QString &text) const
+{
+    return [relay = m_relay, text](bool opened) {
+        if (!opened)
+            relay->post([text](CleanerModel *model) { model->setNotice(text); });
+    };
+}
+
 void CleanerModel::openTrash()
 {
-    m_services->openTrash();
+    m_services->openTrash(
+        noticeUnless(vocabulary().trashNotOpened.arg(homeShortened(homeTrashFilesFolder(), m_home, wholePath))));
 }
 
 void CleanerModel::openPrivacy()
 {
-    m_services->openPrivacySettings();
+    m_services->openPrivacySettings(noticeUnless(vocabulary().settingsNotOpened));
 }
 
 void CleanerModel::revealPath(const QString &path)
 {
-    m_services->revealFile(path);
+    m_services->revealFile(
+        path, noticeUnless(vocabulary().revealNotOpened.arg(homeShortened(path, m_home, wholePath))));
 }
 
 // --- Restore from the history and the Trash --------------------------------------------
@@ -1284,6 +1333,10 @@ void CleanerModel::ignore(const FileEntry &entry)
     }
     auto results = m_results;
     for (ScanResult &result : results) {
+        if (result.spaceTree) {
+            result = spaceWithout(result, { path });
+            continue;
+        }
         QSet<QString> gone;
         for (const FileEntry &candidate : result.entries) {
             if (isCoveredBy(candidate.path, path))
@@ -1446,12 +1499,35 @@ void CleanerModel::directoryChosen(const QString &path)
 
 void CleanerModel::setDirectory(const QString &path)
 {
+    changeDirectory(path, std::nullopt);
+}
+
+void CleanerModel::changeDirectory(const QString &path, std::optional<ScanResult> space)
+{
     setLargeDirectory(path);
     auto results = m_results;
     for (ScanKind kind : { ScanKind::largeFiles, ScanKind::duplicates, ScanKind::space, ScanKind::installers })
         results.remove(kind);
+    if (space)
+        results.insert(ScanKind::space, std::move(*space));
     setResults(std::move(results));
     setSelection({});
+}
+
+bool CleanerModel::showSpaceFolder(const QString &path)
+{
+    const auto it = m_results.constFind(ScanKind::space);
+    if (it == m_results.constEnd() || !it->spaceTree)
+        return false;
+    const std::shared_ptr<SpaceTree> tree = it->spaceTree;
+    const SpaceTree::Index folder = tree->find(path);
+    // A folder the walk never listed (a mount point, unreadable, cut by the budget)
+    // has nothing to show: a scan of it says what there is.
+    if (folder == SpaceTree::none || !tree->canShow(folder))
+        return false;
+    setNotice(std::nullopt);
+    changeDirectory(path, tree->level(folder));
+    return true;
 }
 
 void CleanerModel::drillInto(const FileEntry &entry)
@@ -1464,6 +1540,8 @@ void CleanerModel::drillInto(const FileEntry &entry)
         setNotice(error.description());
         return;
     }
+    if (showSpaceFolder(entry.path))
+        return;
     setDirectory(entry.path);
     scan(ScanKind::space);
 }
@@ -1484,7 +1562,10 @@ void CleanerModel::parentSpace()
 {
     if (m_page != Page::space || m_busy || !canGoToParent())
         return;
-    setDirectory(parentPath(m_largeDirectory));
+    const QString parent = parentPath(m_largeDirectory);
+    if (showSpaceFolder(parent))
+        return;
+    setDirectory(parent);
     scan(ScanKind::space);
 }
 

@@ -37,6 +37,8 @@ struct ModelOptions {
     std::optional<QSet<QString>> runningBundleIDs;
     QString systemLibrary;
     Morvane::BackgroundItemsInspector backgroundInspector;
+    /// The XDG base directories; absent: this process's environment.
+    std::optional<Morvane::BaseDirectories> baseDirectories;
 };
 
 /// The one model of the application. Confined to the UI thread: every property and
@@ -111,6 +113,11 @@ public:
     /// True while the store files are read or written on a worker, or wait to be.
     [[nodiscard]] bool storeBusy() const { return m_storeTask != nullptr || m_saveWanted; }
     [[nodiscard]] const Morvane::StartupChangeJournal &startupJournal() const { return m_startupJournal; }
+    [[nodiscard]] const Morvane::BaseDirectories &baseDirectories() const { return m_baseDirectories; }
+    /// The folder the file pages start with: the user's download folder.
+    [[nodiscard]] QString downloadFolder() const { return m_downloadFolder; }
+    /// Whether the desktop has settings that `openPrivacy` can open (asked once, at start).
+    [[nodiscard]] bool hasPrivacySettings() const { return m_hasPrivacySettings; }
 
     // --- Derived ------------------------------------------------------------------
     [[nodiscard]] std::optional<Morvane::ScanKind> currentKind() const;
@@ -161,6 +168,7 @@ public:
     Q_INVOKABLE bool requestQuit();
     /// True between `cleanSelection` starting the work and its record being saved.
     [[nodiscard]] bool cleaning() const { return m_cleanup != nullptr; }
+    // Hand-offs to the desktop; when nothing could be shown, the notice says so.
     Q_INVOKABLE void openTrash();
 
     /// Puts one moved item of the history back where it was (positions in `records`
@@ -197,8 +205,11 @@ public:
     /// The folder dialog's answer; an empty path means it was cancelled.
     Q_INVOKABLE void directoryChosen(const QString &path);
     void setDirectory(const QString &path);
+    /// Opens a folder of the space page: from the space scan's tree when the folder
+    /// lies in it (no scan), otherwise by scanning it.
     void drillInto(const Morvane::FileEntry &entry);
     Q_INVOKABLE void drillIntoId(const QString &id);
+    /// Goes up one folder on the space page, from the tree while it holds the parent.
     Q_INVOKABLE void parentSpace();
     Q_INVOKABLE bool canGoToParent() const;
 
@@ -317,8 +328,15 @@ private:
     /// Unticks the first copy of every duplicate set whose remaining copies are all
     /// ticked; the notice says so.
     void keepOneCopyPerSet();
+    /// A hand-off's report that sets `text` as the notice when nothing was shown.
+    [[nodiscard]] CoreServices::Opened noticeUnless(const QString &text) const;
     /// The result without entries at or below any ignored path.
     [[nodiscard]] Morvane::ScanResult withoutIgnored(const Morvane::ScanResult &result) const;
+    /// Sets the folder and drops the results that depend on it; `space` takes the place
+    /// of the space result in the same change.
+    void changeDirectory(const QString &path, std::optional<Morvane::ScanResult> space);
+    /// Shows `path` from the space result's tree; false when the tree cannot.
+    bool showSpaceFolder(const QString &path);
 
     std::shared_ptr<CoreServices> m_services;
     std::shared_ptr<MainThreadRelay> m_relay;
@@ -363,6 +381,9 @@ private:
     QStringList m_applicationDirectories;
     QString m_systemLibrary;
     QStringList m_startupSystemDirectories;
+    Morvane::BaseDirectories m_baseDirectories;
+    QString m_downloadFolder;
+    bool m_hasPrivacySettings = false;
 
     // The store worker: one read or write at a time, off the UI thread.
     bool m_historyLoaded = false;

@@ -37,10 +37,65 @@ private:
     Scanner m_scanner;
 };
 
-void startDetached(const QString &program, const QStringList &arguments)
+#ifndef Q_OS_MACOS
+// Starts a program that opens something on the desktop, on this helper thread. A
+// program that ends at once with an error showed nothing; one that succeeded, or is
+// still running after a moment (a file manager that stays in the foreground), did.
+// A program still running is handed to `running`, so that nobody kills it.
+bool launch(const QString &program, const QStringList &arguments, std::unique_ptr<QProcess> &running)
 {
-    QProcess::startDetached(program, arguments);
+    const QString path = QStandardPaths::findExecutable(program);
+    if (path.isEmpty())
+        return false;
+    auto process = std::make_unique<QProcess>();
+    process->setProgram(path);
+    process->setArguments(arguments);
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    process->start();
+    if (!process->waitForStarted(5000))
+        return false;
+    if (process->waitForFinished(4000))
+        return process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
+    running = std::move(process);
+    return true;
 }
+
+// Runs `work` on a helper thread, reports its verdict, then waits for a program it left
+// running so that it ends on its own.
+void onHelperThread(std::function<bool(std::unique_ptr<QProcess> &)> work, CoreServices::Opened done)
+{
+    std::thread([work = std::move(work), done = std::move(done)] {
+        std::unique_ptr<QProcess> running;
+        const bool opened = work(running);
+        if (done)
+            done(opened);
+        if (running)
+            running->waitForFinished(-1);
+    }).detach();
+}
+
+// True when `program` ends successfully within a moment; its output, trimmed, in `output`.
+bool answers(const QString &program, const QStringList &arguments, QByteArray *output)
+{
+    const QString path = QStandardPaths::findExecutable(program);
+    if (path.isEmpty())
+        return false;
+    QProcess process;
+    process.start(path, arguments);
+    if (!process.waitForFinished(3000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return false;
+    if (output)
+        *output = process.readAllStandardOutput().trimmed();
+    return true;
+}
+
+std::optional<DesktopCommand> privacyCommand()
+{
+    return privacySettingsCommand(qEnvironmentVariable("XDG_CURRENT_DESKTOP"),
+        [](const QString &name) { return QStandardPaths::findExecutable(name); });
+}
+#endif
 
 } // namespace
 
@@ -108,65 +163,76 @@ QString DesktopCoreServices::resolveSymlinks(const QString &path)
     return pathFromBytes(resolved);
 }
 
-void DesktopCoreServices::revealFile(const QString &path)
+void DesktopCoreServices::revealFile(const QString &path, Opened done)
 {
 #ifdef Q_OS_MACOS
-    startDetached(QStringLiteral("open"), { QStringLiteral("-R"), path });
+    // The system's own hand-off; whether it showed the item is not looked at.
+    QProcess::startDetached(QStringLiteral("open"), { QStringLiteral("-R"), path });
+    if (done)
+        done(true);
 #else
-    startDetached(QStringLiteral("xdg-open"), { parentPath(path) });
+    const QString folder = parentPath(path);
+    onHelperThread(
+        [folder](
+            std::unique_ptr<QProcess> &running) { return launch(QStringLiteral("xdg-open"), { folder }, running); },
+        std::move(done));
 #endif
 }
 
-void DesktopCoreServices::openTrash()
+void DesktopCoreServices::openTrash(Opened done)
 {
 #ifdef Q_OS_MACOS
-    startDetached(QStringLiteral("open"), { homeTrashFilesFolder() });
+    QProcess::startDetached(QStringLiteral("open"), { homeTrashFilesFolder() });
+    if (done)
+        done(true);
 #else
-    // Asking which program handles trash:/// may take a moment; the UI thread does
-    // not wait for it.
-    std::thread([] {
-        auto succeeds = [](const QString &program, const QStringList &arguments, QByteArray *output) {
-            QProcess process;
-            process.start(program, arguments);
-            if (!process.waitForFinished(3000) || process.exitStatus() != QProcess::NormalExit
-                || process.exitCode() != 0)
-                return false;
-            if (output)
-                *output = process.readAllStandardOutput().trimmed();
-            return true;
-        };
-        // trash:/// only where the file manager understands it: a registered handler
-        // for the scheme, or GIO's trash backend (GNOME and its relatives).
-        QByteArray handler;
-        const bool schemeHandled
-            = (succeeds(QStringLiteral("xdg-mime"),
-                   { QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("x-scheme-handler/trash") },
-                   &handler)
-                  && !handler.isEmpty())
-            || succeeds(QStringLiteral("gio"), { QStringLiteral("info"), QStringLiteral("trash:///") }, nullptr);
-        if (schemeHandled) {
-            startDetached(QStringLiteral("xdg-open"), { QStringLiteral("trash:///") });
-            return;
-        }
-        const QString files = homeTrashFilesFolder();
-        ::mkdir(pathToBytes(parentPath(files)).constData(), 0700);
-        ::mkdir(pathToBytes(files).constData(), 0700);
-        startDetached(QStringLiteral("xdg-open"), { files });
-    }).detach();
+    // Asking which program handles trash:/// takes a moment: never on the UI thread.
+    onHelperThread(
+        [](std::unique_ptr<QProcess> &running) {
+            // trash:/// only where the file manager understands it: a registered handler
+            // for the scheme, or GIO's trash backend (GNOME and its relatives).
+            QByteArray handler;
+            const bool schemeHandled
+                = (answers(QStringLiteral("xdg-mime"),
+                       { QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("x-scheme-handler/trash") },
+                       &handler)
+                      && !handler.isEmpty())
+                || answers(QStringLiteral("gio"), { QStringLiteral("info"), QStringLiteral("trash:///") }, nullptr);
+            if (schemeHandled && launch(QStringLiteral("xdg-open"), { QStringLiteral("trash:///") }, running))
+                return true;
+            // Else the folder of the Trash's files, made if the Trash was never used.
+            const QString files = homeTrashFilesFolder();
+            ::mkdir(pathToBytes(parentPath(files)).constData(), 0700);
+            ::mkdir(pathToBytes(files).constData(), 0700);
+            return launch(QStringLiteral("xdg-open"), { files }, running);
+        },
+        std::move(done));
 #endif
 }
 
-void DesktopCoreServices::openPrivacySettings()
+void DesktopCoreServices::openPrivacySettings(Opened done)
 {
 #ifdef Q_OS_MACOS
-    startDetached(QStringLiteral("open"),
+    QProcess::startDetached(QStringLiteral("open"),
         { QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles") });
+    if (done)
+        done(true);
 #else
-    // Where the desktop has no privacy settings the button does nothing; the
-    // settings page still explains where access is managed.
-    if (const auto command = privacySettingsCommand(qEnvironmentVariable("XDG_CURRENT_DESKTOP"),
-            [](const QString &name) { return QStandardPaths::findExecutable(name); }))
-        startDetached(command->program, command->arguments);
+    onHelperThread(
+        [](std::unique_ptr<QProcess> &running) {
+            const auto command = privacyCommand();
+            return command && launch(command->program, command->arguments, running);
+        },
+        std::move(done));
+#endif
+}
+
+bool DesktopCoreServices::hasPrivacySettings()
+{
+#ifdef Q_OS_MACOS
+    return true;
+#else
+    return privacyCommand().has_value();
 #endif
 }
 

@@ -7,6 +7,7 @@
 #include "core/RestoreService.h"
 #include "core/trash/TrashContents.h"
 
+#include <functional>
 #include <memory>
 
 namespace Varnoll {
@@ -60,10 +61,20 @@ public:
     /// UI thread: the path with its symbolic links resolved (the folder dialog's pick).
     [[nodiscard]] virtual QString resolveSymlinks(const QString &path) = 0;
 
-    // Workspace: hand-offs to the desktop; their success is not looked at.
-    virtual void revealFile(const QString &path) = 0;
-    virtual void openTrash() = 0;
-    virtual void openPrivacySettings() = 0;
+    /// Told whether a hand-off showed something; called once, possibly later and from
+    /// another thread.
+    using Opened = std::function<void(bool opened)>;
+
+    // Workspace: hand-offs to the desktop. Each returns at once and reports through
+    // `done` whether a program could show what was asked for.
+    /// Shows the item in the file manager, or at least the folder that holds it.
+    virtual void revealFile(const QString &path, Opened done) = 0;
+    /// Shows the Trash, or at least the folder of its files.
+    virtual void openTrash(Opened done) = 0;
+    virtual void openPrivacySettings(Opened done) = 0;
+    /// UI thread, asked once: whether this desktop has settings that
+    /// `openPrivacySettings` can open.
+    [[nodiscard]] virtual bool hasPrivacySettings() = 0;
 };
 
 /// The real core and a minimal desktop hand-off without any GUI library.
@@ -80,9 +91,10 @@ public:
     QSet<QString> runningApplicationIDs() override;
     std::optional<Morvane::VolumeCapacity> homeVolumeCapacity() override;
     QString resolveSymlinks(const QString &path) override;
-    void revealFile(const QString &path) override;
-    void openTrash() override;
-    void openPrivacySettings() override;
+    void revealFile(const QString &path, Opened done) override;
+    void openTrash(Opened done) override;
+    void openPrivacySettings(Opened done) override;
+    bool hasPrivacySettings() override;
 };
 
 } // namespace Varnoll

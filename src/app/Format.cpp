@@ -52,12 +52,12 @@ QString sizeText(std::int64_t bytes, bool complete)
 
 QString abbreviateHome(const QString &path, const QString &home)
 {
-    if (home.isEmpty() || home == QLatin1String("/"))
-        return Morvane::displayPath(path);
-    const QString prefix = home.endsWith(u'/') ? home : home + u'/';
-    if (path.startsWith(prefix))
-        return Morvane::displayPath(u'~' + path.mid(prefix.size() - 1));
-    return Morvane::displayPath(path);
+    return Morvane::homeShortened(path, home, Morvane::wholePath);
+}
+
+QLocale interfaceLocale()
+{
+    return QLocale(QLocale::Chinese, QLocale::China);
 }
 
 QString coverageWord(std::optional<std::uint8_t> state)

@@ -2,6 +2,7 @@
 
 #include "core/Records.h"
 
+#include <QLocale>
 #include <QString>
 
 #include <cstdint>
@@ -19,6 +20,10 @@ namespace Varnoll {
 
 /// A path under `home` reads "~/…"; the home folder itself and other paths stay.
 [[nodiscard]] QString abbreviateHome(const QString &path, const QString &home);
+
+/// The locale of every date and time the window shows: Chinese (China), whatever the
+/// system's locale, so that dates read like the Chinese around them.
+[[nodiscard]] QLocale interfaceLocale();
 
 /// The word for a coverage state; none reads "未扫描".
 [[nodiscard]] QString coverageWord(std::optional<std::uint8_t> state);

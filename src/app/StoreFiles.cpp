@@ -56,12 +56,13 @@ bool writeAll(int fd, const QByteArray &contents)
 
 } // namespace
 
-QString defaultStoreFolder(const QString &home)
+QString defaultStoreFolder(const QString &home, const BaseDirectories &bases)
 {
 #ifdef Q_OS_MACOS
+    Q_UNUSED(bases);
     return joinPath(home, QStringLiteral("Library/Application Support/VarnollMac清理"));
 #else
-    return joinPath(home, QStringLiteral(".local/share/VarnollMac清理"));
+    return joinPath(baseFolder(bases, BaseDirectory::data, home), QStringLiteral("VarnollMac清理"));
 #endif
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/LocalPreferences.h"
 #include "core/Records.h"
+#include "core/UserFolders.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -15,8 +16,9 @@ namespace Varnoll {
 // UTF-8 works like any other). They list every path the user ever trashed, so the
 // folder is private (0700, as the XDG data folder) and so are the files (0600).
 
-/// Where the application keeps its own files inside `home`.
-[[nodiscard]] QString defaultStoreFolder(const QString &home);
+/// Where the application keeps its own files: in `home` on macOS, in the data folder
+/// of the XDG base directories on Linux.
+[[nodiscard]] QString defaultStoreFolder(const QString &home, const Morvane::BaseDirectories &bases = {});
 
 /// Bounds of what is read: far above what the application writes (a full history of
 /// 100 clean-ups of 5,000 items is about 150 MB), far below what would exhaust memory.

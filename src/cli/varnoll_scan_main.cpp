@@ -14,6 +14,7 @@
 #include "core/Posix.h"
 #include "core/ScanResultJson.h"
 #include "core/Scanner.h"
+#include "core/UserFolders.h"
 #include "core/walk/Walker.h"
 
 #include <QCoreApplication>
@@ -85,7 +86,9 @@ QString helpText(std::optional<ScanKind> kind)
     for (ScanKind k : allScanKinds)
         text += QStringLiteral("  ") + padEnd(scanKindName(k), 14) + kindSummary(k) + u'\n';
     static const std::pair<const char *, const char *> options[] = {
-        { "--dir 路径", "文件类扫描与空间分析的文件夹（默认 ~/Downloads），须是可读的文件夹" },
+        { "--dir 路径",
+            "文件类扫描与空间分析的文件夹（默认下载文件夹：user-dirs.dirs 中的 XDG_DOWNLOAD_DIR，否则 "
+            "~/Downloads），须是可读的文件夹" },
         { "--home 路径", "主文件夹，绝对路径（默认当前用户的）" },
         { "--platform linux|macos", "规则集（默认当前系统）" },
         { "--applications 文件夹[,文件夹…]", "应用文件夹" },
@@ -365,7 +368,8 @@ int main(int argc, char **argv)
         QStringList { QStringLiteral("/Applications"), joinPath(home, QStringLiteral("Applications")) });
     configuration.runningBundleIDs
         = running ? QSet<QString>(running->cbegin(), running->cend()) : runningApplicationIDs();
-    const QString storeFolder = store.value_or(Varnoll::defaultStoreFolder(home));
+    configuration.baseDirectories = environmentBaseDirectories();
+    const QString storeFolder = store.value_or(Varnoll::defaultStoreFolder(home, configuration.baseDirectories));
     // The shared store reader: a FIFO or a link to a device there is unreadable, never a hang.
     const Varnoll::StoreFileRead stored = Varnoll::readStoreFile(
         joinPath(storeFolder, QStringLiteral("preferences.json")), Varnoll::preferencesFileLimit);
@@ -376,7 +380,7 @@ int main(int argc, char **argv)
     }
     configuration.now = QDateTime::currentDateTimeUtc();
     configuration.systemLibrary = QStringLiteral("/Library");
-    const QString largeDirectory = dir.value_or(joinPath(home, QStringLiteral("Downloads")));
+    const QString largeDirectory = dir.value_or(userDownloadFolder(home, configuration.baseDirectories));
 
     CancellationToken cancel;
     g_cancel = &cancel;

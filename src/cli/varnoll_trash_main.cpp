@@ -8,6 +8,7 @@
 #include "core/CleanupService.h"
 #include "core/Paths.h"
 #include "core/RestoreService.h"
+#include "core/Vocabulary.h"
 
 #include <QCoreApplication>
 
@@ -134,7 +135,7 @@ int main(int argc, char **argv)
     QCoreApplication application(argc, argv);
     Varnoll::Cli::Arguments arguments(argc, argv);
     if (arguments.hasOption({ QStringLiteral("--help"), QStringLiteral("-h") }))
-        return Varnoll::Cli::printHelp(kHelp);
+        return Varnoll::Cli::printHelp(Morvane::trashWorded(kHelp));
     if (arguments.hasOption({ QStringLiteral("--version") }))
         return Varnoll::Cli::printVersion(kTool);
     enum class Mode { trash, restore, list };
@@ -184,7 +185,7 @@ int main(int argc, char **argv)
         break;
     }
     if (paths.isEmpty())
-        return Varnoll::Cli::usageError(kTool, QStringLiteral("缺少要移到废纸篓的路径"));
+        return Varnoll::Cli::usageError(kTool, Morvane::trashWorded(QStringLiteral("缺少要移到废纸篓的路径")));
     const Morvane::CleanupRecord record = Morvane::CleanupService().cleanPaths(paths);
     bool allMoved = true;
     for (const Morvane::CleanupItemResult &item : record.items) {

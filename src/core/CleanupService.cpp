@@ -1,4 +1,5 @@
 #include "core/CleanupService.h"
+#include "core/Vocabulary.h"
 
 #include "core/Errors.h"
 #include "core/Identity.h"
@@ -21,7 +22,7 @@ namespace Morvane {
 
 namespace {
 
-const QString kMoved = QStringLiteral("已移到废纸篓。");
+const QString kMoved = trashWorded(QStringLiteral("已移到废纸篓。"));
 constexpr size_t kCompareChunk = 256 * 1024;
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NONBLOCK;
 // Files are only ever opened this way: no final link, never waiting on a FIFO or a
@@ -386,9 +387,10 @@ void CleanupService::moveItem(CleanupItemResult &item, const Located &located, c
         } catch (const CoreError &error) {
             item.message = error.description();
         } catch (const std::exception &error) {
-            item.message = QStringLiteral("移到废纸篓时出错：%1").arg(QString::fromLocal8Bit(error.what()));
+            item.message
+                = trashWorded(QStringLiteral("移到废纸篓时出错：%1")).arg(QString::fromLocal8Bit(error.what()));
         } catch (...) {
-            item.message = QStringLiteral("移到废纸篓时出错，未移动。");
+            item.message = trashWorded(QStringLiteral("移到废纸篓时出错，未移动。"));
         }
         return;
     }
@@ -408,9 +410,12 @@ void CleanupService::moveItem(CleanupItemResult &item, const Located &located, c
     if (outcome.moved) {
         item.trashPath = outcome.trashedPath;
         item.trashIdentity = outcome.trashedIdentity;
-        item.message = outcome.warning.isEmpty() ? kMoved : QStringLiteral("已移到废纸篓（%1）。").arg(outcome.warning);
+        item.message = outcome.warning.isEmpty()
+            ? kMoved
+            : trashWorded(QStringLiteral("已移到废纸篓（%1）。")).arg(outcome.warning);
     } else {
-        item.message = outcome.error.isEmpty() ? QStringLiteral("无法移到废纸篓，未移动。") : outcome.error;
+        item.message
+            = outcome.error.isEmpty() ? trashWorded(QStringLiteral("无法移到废纸篓，未移动。")) : outcome.error;
     }
 }
 
@@ -539,8 +544,8 @@ CleanupRecord CleanupService::clean(const QSet<QUuid> &ids, const QList<FileEntr
             }
             if (carrier >= 0) {
                 CleanupItemResult item = resultFor(entry);
-                item.message
-                    = QStringLiteral("已随同时选中的“%1”一起移到废纸篓，不单独计数。").arg(items.at(carrier)->name);
+                item.message = trashWorded(QStringLiteral("已随同时选中的“%1”一起移到废纸篓，不单独计数。"))
+                                   .arg(items.at(carrier)->name);
                 items[a] = item;
             } else {
                 items[a] = cleanEntry(entry, context);

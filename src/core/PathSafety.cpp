@@ -1,4 +1,5 @@
 #include "core/PathSafety.h"
+#include "core/Vocabulary.h"
 
 #include "core/Errors.h"
 #include "core/Paths.h"
@@ -172,13 +173,13 @@ std::optional<QString> PathSafety::removalRefusal(
             continue;
         const QString folder = lexicallyNormal(trash);
         if (isSameOrInside(path, folder))
-            return QStringLiteral("“%1”是废纸篓或位于废纸篓中，已拒绝。").arg(shown(path));
+            return trashWorded(QStringLiteral("“%1”是废纸篓或位于废纸篓中，已拒绝。")).arg(shown(path));
         if (isSameOrInside(folder, path))
-            return QStringLiteral("“%1”包含废纸篓，已拒绝。").arg(shown(path));
+            return trashWorded(QStringLiteral("“%1”包含废纸篓，已拒绝。")).arg(shown(path));
     }
     for (const QString &component : path.split(u'/', Qt::SkipEmptyParts)) {
         if (isTrashName(component))
-            return QStringLiteral("“%1”是废纸篓或位于废纸篓中，已拒绝。").arg(shown(path));
+            return trashWorded(QStringLiteral("“%1”是废纸篓或位于废纸篓中，已拒绝。")).arg(shown(path));
     }
 
     const bool insideHome = !userHome.isEmpty() && isSameOrInside(path, userHome);

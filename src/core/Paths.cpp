@@ -118,6 +118,27 @@ QString displayPath(const QString &path)
     return out;
 }
 
+QString homeShortened(const QString &path, const QString &home, qsizetype maximum)
+{
+    QString shown = displayPath(path);
+    if (!home.isEmpty() && home != QLatin1String("/")) {
+        const QString prefix = displayPath(home.endsWith(u'/') ? home : home + u'/');
+        if (shown.startsWith(prefix))
+            shown = u'~' + shown.mid(prefix.size() - 1);
+    }
+    if (shown.size() <= maximum || maximum < 8)
+        return shown;
+    // Keep more of the end (the name) than of the beginning (the place).
+    qsizetype head = (maximum - 1) / 3;
+    qsizetype tail = maximum - 1 - head;
+    // Never split a surrogate pair.
+    if (head > 0 && shown.at(head - 1).isHighSurrogate())
+        --head;
+    if (shown.at(shown.size() - tail).isLowSurrogate())
+        --tail;
+    return shown.left(head) + u'…' + shown.right(tail);
+}
+
 QString lastComponent(const QString &path)
 {
     if (path == QLatin1String("/"))

@@ -4,6 +4,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <limits>
+
 namespace Morvane {
 
 // Paths in the records are QStrings, but a Linux file name is bytes and need not be
@@ -23,6 +25,16 @@ namespace Morvane {
 
 /// The path for people: escaped bytes become U+FFFD.
 [[nodiscard]] QString displayPath(const QString &path);
+
+/// The path for people (escaped bytes shown as U+FFFD), a path below `home` read as
+/// "~/…" (the home folder itself and paths elsewhere keep their start), and at most
+/// `maximum` characters: a longer one keeps its beginning and its end around "…", so a
+/// note stays a line or two however deep the folder lies. Texts the user may copy pass
+/// `wholePath`. The one "~" shortener of notes, rows and texts.
+[[nodiscard]] QString homeShortened(const QString &path, const QString &home, qsizetype maximum = 80);
+
+/// No limit for homeShortened.
+inline constexpr qsizetype wholePath = std::numeric_limits<qsizetype>::max();
 
 /// Last component of a path ("/" for the root, the path itself when it has no slash).
 [[nodiscard]] QString lastComponent(const QString &path);

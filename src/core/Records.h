@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Enums.h"
+#include "core/UserFolders.h"
 
 #include <QDateTime>
 #include <QList>
@@ -10,9 +11,12 @@
 #include <QUuid>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 namespace Morvane {
+
+class SpaceTree;
 
 /// What the clean-up checks again right before moving an item: the item must still be
 /// the very object the scan saw. The status-change time moves with every write,
@@ -139,6 +143,11 @@ struct ScanResult {
     QList<DuplicateGroup> duplicateGroups;
     QList<FileEntry> ownerApplications;
     QList<ScanDiagnostic> diagnostics;
+    /// Space scans only: everything the scan measured, and the folder of it whose
+    /// children `entries` are, so that other folders inside it can be shown without a
+    /// second walk (SpaceTree.h). Shared by the copies of one result.
+    std::shared_ptr<SpaceTree> spaceTree;
+    std::uint32_t spaceFolder = 0;
 
     /// Total size as the pages show it: for duplicates the redundant copies, else
     /// the sum of the entries.
@@ -212,6 +221,12 @@ struct ScanConfiguration {
     // (tests inject a small one).
     RulePlatform platform = hostRulePlatform();
     std::int64_t contentReadLimit = std::int64_t(2) * 1000 * 1000 * 1000;
+    /// The XDG base directories the Linux rules look in besides their default places
+    /// inside `home`; empty fields: the defaults only.
+    BaseDirectories baseDirectories;
+    /// Flatpak installation folders (each holding "app/<ID>"); none: the user's in
+    /// every data folder, the system's and those the system configuration adds.
+    std::optional<QStringList> flatpakInstallations;
 };
 
 /// The user's file filters for one scan.

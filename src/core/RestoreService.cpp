@@ -5,6 +5,7 @@
 #include "core/Platform.h"
 #include "core/Posix.h"
 #include "core/SmallFile.h"
+#include "core/Vocabulary.h"
 #include "core/trash/FreedesktopTrash.h"
 #include "core/trash/TrashInfo.h"
 
@@ -73,6 +74,13 @@ QString withResolvedFolder(const QString &path)
     return joinPath(folder, lastComponent(path));
 }
 
+// The reasons are written with the macOS word for the Trash; the platform's word here.
+RestoreOutcome worded(RestoreOutcome outcome)
+{
+    outcome.message = trashWorded(std::move(outcome.message));
+    return outcome;
+}
+
 } // namespace
 
 struct RestoreService::Expectation {
@@ -125,6 +133,11 @@ QList<bool> RestoreService::stillInTrash(const QList<CleanupItemResult> &items) 
 
 RestoreOutcome RestoreService::restore(const CleanupItemResult &item, const RestoreOptions &options) const
 {
+    return worded(restoreItem(item, options));
+}
+
+RestoreOutcome RestoreService::restoreItem(const CleanupItemResult &item, const RestoreOptions &options) const
+{
     RestoreOutcome outcome;
     outcome.trashedPath = item.trashPath;
     outcome.originalPath = item.path;
@@ -146,6 +159,11 @@ RestoreOutcome RestoreService::restore(const CleanupItemResult &item, const Rest
 }
 
 RestoreOutcome RestoreService::restoreOriginal(const QString &original, const RestoreOptions &options) const
+{
+    return worded(restoreNewest(original, options));
+}
+
+RestoreOutcome RestoreService::restoreNewest(const QString &original, const RestoreOptions &options) const
 {
     RestoreOutcome outcome;
     outcome.originalPath = original;
@@ -209,7 +227,8 @@ RestoreOutcome RestoreService::restoreFrom(
     auto unopened = [&](const QByteArray &folder, int code) {
         if (code == ENOENT || code == ENOTDIR)
             return fail(QStringLiteral("它所在的废纸篓文件夹“%1”已不存在，未放回。").arg(shown(folder)), code);
-        return fail(QStringLiteral("无法打开废纸篓文件夹“%1”（%2），未放回。").arg(shown(folder), reasonText(code)), code);
+        return fail(
+            QStringLiteral("无法打开废纸篓文件夹“%1”（%2），未放回。").arg(shown(folder), reasonText(code)), code);
     };
 
     // The trash's folders, each opened once: the folders above the trash as the system
@@ -236,7 +255,8 @@ RestoreOutcome RestoreService::restoreFrom(
         info.reset(calls.openat(root.get(), "info", kFolderFlags | O_NOFOLLOW, 0));
         if (!info)
             return unopened(joinBytes(rootPath, "info"), errno);
-        struct stat rootStat { }, itemsStat {}, infoStat {};
+        struct stat rootStat {
+        }, itemsStat {}, infoStat {};
         if (calls.fstat(root.get(), &rootStat) != 0 || calls.fstat(items.get(), &itemsStat) != 0
             || calls.fstat(info.get(), &infoStat) != 0 || itemsStat.st_dev != rootStat.st_dev
             || infoStat.st_dev != rootStat.st_dev)
@@ -246,7 +266,8 @@ RestoreOutcome RestoreService::restoreFrom(
         if (!items)
             return unopened(itemFolderPath, errno);
         // Only the home trash or a volume's own trash.
-        struct stat itemsStat { }, homeStat {};
+        struct stat itemsStat {
+        }, homeStat {};
         const QByteArray user = QByteArray::number(qulonglong(calls.userID()));
         const bool isHome = calls.fstat(items.get(), &itemsStat) == 0
             && calls.fstatat(AT_FDCWD, pathToBytes(homeTrash()).constData(), &homeStat, 0) == 0
@@ -271,8 +292,8 @@ RestoreOutcome RestoreService::restoreFrom(
     QByteArray topPath;
     QByteArray relative;
     if (freedesktop) {
-        UniqueFd file(calls.openat(
-            info.get(), (name + kInfoSuffix).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK, 0));
+        UniqueFd file(
+            calls.openat(info.get(), (name + kInfoSuffix).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK, 0));
         if (!file) {
             const int code = errno;
             if (code == ENOENT)
@@ -296,7 +317,8 @@ RestoreOutcome RestoreService::restoreFrom(
             else if (baseName(rootPath) == user && baseName(parentOf(rootPath)) == ".Trash")
                 top.reset(calls.openat(above.get(), "..", kFolderFlags, 0));
             else
-                return fail(QStringLiteral("信息文件中的原位置是相对路径，但它所在的废纸篓不在磁盘的顶层，未放回。"), EINVAL);
+                return fail(
+                    QStringLiteral("信息文件中的原位置是相对路径，但它所在的废纸篓不在磁盘的顶层，未放回。"), EINVAL);
             struct stat topStat { };
             if (!top || calls.fstat(top.get(), &topStat) != 0 || topStat.st_dev != rootStat.st_dev)
                 return fail(QStringLiteral("无法打开废纸篓所在磁盘的顶层文件夹，未放回。"), ENOENT);
@@ -308,8 +330,8 @@ RestoreOutcome RestoreService::restoreFrom(
             relative = fields->path;
             const QString rooted = pathFromBytes('/' + relative);
             if (lexicallyNormal(rooted) != rooted)
-                return fail(QStringLiteral("信息文件中的原位置“%1”不是规范的路径，未放回。").arg(displayPath(rooted)),
-                    EINVAL);
+                return fail(
+                    QStringLiteral("信息文件中的原位置“%1”不是规范的路径，未放回。").arg(displayPath(rooted)), EINVAL);
             original = joinBytes(topPath, relative);
         }
     } else {
@@ -410,11 +432,9 @@ RestoreOutcome RestoreService::restoreFrom(
                 ENOENT);
         return fail(QStringLiteral("原来所在的文件夹“%1”已不存在，未放回。").arg(shownUpTo(chain.failedAt)), ENOENT);
     case ChainStop::link:
-        return fail(
-            QStringLiteral("原路径上的“%1”现在是符号链接，未放回。").arg(shownUpTo(chain.failedAt)), ELOOP);
+        return fail(QStringLiteral("原路径上的“%1”现在是符号链接，未放回。").arg(shownUpTo(chain.failedAt)), ELOOP);
     case ChainStop::notFolder:
-        return fail(
-            QStringLiteral("原路径上的“%1”现在不是文件夹，未放回。").arg(shownUpTo(chain.failedAt)), ENOTDIR);
+        return fail(QStringLiteral("原路径上的“%1”现在不是文件夹，未放回。").arg(shownUpTo(chain.failedAt)), ENOTDIR);
     case ChainStop::failed:
         return fail(QStringLiteral("无法打开原来所在的文件夹“%1”（%2），未放回。")
                         .arg(shownUpTo(chain.failedAt), reasonText(chain.error)),
@@ -449,7 +469,8 @@ RestoreOutcome RestoreService::restoreFrom(
     if (calls.fstatat(parent.get(), leaf.constData(), &moved, AT_SYMLINK_NOFOLLOW) != 0 || !sameObject(moved, st)) {
         // Another object took the item's name in the Trash in the instant before the move.
         if (calls.renameNoReplaceAt(parent.get(), leaf.constData(), items.get(), name.constData()) == 0)
-            return fail(QStringLiteral("废纸篓中的它在放回前的一刻被另一个项目替换，那个项目已留回废纸篓，未放回。"), ESTALE);
+            return fail(
+                QStringLiteral("废纸篓中的它在放回前的一刻被另一个项目替换，那个项目已留回废纸篓，未放回。"), ESTALE);
         outcome.restored = true;
         outcome.message = QStringLiteral(
             "在放回前的一刻，废纸篓中的它被另一个项目替换，放回原处的是那个项目，未能把它送回废纸篓，请核对原处。");
@@ -481,8 +502,9 @@ RestoreOutcome RestoreService::restoreFrom(
             warnings.append(QStringLiteral("废纸篓的文件夹大小记录未能更新"));
     }
     outcome.restored = true;
-    outcome.message = warnings.isEmpty() ? QStringLiteral("已放回原处。")
-                                         : QStringLiteral("已放回原处（%1）。").arg(warnings.join(QStringLiteral("；")));
+    outcome.message = warnings.isEmpty()
+        ? QStringLiteral("已放回原处。")
+        : QStringLiteral("已放回原处（%1）。").arg(warnings.join(QStringLiteral("；")));
     return outcome;
 }
 

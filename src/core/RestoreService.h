@@ -81,6 +81,8 @@ public:
 
 private:
     struct Expectation;
+    [[nodiscard]] RestoreOutcome restoreItem(const CleanupItemResult &item, const RestoreOptions &options) const;
+    [[nodiscard]] RestoreOutcome restoreNewest(const QString &original, const RestoreOptions &options) const;
     [[nodiscard]] RestoreOutcome restoreFrom(
         const QString &trashedPath, const Expectation &expected, const RestoreOptions &options) const;
     [[nodiscard]] const OsCalls &os() const;

@@ -3,6 +3,7 @@
 #include "core/Paths.h"
 #include "core/Plist.h"
 #include "core/SmallFile.h"
+#include "core/UserFolders.h"
 #include "core/scan/DesktopFiles.h"
 
 #include <dirent.h>
@@ -94,10 +95,13 @@ ProcessSources defaultProcessSources(const QString &home)
 {
     ProcessSources sources;
     sources.home = home;
-    sources.launcherFolders = { joinPath(home, QStringLiteral(".local/share/applications")),
-        joinPath(home, QStringLiteral(".local/share/flatpak/exports/share/applications")),
-        QStringLiteral("/var/lib/flatpak/exports/share/applications"), QStringLiteral("/usr/local/share/applications"),
-        QStringLiteral("/usr/share/applications") };
+    const QStringList data = baseFolders(environmentBaseDirectories(), BaseDirectory::data, home);
+    for (const QString &folder : data)
+        sources.launcherFolders.append(joinPath(folder, QStringLiteral("applications")));
+    for (const QString &folder : data)
+        sources.launcherFolders.append(joinPath(folder, QStringLiteral("flatpak/exports/share/applications")));
+    sources.launcherFolders += { QStringLiteral("/var/lib/flatpak/exports/share/applications"),
+        QStringLiteral("/usr/local/share/applications"), QStringLiteral("/usr/share/applications") };
     return sources;
 }
 

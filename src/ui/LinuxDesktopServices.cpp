@@ -2,17 +2,19 @@
 
 #include "core/Paths.h"
 
-#include <QDesktopServices>
+#include <QObject>
 #include <QUrl>
 
 #if defined(VARNOLL_HAVE_DBUS)
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #endif
 
 namespace Varnoll {
 
+#if defined(VARNOLL_HAVE_DBUS) && !defined(Q_OS_MACOS)
 namespace {
 
 QUrl fileUrl(const QString &path)
@@ -25,13 +27,11 @@ QUrl fileUrl(const QString &path)
 }
 
 } // namespace
+#endif
 
-void GuiDesktopServices::revealFile(const QString &path)
+void GuiDesktopServices::revealFile(const QString &path, Opened done)
 {
-#if defined(Q_OS_MACOS)
-    DesktopCoreServices::revealFile(path);
-#else
-#if defined(VARNOLL_HAVE_DBUS)
+#if defined(VARNOLL_HAVE_DBUS) && !defined(Q_OS_MACOS)
     const QString service = QStringLiteral("org.freedesktop.FileManager1");
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected() && bus.interface()) {
@@ -42,22 +42,21 @@ void GuiDesktopServices::revealFile(const QString &path)
             QDBusMessage call = QDBusMessage::createMethodCall(
                 service, QStringLiteral("/org/freedesktop/FileManager1"), service, QStringLiteral("ShowItems"));
             call << QStringList { fileUrl(path).toString(QUrl::FullyEncoded) } << QString();
-            if (bus.send(call))
-                return;
+            // A file manager that fails to start answers with an error: then the folder.
+            auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 10000));
+            QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+                [this, path, done = std::move(done)](QDBusPendingCallWatcher *finished) mutable {
+                    finished->deleteLater();
+                    if (finished->isError())
+                        DesktopCoreServices::revealFile(path, std::move(done));
+                    else if (done)
+                        done(true);
+                });
+            return;
         }
     }
 #endif
-    QDesktopServices::openUrl(fileUrl(Morvane::parentPath(path)));
-#endif
-}
-
-void GuiDesktopServices::openTrash()
-{
-#if defined(Q_OS_MACOS)
-    DesktopCoreServices::openTrash();
-#else
-    QDesktopServices::openUrl(QUrl(QStringLiteral("trash:///")));
-#endif
+    DesktopCoreServices::revealFile(path, std::move(done));
 }
 
 } // namespace Varnoll

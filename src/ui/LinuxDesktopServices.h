@@ -5,11 +5,11 @@
 namespace Varnoll {
 
 /// The real services with the desktop hand-offs of a graphical session: reveal asks
-/// the file manager over D-Bus to select the item, URLs open through the desktop.
+/// the file manager over D-Bus to select the item, and opens the folder that holds it
+/// when no file manager answers.
 class GuiDesktopServices : public DesktopCoreServices {
 public:
-    void revealFile(const QString &path) override;
-    void openTrash() override;
+    void revealFile(const QString &path, Opened done) override;
 };
 
 } // namespace Varnoll

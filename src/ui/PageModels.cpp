@@ -1,6 +1,7 @@
 #include "PageModels.h"
 
 #include "ApplicationIcons.h"
+#include "SpaceMap.h"
 
 #include "app/CleanerModel.h"
 #include "app/presentation/ApplicationGroupsModel.h"
@@ -48,13 +49,16 @@ void installPageModels(QQmlEngine &engine, const QString &version)
     registerPageSingleton<DuplicateGroupsModel>(
         "Duplicates", [](CleanerModel *m) { return new DuplicateGroupsModel(m); });
     registerPageSingleton<SpaceListModel>("Space", [](CleanerModel *m) { return new SpaceListModel(m); });
+    qmlRegisterType<SpaceMap>("Varnoll.Model", 1, 0, "SpaceMap");
     registerPageSingleton<DiagnosticsListModel>(
         "Diagnostics", [](CleanerModel *m) { return new DiagnosticsListModel(m); });
     registerPageSingleton<HistoryListModel>("History", [](CleanerModel *m) { return new HistoryListModel(m); });
     registerPageSingleton<IgnoreListModel>("Ignored", [](CleanerModel *m) { return new IgnoreListModel(m); });
     qmlRegisterSingletonType<SettingsTexts>(
         "Varnoll.Model", 1, 0, "SettingsInfo", [](QQmlEngine *engine, QJSEngine *) -> QObject * {
-            return new SettingsTexts(engine->property(kVersionProperty).toString());
+            auto *model = engine->singletonInstance<CleanerModel *>(qmlTypeId("Varnoll.Model", 1, 0, "Cleaner"));
+            Q_ASSERT(model);
+            return new SettingsTexts(model, engine->property(kVersionProperty).toString());
         });
 }
 

@@ -4,16 +4,21 @@
 #include "PageModels.h"
 #include "SymbolImages.h"
 #include "app/CleanerModel.h"
+#include "app/Format.h"
 #include "app/Page.h"
+#include "app/presentation/PlatformWords.h"
 #include "app/presentation/ResultListModel.h"
 #include "app/presentation/ReviewListModel.h"
 #include "app/presentation/ViewState.h"
 
 #include <QFont>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPointer>
 #include <QQmlEngine>
 #include <QQuickStyle>
+#include <QTranslator>
 
 namespace Varnoll {
 
@@ -44,6 +49,8 @@ void registerOnce()
     registerSingleton<ResultListModel>("Results", [](WindowContext *c) { return c->results(); });
     registerSingleton<ReviewListModel>("Review", [](WindowContext *c) { return c->review(); });
     registerSingleton<Look>("Look", [](WindowContext *c) { return c->findChild<Look *>(); });
+    qmlRegisterSingletonType<PlatformWords>(
+        "Varnoll.Model", 1, 0, "Words", [](QQmlEngine *, QJSEngine *) -> QObject * { return new PlatformWords; });
     qmlRegisterUncreatableMetaObject(
         Varnoll::staticMetaObject, "Varnoll.Model", 1, 0, "Varnoll", QStringLiteral("Page is an enumeration"));
 }
@@ -78,6 +85,17 @@ QString WindowContext::mainUrl()
 
 void prepareApplicationLook()
 {
+    // Chinese throughout: Qt's own dialogs and controls, and every date and number
+    // format, whatever the system's locale.
+    const QLocale chinese = interfaceLocale();
+    QLocale::setDefault(chinese);
+    auto *translator = new QTranslator(qApp);
+    if (translator->load(
+            chinese, QStringLiteral("qt"), QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+
     // The views draw their own controls; Basic is the style that lets them.
     QQuickStyle::setStyle(QStringLiteral("Basic"));
     const Look look;

@@ -15,7 +15,8 @@ class ViewState;
 
 /// Everything the QML views reach besides their own files: the model and the
 /// presentation objects over it, published as singletons of the module
-/// "Varnoll.Model" (Cleaner, View, Results, Review, Look and the namespace Varnoll with the Page enumeration).
+/// "Varnoll.Model" (Cleaner, View, Results, Review, Look, Words and the namespace Varnoll with the Page
+/// enumeration).
 /// One context serves one engine; the application makes exactly one.
 class WindowContext : public QObject {
     Q_OBJECT
@@ -47,8 +48,8 @@ private:
     QString m_version;
 };
 
-/// Sets the application-wide font and style; call once after the application object
-/// exists and before any window.
+/// Sets the application-wide font, style, Chinese locale and Qt's own Chinese
+/// translations; call once after the application object exists and before any window.
 void prepareApplicationLook();
 
 } // namespace Varnoll

@@ -1,5 +1,6 @@
 // From a scanned fixture folder through the model's clean-up to the Trash and the
 // history on disk, with the real clean-up service behind a small CoreServices fake.
+#include "core/Vocabulary.h"
 #include "core/support/TrashFixtures.h"
 
 #include "app/CleanerModel.h"
@@ -66,9 +67,10 @@ public:
     }
     QHash<QUuid, QList<int>> goneFromTrash(const QList<CleanupRecord> &) override { return {}; }
     TrashUsage measureTrash() override { return {}; }
-    void revealFile(const QString &) override { }
-    void openTrash() override { }
-    void openPrivacySettings() override { }
+    void revealFile(const QString &, Opened) override { }
+    void openTrash(Opened) override { }
+    void openPrivacySettings(Opened) override { }
+    bool hasPrivacySettings() override { return false; }
 };
 
 // The real scanner in front of the real clean-up service.
@@ -172,9 +174,9 @@ private Q_SLOTS:
         QCOMPARE(record.count(), 3);
         QCOMPARE(record.items.at(2).path, entries.at(3).path);
         QCOMPARE(record.items.at(2).message, QStringLiteral("扫描后已被修改，未移动。"));
-        QCOMPARE(
-            model.notice().value_or(QString()), QStringLiteral("3 项已移入废纸篓，1 项未处理。可在清理记录查看原因。"));
-        QCOMPARE(model.status(), QStringLiteral("已移入废纸篓 3 项"));
+        QCOMPARE(model.notice().value_or(QString()),
+            trashWorded(QStringLiteral("3 项已移入废纸篓，1 项未处理。可在清理记录查看原因。")));
+        QCOMPARE(model.status(), trashWorded(QStringLiteral("已移入废纸篓 3 项")));
         QCOMPARE(model.currentResult()->entries.size(), 2);
         QVERIFY(model.selection().isEmpty());
 

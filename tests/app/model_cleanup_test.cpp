@@ -1,4 +1,5 @@
 // The clean-up flow: guards, the record, pruning of results, notices, history.
+#include "core/Vocabulary.h"
 #include "support/FakeCore.h"
 
 #include "core/RecordJson.h"
@@ -46,12 +47,12 @@ private Q_SLOTS:
         model->cleanSelection();
         QVERIFY(!model->showReview());
         QVERIFY(model->busy());
-        QCOMPARE(model->status(), QStringLiteral("正在移到废纸篓"));
+        QCOMPARE(model->status(), trashWorded(QStringLiteral("正在移到废纸篓")));
         QVERIFY(waitIdle(*model));
 
-        QCOMPARE(model->status(), QStringLiteral("已移入废纸篓 2 项"));
+        QCOMPARE(model->status(), trashWorded(QStringLiteral("已移入废纸篓 2 项")));
         QCOMPARE(model->notice(),
-            std::optional<QString>(QStringLiteral("已将 2 项移到废纸篓。清空废纸篓后才会释放相应空间。")));
+            std::optional<QString>(trashWorded(QStringLiteral("已将 2 项移到废纸篓。清空废纸篓后才会释放相应空间。"))));
         QCOMPARE(model->currentResult()->entries, QList<FileEntry> { c });
         QVERIFY(model->selection().isEmpty());
         QCOMPARE(records.count(), 1);
@@ -86,7 +87,8 @@ private Q_SLOTS:
         model->cleanSelection();
         QVERIFY(waitIdle(*model));
         QCOMPARE(model->notice(),
-            std::optional<QString>(QStringLiteral("3 项已移入废纸篓，2 项未处理。可在清理记录查看原因。")));
+            std::optional<QString>(
+                trashWorded(QStringLiteral("3 项已移入废纸篓，2 项未处理。可在清理记录查看原因。"))));
         QCOMPARE(model->currentResult()->entries, (QList<FileEntry> { five[1], five[3] }));
         QVERIFY(!model->results().contains(ScanKind::junk)); // may show files that are gone
     }
@@ -107,7 +109,8 @@ private Q_SLOTS:
         model->cleanSelection();
         QVERIFY(waitIdle(*model));
         QCOMPARE(model->notice(),
-            std::optional<QString>(QStringLiteral("0 项已移入废纸篓，1 项未处理。可在清理记录查看原因。")));
+            std::optional<QString>(
+                trashWorded(QStringLiteral("0 项已移入废纸篓，1 项未处理。可在清理记录查看原因。"))));
         QVERIFY(model->results().contains(ScanKind::junk));
         QVERIFY(model->selection().isEmpty());
         QCOMPARE(model->currentResult()->entries.size(), 1);
@@ -124,7 +127,7 @@ private Q_SLOTS:
         model->cleanSelection();
         QVERIFY(waitIdle(*model));
         QCOMPARE(model->notice(),
-            std::optional<QString>(QStringLiteral("已将 0 项移到废纸篓。清空废纸篓后才会释放相应空间。")));
+            std::optional<QString>(trashWorded(QStringLiteral("已将 0 项移到废纸篓。清空废纸篓后才会释放相应空间。"))));
     }
 
     void movedApplicationTakesItsAssociatedEntriesOffTheList()
@@ -203,7 +206,7 @@ private Q_SLOTS:
         model->setShowReview(true);
         model->cleanSelection(); // second one while busy: nothing
         model->scan(); // and no scan either
-        QCOMPARE(model->status(), QStringLiteral("正在移到废纸篓"));
+        QCOMPARE(model->status(), trashWorded(QStringLiteral("正在移到废纸篓")));
         gate.open();
         QVERIFY(waitIdle(*model));
         QCOMPARE(f.core->cleanedIds.size(), 1);
@@ -236,7 +239,8 @@ private Q_SLOTS:
         QSignalSpy ready(model.get(), &CleanerModel::quitReady);
         QVERIFY(!model->requestQuit());
         QCOMPARE(model->notice(),
-            std::optional<QString>(QStringLiteral("正在把选中的项目移到废纸篓并保存清理记录，完成后将自动退出。")));
+            std::optional<QString>(
+                trashWorded(QStringLiteral("正在把选中的项目移到废纸篓并保存清理记录，完成后将自动退出。"))));
         gate->open();
         QVERIFY(waitIdle(*model));
         QCOMPARE(ready.count(), 1);
@@ -307,7 +311,7 @@ private Q_SLOTS:
         const QString notice = model->notice().value_or(QString());
         const QStringList lines = notice.split(u'\n');
         QCOMPARE(lines.size(), 2);
-        QCOMPARE(lines[0], QStringLiteral("已将 1 项移到废纸篓。清空废纸篓后才会释放相应空间。"));
+        QCOMPARE(lines[0], trashWorded(QStringLiteral("已将 1 项移到废纸篓。清空废纸篓后才会释放相应空间。")));
         QVERIFY2(
             lines[1].startsWith(QStringLiteral("本地记录未能保存：")) && lines[1].size() > 9, qPrintable(lines[1]));
         QCOMPARE(model->records().size(), 1);
@@ -349,6 +353,18 @@ private Q_SLOTS:
         QCOMPARE(f.core->trashOpened, 1);
         QCOMPARE(f.core->privacyOpened, 1);
         QCOMPARE(f.core->revealed, QStringList { QStringLiteral("/d/a") });
+        QTest::qWait(10);
+        QVERIFY(!model->notice());
+
+        // When no program could show it, the notice says so and where to look.
+        f.core->opens = false;
+        model->revealPath(f.home + QStringLiteral("/下载/a.iso"));
+        QTRY_COMPARE(
+            model->notice(), std::optional<QString>(vocabulary().revealNotOpened.arg(QStringLiteral("~/下载/a.iso"))));
+        model->openTrash();
+        QTRY_VERIFY(model->noticeText().startsWith(vocabulary().trashNotOpened.section(u'%', 0, 0)));
+        model->openPrivacy();
+        QTRY_COMPARE(model->notice(), std::optional<QString>(vocabulary().settingsNotOpened));
     }
 };
 

@@ -237,6 +237,62 @@ private Q_SLOTS:
         QVERIFY(waitIdle(*model));
     }
 
+    void spaceFoldersInsideTheScanOpenWithoutScanningAgain()
+    {
+        Fixture f;
+        auto model = f.makeModel();
+        model->navigate(Page::space);
+        const QString root = f.home + QStringLiteral("/Downloads");
+        QVERIFY(scanWith(*model, *f.core, std::nullopt,
+            makeSpaceResult(root, { { "photos/2024/a.jpg", 5000 }, { "photos/b.jpg", 300 }, { "notes.txt", 20 } })));
+        const QList<FileEntry> top = model->currentResult()->entries;
+        const auto shown = [&] {
+            QStringList names;
+            const QList<FileEntry> entries = model->currentResult()->entries;
+            for (const FileEntry &e : entries)
+                names << QStringLiteral("%1 %2").arg(e.name).arg(e.bytes);
+            return names;
+        };
+        const auto entry = [&](const QString &name) {
+            const QList<FileEntry> entries = model->currentResult()->entries;
+            for (const FileEntry &e : entries) {
+                if (e.name == name)
+                    return e;
+            }
+            return FileEntry {};
+        };
+
+        model->drillInto(entry(QStringLiteral("photos")));
+        QVERIFY(!model->busy());
+        QCOMPARE(model->largeDirectory(), root + QStringLiteral("/photos"));
+        QCOMPARE(shown(), (QStringList { "2024 9096", "b.jpg 300" }));
+        model->drillIntoId(entry(QStringLiteral("2024")).id.toString());
+        QCOMPARE(shown(), QStringList { "a.jpg 5000" });
+        model->parentSpace();
+        model->parentSpace();
+        QCOMPARE(model->largeDirectory(), root);
+        QCOMPARE(model->currentResult()->entries, top); // the same rows, the same ids
+        QCOMPARE(f.core->directories.size(), 1);
+
+        // An ignored folder leaves the counts of every folder above it.
+        model->drillInto(entry(QStringLiteral("photos")));
+        model->ignore(entry(QStringLiteral("2024")));
+        QCOMPARE(shown(), QStringList { "b.jpg 300" });
+        model->parentSpace();
+        QCOMPARE(shown(), (QStringList { "photos 4396", "notes.txt 20" }));
+        QCOMPARE(f.core->directories.size(), 1);
+
+        // Above the scanned folder, and "重新扫描", walk again.
+        f.core->onScan = [](ScanKind, const QString &directory, const FileQuery &, const ProgressFn &,
+                             const CancellationToken &) { return makeSpaceResult(directory, {}); };
+        model->parentSpace();
+        QVERIFY(model->busy());
+        QVERIFY(waitIdle(*model));
+        model->scan();
+        QVERIFY(waitIdle(*model));
+        QCOMPARE(f.core->directories, (QStringList { root, f.home, f.home }));
+    }
+
     void parentSpaceNeverClimbsToTheRoot()
     {
         Fixture f;

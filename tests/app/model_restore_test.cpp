@@ -4,6 +4,7 @@
 
 #include "app/presentation/HistoryListModel.h"
 #include "core/RecordJson.h"
+#include "core/Vocabulary.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -69,8 +70,10 @@ private Q_SLOTS:
         auto model = modelWithRecord(f);
         QVERIFY(model);
         // Results made after the clean-up: one lists a folder holding /d/a, one does not.
-        QVERIFY(scanWith(*model, *f.core, ScanKind::space, makeResult(ScanKind::space, { makeEntry(QStringLiteral("/d"), 9) })));
-        QVERIFY(scanWith(*model, *f.core, ScanKind::junk, makeResult(ScanKind::junk, { makeEntry(QStringLiteral("/x/y"), 1) })));
+        QVERIFY(scanWith(
+            *model, *f.core, ScanKind::space, makeResult(ScanKind::space, { makeEntry(QStringLiteral("/d"), 9) })));
+        QVERIFY(scanWith(
+            *model, *f.core, ScanKind::junk, makeResult(ScanKind::junk, { makeEntry(QStringLiteral("/x/y"), 1) })));
         model->navigate(Page::history);
         QCOMPARE(model->itemTrashState(0, 0), ItemTrashState::inTrash);
         QCOMPARE(model->itemTrashState(0, 2), ItemTrashState::notMoved);
@@ -120,7 +123,7 @@ private Q_SLOTS:
         const QModelIndex c = history.index(3);
         QVERIFY(history.data(record, HistoryListModel::CanRestoreAllRole).toBool());
         QCOMPARE(history.data(record, HistoryListModel::RestoreAllNameRole).toString(),
-            QStringLiteral("把这次清理中仍在废纸篓里的 2 项全部放回原处"));
+            trashWorded(QStringLiteral("把这次清理中仍在废纸篓里的 2 项全部放回原处")));
         QVERIFY(history.data(a, HistoryListModel::CanRestoreRole).toBool());
         QCOMPARE(history.data(a, HistoryListModel::RestoreNameRole).toString(), QStringLiteral("把“a”放回原处"));
         QVERIFY(!history.data(c, HistoryListModel::CanRestoreRole).toBool());
@@ -153,7 +156,8 @@ private Q_SLOTS:
         f.core->gone.insert(model->records().first().id, { 1 });
         model->refreshTrashPresence();
         QTRY_COMPARE(model->itemTrashState(0, 1), ItemTrashState::gone);
-        QCOMPARE(history.data(b, HistoryListModel::RestoreNoteRole).toString(), QStringLiteral("已不在废纸篓中"));
+        QCOMPARE(history.data(b, HistoryListModel::RestoreNoteRole).toString(),
+            trashWorded(QStringLiteral("已不在废纸篓中")));
         QVERIFY(!history.data(b, HistoryListModel::CanRestoreRole).toBool());
         QVERIFY(!history.data(record, HistoryListModel::CanRestoreAllRole).toBool());
         const int before = f.core->restored.size();

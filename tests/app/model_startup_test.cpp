@@ -55,6 +55,7 @@ private Q_SLOTS:
         Fixture f;
         Varnoll::ModelOptions options;
         options.home = f.home;
+        options.baseDirectories = BaseDirectories {};
         Varnoll::CleanerModel model(f.core, options);
 #ifdef Q_OS_MACOS
         QCOMPARE(model.store(), f.home + QStringLiteral("/Library/Application Support/VarnollMac清理"));
@@ -62,6 +63,44 @@ private Q_SLOTS:
         QCOMPARE(model.store(), f.home + QStringLiteral("/.local/share/VarnollMac清理"));
 #endif
     }
+
+#ifndef Q_OS_MACOS
+    // A Chinese home: xdg-user-dirs names ~/下载, and the XDG variables point elsewhere.
+    void storeAndFilePagesFollowTheUsersOwnFolders()
+    {
+        Fixture f;
+        const QString elsewhere = f.root.filePath(QStringLiteral("xdg"));
+        QVERIFY(QDir().mkpath(elsewhere + QStringLiteral("/config")));
+        QFile dirs(elsewhere + QStringLiteral("/config/user-dirs.dirs"));
+        QVERIFY(dirs.open(QIODevice::WriteOnly));
+        dirs.write("# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/桌面\"\n"
+                   "XDG_DOWNLOAD_DIR=\"$HOME/下载\"\n");
+        dirs.close();
+        const QByteArray saved = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(elsewhere + QStringLiteral("/config")));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(elsewhere + QStringLiteral("/data")));
+        qputenv("XDG_CACHE_HOME", "relative/cache"); // relative: ignored
+        Varnoll::ModelOptions options;
+        options.home = f.home;
+        Varnoll::CleanerModel model(f.core, options);
+        qunsetenv("XDG_CONFIG_HOME");
+        qunsetenv("XDG_CACHE_HOME");
+        if (saved.isNull())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", saved);
+
+        QCOMPARE(model.largeDirectory(), f.home + QStringLiteral("/下载"));
+        QCOMPARE(model.store(), elsewhere + QStringLiteral("/data/VarnollMac清理"));
+        const BaseDirectories bases = model.makeConfiguration().baseDirectories;
+        QCOMPARE(bases.configHome, elsewhere + QStringLiteral("/config"));
+        QCOMPARE(bases.dataHome, elsewhere + QStringLiteral("/data"));
+        QVERIFY(bases.cacheHome.isEmpty());
+        // The file pages scan it.
+        QVERIFY(scanWith(model, *f.core, ScanKind::largeFiles, makeResult(ScanKind::largeFiles, {}, 5)));
+        QCOMPARE(f.core->directories.last(), f.home + QStringLiteral("/下载"));
+    }
+#endif
 
     void malformedOrForeignFilesAreIgnoredSilently_data()
     {

@@ -1,5 +1,6 @@
 // The list models of the application, duplicate, space, diagnostics, history and
 // settings pages and the filter bar, on a model over the fake core.
+#include "core/Vocabulary.h"
 #include "support/FakeCore.h"
 
 #include "app/Format.h"
@@ -93,7 +94,7 @@ private Q_SLOTS:
 
         QCOMPARE(history.count(), 3);
         QVERIFY(!history.isEmpty());
-        QCOMPARE(roleOf(history, 0, "headline").toString(), QStringLiteral("0 项已移到废纸篓"));
+        QCOMPARE(roleOf(history, 0, "headline").toString(), trashWorded(QStringLiteral("0 项已移到废纸篓")));
         QCOMPARE(roleOf(history, 0, "dateText").toString(), QStringLiteral("2026年3月1日 09:05"));
         QCOMPARE(roleOf(history, 0, "sizeText").toString(), formatBytes(0)); // complete zero: no prefix
         QCOMPARE(roleOf(history, 0, "detailsLabel").toString(), QStringLiteral("查看 3 项处理详情"));
@@ -117,7 +118,7 @@ private Q_SLOTS:
         QVERIFY(roleOf(history, 3, "isLast").toBool());
 
         QCOMPARE(history.recordRow(1), 4);
-        QCOMPARE(roleOf(history, 4, "headline").toString(), QStringLiteral("1 项已移到废纸篓"));
+        QCOMPARE(roleOf(history, 4, "headline").toString(), trashWorded(QStringLiteral("1 项已移到废纸篓")));
         QCOMPARE(roleOf(history, 4, "sizeText").toString(), QStringLiteral("≥ 2 MB"));
         history.setExpanded(1, true);
         QCOMPARE(roleOf(history, 5, "symbol").toString(), QStringLiteral("checkmark.circle"));
@@ -126,7 +127,7 @@ private Q_SLOTS:
         QCOMPARE(history.rowCount(), 7);
         history.setExpanded(0, false);
         QCOMPARE(history.rowCount(), 4);
-        QCOMPARE(roleOf(history, 1, "headline").toString(), QStringLiteral("1 项已移到废纸篓"));
+        QCOMPARE(roleOf(history, 1, "headline").toString(), trashWorded(QStringLiteral("1 项已移到废纸篓")));
     }
 
     void historyFollowsACleanUp()
@@ -146,7 +147,7 @@ private Q_SLOTS:
         QVERIFY(waitIdle(*model));
         QCOMPARE(history.count(), 1);
         QCOMPARE(counted.count(), 1);
-        QCOMPARE(roleOf(history, 0, "headline").toString(), QStringLiteral("1 项已移到废纸篓"));
+        QCOMPARE(roleOf(history, 0, "headline").toString(), trashWorded(QStringLiteral("1 项已移到废纸篓")));
         history.setExpanded(0, true);
         QCOMPARE(roleOf(history, 1, "pathText").toString(), QStringLiteral("~/.cache/old"));
     }
@@ -404,7 +405,7 @@ private Q_SLOTS:
         QCOMPARE(roleOf(space, 0, "share").toDouble(), 0.75); // the counted part
         QCOMPARE(roleOf(space, 0, "symbol").toString(), QStringLiteral("folder"));
         QCOMPARE(roleOf(space, 1, "symbol").toString(), QStringLiteral("doc"));
-        QCOMPARE(roleOf(space, 1, "revealLabel").toString(), QStringLiteral("在 Finder 中显示 movie.mkv"));
+        QCOMPARE(roleOf(space, 1, "revealLabel").toString(), vocabulary().revealNamed.arg(QStringLiteral("movie.mkv")));
 
         // A file's name reveals it; a folder's name measures it next.
         space.open(1);

@@ -44,6 +44,13 @@ private Q_SLOTS:
         found.coverage[0].state = 1;
         QCOMPARE(totalText(found, Page::junk), QStringLiteral("已找到 ≥ 1 MB"));
         QCOMPARE(totalText(found, Page::space), QString());
+
+        // A folder page whose folder is gone says so in its headline, not only in the notes.
+        const ScanResult missing = makeResult(ScanKind::largeFiles, {}, 5);
+        QCOMPARE(outcomeText(missing, QStringLiteral("~/下载")), QStringLiteral("文件夹不存在：~/下载"));
+        QCOMPARE(emptyStateTitle(missing, QString(), std::nullopt), QStringLiteral("文件夹不存在，没有可检查的文件"));
+        QCOMPARE(emptyStateSymbol(missing), QStringLiteral("exclamationmark.circle"));
+        QCOMPARE(outcomeText(makeResult(ScanKind::junk, {}, 5)), QStringLiteral("扫描完成，暂无符合条件的项目"));
     }
 
     void emptyStateTakesTheFirstRuleThatApplies()
@@ -113,6 +120,9 @@ private Q_SLOTS:
         QCOMPARE(
             hourMinute(QDateTime(QDate(2026, 3, 14), QTime(15, 42)), QLocale(QLocale::English, QLocale::UnitedStates)),
             QStringLiteral("3:42\u202fPM").replace(u'\u202f', u' '));
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        QCOMPARE(hourMinute(QDateTime(QDate(2026, 3, 14), QTime(15, 42))), QStringLiteral("15:42"));
+        QLocale::setDefault(QLocale::c());
     }
 
     void viewStateFollowsTheModel()

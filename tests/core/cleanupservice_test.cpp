@@ -1,3 +1,4 @@
+#include "core/Vocabulary.h"
 #include "support/TrashFixtures.h"
 
 #include "core/CleanupService.h"
@@ -14,7 +15,7 @@ using namespace TrashFixtures;
 
 namespace {
 
-const QString kMoved = QStringLiteral("已移到废纸篓。");
+const QString kMoved = trashWorded(QStringLiteral("已移到废纸篓。"));
 
 // One throwaway world per test: a home, a scanned scope inside it and a home trash.
 struct World {
@@ -399,7 +400,7 @@ private Q_SLOTS:
                                              { homeItself, trashFolder, system, root }, {}, {}, {});
         QCOMPARE(record.items.size(), 4);
         QCOMPARE(record.items.at(0).message, QStringLiteral("不能移动个人文件夹本身，已拒绝。"));
-        QVERIFY(record.items.at(1).message.contains(QStringLiteral("废纸篓")));
+        QVERIFY(record.items.at(1).message.contains(trashWorded(QStringLiteral("废纸篓"))));
         QVERIFY(record.items.at(2).message.contains(QStringLiteral("系统文件夹")));
         QCOMPARE(record.items.at(3).message, QStringLiteral("不能移动根目录，已拒绝。"));
         QCOMPARE(record.count(), 0);
@@ -415,7 +416,7 @@ private Q_SLOTS:
         const CleanupItemResult viaLink
             = cleanOne(world, scannedEntry(joinPath(alias, QStringLiteral("old.txt")), alias));
         QVERIFY(!viaLink.moved);
-        QVERIFY2(viaLink.message.contains(QStringLiteral("废纸篓")), qPrintable(viaLink.message));
+        QVERIFY2(viaLink.message.contains(trashWorded(QStringLiteral("废纸篓"))), qPrintable(viaLink.message));
         QCOMPARE(world.trashed(), QStringList { QStringLiteral("old.txt") });
     }
 
@@ -525,7 +526,8 @@ private Q_SLOTS:
         QCOMPARE(record.items.size(), 2);
         QCOMPARE(record.items.at(0).path, inner.path);
         QVERIFY(!record.items.at(0).moved);
-        QVERIFY(record.items.at(0).message.startsWith(QStringLiteral("已随同时选中的“outer”一起移到废纸篓")));
+        QVERIFY(
+            record.items.at(0).message.startsWith(trashWorded(QStringLiteral("已随同时选中的“outer”一起移到废纸篓"))));
         QVERIFY(record.items.at(1).moved);
         QCOMPARE(readFile(joinPath(record.items.at(1).trashPath, QStringLiteral("inner.txt"))), "in");
     }
@@ -547,7 +549,7 @@ private Q_SLOTS:
             = CleanupService(world.environment()).clean(idsOf({ a, b, c }), { a, b, c }, {}, {}, {}, mover);
         QCOMPARE(record.items.at(0).message, QStringLiteral("废纸篓已满。"));
         QVERIFY(!record.items.at(0).moved);
-        QCOMPARE(record.items.at(1).message, QStringLiteral("移到废纸篓时出错：boom"));
+        QCOMPARE(record.items.at(1).message, trashWorded(QStringLiteral("移到废纸篓时出错：boom")));
         QVERIFY(!record.items.at(1).moved);
         QVERIFY(record.items.at(2).moved);
         QCOMPARE(record.items.at(2).trashPath, QStringLiteral("/elsewhere/c"));
@@ -813,7 +815,8 @@ private Q_SLOTS:
         QVERIFY2(record.items.at(1).message.contains(QStringLiteral("当前工作文件夹")),
             qPrintable(record.items.at(1).message));
         QVERIFY(!record.items.at(2).moved);
-        QVERIFY2(record.items.at(3).message.contains(QStringLiteral("废纸篓")), qPrintable(record.items.at(3).message));
+        QVERIFY2(record.items.at(3).message.contains(trashWorded(QStringLiteral("废纸篓"))),
+            qPrintable(record.items.at(3).message));
         QVERIFY2(
             record.items.at(4).message.contains(QStringLiteral("系统文件夹")), qPrintable(record.items.at(4).message));
         // "l/.." is where the system takes it: the folder above the link's target.

@@ -1,11 +1,15 @@
 #include "core/Identity.h"
 #include "core/Paths.h"
 #include "core/Scanner.h"
+#include "core/Vocabulary.h"
 #include "core/files/FileTypes.h"
 #include "core/scan/FileScanHooks.h"
+#include "core/scan/SpaceTree.h"
 #include "core/support/FileToolsTree.h"
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -59,50 +63,62 @@ std::int64_t apparentSize(const QString &path)
     return st.st_size;
 }
 
+// What `du -sbl` counts for a folder: apparent sizes, hard links in every place.
+std::int64_t duBytes(const QString &path)
+{
+    QProcess du;
+    du.start(QStringLiteral("du"), { QStringLiteral("-sbl"), path });
+    if (!du.waitForFinished(30000) || du.exitCode() != 0)
+        return -1;
+    return QString::fromUtf8(du.readAllStandardOutput()).section(u'\t', 0, 0).toLongLong();
+}
+
+// A result's rows as the page shows them, without the ids.
+QStringList rows(const ScanResult &r)
+{
+    QStringList out;
+    for (const FileEntry &e : r.entries)
+        out << QStringLiteral("%1|%2|%3|%4|%5")
+                   .arg(e.path)
+                   .arg(e.bytes)
+                   .arg(e.sizeIsComplete)
+                   .arg(e.detail)
+                   .arg(int(e.kind.type));
+    return out;
+}
+
 CoverageState coverageOf(const ScanResult &r)
 {
     return r.coverage.isEmpty() ? CoverageState::notScanned : r.coverage.first().coverageState();
 }
 
-// Walker calls that fail to open one folder, as a permission error would for a user.
-struct LockedFolder {
-    QByteArray path;
+// Walker calls that fail to open one folder, as a permission error would for a user,
+// and put the folders of the given names on another device, as mount points of other
+// file systems are.
+struct LockedAndMounted {
+    QByteArray locked;
+    QSet<QByteArray> mounted;
     WalkSystemCalls calls;
-    explicit LockedFolder(const QString &folder)
-        : path(QFile::encodeName(folder))
+    LockedAndMounted(const QString &lockedFolder, QSet<QByteArray> mountedNames)
+        : locked(QFile::encodeName(lockedFolder))
+        , mounted(std::move(mountedNames))
     {
         calls.openFolder = [this](const char *p) {
-            if (path == p) {
+            if (locked == p) {
                 errno = EACCES;
                 return -1;
             }
             return ::open(p, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         };
-        calls.statAt
-            = [](int fd, const char *name, struct stat *st) { return ::fstatat(fd, name, st, AT_SYMLINK_NOFOLLOW); };
-        setFileScanWalkCalls(&calls);
-    }
-    ~LockedFolder() { setFileScanWalkCalls(nullptr); }
-};
-
-// Walker calls that put the folders of the given names on another device, as mount
-// points of other file systems are.
-struct MountedFolders {
-    QSet<QByteArray> names;
-    WalkSystemCalls calls;
-    explicit MountedFolders(QSet<QByteArray> mounted)
-        : names(std::move(mounted))
-    {
-        calls.openFolder = [](const char *p) { return ::open(p, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC); };
         calls.statAt = [this](int fd, const char *name, struct stat *st) {
             const int rc = ::fstatat(fd, name, st, AT_SYMLINK_NOFOLLOW);
-            if (rc == 0 && names.contains(QByteArray(name)))
+            if (rc == 0 && mounted.contains(QByteArray(name)))
                 st->st_dev += 1;
             return rc;
         };
         setFileScanWalkCalls(&calls);
     }
-    ~MountedFolders() { setFileScanWalkCalls(nullptr); }
+    ~LockedAndMounted() { setFileScanWalkCalls(nullptr); }
 };
 
 } // namespace
@@ -399,14 +415,15 @@ private Q_SLOTS:
         const ScanResult space = run(ScanKind::space, c, home + "/.local/share");
         QVERIFY(space.entries.isEmpty());
         for (const ScanResult &r : { duplicates, large, space }) {
-            QCOMPARE(r.scopeNotes.filter(QStringLiteral("未进入废纸篓（~/.local/share/Trash）")).size(), 1);
+            QCOMPARE(
+                r.scopeNotes.filter(trashWorded(QStringLiteral("未进入废纸篓（~/.local/share/Trash）"))).size(), 1);
             QCOMPARE(coverageOf(r), CoverageState::complete);
         }
         // A folder inside the Trash is not scanned at all.
         const ScanResult inside = run(ScanKind::largeFiles, c, home + "/.local/share/Trash/files", query);
         QVERIFY(inside.entries.isEmpty());
         QCOMPARE(coverageOf(inside), CoverageState::skipped);
-        QVERIFY(inside.scopeNotes.join('\n').contains(QStringLiteral("位于废纸篓中，没有检查")));
+        QVERIFY(inside.scopeNotes.join('\n').contains(trashWorded(QStringLiteral("位于废纸篓中，没有检查"))));
     }
 
     void longPathsInNotesAreShortenedInTheMiddle()
@@ -416,7 +433,7 @@ private Q_SLOTS:
         for (int i = 0; i < 30; ++i)
             deep += QStringLiteral("/folder-with-a-rather-long-name-%1").arg(i);
         writeFile(deep + "/f", pattern(10, 1));
-        LockedFolder locked(deep);
+        LockedAndMounted locked(deep, {});
         const ScanResult r = run(ScanKind::largeFiles, configurationFor(dir), dir.path() + "/scan");
         const QStringList notes = r.scopeNotes.filter(QStringLiteral("无法读取"));
         QCOMPARE(notes.size(), 1);
@@ -424,7 +441,7 @@ private Q_SLOTS:
             qPrintable(notes.first()));
     }
 
-    void spaceSizesMatchAnIndependentCountAndCarryTreeIdentity()
+    void spaceSizesMatchAnIndependentCountAndCarryTheirIdentity()
     {
         QTemporaryDir dir;
         const QString root = dir.path() + "/space";
@@ -469,7 +486,7 @@ private Q_SLOTS:
         for (const FileEntry &e : r.entries) {
             QCOMPARE(e.category, FileCategory::spaceItem);
             QVERIFY(e.sizeIsComplete);
-            QCOMPARE(e.kind.fingerprint, fingerprintPath(e.path, true));
+            QCOMPARE(e.kind.fingerprint, fingerprintPath(e.path, false)); // read-only: no tree digest
         }
     }
 
@@ -481,7 +498,7 @@ private Q_SLOTS:
         writeFile(root + "/locked/readable", pattern(100, 2));
         writeFile(root + "/locked/inner/hidden", pattern(5000, 3));
         {
-            LockedFolder lock(root + "/locked/inner");
+            LockedAndMounted lock(root + "/locked/inner", {});
             const ScanResult r = run(ScanKind::space, configurationFor(dir), root);
             QCOMPARE(coverageOf(r), CoverageState::partial);
             for (const FileEntry &e : r.entries) {
@@ -490,7 +507,6 @@ private Q_SLOTS:
                     // What could be counted is shown: the folder, its file and the
                     // unreadable folder's own entry.
                     QCOMPARE(e.bytes, apparentSize(root + "/locked") + 100 + apparentSize(root + "/locked/inner"));
-                    QVERIFY(!e.kind.fingerprint->hasTree);
                 } else {
                     QVERIFY(e.sizeIsComplete);
                 }
@@ -505,9 +521,12 @@ private Q_SLOTS:
         const ScanResult cut = run(ScanKind::space, c, root);
         QCOMPARE(coverageOf(cut), CoverageState::partial);
         QVERIFY(cut.hasIncompleteCoverage());
+        // A folder the budget cut is marked; one walked to its end before the stop is exact.
         for (const FileEntry &e : cut.entries) {
-            if (e.kind.isFolder())
+            if (e.name == QLatin1String("many"))
                 QVERIFY(!e.sizeIsComplete);
+            if (e.kind.isFolder() && e.sizeIsComplete)
+                QCOMPARE(e.bytes, duBytes(e.path));
         }
     }
 
@@ -522,7 +541,7 @@ private Q_SLOTS:
         writeFile(root + "/file.bin", pattern(50, 5));
         ScanResult r;
         {
-            MountedFolders mounted({ "volume", "disk" });
+            LockedAndMounted mounted({}, { "volume", "disk" });
             r = run(ScanKind::space, configurationFor(dir), root);
         }
         QCOMPARE(coverageOf(r), CoverageState::partial);
@@ -537,16 +556,14 @@ private Q_SLOTS:
         QVERIFY(!volume.sizeIsComplete);
         QCOMPARE(volume.bytes, apparentSize(root + "/volume"));
         QVERIFY(volume.kind.isFolder());
-        QVERIFY(!volume.kind.fingerprint->hasTree);
         QCOMPARE(volume.detail, QStringLiteral("文件夹 · 其他文件系统的挂载点，未进入"));
-        // A child holding a mount point: what lies outside it counts, and no more.
+        // A child holding a mount point: what lies outside it counts, and the mount
+        // point's own entry, as it would on a scan of the child.
         const FileEntry &outer = byName["outer"];
         QVERIFY(!outer.sizeIsComplete);
-        QCOMPARE(outer.bytes, apparentSize(root + "/outer") + 200);
-        QVERIFY(!outer.kind.fingerprint->hasTree);
+        QCOMPARE(outer.bytes, apparentSize(root + "/outer") + 200 + apparentSize(root + "/outer/disk"));
         QVERIFY(outer.detail.endsWith(QStringLiteral(" · 部分内容未统计")));
         QVERIFY(byName["plain"].sizeIsComplete);
-        QVERIFY(byName["plain"].kind.fingerprint->hasTree);
         QVERIFY(byName["file.bin"].sizeIsComplete);
         const QString notes = r.scopeNotes.join('\n');
         QVERIFY2(notes.contains(QStringLiteral("未进入挂载在其中的其他文件系统：")), qPrintable(notes));
@@ -574,6 +591,136 @@ private Q_SLOTS:
             }
         }
         QVERIFY(sawProc);
+    }
+
+    // The space scan keeps its whole tree: every folder in it reads as a scan of it would.
+    void spaceTreeEqualsDuAndAFreshScanAtEveryLevel()
+    {
+        QTemporaryDir dir;
+        const QString root = dir.path() + "/space";
+        writeFile(root + "/a/one", pattern(1000, 1));
+        writeFile(root + "/a/b/two", pattern(2500, 2));
+        writeFile(root + "/a/b/c/three", pattern(10, 3));
+        writeFile(root + "/a/b/same-y", pattern(300, 4));
+        writeFile(root + "/a/b/same-x", pattern(300, 5));
+        symlinkTo("one", root + "/a/link");
+        symlinkTo("..", root + "/a/b/up");
+        writeFile(root + "/d/shared", pattern(700, 6));
+        QCOMPARE(::link(QFile::encodeName(root + "/d/shared"), QFile::encodeName(root + "/a/b/c/hard")), 0);
+        QVERIFY(QDir().mkpath(root + "/empty"));
+        writeFile(root + "/top.bin", pattern(4321, 7));
+
+        const ScanConfiguration c = configurationFor(dir);
+        const ScanResult r = run(ScanKind::space, c, root);
+        QVERIFY(r.spaceTree);
+        const SpaceTree &tree = *r.spaceTree;
+        QCOMPARE(tree.level(SpaceTree::rootIndex).entries, r.entries); // ids stay with their nodes
+        QStringList folders;
+        for (SpaceTree::Index i = 0; i < tree.size(); ++i) {
+            if (!tree.node(i).isFolder())
+                continue;
+            const QString path = tree.path(i);
+            folders << path.mid(root.size());
+            QCOMPARE(tree.node(i).bytes, duBytes(path)); // hard links count in every place
+            QCOMPARE(tree.find(path), i);
+            QVERIFY(tree.canShow(i));
+            const ScanResult level = tree.level(i);
+            const ScanResult fresh = run(ScanKind::space, c, path);
+            QCOMPARE(rows(level), rows(fresh));
+            QCOMPARE(level.scopeNotes, fresh.scopeNotes);
+            QCOMPARE(level.coverage, fresh.coverage);
+            for (qsizetype k = 0; k < level.entries.size(); ++k)
+                QCOMPARE(level.entries[k].scope, fresh.entries[k].scope);
+        }
+        folders.sort();
+        QCOMPARE(folders, (QStringList { "", "/a", "/a/b", "/a/b/c", "/d", "/empty" }));
+        // Equal sizes keep the order of their names.
+        QCOMPARE(names(tree.level(tree.find(root + "/a/b")).entries), (QStringList { "c", "two", "same-x", "same-y" }));
+    }
+
+    void spaceTreeMarksUnreadableCutAndMountedFoldersWhereTheyLie()
+    {
+        QTemporaryDir dir;
+        const QString root = dir.path() + "/space";
+        writeFile(root + "/open/a", pattern(100, 1));
+        writeFile(root + "/deep/locked/hidden", pattern(5000, 2));
+        writeFile(root + "/deep/fine/x", pattern(10, 3));
+        writeFile(root + "/deep/mnt/inside", pattern(300, 4));
+        ScanResult r;
+        {
+            LockedAndMounted calls(root + "/deep/locked", { "mnt" });
+            r = run(ScanKind::space, configurationFor(dir), root);
+        }
+        const SpaceTree &tree = *r.spaceTree;
+        const auto at = [&](const char *relative) { return tree.find(root + '/' + relative); };
+        const SpaceTree::Node &locked = tree.node(at("deep/locked"));
+        QVERIFY(locked.has(SpaceTree::unreadable) && !locked.has(SpaceTree::complete));
+        QVERIFY(!tree.canShow(at("deep/locked"))); // nothing to show: only a scan can say why
+        QVERIFY(tree.node(at("deep/mnt")).has(SpaceTree::mountPoint));
+        QVERIFY(!tree.canShow(at("deep/mnt")));
+        QVERIFY(!tree.node(at("deep")).has(SpaceTree::complete));
+        QVERIFY(tree.node(at("deep/fine")).has(SpaceTree::complete));
+        QVERIFY(tree.node(at("open")).has(SpaceTree::complete));
+
+        const ScanResult deep = tree.level(at("deep"));
+        QCOMPARE(coverageOf(deep), CoverageState::partial);
+        const QString notes = deep.scopeNotes.join('\n');
+        QVERIFY2(notes.contains(QStringLiteral("1 个文件夹无法读取，未检查其中内容：~/space/deep/locked")),
+            qPrintable(notes));
+        QVERIFY(notes.contains(QStringLiteral("未进入挂载在其中的其他文件系统：~/space/deep/mnt")));
+        for (const FileEntry &e : deep.entries)
+            QCOMPARE(e.sizeIsComplete, e.name == QLatin1String("fine"));
+        const ScanResult open = tree.level(at("open"));
+        QCOMPARE(coverageOf(open), CoverageState::complete);
+        QVERIFY(!open.scopeNotes.join('\n').contains(QStringLiteral("无法读取")));
+
+        // A budget that stops the walk: what it cut is marked, what it finished is exact.
+        for (int i = 0; i < 50; ++i)
+            writeFile(root + QStringLiteral("/many/f%1").arg(i), pattern(10, std::uint32_t(i)));
+        ScanConfiguration c = configurationFor(dir);
+        c.visitLimit = 30;
+        const ScanResult cut = run(ScanKind::space, c, root);
+        const SpaceTree &partial = *cut.spaceTree;
+        QVERIFY(!partial.node(partial.find(root + "/many")).has(SpaceTree::complete));
+        QVERIFY(cut.scopeNotes.join('\n').contains(QStringLiteral("已达到检查数量上限（30 项）")));
+        for (SpaceTree::Index i = 0; i < partial.size(); ++i) {
+            const SpaceTree::Node &n = partial.node(i);
+            if (!n.isFolder() || !n.has(SpaceTree::complete))
+                continue;
+            QCOMPARE(n.bytes, duBytes(partial.path(i)));
+            QVERIFY(!partial.level(i).scopeNotes.join('\n').contains(QStringLiteral("已达到检查数量上限")));
+        }
+    }
+
+    void spaceTreeLeavesOutIgnoredPathsAndTheTrashAsAScanDoes()
+    {
+        QTemporaryDir dir;
+        const QString root = dir.path() + "/space";
+        writeFile(root + "/a/b/big", pattern(5000, 1));
+        writeFile(root + "/a/small", pattern(10, 2));
+        writeFile(root + "/a/locked/inner", pattern(70, 3));
+        writeFile(root + "/c/x", pattern(20, 4));
+        writeFile(root + "/.local/share/Trash/files/gone.iso", pattern(9000, 5));
+        writeFile(root + "/.local/share/kept", pattern(30, 6));
+        ScanConfiguration c = configurationFor(dir);
+        c.home = root; // its Trash lies inside the scanned folder
+        ScanConfiguration ignoring = c;
+        ignoring.ignoredPaths = { root + "/a/locked", root + "/a/b" };
+        LockedAndMounted calls(root + "/a/locked", {});
+        const ScanResult r = run(ScanKind::space, c, root);
+        SpaceTree &tree = *r.spaceTree;
+        QVERIFY(!tree.node(tree.find(root + "/a")).has(SpaceTree::complete));
+        tree.exclude(tree.find(root + "/a/locked"));
+        tree.exclude(tree.find(root + "/a/b"));
+        QCOMPARE(tree.find(root + "/a/b/big"), SpaceTree::none);
+        for (const char *folder : { "", "/a", "/.local", "/.local/share" }) {
+            const ScanResult level = tree.level(tree.find(root + folder));
+            const ScanResult fresh = run(ScanKind::space, ignoring, root + folder);
+            QCOMPARE(level.scopeNotes.filter(vocabulary().trash).size(), QByteArray(folder) == "/a" ? 0 : 1);
+            QCOMPARE(rows(level), rows(fresh));
+            QCOMPARE(level.scopeNotes, fresh.scopeNotes);
+            QCOMPARE(level.coverage, fresh.coverage);
+        }
     }
 
     void cancelledScanThrows()

@@ -72,7 +72,8 @@ QList<Sample> buildRowSamples(const QString &home, RulePlatform platform)
     QList<Sample> samples;
     for (const JunkLocation &row : junkRules(platform).locations) {
         const QString location = concrete(row.location, QStringLiteral("org.example.Sample"));
-        const QString base = location.isEmpty() ? home : joinPath(home, location);
+        const QString root = locationBases(row, home, {}).first();
+        const QString base = location.isEmpty() ? root : joinPath(root, location);
         Sample s { {}, {}, row.category };
         switch (row.shape) {
         case JunkShape::children:

@@ -5,6 +5,7 @@
 
 #include "core/CleanupService.h"
 #include "core/RestoreService.h"
+#include "core/Vocabulary.h"
 #include "core/trash/TrashContents.h"
 
 #include <QProcess>
@@ -284,9 +285,9 @@ private Q_SLOTS:
         QVERIFY(writeFile(info3, readFile(info3).replace("renamed%20info", "somewhere%20else")));
 
         const QStringList reasons = {
-            QStringLiteral("废纸篓中这个名称下已是另一个项目，不是当时移走的那一个，未放回。"),
-            QStringLiteral("它移入废纸篓后有过改动，无法确认是当时移走的那一个，未放回。"),
-            QStringLiteral("已不在废纸篓中（可能已被清空或已放回），未放回。"),
+            trashWorded(QStringLiteral("废纸篓中这个名称下已是另一个项目，不是当时移走的那一个，未放回。")),
+            trashWorded(QStringLiteral("它移入废纸篓后有过改动，无法确认是当时移走的那一个，未放回。")),
+            trashWorded(QStringLiteral("已不在废纸篓中（可能已被清空或已放回），未放回。")),
         };
         for (int i = 0; i < 3; ++i)
             QCOMPARE(h.restorer().restore(items.at(i)).message, reasons.at(i));
@@ -353,9 +354,11 @@ private Q_SLOTS:
             QVERIFY(writeFile(joinPath(folder, QStringLiteral("f")), QByteArray(100, 'x')));
         }
         QVERIFY(writeFile(joinPath(h.home, QStringLiteral("file")), QByteArray(5, 'y')));
-        QVERIFY(h.moveToTrash(a).moved && h.moveToTrash(b).moved && h.moveToTrash(joinPath(h.home, QStringLiteral("file"))).moved);
+        QVERIFY(h.moveToTrash(a).moved && h.moveToTrash(b).moved
+            && h.moveToTrash(joinPath(h.home, QStringLiteral("file"))).moved);
         struct stat info { };
-        QCOMPARE(::lstat(pathToBytes(joinPath(h.trash, QStringLiteral("info/cached.trashinfo"))).constData(), &info), 0);
+        QCOMPARE(
+            ::lstat(pathToBytes(joinPath(h.trash, QStringLiteral("info/cached.trashinfo"))).constData(), &info), 0);
         // A fresh line is believed without a walk; a line whose info time moved on is not.
         QVERIFY(writeFile(joinPath(h.trash, QStringLiteral("directorysizes")),
             "7000 " + QByteArray::number(qint64(info.st_mtime)) + " cached\n7000 1 stale\n"));
@@ -395,7 +398,7 @@ private Q_SLOTS:
 
         CleanupItemResult notTrash = item;
         notTrash.trashPath = joinPath(h.home, QStringLiteral("Desktop/other.txt"));
-        QVERIFY(mac.restore(notTrash).message.contains(QStringLiteral("不是废纸篓")));
+        QVERIFY(mac.restore(notTrash).message.contains(trashWorded(QStringLiteral("不是废纸篓"))));
         const RestoreOutcome outcome = mac.restore(item);
         QVERIFY2(outcome.restored, qPrintable(outcome.message));
         QCOMPARE(readFile(path), "mac");

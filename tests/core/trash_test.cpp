@@ -1,3 +1,4 @@
+#include "core/Vocabulary.h"
 #include "support/TrashFixtures.h"
 
 #include "core/trash/FreedesktopTrash.h"
@@ -118,7 +119,7 @@ private Q_SLOTS:
         QVERIFY(writeFile(item, "x"));
         const TrashOutcome outcome = FreedesktopTrash().moveToTrash(item);
         QVERIFY(!outcome.moved);
-        QVERIFY(outcome.error.startsWith(QStringLiteral("无法移到废纸篓：废纸篓不可用")));
+        QVERIFY(outcome.error.startsWith(trashWorded(QStringLiteral("无法移到废纸篓：废纸篓不可用"))));
         QCOMPARE(readFile(item), "x");
         QCOMPARE(readFile(blocker), "not a folder");
     }
@@ -392,7 +393,7 @@ private Q_SLOTS:
         const QString homeTrash = joinPath(root.path(), QStringLiteral("home/Trash"));
         const TrashOutcome outcome = FreedesktopTrash(os, homeTrash).moveToTrash(item);
         QVERIFY(!outcome.moved);
-        QVERIFY(outcome.error.contains(QStringLiteral("没有可用的废纸篓")));
+        QVERIFY(outcome.error.contains(trashWorded(QStringLiteral("没有可用的废纸篓"))));
         QCOMPARE(readFile(item), "x");
         // Never copied to the home trash instead.
         QCOMPARE(entriesOf(joinPath(homeTrash, QStringLiteral("files"))), QStringList());

@@ -1,5 +1,6 @@
 // Every scan page in the real window on real files: scans through the real core on a
 // generated home folder, then what the pages show and what their buttons do.
+#include "core/Vocabulary.h"
 #include "support/RealHome.h"
 #include "support/UiHarness.h"
 
@@ -87,7 +88,7 @@ private Q_SLOTS:
         changed.close();
         QVERIFY(w.confirmReview());
         QCOMPARE(w.h->text(QStringLiteral("noticeText")),
-            QStringLiteral("1 项已移入废纸篓，1 项未处理。可在清理记录查看原因。"));
+            trashWorded(QStringLiteral("1 项已移入废纸篓，1 项未处理。可在清理记录查看原因。")));
         QVERIFY(!QFileInfo::exists(home.path(QStringLiteral(".cache/thumbnails-2025"))));
         QVERIFY(QFileInfo::exists(home.path(QStringLiteral(".local/share/Trash/files/thumbnails-2025/b.png"))));
         QVERIFY(QFileInfo::exists(home.path(QStringLiteral(".cache/fontconfig-2024/x.cache-9"))));
@@ -99,7 +100,7 @@ private Q_SLOTS:
         w.h->model->navigate(Page::history);
         w.h->settle();
         QCOMPARE(texts(w.h->findAll(QStringLiteral("recordHeadline"), true)),
-            QStringList { QStringLiteral("1 项已移到废纸篓") });
+            QStringList { trashWorded(QStringLiteral("1 项已移到废纸篓")) });
         QCOMPARE(w.h->text(QStringLiteral("recordSize")), Varnoll::formatBytes(100'000));
         w.h->openHistoryRecords();
         const QStringList paths = texts(w.h->findAll(QStringLiteral("itemPath"), true));
@@ -237,7 +238,7 @@ private Q_SLOTS:
         QCOMPARE(w.h->text(QStringLiteral("quickAction")), QStringLiteral("取消所有选择"));
         QVERIFY(w.confirmReview());
         QCOMPARE(w.h->text(QStringLiteral("noticeText")),
-            QStringLiteral("已将 3 项移到废纸篓。清空废纸篓后才会释放相应空间。"));
+            trashWorded(QStringLiteral("已将 3 项移到废纸篓。清空废纸篓后才会释放相应空间。")));
         QVERIFY(QFileInfo::exists(home.path(QStringLiteral("Downloads/report.pdf"))));
         QVERIFY(!QFileInfo::exists(home.path(QStringLiteral("Downloads/old/report-copy.pdf"))));
         QVERIFY(QFileInfo::exists(home.path(QStringLiteral("Downloads/photos/IMG_0001.jpg"))));

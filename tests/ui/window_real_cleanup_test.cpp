@@ -1,5 +1,6 @@
 // One clean-up on real files through the real core: from the overview's start button
 // to the notice, with the item in the Trash afterwards.
+#include "core/Vocabulary.h"
 #include "support/UiHarness.h"
 
 #include "LinuxDesktopServices.h"
@@ -77,7 +78,7 @@ private Q_SLOTS:
         h.settle();
 
         QCOMPARE(h.text(QStringLiteral("noticeText")),
-            QStringLiteral("已将 1 项移到废纸篓。清空废纸篓后才会释放相应空间。"));
+            trashWorded(QStringLiteral("已将 1 项移到废纸篓。清空废纸篓后才会释放相应空间。")));
         QVERIFY(!QFileInfo::exists(stale));
         QVERIFY(QFileInfo::exists(home + QStringLiteral("/.local/share/Trash/files/old-thumbnails/b.png")));
         QVERIFY(!h.rowTexts(QStringLiteral("rowName")).contains(QStringLiteral("old-thumbnails")));

@@ -1,4 +1,5 @@
 // The results page, the file rows and the two sheets, driven through the real QML.
+#include "core/Vocabulary.h"
 #include "support/SampleData.h"
 #include "support/UiHarness.h"
 
@@ -82,7 +83,7 @@ private Q_SLOTS:
         };
         h.model->cleanSelection();
         h.settle();
-        QCOMPARE(h.text(QStringLiteral("statusText")), QStringLiteral("正在移到废纸篓"));
+        QCOMPARE(h.text(QStringLiteral("statusText")), trashWorded(QStringLiteral("正在移到废纸篓")));
         QVERIFY(!h.isShown(QStringLiteral("cancelButton")));
         QVERIFY(!h.isShown(QStringLiteral("rescanButton")));
         cleanGate->open();
@@ -316,7 +317,7 @@ private Q_SLOTS:
         QCOMPARE(h.fixture.core->cleanedIds.size(), 1);
         QCOMPARE(h.fixture.core->cleanedIds.at(0).size(), 2);
         QCOMPARE(h.text(QStringLiteral("noticeText")),
-            QStringLiteral("已将 2 项移到废纸篓。清空废纸篓后才会释放相应空间。"));
+            trashWorded(QStringLiteral("已将 2 项移到废纸篓。清空废纸篓后才会释放相应空间。")));
         QCOMPARE(h.text(QStringLiteral("countText")), QStringLiteral("6 项结果 · 部分范围"));
     }
 };

@@ -1,4 +1,5 @@
 // The shell: navigation, top bar, sidebar state, menu commands, notice banner.
+#include "core/Vocabulary.h"
 #include "support/SampleData.h"
 #include "support/UiHarness.h"
 
@@ -26,6 +27,9 @@ private Q_SLOTS:
         QVERIFY(h.isShown(QStringLiteral("overviewView")));
         QCOMPARE(h.text(QStringLiteral("topBarTitle")), QStringLiteral("首页"));
         QCOMPARE(h.text(QStringLiteral("versionText")), QStringLiteral("v0.1.0"));
+        // Qt's own dialogs and controls speak Chinese too, whatever the system's locale.
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
+        QCOMPARE(QLocale().language(), QLocale::Chinese);
     }
 
     void hiddenPagesShowTheOverviewUnderTheirOwnTitle()
@@ -146,7 +150,7 @@ private Q_SLOTS:
         h.settle();
         QVERIFY(h.window->isVisible());
         QCOMPARE(h.text(QStringLiteral("noticeText")),
-            QStringLiteral("正在把选中的项目移到废纸篓并保存清理记录，完成后将自动退出。"));
+            trashWorded(QStringLiteral("正在把选中的项目移到废纸篓并保存清理记录，完成后将自动退出。")));
         gate->open();
         QVERIFY(waitIdle(*h.model));
         QTRY_VERIFY(!h.window->isVisible());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Format.h"
+
 #include <QAbstractListModel>
 #include <QLocale>
 #include <QSet>
@@ -55,7 +57,8 @@ public:
     };
     Q_ENUM(Role)
 
-    explicit HistoryListModel(CleanerModel *model, const QLocale &locale = QLocale(), QObject *parent = nullptr);
+    explicit HistoryListModel(
+        CleanerModel *model, const QLocale &locale = interfaceLocale(), QObject *parent = nullptr);
 
     [[nodiscard]] int rowCount(const QModelIndex &parent = {}) const override;
     [[nodiscard]] QVariant data(const QModelIndex &index, int role) const override;

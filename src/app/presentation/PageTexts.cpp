@@ -1,6 +1,8 @@
 #include "app/presentation/PageTexts.h"
 
 #include "app/Format.h"
+#include "app/presentation/Texts.h"
+#include "core/Vocabulary.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -154,10 +156,32 @@ double spaceShare(std::int64_t bytes, std::int64_t total)
     return total >= 1 ? double(bytes) / double(total) : 0.0;
 }
 
-QString spaceEmpty(bool incompleteCoverage)
+QString spaceEmpty(const ScanResult &result)
 {
-    return incompleteCoverage ? QStringLiteral("尚未确认可统计项目，请查看范围提示。")
-                              : QStringLiteral("本次范围内没有可统计项目。");
+    if (Texts::folderMissing(result))
+        return QStringLiteral("文件夹不存在，没有可统计的项目。");
+    return result.hasIncompleteCoverage() ? QStringLiteral("尚未确认可统计项目，请查看范围提示。")
+                                          : QStringLiteral("本次范围内没有可统计项目。");
+}
+
+QString spaceCellTip(const QString &name, std::int64_t bytes, bool complete, std::int64_t total)
+{
+    const double share = spaceShare(bytes, total);
+    const QString percent
+        = share > 0 && share < 0.001 ? QStringLiteral("不到 0.1%") : QString::number(share * 100, 'f', 1) + u'%';
+    return name + u'\n' + prefixedSize(bytes, complete) + QStringLiteral(" · 占当前文件夹 ") + percent;
+}
+
+QString spaceRestName(std::uint32_t count)
+{
+    return QStringLiteral("其余 %1 项").arg(count);
+}
+
+QString spaceMapAccessibleName(const QString &currentTip)
+{
+    if (currentTip.isEmpty())
+        return QStringLiteral("空间地图");
+    return QStringLiteral("空间地图 · ") + QString(currentTip).replace(u'\n', QStringLiteral(" · "));
 }
 
 QString diagnosticsTitle(qsizetype count)
@@ -167,7 +191,7 @@ QString diagnosticsTitle(qsizetype count)
 
 QString historyHeadline(std::int64_t count)
 {
-    return QString::number(count) + QStringLiteral(" 项已移到废纸篓");
+    return vocabulary().historyHeadline.arg(count);
 }
 
 QString historyDetails(qsizetype items)
@@ -211,7 +235,7 @@ QString restoreActionName(const QString &name)
 
 QString restoreAllActionName(qsizetype items)
 {
-    return QStringLiteral("把这次清理中仍在废纸篓里的 ") + QString::number(items) + QStringLiteral(" 项全部放回原处");
+    return trashWorded(QStringLiteral("把这次清理中仍在废纸篓里的 %1 项全部放回原处")).arg(items);
 }
 
 QString restoredNote(const QDateTime &date, const QLocale &locale)
@@ -221,7 +245,7 @@ QString restoredNote(const QDateTime &date, const QLocale &locale)
 
 QString goneFromTrashNote()
 {
-    return QStringLiteral("已不在废纸篓中");
+    return trashWorded(QStringLiteral("已不在废纸篓中"));
 }
 
 QString restoreFailedNote(const QString &reason)
@@ -238,7 +262,7 @@ QString restoredSummary(qsizetype restored)
 
 QString trashTitle()
 {
-    return QStringLiteral("废纸篓");
+    return vocabulary().trash;
 }
 
 QString trashUsageText(const std::optional<Morvane::TrashUsage> &usage, bool measuring)
@@ -252,28 +276,12 @@ QString trashUsageText(const std::optional<Morvane::TrashUsage> &usage, bool mea
 
 QString trashHint()
 {
-    return QStringLiteral("清空废纸篓后才会释放这些空间；本应用不会清空它。");
+    return trashWorded(QStringLiteral("清空废纸篓后才会释放这些空间；本应用不会清空它。"));
 }
 
 QString openTrashAction()
 {
-    return QStringLiteral("打开废纸篓");
-}
-
-const QList<Rule> &rules()
-{
-    static const QList<Rule> list = {
-        { QStringLiteral("用户缓存"),
-            QStringLiteral("仅列出 7 天前未修改的文件；排除聊天、浏览器、钱包与正在运行应用的已识别缓存。") },
-        { QStringLiteral("日志与开发缓存"),
-            QStringLiteral("日志保留最近 30 天，DerivedData 保留最近 7 天；Xcode 运行时跳过开发缓存。") },
-        { QStringLiteral("应用管理"),
-            QStringLiteral("仅匹配精确 Bundle ID 关联文件；包含保存状态、WebKit 与 HTTP "
-                           "存储候选；不匹配共享容器，同标识多安装副本保留关联数据。") },
-        { QStringLiteral("文件处理"),
-            QStringLiteral("扫描结果默认不选中。移到废纸篓前复核身份；跳过符号链接、变更文件和无权限项目。") },
-    };
-    return list;
+    return vocabulary().openTrash;
 }
 
 QString ignoreCount(qsizetype count)

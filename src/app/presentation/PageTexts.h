@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Format.h"
 #include "app/Page.h"
 #include "core/Records.h"
 #include "core/trash/TrashContents.h"
@@ -72,7 +73,14 @@ struct Option {
 [[nodiscard]] QString prefixedSize(std::int64_t bytes, bool complete);
 /// A child's share of the total; 0 when the total is below one byte. Not clamped.
 [[nodiscard]] double spaceShare(std::int64_t bytes, std::int64_t total);
-[[nodiscard]] QString spaceEmpty(bool incompleteCoverage);
+[[nodiscard]] QString spaceEmpty(const Morvane::ScanResult &result);
+/// A map cell's tip: the name on one line, then its size and its share of the folder
+/// shown, "≥ 12 MB · 占当前文件夹 35.2%" ("不到 0.1%" for a sliver).
+[[nodiscard]] QString spaceCellTip(const QString &name, std::int64_t bytes, bool complete, std::int64_t total);
+/// The children too small to draw one by one: "其余 12 项".
+[[nodiscard]] QString spaceRestName(std::uint32_t count);
+/// What a screen reader says for the map: "空间地图", and the cell the keys are on.
+[[nodiscard]] QString spaceMapAccessibleName(const QString &currentTip);
 
 // --- Scan diagnostics ------------------------------------------------------------
 
@@ -86,7 +94,7 @@ struct Option {
 /// "查看 3 项处理详情".
 [[nodiscard]] QString historyDetails(qsizetype items);
 /// The record's moment in the locale: year, abbreviated month, day, hour, minute.
-[[nodiscard]] QString historyDate(const QDateTime &date, const QLocale &locale = QLocale());
+[[nodiscard]] QString historyDate(const QDateTime &date, const QLocale &locale = interfaceLocale());
 /// The date pattern historyDate uses for `locale`.
 [[nodiscard]] QString historyDatePattern(const QLocale &locale);
 
@@ -120,13 +128,6 @@ struct Option {
 
 // --- Settings --------------------------------------------------------------------
 
-struct Rule {
-    QString title;
-    QString description;
-};
-
-/// The four rules in force, in the order the page shows them.
-[[nodiscard]] const QList<Rule> &rules();
 /// "3 项".
 [[nodiscard]] QString ignoreCount(qsizetype count);
 /// "VarnollMac清理  0.1.0", or an em dash for a missing version.

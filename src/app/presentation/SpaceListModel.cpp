@@ -3,6 +3,8 @@
 #include "app/CleanerModel.h"
 #include "app/presentation/PageTexts.h"
 #include "core/Paths.h"
+#include "core/Vocabulary.h"
+#include "core/scan/SpaceTree.h"
 
 namespace Varnoll {
 
@@ -44,7 +46,7 @@ QVariant SpaceListModel::data(const QModelIndex &index, int role) const
     case ShareRole:
         return PageTexts::spaceShare(entry.bytes, m_result.bytes());
     case RevealLabelRole:
-        return QStringLiteral("在 Finder 中显示 ") + displayPath(entry.name);
+        return vocabulary().revealNamed.arg(displayPath(entry.name));
     default:
         return {};
     }
@@ -76,7 +78,7 @@ QString SpaceListModel::coverageTag() const
 
 QString SpaceListModel::emptyText() const
 {
-    return PageTexts::spaceEmpty(m_result.hasIncompleteCoverage());
+    return PageTexts::spaceEmpty(m_result);
 }
 
 bool SpaceListModel::namesEnabled() const
@@ -99,6 +101,33 @@ void SpaceListModel::reveal(int row)
 {
     if (row >= 0 && row < count())
         m_model->revealPath(m_result.entries.at(row).path);
+}
+
+void SpaceListModel::openNode(int node)
+{
+    const auto space = tree();
+    if (m_model->busy() || !space || node < 0 || std::uint32_t(node) >= space->size())
+        return;
+    const FileEntry entry = space->entry(SpaceTree::Index(node));
+    if (entry.kind.isFolder())
+        m_model->drillInto(entry);
+    else
+        m_model->revealPath(entry.path);
+}
+
+void SpaceListModel::revealNode(int node)
+{
+    const auto space = tree();
+    if (space && node >= 0 && std::uint32_t(node) < space->size())
+        m_model->revealPath(space->path(SpaceTree::Index(node)));
+}
+
+void SpaceListModel::ignoreNode(int node)
+{
+    const auto space = tree();
+    if (m_model->busy() || !space || node <= 0 || std::uint32_t(node) >= space->size())
+        return;
+    m_model->ignore(space->entry(SpaceTree::Index(node)));
 }
 
 void SpaceListModel::rebuild()

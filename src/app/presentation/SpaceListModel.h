@@ -52,6 +52,18 @@ public:
     /// The reveal button: shows the child in the file manager, busy or not.
     Q_INVOKABLE void reveal(int row);
 
+    // The map reaches any node of the shown tree, not only the listed children.
+    /// The tree of the result shown and its folder; null without one.
+    [[nodiscard]] std::shared_ptr<const Morvane::SpaceTree> tree() const { return m_result.spaceTree; }
+    [[nodiscard]] std::uint32_t folder() const { return m_result.spaceFolder; }
+    /// The total the list's shares are of.
+    [[nodiscard]] std::int64_t totalBytes() const { return m_result.bytes(); }
+    /// A folder of the map opens as a folder row does; a file is shown in the file manager.
+    Q_INVOKABLE void openNode(int node);
+    Q_INVOKABLE void revealNode(int node);
+    /// The row menu's "忽略此项目" for a node of the map.
+    Q_INVOKABLE void ignoreNode(int node);
+
 Q_SIGNALS:
     void resultChanged();
     void namesEnabledChanged();

@@ -13,7 +13,7 @@ QString pageDescription(Page page)
 {
     switch (page) {
     case Page::applications:
-        return QStringLiteral("找到不再使用的应用，查看后移到废纸篓。");
+        return vocabulary().applicationsDescription;
     case Page::largeFiles:
         return QStringLiteral("找出占空间的大文件，决定哪些值得保留。");
     case Page::duplicates:
@@ -95,8 +95,26 @@ QString examinedText(qint64 examined)
     return QStringLiteral("已检查 %1 项").arg(examined);
 }
 
-QString outcomeText(const ScanResult &result)
+bool folderMissing(const ScanResult &result)
 {
+    switch (result.kind) {
+    case ScanKind::largeFiles:
+    case ScanKind::duplicates:
+    case ScanKind::space:
+    case ScanKind::installers:
+        break;
+    default:
+        return false;
+    }
+    return result.entries.isEmpty()
+        && std::any_of(result.coverage.cbegin(), result.coverage.cend(),
+            [](const ScanCoverage &c) { return c.coverageState() == CoverageState::missing; });
+}
+
+QString outcomeText(const ScanResult &result, const QString &folderShown)
+{
+    if (folderMissing(result))
+        return folderShown.isEmpty() ? QStringLiteral("文件夹不存在") : QStringLiteral("文件夹不存在：") + folderShown;
     if (!result.entries.isEmpty())
         return QStringLiteral("扫描完成，请查看结果");
     if (result.hasIncompleteCoverage())
@@ -135,6 +153,8 @@ QString emptyStateTitle(const ScanResult &result, const QString &search, std::op
 {
     if (!result.diagnostics.isEmpty())
         return QStringLiteral("归属未核实，候选扫描未开始");
+    if (folderMissing(result))
+        return QStringLiteral("文件夹不存在，没有可检查的文件");
     if (result.hasIncompleteCoverage())
         return QStringLiteral("已检查范围内暂无匹配项目");
     if (!search.isEmpty() || category)
@@ -144,7 +164,8 @@ QString emptyStateTitle(const ScanResult &result, const QString &search, std::op
 
 QString emptyStateSymbol(const ScanResult &result)
 {
-    return result.diagnostics.isEmpty() ? QStringLiteral("checkmark.circle") : QStringLiteral("exclamationmark.circle");
+    return result.diagnostics.isEmpty() && !folderMissing(result) ? QStringLiteral("checkmark.circle")
+                                                                  : QStringLiteral("exclamationmark.circle");
 }
 
 QString hourMinute(const QDateTime &date, const QLocale &locale)

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "app/Format.h"
 #include "app/Page.h"
 #include "core/Records.h"
+#include "core/Vocabulary.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -13,7 +15,7 @@
 namespace Varnoll::Texts {
 
 /// The progress status of a running clean-up; the progress block has no cancel button then.
-inline const QString cleaningStatus = QStringLiteral("正在移到废纸篓");
+inline const QString cleaningStatus = Morvane::vocabulary().cleaningStatus;
 
 /// The subtitle under a results page's title.
 [[nodiscard]] QString pageDescription(Page page);
@@ -32,8 +34,12 @@ inline const QString cleaningStatus = QStringLiteral("正在移到废纸篓");
 
 [[nodiscard]] QString examinedText(qint64 examined);
 
-/// The first line of a result: whether anything was found and whether it is complete.
-[[nodiscard]] QString outcomeText(const Morvane::ScanResult &result);
+/// True when a folder page's scan found its folder missing (and so nothing in it).
+[[nodiscard]] bool folderMissing(const Morvane::ScanResult &result);
+
+/// The first line of a result: whether anything was found and whether it is complete;
+/// a missing folder is named (`folderShown`, as people read it).
+[[nodiscard]] QString outcomeText(const Morvane::ScanResult &result, const QString &folderShown = {});
 /// The result's total, empty when none is shown (no entries, or the space page).
 [[nodiscard]] QString totalText(const Morvane::ScanResult &result, Page page);
 [[nodiscard]] QString scopeNotesTitle(qsizetype lines);
@@ -47,7 +53,7 @@ inline const QString cleaningStatus = QStringLiteral("正在移到废纸篓");
 [[nodiscard]] QString emptyStateSymbol(const Morvane::ScanResult &result);
 
 /// The result's time of day in the locale's short time format.
-[[nodiscard]] QString hourMinute(const QDateTime &date, const QLocale &locale = QLocale());
+[[nodiscard]] QString hourMinute(const QDateTime &date, const QLocale &locale = interfaceLocale());
 
 /// The selection bar's headline.
 [[nodiscard]] QString selectionHeadline(qsizetype count, qint64 bytes, bool selectionEmpty);

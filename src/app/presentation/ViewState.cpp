@@ -169,7 +169,7 @@ bool ViewState::canGoToParent() const
 QString ViewState::outcomeText() const
 {
     const auto result = m_model->currentResult();
-    return result ? Texts::outcomeText(*result) : QString();
+    return result ? Texts::outcomeText(*result, abbreviateHome(m_model->largeDirectory(), m_model->home())) : QString();
 }
 
 QString ViewState::totalText() const

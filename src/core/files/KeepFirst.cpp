@@ -26,7 +26,7 @@ bool equalsIgnoringAsciiCase(QByteArrayView a, std::string_view b)
     return true;
 }
 
-constexpr std::array<std::string_view, 14> transientComponents = {
+constexpr std::array<std::string_view, 15> transientComponents = {
     "downloads",
     "download",
     "下载",
@@ -41,6 +41,7 @@ constexpr std::array<std::string_view, 14> transientComponents = {
     "trash",
     ".trashes",
     "废纸篓",
+    "回收站",
 };
 
 constexpr std::array<std::string_view, 4> transientPrefixes = {

@@ -4,6 +4,7 @@
 #include "core/Paths.h"
 #include "core/Plist.h"
 #include "core/SmallFile.h"
+#include "core/scan/ApplicationPlaces.h"
 #include "core/scan/DesktopFiles.h"
 #include "core/scan/ScanSupport.h"
 #include "core/walk/Walker.h"
@@ -15,6 +16,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <functional>
@@ -96,6 +98,7 @@ struct Candidate {
     QString version;
     QString detail;
     bool folder = false;
+    bool leftover = false; // data of a removed Flatpak application: nothing else belongs to it
     QList<DesktopLauncher> launchers;
 };
 
@@ -104,6 +107,7 @@ struct AppScan {
     ScanContext &context;
     ScanResult &result;
     QString home;
+    LinuxApplicationPlaces places;
     QSet<QString> diagnosed;
     bool sizesCut = false;
 
@@ -116,6 +120,18 @@ struct AppScan {
     }
 
     QString shown(const QString &path) const { return homeShortened(path, home); }
+
+    // The base directory an associated item was found in (it may lie outside the home
+    // folder); empty leaves the scope to the scanner's default.
+    QString scopeOf(const QString &path) const
+    {
+        QString scope;
+        for (const QString &folder : places.associatedFolders) {
+            if (path != folder && isSameOrInside(path, folder) && folder.size() > scope.size())
+                scope = folder;
+        }
+        return scope;
+    }
 
     // An entry for an item on disk, with the identity the clean-up checks again.
     std::optional<FileEntry> entryFor(const QString &path, FileCategory category, EntryKind::Type applicationType)
@@ -131,6 +147,7 @@ struct AppScan {
         entry.path = path;
         entry.name = lastComponent(path);
         entry.category = category;
+        entry.scope = scopeOf(path);
         entry.date = QDateTime::fromSecsSinceEpoch(st->st_mtime, QTimeZone::utc());
         const bool isFolder = S_ISDIR(st->st_mode);
         std::optional<Fingerprint> fingerprint;
@@ -243,19 +260,23 @@ struct AppScan {
 QList<Candidate> linuxCandidates(AppScan &scan)
 {
     const QString home = scan.home;
-    QStringList folders { joinPath(home, QStringLiteral("Applications")), joinPath(home, QStringLiteral(".local/opt")),
-        joinPath(home, QStringLiteral("opt")), joinPath(home, QStringLiteral(".local/bin")) };
-    for (const QString &d : scan.configuration.applicationDirectories) {
-        const QString normal = lexicallyNormal(d);
-        if (isSameOrInside(normal, home) && normal != home && !folders.contains(normal))
-            folders.append(normal);
+    const QStringList &folders = scan.places.applicationFolders;
+    // Launchers of every data folder; the first folder's launcher wins for one ID.
+    QList<DesktopLauncher> launchers;
+    QSet<QString> launcherIDs;
+    for (const QString &launcherFolder : scan.places.launcherFolders) {
+        bool launchersReadable = true;
+        const QList<DesktopLauncher> found = readDesktopLaunchers(launcherFolder, searchPath(home), &launchersReadable);
+        scan.context.sampler.add(found.size(), pathToBytes(launcherFolder).toStdString());
+        if (!launchersReadable)
+            scan.diagnose(launcherFolder, QStringLiteral("无法读取启动器文件夹，不能核实应用的标识"));
+        for (const DesktopLauncher &l : found) {
+            if (!launcherIDs.contains(l.id)) {
+                launcherIDs.insert(l.id);
+                launchers.append(l);
+            }
+        }
     }
-    const QString launcherFolder = joinPath(home, QStringLiteral(".local/share/applications"));
-    bool launchersReadable = true;
-    QList<DesktopLauncher> launchers = readDesktopLaunchers(launcherFolder, searchPath(home), &launchersReadable);
-    scan.context.sampler.add(launchers.size(), pathToBytes(launcherFolder).toStdString());
-    if (!launchersReadable)
-        scan.diagnose(launcherFolder, QStringLiteral("无法读取启动器文件夹，不能核实应用的标识"));
     std::sort(launchers.begin(), launchers.end(),
         [](const DesktopLauncher &a, const DesktopLauncher &b) { return a.id < b.id; });
 
@@ -335,55 +356,115 @@ QList<Candidate> linuxCandidates(AppScan &scan)
 
 QStringList linuxAssociated(AppScan &scan, const Candidate &c, const QMultiHash<QString, QString> &icons)
 {
-    const QString home = scan.home;
     QStringList out;
+    if (c.leftover)
+        return out;
     for (const DesktopLauncher &l : c.launchers)
         out.append(l.path);
     QStringList iconNames { c.id };
     for (const DesktopLauncher &l : c.launchers) {
-        if (!l.icon.isEmpty() && !l.icon.contains(u'/') && !iconNames.contains(l.icon))
+        if (!l.icon.isEmpty() && !l.icon.contains(u'/') && !iconNames.contains(l.icon)) {
             iconNames.append(l.icon);
-        else if (l.icon.startsWith(joinPath(home, QStringLiteral(".local/share/icons/"))))
-            out.append(l.icon);
+            continue;
+        }
+        for (const QString &iconFolder : scan.places.iconFolders) {
+            if (l.icon.startsWith(iconFolder + u'/'))
+                out.append(l.icon);
+        }
     }
     for (const QString &name : iconNames)
         out += icons.values(name);
-    for (const QString &base : { QStringLiteral(".config"), QStringLiteral(".local/share"), QStringLiteral(".cache"),
-             QStringLiteral(".local/state"), QStringLiteral(".var/app") })
-        out += scan.existing(joinPath(home, base), { c.id });
+    for (const QString &base : scan.places.associatedFolders)
+        out += scan.existing(base, { c.id });
     out.removeDuplicates();
     return out;
 }
 
-// Icon files below ~/.local/share/icons by name without extension.
+// Icon files below the icon folders by name without extension.
 QMultiHash<QString, QString> userIcons(AppScan &scan)
 {
     QMultiHash<QString, QString> icons;
-    const QString root = joinPath(scan.home, QStringLiteral(".local/share/icons"));
-    std::mutex mutex;
-    WalkOptions options;
-    options.cancel = &scan.context.cancel;
-    options.deadline = scan.context.deadline();
-    options.visitLimit = std::max(1, scan.configuration.visitLimit / 4);
-    const WalkReport report = walk(
-        root,
-        [&](const WalkEntry &e) {
-            if (e.type == WalkEntryType::file) {
-                QString name = fromStdName(e.name());
-                const qsizetype dot = name.lastIndexOf(u'.');
-                if (dot > 0)
-                    name.truncate(dot);
-                std::lock_guard lock(mutex);
-                icons.insert(name, e.qpath());
-            }
-            return Visit::descend;
-        },
-        options);
-    if (report.root == RootState::unreadable)
-        scan.diagnose(root, QStringLiteral("无法读取图标文件夹，不能核实应用的图标"));
-    else if (report.root == RootState::ok && !report.isComplete())
-        scan.result.scopeNotes.append(QStringLiteral("应用：图标文件夹未能全部检查，部分图标可能未列出。"));
+    for (const QString &root : scan.places.iconFolders) {
+        std::mutex mutex;
+        WalkOptions options;
+        options.cancel = &scan.context.cancel;
+        options.deadline = scan.context.deadline();
+        options.visitLimit = std::max(1, scan.configuration.visitLimit / 4);
+        const WalkReport report = walk(
+            root,
+            [&](const WalkEntry &e) {
+                if (e.type == WalkEntryType::file) {
+                    QString name = fromStdName(e.name());
+                    const qsizetype dot = name.lastIndexOf(u'.');
+                    if (dot > 0)
+                        name.truncate(dot);
+                    std::lock_guard lock(mutex);
+                    icons.insert(name, e.qpath());
+                }
+                return Visit::descend;
+            },
+            options);
+        if (report.root == RootState::unreadable)
+            scan.diagnose(root, QStringLiteral("无法读取图标文件夹，不能核实应用的图标"));
+        else if (report.root == RootState::ok && !report.isComplete())
+            scan.result.scopeNotes.append(QStringLiteral("应用：图标文件夹未能全部检查，部分图标可能未列出。"));
+    }
     return icons;
+}
+
+// The data folders of Flatpak applications that are installed nowhere: ~/.var/app/<ID>
+// whose ID has no "app/<ID>" in any installation. Only the exact ID counts; an
+// installation that cannot be looked into leaves the folder unconfirmed, not offered.
+QList<Candidate> flatpakLeftovers(AppScan &scan, const QList<Candidate> &candidates)
+{
+    QList<Candidate> leftovers;
+    const QString folder = scan.places.flatpakDataFolder;
+    const Listing listing = listFolder(folder);
+    if (listing.error != 0) {
+        if (listing.error != ENOENT && listing.error != ENOTDIR)
+            scan.diagnose(folder, QStringLiteral("无法读取 Flatpak 应用数据文件夹，不能核实哪些应用已卸载"));
+        return leftovers;
+    }
+    scan.context.sampler.add(listing.names.size(), pathToBytes(folder).toStdString());
+    const QStringList installations = flatpakInstallations(scan.configuration);
+    for (const QString &id : listing.names) {
+        scan.context.cancel.throwIfCancelled();
+        if (!isFlatpakApplicationID(id))
+            continue;
+        const QString path = joinPath(folder, id);
+        const auto st = lstatPath(path);
+        if (!st || !S_ISDIR(st->st_mode))
+            continue;
+        if (std::any_of(candidates.cbegin(), candidates.cend(), [&id](const Candidate &c) { return c.id == id; }))
+            continue; // an application in the home folder with this ID owns it
+        bool installed = false;
+        QString unreadable;
+        for (const QString &installation : installations) {
+            struct stat appSt { };
+            if (::lstat(pathToBytes(joinPath(installation, QStringLiteral("app/") + id)).constData(), &appSt) == 0) {
+                installed = true;
+                break;
+            }
+            if (errno != ENOENT && errno != ENOTDIR && unreadable.isEmpty())
+                unreadable = installation;
+        }
+        if (installed)
+            continue;
+        if (!unreadable.isEmpty()) {
+            scan.diagnose(path,
+                QStringLiteral("无法读取 Flatpak 安装位置 %1，不能确认 %2 已卸载").arg(scan.shown(unreadable), id));
+            continue;
+        }
+        Candidate c;
+        c.path = path;
+        c.id = id;
+        c.name = id + QStringLiteral("（已卸载的 Flatpak 应用）");
+        c.folder = true;
+        c.leftover = true;
+        c.detail = QStringLiteral("已卸载的 Flatpak 应用留下的数据 · ") + scan.shown(folder);
+        leftovers.append(c);
+    }
+    return leftovers;
 }
 
 QList<Candidate> macCandidates(AppScan &scan, int &systemApps)
@@ -497,7 +578,11 @@ ScanResult scanApplications(
     ScanResult result;
     result.kind = ScanKind::applications;
     result.date = configuration.now;
-    AppScan scan { configuration, context, result, configuration.home, {}, false };
+    AppScan scan { configuration, context, result, configuration.home,
+        configuration.platform == RulePlatform::Linux ? linuxApplicationPlaces(
+            configuration.home, configuration.baseDirectories, configuration.applicationDirectories)
+                                                      : LinuxApplicationPlaces {},
+        {}, false };
     if (configuration.platform == RulePlatform::MacOS) {
         int systemApps = 0;
         const QList<Candidate> candidates = macCandidates(scan, systemApps);
@@ -509,12 +594,11 @@ ScanResult scanApplications(
         if (systemApps > 0)
             result.scopeNotes.append(QStringLiteral("应用：%1 个系统自带应用（com.apple.*）未列出。").arg(systemApps));
     } else {
-        const QList<Candidate> candidates = linuxCandidates(scan);
+        QList<Candidate> candidates = linuxCandidates(scan);
+        candidates += flatpakLeftovers(scan, candidates);
         const QMultiHash<QString, QString> icons = userIcons(scan);
         scan.emit(candidates, [&](const Candidate &c) { return linuxAssociated(scan, c, icons); });
-        result.scopeNotes.prepend(
-            QStringLiteral("范围：~/Applications、~/.local/opt、~/opt、~/.local/bin 中的 AppImage 与应用文件夹，以及 "
-                           "~/.local/share/applications 中指向主目录的启动器；系统范围安装的软件不列出。"));
+        result.scopeNotes.prepend(QStringLiteral("范围：") + describeLinuxApplicationScope(scan.places, scan.home));
     }
     context.sampler.flush();
     cancel.throwIfCancelled();

@@ -4,7 +4,11 @@
 // leave out ignored paths.
 
 #include "core/scan/FileScanHooks.h"
+#include "core/scan/FolderScanTexts.h"
 #include "core/scan/KindScans.h"
+
+#include "core/Vocabulary.h"
+#include "core/scan/SpaceTree.h"
 
 #include "core/Errors.h"
 #include "core/Identity.h"
@@ -25,7 +29,6 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <unordered_set>
 
 namespace Morvane {
@@ -51,11 +54,6 @@ QString formatBytes(std::int64_t bytes)
 QDateTime modificationDate(const Fingerprint &f)
 {
     return QDateTime::fromMSecsSinceEpoch(f.modifiedNs / 1000000, Qt::UTC);
-}
-
-QString modifiedDetail(const Fingerprint &f)
-{
-    return QStringLiteral("修改于 ") + modificationDate(f).toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
 }
 
 QByteArrayView nameOf(std::string_view path)
@@ -112,7 +110,8 @@ public:
 
     /// Walks the folder; false when there was nothing to walk (the result then already
     /// says why). Throws CancellationError when cancelled.
-    bool walk(const QString &phase, const WalkVisitor &visit, std::function<void(const WalkProblem &)> onProblem = {})
+    bool walk(const QString &phase, const WalkVisitor &visit, std::function<void(const WalkProblem &)> onProblem = {},
+        std::function<void(std::string_view, bool)> onFolderListed = {})
     {
         m_cancel.throwIfCancelled();
         if (m_rootIgnored) {
@@ -122,7 +121,7 @@ public:
         }
         const TrashFolders trash = findTrashFolders(m_configuration.home, m_directory);
         if (!trash.enclosing.isEmpty()) {
-            m_result.scopeNotes << QStringLiteral("所选文件夹是废纸篓或位于废纸篓中，没有检查：")
+            m_result.scopeNotes << trashWorded(QStringLiteral("所选文件夹是废纸篓或位于废纸篓中，没有检查："))
                     + homeShortened(trash.enclosing, m_configuration.home);
             setCoverage(CoverageState::skipped);
             return false;
@@ -134,6 +133,7 @@ public:
         m_options.cancel = &m_cancel;
         m_options.progress = &m_sampler;
         m_options.onProblem = std::move(onProblem);
+        m_options.onFolderListed = std::move(onFolderListed);
         m_options.calls = testWalkCalls;
         m_report = Morvane::walk(m_directory, visit, m_options);
         m_sampler.flush();
@@ -169,41 +169,10 @@ public:
     /// own reasons for partial coverage.
     void finish(bool incomplete)
     {
-        const WalkReport &r = m_report;
-        QStringList &notes = m_result.scopeNotes;
-        const QString home = m_configuration.home;
-        const auto samples = [&home](const QStringList &paths) {
-            QStringList shown;
-            for (const QString &p : paths)
-                shown << homeShortened(p, home);
-            return shown.join(QStringLiteral("、"));
-        };
-        notes.prepend(QStringLiteral("检查 ") + homeShortened(m_directory, home)
-            + QStringLiteral(" 下的全部内容；不跟随符号链接，跳过仅存于云端的文件和忽略的路径。"));
-        if (r.stop == WalkStop::visitLimit)
-            notes << QStringLiteral("已达到检查数量上限（%1 项），其余位置未检查。").arg(m_configuration.visitLimit);
-        if (r.stop == WalkStop::deadline)
-            notes << QStringLiteral("已达到时间上限（%1 秒），其余位置未检查。").arg(m_configuration.timeLimit);
-        if (r.unreadableFolders > 0)
-            notes << QStringLiteral("%1 个文件夹无法读取，未检查其中内容：").arg(r.unreadableFolders)
-                    + samples(r.unreadableSamples);
-        if (r.unreadableEntries > 0)
-            notes << QStringLiteral("%1 个项目无法读取，已跳过。").arg(r.unreadableEntries);
-        if (r.otherFileSystems > 0)
-            notes << QStringLiteral("未进入挂载在其中的其他文件系统：") + samples(r.otherFileSystemSamples);
-        if (r.changedFolders > 0)
-            notes << QStringLiteral("%1 个文件夹在扫描时被替换，未检查。").arg(r.changedFolders);
-        if (r.loops > 0)
-            notes << QStringLiteral("%1 个文件夹重复出现（挂载或绑定），只检查一次。").arg(r.loops);
-        if (r.specialSkipped > 0)
-            notes << QStringLiteral("跳过 %1 个设备、管道或套接字文件。").arg(r.specialSkipped);
-        if (r.datalessSkipped > 0)
-            notes << QStringLiteral("跳过 %1 个仅存于云端的文件。").arg(r.datalessSkipped);
-        if (const std::int64_t n = m_ignoredHits.load(); n > 0)
-            notes << QStringLiteral("跳过 %1 个忽略的路径。").arg(n);
-        if (r.excludedFolders > 0)
-            notes << trashSkippedNote(r.excludedFolders, r.excludedSamples, home);
-        setCoverage(r.isComplete() && !incomplete ? CoverageState::complete : CoverageState::partial);
+        addFolderWalkNotes(m_result.scopeNotes,
+            { m_directory, m_configuration.home, m_report, m_ignoredHits.load(), m_configuration.visitLimit,
+                m_configuration.timeLimit });
+        setCoverage(m_report.isComplete() && !incomplete ? CoverageState::complete : CoverageState::partial);
     }
 
 private:
@@ -352,12 +321,12 @@ ScanResult listFiles(ScanKind kind, FileCategory category, const QString &phase,
         entry.date = modificationDate(f.identity);
         entry.category = category;
         if (f.folder) {
-            entry.detail = QStringLiteral("文件夹形式的安装包 · ") + modifiedDetail(f.identity);
+            entry.detail = QStringLiteral("文件夹形式的安装包 · ") + modifiedDetail(f.identity.modifiedNs);
             if (!f.complete)
                 entry.detail += QStringLiteral(" · 部分内容未统计");
             entry.kind = EntryKind::folder(f.identity);
         } else {
-            entry.detail = modifiedDetail(f.identity);
+            entry.detail = modifiedDetail(f.identity.modifiedNs);
             entry.kind = EntryKind::file(f.identity);
         }
         result.entries.append(std::move(entry));
@@ -390,23 +359,54 @@ QString stagePhase(DuplicateStage stage)
     return {};
 }
 
-// ---------------------------------------------------------------------------
-// Space
-
-// What lies below one direct child of the folder, gathered per worker and merged.
-struct ChildTally {
-    std::int64_t bytes = 0;
-    TreeDigest digest;
-};
-
-struct ChildTop {
-    std::string name;
-    WalkEntryType type;
-    struct stat st;
-    bool mountPoint = false; // of another file system, never entered
-};
-
 } // namespace
+
+void addFolderWalkNotes(QStringList &notes, const FolderWalkFacts &facts)
+{
+    const WalkReport &r = facts.report;
+    const QString &home = facts.home;
+    const auto samples = [&home](const QStringList &paths) {
+        QStringList shown;
+        for (const QString &p : paths)
+            shown << homeShortened(p, home);
+        return shown.join(QStringLiteral("、"));
+    };
+    notes.prepend(QStringLiteral("检查 ") + homeShortened(facts.directory, home)
+        + (hostRulePlatform() == RulePlatform::MacOS // only macOS has files that live in the cloud
+                ? QStringLiteral(" 下的全部内容；不跟随符号链接，跳过仅存于云端的文件和忽略的路径。")
+                : QStringLiteral(" 下的全部内容；不跟随符号链接，跳过忽略的路径。")));
+    if (r.stop == WalkStop::visitLimit)
+        notes << QStringLiteral("已达到检查数量上限（%1 项），其余位置未检查。").arg(facts.visitLimit);
+    if (r.stop == WalkStop::deadline)
+        notes << QStringLiteral("已达到时间上限（%1 秒），其余位置未检查。").arg(facts.timeLimit);
+    if (r.unreadableFolders > 0)
+        notes << QStringLiteral("%1 个文件夹无法读取，未检查其中内容：").arg(r.unreadableFolders)
+                + samples(r.unreadableSamples);
+    if (r.unreadableEntries > 0)
+        notes << QStringLiteral("%1 个项目无法读取，已跳过。").arg(r.unreadableEntries);
+    if (r.otherFileSystems > 0)
+        notes << QStringLiteral("未进入挂载在其中的其他文件系统：") + samples(r.otherFileSystemSamples);
+    if (r.changedFolders > 0)
+        notes << QStringLiteral("%1 个文件夹在扫描时被替换，未检查。").arg(r.changedFolders);
+    if (r.loops > 0)
+        notes << QStringLiteral("%1 个文件夹重复出现（挂载或绑定），只检查一次。").arg(r.loops);
+    if (r.specialSkipped > 0)
+        notes << QStringLiteral("跳过 %1 个设备、管道或套接字文件。").arg(r.specialSkipped);
+    if (r.datalessSkipped > 0)
+        notes << QStringLiteral("跳过 %1 个仅存于云端的文件。").arg(r.datalessSkipped);
+    if (facts.ignoredHits > 0)
+        notes << QStringLiteral("跳过 %1 个忽略的路径。").arg(facts.ignoredHits);
+    if (r.excludedFolders > 0)
+        notes << trashSkippedNote(r.excludedFolders, r.excludedSamples, home);
+}
+
+QString modifiedDetail(std::int64_t modifiedNs)
+{
+    return QStringLiteral("修改于 ")
+        + QDateTime::fromMSecsSinceEpoch(modifiedNs / 1000000, Qt::UTC)
+              .toLocalTime()
+              .toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+}
 
 void setFileScanWalkCalls(const WalkSystemCalls *calls)
 {
@@ -576,138 +576,33 @@ ScanResult scanSpace(const ScanConfiguration &configuration, const QString &dire
     const ProgressFn &progress, const CancellationToken &cancel)
 {
     FolderScan scan(ScanKind::space, FileCategory::spaceItem, configuration, directory, progress, cancel);
-    const size_t workers = size_t(scan.threads());
-    using TallyMap = std::unordered_map<std::string, ChildTally, StringHash, std::equal_to<>>;
-    std::vector<TallyMap> tallies(workers);
-    std::vector<std::pair<std::string, ChildTally *>> lastChild(workers, { std::string(), nullptr });
-    std::vector<std::vector<ChildTop>> tops(workers);
-    std::mutex gapMutex;
-    ByteSet gaps;
-    std::vector<ChildTop> mounts;
-    std::atomic<std::int64_t> linksSkipped { 0 };
-    // The walker reads "/" as "" so that children read "/name"; do the same here.
-    const QByteArray rootBytes = pathToBytes(scan.directory());
-    const size_t rootLength = rootBytes == "/" ? 0 : size_t(rootBytes.size());
-
-    const auto childOf = [rootLength](std::string_view path) -> std::string_view {
-        if (path.size() <= rootLength + 1)
-            return {};
-        const std::string_view rel = path.substr(rootLength + 1);
-        return rel.substr(0, rel.find('/'));
-    };
-
-    // Each child's logical size is the apparent size of everything below it, folders
-    // and link names included, counted once per place (so hard links count in every
-    // place they appear). The child's tree digest is fed on the way, so its identity
-    // costs no second walk.
+    // Everything below the folder goes into one tree (folders, files and link names,
+    // each counted in every place it appears), so that any folder inside it can be
+    // shown afterwards without a second walk.
+    SpaceWalkRecorder tree(scan.directory(), scan.threads());
     const bool walked = scan.walk(
         QStringLiteral("正在统计空间占用"),
         [&](const WalkEntry &e) {
-            const size_t w = size_t(e.worker);
-            if (scan.ignores(e.path))
+            if (scan.ignores(e.path)) {
+                tree.ignored(e);
                 return Visit::skipChildren;
-            if (e.depth == 1) {
-                if (e.type == WalkEntryType::symlink) {
-                    linksSkipped.fetch_add(1, std::memory_order_relaxed);
-                    return Visit::skipChildren;
-                }
-                tops[w].push_back({ std::string(e.name()), e.type, *e.st });
-                return Visit::descend;
             }
-            const std::string_view rel = e.relative();
-            const size_t slash = rel.find('/');
-            const std::string_view top = rel.substr(0, slash);
-            auto &[lastName, last] = lastChild[w];
-            if (!last || lastName != top) {
-                auto it = tallies[w].find(top);
-                if (it == tallies[w].end())
-                    it = tallies[w].emplace(std::string(top), ChildTally {}).first;
-                lastName.assign(top);
-                last = &it->second;
-            }
-            last->bytes += e.st->st_size;
-            const std::string_view inside = rel.substr(slash + 1);
-            last->digest.add(QByteArrayView(inside.data(), qsizetype(inside.size())), *e.st);
+            tree.visit(e);
             return Visit::descend;
         },
-        [&](const WalkProblem &p) {
-            const std::string_view top = childOf(p.path);
-            if (top.empty())
-                return;
-            std::lock_guard lock(gapMutex);
-            gaps.emplace(top);
-            // A child that is another file system's mount point is never visited; it
-            // is still listed, with only its own entry counted and its size marked
-            // incomplete.
-            struct stat st { };
-            if (p.kind == WalkProblem::Kind::otherFileSystem && top.size() + rootLength + 1 == p.path.size()
-                && ::lstat(p.path.c_str(), &st) == 0)
-                mounts.push_back({ std::string(top), WalkEntryType::folder, st, true });
-        });
-    ScanResult &result = scan.result();
+        [&](const WalkProblem &p) { tree.problem(p); },
+        [&](std::string_view path, bool complete) { tree.folderListed(path, complete); });
     if (!walked)
-        return result;
-
-    const WalkReport &report = scan.report();
-    // Entries the walker leaves out (special files, cloud-only files, a folder seen
-    // twice) still count in a tree digest; when there were any, identities are taken
-    // the slow way.
-    const bool digestsTrusted = report.specialSkipped + report.datalessSkipped + report.loops == 0;
-    std::vector<ChildTop> children = std::move(mounts);
-    for (auto &list : tops)
-        children.insert(children.end(), std::make_move_iterator(list.begin()), std::make_move_iterator(list.end()));
-    for (ChildTop &child : children) {
-        const QString path = joinPath(
-            scan.directory(), pathFromBytes(QByteArrayView(child.name.data(), qsizetype(child.name.size()))));
-        FileEntry entry;
-        entry.id = QUuid::createUuid();
-        entry.path = path;
-        entry.name = lastComponent(path);
-        entry.category = FileCategory::spaceItem;
-        Fingerprint identity = fingerprintFromStat(child.st);
-        entry.date = modificationDate(identity);
-        entry.bytes = child.st.st_size;
-        if (child.type == WalkEntryType::folder) {
-            ChildTally total;
-            for (TallyMap &map : tallies) {
-                const auto it = map.find(child.name);
-                if (it == map.end())
-                    continue;
-                total.bytes += it->second.bytes;
-                total.digest.merge(it->second.digest);
-            }
-            entry.bytes += total.bytes;
-            entry.sizeIsComplete = report.finished() && !gaps.contains(child.name);
-            if (entry.sizeIsComplete && digestsTrusted) {
-                identity.treeDigest = total.digest.value();
-                identity.treeEntries = total.digest.entries();
-                identity.hasTree = true;
-            } else if (entry.sizeIsComplete) {
-                if (const auto full = fingerprintPath(path, true, &cancel);
-                    full && full->device == identity.device && full->inode == identity.inode)
-                    identity = *full;
-            }
-            entry.detail = QStringLiteral("文件夹 · 包含 %1 个项目").arg(total.digest.entries());
-            if (child.mountPoint)
-                entry.detail = QStringLiteral("文件夹 · 其他文件系统的挂载点，未进入");
-            else if (!entry.sizeIsComplete)
-                entry.detail += QStringLiteral(" · 部分内容未统计");
-            entry.kind = EntryKind::folder(identity);
-        } else {
-            entry.detail = modifiedDetail(identity);
-            entry.kind = EntryKind::file(identity);
-        }
-        result.entries.append(std::move(entry));
-    }
-    std::sort(result.entries.begin(), result.entries.end(), [](const FileEntry &a, const FileEntry &b) {
-        if (a.bytes != b.bytes)
-            return a.bytes > b.bytes;
-        return a.path < b.path;
-    });
-    if (const std::int64_t n = linksSkipped.load(); n > 0)
-        result.scopeNotes << QStringLiteral("跳过 %1 个符号链接，不计入大小。").arg(n);
-    result.scopeNotes << QStringLiteral("大小按逻辑大小统计（含文件夹和链接本身），硬链接在每个位置各计一次。");
-    scan.finish(false);
+        return scan.result();
+    scan.sampler().setPhase(QStringLiteral("正在整理统计结果"));
+    scan.sampler().flush();
+    SpaceTree::Facts facts;
+    facts.root = scan.directory();
+    facts.home = configuration.home;
+    facts.date = configuration.now;
+    facts.visitLimit = configuration.visitLimit;
+    facts.timeLimit = configuration.timeLimit;
+    ScanResult result = tree.finish(std::move(facts), scan.report())->level(SpaceTree::rootIndex);
     cancel.throwIfCancelled();
     return result;
 }

@@ -1,5 +1,7 @@
 #include "core/scan/JunkRules.h"
 
+#include "core/Paths.h"
+
 namespace Morvane {
 
 namespace {
@@ -71,38 +73,40 @@ JunkRuleSet linuxRules()
         QStringLiteral("goland*"), QStringLiteral("webstorm*"), QStringLiteral("rider*"), QStringLiteral("phpstorm*"),
         QStringLiteral("rubymine*"), QStringLiteral("datagrip*"), QStringLiteral("rustrover*"),
         QStringLiteral("jetbrains-*"), QStringLiteral("com.jetbrains.*") };
+    constexpr auto cache = BaseDirectory::cache;
     rules.locations = {
-        { userCache, QStringLiteral(".cache"), JunkShape::children, {}, 7, QStringLiteral("用户缓存"), {}, true },
+        { userCache, QString(), JunkShape::children, {}, 7, QStringLiteral("用户缓存"), {}, true, cache },
         { userCache, QStringLiteral(".var/app/*/cache"), JunkShape::children, {}, 7, QStringLiteral("Flatpak 应用缓存"),
             {}, true },
         { userCache, QString(), JunkShape::tagged, {}, 7, QStringLiteral("CACHEDIR.TAG 标记的缓存"), {}, false },
-        { logs, QStringLiteral(".local/state"), JunkShape::search,
+        { logs, QString(), JunkShape::search,
             S { QStringLiteral("log"), QStringLiteral("logs"), QStringLiteral("*.log"), QStringLiteral("*.log.*"),
                 QStringLiteral("log.*"), QStringLiteral("log-*"), QStringLiteral("log_*") },
-            30, QStringLiteral("日志"), {}, false },
-        { logs, QStringLiteral(".config/*/logs"), JunkShape::children, {}, 30, QStringLiteral("日志"), {}, false },
-        { logs, QStringLiteral(".local/share/xorg"), JunkShape::items, S { QStringLiteral("*.log*") }, 30,
-            QStringLiteral("Xorg 日志"), {}, false },
+            30, QStringLiteral("日志"), {}, false, BaseDirectory::state },
+        { logs, QStringLiteral("*/logs"), JunkShape::children, {}, 30, QStringLiteral("日志"), {}, false,
+            BaseDirectory::config },
+        { logs, QStringLiteral("xorg"), JunkShape::items, S { QStringLiteral("*.log*") }, 30,
+            QStringLiteral("Xorg 日志"), {}, false, BaseDirectory::data },
         { logs, QString(), JunkShape::items, S { QStringLiteral(".xsession-errors.old") }, 30,
             QStringLiteral("会话错误日志"), {}, false },
         { developer, QStringLiteral(".gradle/caches"), JunkShape::children, {}, 7, QStringLiteral("Gradle 缓存"),
             S { QStringLiteral("gradle"), QStringLiteral("gradlew"), QStringLiteral("GradleDaemon") }, false },
         { developer, QStringLiteral(".npm/_cacache"), JunkShape::children, {}, 7, QStringLiteral("npm 缓存"),
             S { QStringLiteral("npm"), QStringLiteral("npx"), QStringLiteral("npm-cli.js") }, false },
-        { developer, QStringLiteral(".cache/pip"), JunkShape::children, {}, 7, QStringLiteral("pip 缓存"),
-            S { QStringLiteral("pip"), QStringLiteral("pip3"), QStringLiteral("pip3.*") }, false },
-        { developer, QStringLiteral(".cache/go-build"), JunkShape::children, {}, 7, QStringLiteral("Go 构建缓存"),
-            S { QStringLiteral("go") }, false },
-        { developer, QStringLiteral(".cache/ccache"), JunkShape::children, {}, 7, QStringLiteral("ccache 缓存"),
-            S { QStringLiteral("ccache") }, false },
+        { developer, QStringLiteral("pip"), JunkShape::children, {}, 7, QStringLiteral("pip 缓存"),
+            S { QStringLiteral("pip"), QStringLiteral("pip3"), QStringLiteral("pip3.*") }, false, cache },
+        { developer, QStringLiteral("go-build"), JunkShape::children, {}, 7, QStringLiteral("Go 构建缓存"),
+            S { QStringLiteral("go") }, false, cache },
+        { developer, QStringLiteral("ccache"), JunkShape::children, {}, 7, QStringLiteral("ccache 缓存"),
+            S { QStringLiteral("ccache") }, false, cache },
         { developer, QStringLiteral(".ccache"), JunkShape::children, {}, 7, QStringLiteral("ccache 缓存"),
             S { QStringLiteral("ccache") }, false },
         { developer, QStringLiteral(".cargo/registry/cache"), JunkShape::children, {}, 7,
             QStringLiteral("Cargo 下载缓存"), S { QStringLiteral("cargo") }, false },
-        { developer, QStringLiteral(".cache/JetBrains"), JunkShape::children, {}, 7,
-            QStringLiteral("JetBrains IDE 缓存"), jetbrains, false },
-        { developer, QStringLiteral(".cache/yarn"), JunkShape::children, {}, 7, QStringLiteral("Yarn 缓存"),
-            S { QStringLiteral("yarn") }, false },
+        { developer, QStringLiteral("JetBrains"), JunkShape::children, {}, 7, QStringLiteral("JetBrains IDE 缓存"),
+            jetbrains, false, cache },
+        { developer, QStringLiteral("yarn"), JunkShape::children, {}, 7, QStringLiteral("Yarn 缓存"),
+            S { QStringLiteral("yarn") }, false, cache },
     };
     rules.exclusions
         = named({ QStringLiteral("discord*"), QStringLiteral("com.discordapp.*"), QStringLiteral("slack*"),
@@ -163,6 +167,84 @@ const JunkRuleSet &junkRules(RulePlatform platform)
     static const JunkRuleSet mac = macRules();
     static const JunkRuleSet linux = linuxRules();
     return platform == RulePlatform::MacOS ? mac : linux;
+}
+
+QStringList locationBases(const JunkLocation &row, const QString &home, const BaseDirectories &bases)
+{
+    if (!row.base)
+        return { home };
+    return baseFolders(bases, *row.base, home);
+}
+
+QStringList shownLocations(const JunkLocation &row, const QString &home, const BaseDirectories &bases)
+{
+    QStringList shown;
+    for (const QString &base : locationBases(row, home, bases)) {
+        const QString folder = row.location.isEmpty() ? base : joinPath(base, row.location);
+        switch (row.shape) {
+        case JunkShape::children:
+            shown.append(homeShortened(folder, home, wholePath));
+            break;
+        case JunkShape::items:
+            // Items right in the home folder read as paths of their own.
+            if (folder == home) {
+                for (const QString &name : row.names)
+                    shown.append(homeShortened(joinPath(home, name), home, wholePath));
+            } else {
+                shown.append(homeShortened(folder, home, wholePath) + QStringLiteral(" 中的 ")
+                    + row.names.join(QStringLiteral("、")));
+            }
+            break;
+        case JunkShape::search:
+            shown.append(homeShortened(folder, home, wholePath) + QStringLiteral(" 中名为 ")
+                + row.names.join(QStringLiteral("、")) + QStringLiteral(" 的项目"));
+            break;
+        case JunkShape::tagged:
+            shown.append(QStringLiteral("主目录下 %1 层以内带 CACHEDIR.TAG 标记的文件夹").arg(cacheTagSearchDepth));
+            break;
+        }
+    }
+    shown.removeDuplicates();
+    return shown;
+}
+
+QString describeCategory(
+    const JunkRuleSet &rules, FileCategory category, const QString &home, const BaseDirectories &bases)
+{
+    QStringList labels;
+    QHash<QString, QStringList> places;
+    QSet<QString> named; // labels that name a tool: the place alone would not say whose cache it is
+    for (const JunkLocation &row : rules.locations) {
+        if (row.category != category)
+            continue;
+        if (!labels.contains(row.label))
+            labels.append(row.label);
+        if (!row.tools.isEmpty())
+            named.insert(row.label);
+        for (const QString &shown : shownLocations(row, home, bases)) {
+            if (!places[row.label].contains(shown))
+                places[row.label].append(shown);
+        }
+    }
+    QStringList groups;
+    for (const QString &label : labels) {
+        const QString where = places.value(label).join(QStringLiteral(" 与 "));
+        groups.append(named.contains(label) ? label + u' ' + where : where);
+    }
+    return groups.join(u'；');
+}
+
+std::optional<int> categoryAge(const JunkRuleSet &rules, FileCategory category)
+{
+    std::optional<int> age;
+    for (const JunkLocation &row : rules.locations) {
+        if (row.category != category)
+            continue;
+        if (age && *age != row.ageDays)
+            return std::nullopt;
+        age = row.ageDays;
+    }
+    return age;
 }
 
 bool matchesAnyWildcard(const QString &name, const QStringList &wildcards)

@@ -25,13 +25,16 @@ enum class JunkShape : std::uint8_t {
 
 struct JunkLocation {
     FileCategory category;
-    QString location; // relative to the home folder; "*" stands for one folder name
+    QString location; // relative to `base`; "*" stands for one folder name; empty: the base itself
     JunkShape shape;
     QStringList names; // wildcards, case-insensitive (items, search)
     int ageDays;
-    QString label; // what the rule is called in details and notes
+    QString label; // what the rule is called in details, notes and the rule texts
     QStringList tools; // identifiers (wildcards) of the tool that writes it: skipped while one runs
     bool exclusions; // apply the exclusion classes to the names of its children (and "*" parts)
+    // Where `location` starts: the home folder, or an XDG base directory (its set
+    // folder and its default place in the home folder).
+    std::optional<BaseDirectory> base = std::nullopt;
 };
 
 enum class ExclusionClass : std::uint8_t { chat, browser, wallet, system, running };
@@ -49,6 +52,27 @@ struct JunkRuleSet {
 };
 
 [[nodiscard]] const JunkRuleSet &junkRules(RulePlatform platform);
+
+/// The folders a row's `location` starts from: the home folder, or each folder of its
+/// base directory.
+[[nodiscard]] QStringList locationBases(const JunkLocation &row, const QString &home, const BaseDirectories &bases);
+
+/// The places a row looks at as people read them, "*" left as it is:
+/// "~/.cache/pip", "~/.local/share/xorg 中的 *.log*", "~/.xsession-errors.old",
+/// "主目录下 5 层以内带 CACHEDIR.TAG 标记的文件夹".
+[[nodiscard]] QStringList shownLocations(const JunkLocation &row, const QString &home, const BaseDirectories &bases);
+
+/// One category's places as people read them, grouped by the rows' labels in table
+/// order, a tool's label before its places: "Gradle 缓存 ~/.gradle/caches；pip 缓存
+/// /data/cache/pip 与 ~/.cache/pip".
+[[nodiscard]] QString describeCategory(
+    const JunkRuleSet &rules, FileCategory category, const QString &home, const BaseDirectories &bases);
+
+/// The age a category's rows ask for, when they all ask for the same; none otherwise.
+[[nodiscard]] std::optional<int> categoryAge(const JunkRuleSet &rules, FileCategory category);
+
+/// How deep below the home folder the search for CACHEDIR.TAG folders goes.
+inline constexpr int cacheTagSearchDepth = 5;
 
 /// Decides whether a cache folder's name belongs to an excluded class.
 class ExclusionMatcher {

@@ -56,10 +56,11 @@ bool hasValidCacheTag(const std::string &path)
         && std::memcmp(head.constData(), cacheDirTagSignature, sizeof cacheDirTagSignature - 1) == 0;
 }
 
-// Expands "a/*/b" below `home` into roots, one folder handle at a time from the home
-// folder down (never through a link: a parent that is one is reported, not followed).
-// `wildcardNames` receives the names that stood in for "*". A missing part makes no
-// root. The last part is not opened here: the walker judges the root itself.
+// Expands "a/*/b" below `base` (the home folder or a base directory) into roots, one
+// folder handle at a time from `base` down (never through a link: a parent that is one
+// is reported, not followed). `wildcardNames` receives the names that stood in for "*".
+// A missing part makes no root. The last part is not opened here: the walker judges
+// the root itself.
 struct Root {
     QString path;
     QStringList wildcardNames;
@@ -127,21 +128,21 @@ void expandBelow(int folder, const QString &path, const QStringList &parts, qsiz
         descend(name, wildcardNames + QStringList { name });
 }
 
-Expansion expandLocation(const QString &home, const QString &location)
+Expansion expandLocation(const QString &base, const QString &location)
 {
     Expansion out;
     if (location.isEmpty()) {
-        out.roots.append({ home, {} });
+        out.roots.append({ base, {} });
         return out;
     }
-    // The home folder itself may be reached through a link (/home → /usr/home): it
-    // is the scope, not a part of it.
-    const UniqueFd start(::open(pathToBytes(home).constData(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC));
+    // The base itself may be reached through a link (/home → /usr/home): it is the
+    // scope, not a part of it.
+    const UniqueFd start(::open(pathToBytes(base).constData(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC));
     if (!start) {
         out.anyParentUnreadable = errno != ENOENT;
         return out;
     }
-    expandBelow(start.get(), home, location.split(u'/'), 0, {}, out);
+    expandBelow(start.get(), base, location.split(u'/'), 0, {}, out);
     return out;
 }
 
@@ -448,6 +449,8 @@ public:
         entry.bytes = n.bytes;
         entry.sizeIsComplete = true;
         entry.category = m_category;
+        // The folder this walk started from: the clean-up finds the entry below it again.
+        entry.scope = lexicallyNormal(fromStd(rootBytes));
         entry.date = QDateTime::fromMSecsSinceEpoch(n.newest / 1000000, QTimeZone::utc());
         if (n.type == WalkEntryType::folder) {
             std::int64_t bytes = 0;
@@ -492,7 +495,7 @@ void runTaggedSearch(CategoryRun &run, const QString &home, const JunkLocation &
 {
     // Tagged folders anywhere in the home folder, down to a few levels: deeper trees are
     // project sources, and a full home walk would eat the category's budget.
-    constexpr int searchDepth = 5;
+    constexpr int searchDepth = cacheTagSearchDepth;
     std::mutex mutex;
     std::vector<std::string> tagged;
     const std::string trash = toStd(joinPath(home, QStringLiteral(".local/share/Trash")));
@@ -578,6 +581,21 @@ void runSearch(CategoryRun &run, const QString &root, const JunkLocation &row)
     }
 }
 
+// The rows of the table, as the scan reads them.
+QString junkScopeNote(const JunkRuleSet &rules, const QString &home, const BaseDirectories &bases)
+{
+    QStringList parts;
+    for (FileCategory category : { FileCategory::userCache, FileCategory::logs, FileCategory::developerCache }) {
+        const QString places = describeCategory(rules, category, home, bases);
+        if (places.isEmpty())
+            continue;
+        const auto age = categoryAge(rules, category);
+        parts.append(categoryTitle(category) + (age ? QStringLiteral("（超过 %1 天未修改）").arg(*age) : QString())
+            + QStringLiteral("：") + places);
+    }
+    return QStringLiteral("范围：") + parts.join(u'。') + QStringLiteral("。不跟随符号链接，不进入其他文件系统。");
+}
+
 QString phaseText(FileCategory category)
 {
     switch (category) {
@@ -611,8 +629,10 @@ ScanResult scanJunk(const ScanConfiguration &configuration, const ProgressFn &pr
     std::unordered_set<std::string> rowRoots;
     for (const JunkLocation &row : rules.locations) {
         if (row.shape == JunkShape::children || row.shape == JunkShape::search) {
-            for (const Root &r : expandLocation(home, row.location).roots)
-                rowRoots.insert(toStd(r.path));
+            for (const QString &base : locationBases(row, home, configuration.baseDirectories)) {
+                for (const Root &r : expandLocation(base, row.location).roots)
+                    rowRoots.insert(toStd(r.path));
+            }
         }
     }
     const ExclusionMatcher exclusions(rules.exclusions, configuration.runningBundleIDs);
@@ -648,29 +668,32 @@ ScanResult scanJunk(const ScanConfiguration &configuration, const ProgressFn &pr
                 runTaggedSearch(run, home, row, rowRoots, context);
                 continue;
             }
-            const Expansion expansion = expandLocation(home, row.location);
-            if (expansion.anyParentUnreadable) {
-                run.gaps = true;
-                run.notes.append(
-                    title + QStringLiteral("：~/%1 所在的文件夹无法读取，其中的位置未检查。").arg(row.location));
-            }
-            if (!expansion.linkedParents.isEmpty()) {
-                run.gaps = true;
-                QStringList shown;
-                for (const QString &p : expansion.linkedParents.mid(0, 3))
-                    shown.append(homeShortened(p, home));
-                run.notes.append(title
-                    + QStringLiteral("：%1%2 是符号链接，未跟随，其中的位置未检查。")
-                          .arg(shown.join(QStringLiteral("、")),
-                              expansion.linkedParents.size() > 3
-                                  ? QStringLiteral(" 等 %1 处").arg(expansion.linkedParents.size())
-                                  : QString()));
-            }
             QList<Root> roots;
-            for (const Root &r : expansion.roots) {
-                struct stat st { };
-                if (::lstat(pathToBytes(r.path).constData(), &st) == 0)
-                    roots.append(r);
+            for (const QString &base : locationBases(row, home, configuration.baseDirectories)) {
+                const Expansion expansion = expandLocation(base, row.location);
+                if (expansion.anyParentUnreadable) {
+                    run.gaps = true;
+                    run.notes.append(title
+                        + QStringLiteral("：%1 所在的文件夹无法读取，其中的位置未检查。")
+                              .arg(homeShortened(row.location.isEmpty() ? base : joinPath(base, row.location), home)));
+                }
+                if (!expansion.linkedParents.isEmpty()) {
+                    run.gaps = true;
+                    QStringList shown;
+                    for (const QString &p : expansion.linkedParents.mid(0, 3))
+                        shown.append(homeShortened(p, home));
+                    run.notes.append(title
+                        + QStringLiteral("：%1%2 是符号链接，未跟随，其中的位置未检查。")
+                              .arg(shown.join(QStringLiteral("、")),
+                                  expansion.linkedParents.size() > 3
+                                      ? QStringLiteral(" 等 %1 处").arg(expansion.linkedParents.size())
+                                      : QString()));
+                }
+                for (const Root &r : expansion.roots) {
+                    struct stat st { };
+                    if (::lstat(pathToBytes(r.path).constData(), &st) == 0)
+                        roots.append(r);
+                }
             }
             if (roots.isEmpty()) {
                 ++run.rootsMissing;
@@ -760,8 +783,7 @@ ScanResult scanJunk(const ScanConfiguration &configuration, const ProgressFn &pr
     result.scopeNotes.prepend(configuration.platform == RulePlatform::MacOS
             ? QStringLiteral("范围：~/Library/Caches（7 天未修改）、~/Library/Logs（30 天前）、Xcode DerivedData（7 "
                              "天未修改）；不跟随符号链接，不进入其他文件系统。")
-            : QStringLiteral("范围：~/.cache 与 Flatpak 应用缓存（7 天未修改）、用户日志位置（30 天前）、常见工具链与 "
-                             "IDE 的开发缓存（7 天未修改）；不跟随符号链接，不进入其他文件系统。"));
+            : junkScopeNote(rules, home, configuration.baseDirectories));
     if (trashSkipped > 0)
         result.scopeNotes.append(trashSkippedNote(trashSkipped, trashSamples, home));
     result.examined = context.sampler.examined();

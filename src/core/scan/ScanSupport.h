@@ -48,12 +48,6 @@ private:
     return false;
 }
 
-/// "~/x" for a path below `home`, the path itself otherwise (for notes and status lines),
-/// readable (escaped bytes shown as U+FFFD) and at most `maximum` characters: a longer
-/// one keeps its beginning and its end around "…", so a note stays a line or two
-/// however deep the folder lies.
-[[nodiscard]] QString homeShortened(const QString &path, const QString &home, qsizetype maximum = 80);
-
 /// The one scope note on Trash folders a scan left out; empty when there were none.
 [[nodiscard]] QString trashSkippedNote(std::int64_t count, const QStringList &samples, const QString &home);
 

@@ -1,4 +1,5 @@
 #include "core/trash/FreedesktopTrash.h"
+#include "core/Vocabulary.h"
 
 #include "core/Errors.h"
 #include "core/Identity.h"
@@ -258,8 +259,10 @@ bool FreedesktopTrash::openTrash(int parent, const QByteArray &name, const QByte
             return false;
         struct stat st { };
         if (m_os.fstat(fd.get(), &st) != 0 || st.st_dev != root.st_dev) {
-            failure
-                = { QStringLiteral("“%1”与废纸篓不在同一个文件系统").arg(displayPath(pathFromBytes(inner))), EXDEV };
+            failure = {
+                trashWorded(QStringLiteral("“%1”与废纸篓不在同一个文件系统")).arg(displayPath(pathFromBytes(inner))),
+                EXDEV
+            };
             return false;
         }
         return true;
@@ -271,7 +274,7 @@ TrashOutcome FreedesktopTrash::moveToTrash(const QString &path) const
 {
     TrashOutcome outcome;
     auto fail = [&outcome](const QString &text, int code) {
-        outcome.error = QStringLiteral("无法移到废纸篓：") + text + u'。';
+        outcome.error = trashWorded(QStringLiteral("无法移到废纸篓：")) + text + u'。';
         outcome.errorCode = code;
         return outcome;
     };
@@ -293,7 +296,7 @@ TrashOutcome FreedesktopTrash::moveToTrash(const TrashItem &item) const
 {
     TrashOutcome outcome;
     auto fail = [&outcome](const QString &text, int code) {
-        outcome.error = QStringLiteral("无法移到废纸篓：") + text + u'。';
+        outcome.error = trashWorded(QStringLiteral("无法移到废纸篓：")) + text + u'。';
         outcome.errorCode = code;
         return outcome;
     };
@@ -307,7 +310,7 @@ TrashOutcome FreedesktopTrash::moveToTrash(const TrashItem &item) const
     Failure homeFailure;
     bool homeReady = false;
     if (homeTrashPath == "/") {
-        homeFailure = { QStringLiteral("废纸篓的位置无效"), EINVAL };
+        homeFailure = { trashWorded(QStringLiteral("废纸篓的位置无效")), EINVAL };
     } else {
         const UniqueFd data(openFolderChainCreating(parentOf(homeTrashPath), homeFailure));
         homeReady = data && openTrash(data.get(), baseName(homeTrashPath), homeTrashPath, false, home, homeFailure);
@@ -321,8 +324,8 @@ TrashOutcome FreedesktopTrash::moveToTrash(const TrashItem &item) const
     struct stat homeStat { };
     if (m_os.fstatat(AT_FDCWD, homeFolder.constData(), &homeStat, 0) == 0 && homeStat.st_dev == item.st.st_dev) {
         if (!homeReady)
-            return fail(QStringLiteral("废纸篓不可用：") + homeFailure.text, homeFailure.code);
-        return fail(QStringLiteral("废纸篓“%1”与它不在同一个文件系统，为免跨磁盘复制，保留原处")
+            return fail(trashWorded(QStringLiteral("废纸篓不可用：")) + homeFailure.text, homeFailure.code);
+        return fail(trashWorded(QStringLiteral("废纸篓“%1”与它不在同一个文件系统，为免跨磁盘复制，保留原处"))
                         .arg(displayPath(pathFromBytes(homeTrashPath))),
             EXDEV);
     }
@@ -334,7 +337,7 @@ TrashOutcome FreedesktopTrash::moveToVolumeTrash(const TrashItem &item) const
 {
     TrashOutcome outcome;
     auto fail = [&outcome](const QString &text, int code) {
-        outcome.error = QStringLiteral("无法移到废纸篓：") + text + u'。';
+        outcome.error = trashWorded(QStringLiteral("无法移到废纸篓：")) + text + u'。';
         outcome.errorCode = code;
         return outcome;
     };
@@ -394,8 +397,9 @@ TrashOutcome FreedesktopTrash::moveToVolumeTrash(const TrashItem &item) const
             return place(trash, item, relative, S_ISDIR(item.st.st_mode));
         failure = { QStringLiteral("“%1”与它不在同一个文件系统").arg(displayPath(pathFromBytes(trash.path))), EXDEV };
     }
-    return fail(QStringLiteral("它位于另一个磁盘“%1”，该磁盘上没有可用的废纸篓（%2），为免跨磁盘复制，保留原处")
-                    .arg(displayPath(pathFromBytes(topPath)), failure.text),
+    return fail(
+        trashWorded(QStringLiteral("它位于另一个磁盘“%1”，该磁盘上没有可用的废纸篓（%2），为免跨磁盘复制，保留原处"))
+            .arg(displayPath(pathFromBytes(topPath)), failure.text),
         failure.code);
 }
 
@@ -404,7 +408,7 @@ TrashOutcome FreedesktopTrash::place(
 {
     TrashOutcome outcome;
     auto fail = [&outcome](const QString &text, int code) {
-        outcome.error = QStringLiteral("无法移到废纸篓：") + text + u'。';
+        outcome.error = trashWorded(QStringLiteral("无法移到废纸篓：")) + text + u'。';
         outcome.errorCode = code;
         return outcome;
     };
@@ -418,7 +422,7 @@ TrashOutcome FreedesktopTrash::place(
             if (errno == EEXIST)
                 continue;
             const int code = errno;
-            return fail(QStringLiteral("无法在废纸篓中写入信息文件（%1）").arg(errnoText(code)), code);
+            return fail(trashWorded(QStringLiteral("无法在废纸篓中写入信息文件（%1）")).arg(errnoText(code)), code);
         }
         qsizetype written = 0;
         int writeError = 0;
@@ -441,7 +445,8 @@ TrashOutcome FreedesktopTrash::place(
             writeError = errno;
         if (writeError != 0) {
             m_os.unlinkOwnFileAt(trash.info.get(), infoName.constData());
-            return fail(QStringLiteral("无法在废纸篓中写入信息文件（%1）").arg(errnoText(writeError)), writeError);
+            return fail(
+                trashWorded(QStringLiteral("无法在废纸篓中写入信息文件（%1）")).arg(errnoText(writeError)), writeError);
         }
 
         if (m_os.renameNoReplaceAt(item.folder, item.name.constData(), trash.files.get(), candidate.constData()) != 0) {
@@ -450,7 +455,8 @@ TrashOutcome FreedesktopTrash::place(
             if (code == EEXIST) // a leftover in files/ without its info: try the next name
                 continue;
             if (code == EXDEV)
-                return fail(QStringLiteral("它与废纸篓不在同一个文件系统，为免复制后删除，保留原处"), code);
+                return fail(
+                    trashWorded(QStringLiteral("它与废纸篓不在同一个文件系统，为免复制后删除，保留原处")), code);
             if (code == ENOENT)
                 return fail(QStringLiteral("项目已不存在"), code);
             return fail(errnoText(code), code);
@@ -469,8 +475,8 @@ TrashOutcome FreedesktopTrash::place(
             outcome.moved = true;
             outcome.trashedPath = pathFromBytes(trashed);
             outcome.infoPath = pathFromBytes(infoPath);
-            outcome.warning = QStringLiteral(
-                "在移动前的一刻，它的位置被另一个项目占据，移到废纸篓的是那个项目，未能放回原处，请在废纸篓中核对");
+            outcome.warning = trashWorded(QStringLiteral(
+                "在移动前的一刻，它的位置被另一个项目占据，移到废纸篓的是那个项目，未能放回原处，请在废纸篓中核对"));
             return outcome;
         }
         outcome.moved = true;
@@ -481,7 +487,7 @@ TrashOutcome FreedesktopTrash::place(
             outcome.warning = updateDirectorySizes(trash, candidate);
         return outcome;
     }
-    return fail(QStringLiteral("废纸篓中没有可用的名称"), EEXIST);
+    return fail(trashWorded(QStringLiteral("废纸篓中没有可用的名称")), EEXIST);
 }
 
 // Keeps the trash's folder-size cache right when the trash has one.
@@ -491,7 +497,7 @@ QString FreedesktopTrash::updateDirectorySizes(const Folders &trash, const QByte
     if (m_os.fstatat(trash.root.get(), "directorysizes", &sizesStat, AT_SYMLINK_NOFOLLOW) != 0
         || !S_ISREG(sizesStat.st_mode))
         return {};
-    const QString problem = QStringLiteral("废纸篓的文件夹大小记录未能更新");
+    const QString problem = trashWorded(QStringLiteral("废纸篓的文件夹大小记录未能更新"));
     std::int64_t bytes = 0;
     if (!fingerprintAt(trash.files.get(), name, true, nullptr, &bytes))
         return problem;

@@ -106,8 +106,8 @@ QList<TrashEntry> listTrash(const TrashLocation &trash, bool measure, const Tras
     const UniqueFd files(::openat(root.get(), "files", kFolderFlags));
     if (!info || !files)
         return entries;
-    const QHash<QByteArray, std::int64_t> cached = measure ? freshDirectorySizes(root.get(), info.get())
-                                                           : QHash<QByteArray, std::int64_t>();
+    const QHash<QByteArray, std::int64_t> cached
+        = measure ? freshDirectorySizes(root.get(), info.get()) : QHash<QByteArray, std::int64_t>();
     Budget budget { limits.visitLimit, std::chrono::steady_clock::now() + limits.timeLimit };
     const QByteArray filesPath = joinBytes(pathToBytes(trash.path), "files");
     for (const QByteArray &infoName : namesIn(info.get())) {
@@ -187,7 +187,8 @@ TrashUsage measureTrashes(const QList<TrashLocation> &trashes, const TrashMeasur
                 if (entry.depth == 1) {
                     ++items[worker];
                     if (entry.type == WalkEntryType::folder) {
-                        const auto it = cached.constFind(QByteArray(entry.name().data(), qsizetype(entry.name().size())));
+                        const auto it
+                            = cached.constFind(QByteArray(entry.name().data(), qsizetype(entry.name().size())));
                         if (it != cached.constEnd()) {
                             bytes[worker] += *it;
                             return Visit::skipChildren;

@@ -13,7 +13,6 @@
 #include <exception>
 #include <functional>
 #include <thread>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -542,94 +541,6 @@ SubtreeSize measureSubtree(const QString &folder, const WalkOptions &options, Wa
     if (report)
         *report = r;
     return size;
-}
-
-QList<ChildSize> measureChildren(const QString &folder, const WalkOptions &options, WalkReport *report)
-{
-    struct Sum {
-        std::int64_t bytes = 0;
-        std::int64_t entries = 0;
-    };
-    const int threads = std::clamp(options.threads, 1, 16);
-    std::vector<std::unordered_map<std::string, Sum>> sums { std::size_t(threads) };
-    std::vector<std::vector<ChildSize>> tops { std::size_t(threads) };
-    std::mutex gapMutex;
-    std::unordered_set<std::string> gaps;
-
-    QByteArray rootBytes = pathToBytes(folder);
-    while (rootBytes.size() > 1 && rootBytes.endsWith('/'))
-        rootBytes.chop(1);
-    const std::size_t rootLength = rootBytes == "/" ? 0 : std::size_t(rootBytes.size());
-
-    std::vector<ChildSize> mounts;
-    WalkOptions own = options;
-    own.onProblem = [&](const WalkProblem &p) {
-        if (p.path.size() > rootLength + 1) {
-            std::string_view rel = std::string_view(p.path).substr(rootLength + 1);
-            const auto slash = rel.find('/');
-            std::lock_guard lock(gapMutex);
-            gaps.insert(std::string(slash == std::string_view::npos ? rel : rel.substr(0, slash)));
-            // A child that is another file system's mount point is never visited; it is
-            // still a child, with only its own entry counted and its size incomplete.
-            struct stat st { };
-            if (p.kind == WalkProblem::Kind::otherFileSystem && slash == std::string_view::npos
-                && ::lstat(p.path.c_str(), &st) == 0) {
-                ChildSize child;
-                child.path = pathFromBytes(QByteArrayView(p.path.data(), qsizetype(p.path.size())));
-                child.name = lastComponent(child.path);
-                child.type = WalkEntryType::folder;
-                child.st = st;
-                child.size.complete = false;
-                mounts.push_back(std::move(child));
-            }
-        }
-        if (options.onProblem)
-            options.onProblem(p);
-    };
-    const WalkReport r = walk(
-        folder,
-        [&](const WalkEntry &e) {
-            const auto w = std::size_t(e.worker);
-            if (e.depth == 1) {
-                ChildSize child;
-                child.path = e.qpath();
-                child.name = lastComponent(child.path);
-                child.type = e.type;
-                child.st = *e.st;
-                tops[w].push_back(std::move(child));
-                return Visit::descend;
-            }
-            Sum &sum = sums[w][std::string(e.topName())];
-            if (e.type == WalkEntryType::file)
-                sum.bytes += e.st->st_size;
-            ++sum.entries;
-            return Visit::descend;
-        },
-        own);
-    QList<ChildSize> children;
-    tops.push_back(std::move(mounts));
-    for (auto &list : tops) {
-        for (ChildSize &child : list) {
-            const std::string key = pathToBytes(child.name).toStdString();
-            if (child.type == WalkEntryType::folder) {
-                for (auto &perWorker : sums) {
-                    const auto it = perWorker.find(key);
-                    if (it != perWorker.end()) {
-                        child.size.bytes += it->second.bytes;
-                        child.size.entries += it->second.entries;
-                    }
-                }
-                child.size.complete = r.finished() && !gaps.contains(key);
-            } else {
-                child.size.bytes = child.type == WalkEntryType::file ? child.st.st_size : 0;
-                child.size.complete = true;
-            }
-            children.append(std::move(child));
-        }
-    }
-    if (report)
-        *report = r;
-    return children;
 }
 
 } // namespace Morvane

@@ -220,19 +220,4 @@ struct SubtreeSize {
 [[nodiscard]] SubtreeSize measureSubtree(
     const QString &folder, const WalkOptions &options = {}, WalkReport *report = nullptr);
 
-/// One child of a folder with the size of everything it holds (for a file: its size).
-struct ChildSize {
-    QString path;
-    QString name;
-    WalkEntryType type = WalkEntryType::file;
-    struct stat st { };
-    SubtreeSize size;
-};
-
-/// Every child of `folder` with its own subtree size, in one walk of the whole tree:
-/// what the space analysis shows. A child with an unreadable part, or every folder
-/// child when the walk was cut short, has `complete` false.
-[[nodiscard]] QList<ChildSize> measureChildren(
-    const QString &folder, const WalkOptions &options, WalkReport *report = nullptr);
-
 } // namespace Morvane

@@ -118,7 +118,7 @@ ColumnLayout {
                             topPadding: 8
                             leftPadding: 14
                             rightPadding: 14
-                            text: "可能包含登录信息和个人设置；不确定时请保留。共享容器不在清理范围内。"
+                            text: Words.associatedWarning
                             font.pixelSize: 12
                             color: Ink.secondary
                             wrapMode: Text.Wrap

@@ -26,11 +26,11 @@ ListView {
             PageHeading {
                 Layout.fillWidth: true
                 title: "清理记录"
-                subtitle: "每次处理的项目、结果与失败原因，保存在这台 Mac 上。"
+                subtitle: Words.historySubtitle
             }
             InkButton {
                 objectName: "openTrashButton"
-                text: "打开废纸篓"
+                text: Words.openTrash
                 onClicked: Cleaner.openTrash()
             }
         }

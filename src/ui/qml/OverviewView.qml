@@ -17,7 +17,7 @@ ScrollView {
 
         PageHeading {
             Layout.fillWidth: true
-            title: "给 Mac 腾点空间"
+            title: Words.overviewTitle
             subtitle: "从清理旧缓存开始，也可以整理文件或卸载不再使用的应用。"
         }
 
@@ -246,7 +246,7 @@ ScrollView {
             Layout.bottomMargin: 28
             spacing: 8
             Symbol { name: "trash"; size: 12; tint: Ink.secondary }
-            Text { text: "清理只移到废纸篓，你可以从废纸篓找回文件。"; font.pixelSize: 12; color: Ink.secondary }
+            Text { text: Words.overviewFooter; font.pixelSize: 12; color: Ink.secondary }
             Item { Layout.fillWidth: true }
             AbstractButton {
                 objectName: "historyLink"

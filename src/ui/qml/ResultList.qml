@@ -218,7 +218,7 @@ Item {
         }
         MenuItem {
             objectName: "revealItem"
-            text: "在 Finder 中显示"
+            text: Words.reveal
             onTriggered: View.revealEntry(rowMenu.entryId)
         }
         MenuItem {

@@ -373,7 +373,7 @@ Item {
                             font.weight: Font.DemiBold
                         }
                         Text {
-                            text: "移到废纸篓后可以找回；清空废纸篓才会释放空间。"
+                            text: Words.selectionHint
                             font.pixelSize: 11
                             color: Ink.secondary
                         }

@@ -39,7 +39,7 @@ Popup {
             Tag { text: "清理前审阅" }
         }
         Text {
-            text: "确认移到废纸篓？"
+            text: Words.reviewTitle
             font.family: Ink.serif
             font.pixelSize: 27
             font.bold: true
@@ -107,7 +107,7 @@ Popup {
             }
         }
         Text {
-            text: "可从废纸篓找回文件。移入废纸篓不会立即释放磁盘空间。"
+            text: Words.reviewFootnote
             font.pixelSize: 11
             color: Ink.secondary
         }
@@ -123,7 +123,7 @@ Popup {
             InkButton {
                 objectName: "reviewConfirm"
                 primary: true
-                text: "确认移到废纸篓"
+                text: Words.reviewConfirm
                 onClicked: Cleaner.cleanSelection()
             }
         }

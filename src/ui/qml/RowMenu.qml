@@ -12,7 +12,7 @@ Menu {
     }
     MenuItem {
         objectName: "revealItem"
-        text: "在 Finder 中显示"
+        text: Words.reveal
         onTriggered: View.revealEntry(rowMenu.entryId)
     }
     MenuItem {

@@ -24,7 +24,7 @@ Rectangle {
             Text {
                 width: parent.width
                 topPadding: 8
-                text: "这些条目没有被删除。请先在 Finder 核对应用来源；不要仅为通过扫描而删除或移动应用。忽略清单不会使未知归属变成已确认。"
+                text: Words.diagnosticsWarning
                 font.pixelSize: 11
                 color: Ink.secondary
                 wrapMode: Text.Wrap
@@ -73,7 +73,7 @@ Rectangle {
                     InkButton {
                         objectName: "revealDiagnostic"
                         Layout.alignment: Qt.AlignTop
-                        text: "Finder 定位"
+                        text: Words.diagnosticsReveal
                         onClicked: Diagnostics.reveal(row.index)
                     }
                 }

@@ -182,7 +182,8 @@ ScrollView {
                     Text { text: "文件访问权限"; font.pixelSize: 15; font.weight: Font.DemiBold }
                     Text {
                         Layout.fillWidth: true
-                        text: "扫描遇到无法访问的位置会单独提示。你可以在系统设置中管理完全磁盘访问权限。"
+                        objectName: "privacyText"
+                        text: SettingsInfo.privacyText
                         font.pixelSize: 12
                         color: Ink.secondary
                         wrapMode: Text.Wrap
@@ -190,6 +191,7 @@ ScrollView {
                 }
                 InkButton {
                     objectName: "privacyButton"
+                    visible: SettingsInfo.showsPrivacyButton
                     text: "打开系统设置"
                     onClicked: Cleaner.openPrivacy()
                 }
@@ -209,7 +211,7 @@ ScrollView {
                 Text { text: "Ostrell设计 · 本地文件整理工具"; font.pixelSize: 10; color: Ink.secondary }
             }
             Item { Layout.fillWidth: true }
-            Text { text: "MADE FOR YOUR MAC"; font.pixelSize: 9; font.letterSpacing: 1.5; color: Ink.secondary }
+            Text { text: Words.madeFor; font.pixelSize: 9; font.letterSpacing: 1.5; color: Ink.secondary }
         }
 
         Item { implicitHeight: 8 }

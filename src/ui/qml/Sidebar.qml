@@ -28,7 +28,7 @@ Rectangle {
                     color: Ink.inverse
                 }
                 Text {
-                    text: "MAC 清理"
+                    text: Words.brandLine
                     font.family: Ink.sans
                     font.pixelSize: 9
                     font.weight: Font.Medium
@@ -39,7 +39,7 @@ Rectangle {
         }
 
         Text {
-            text: "整理你的 Mac"
+            text: Words.sidebarSection
             font.pixelSize: 11
             color: Ink.navMuted
             Layout.leftMargin: 28
@@ -95,7 +95,7 @@ Rectangle {
                     color: Ink.inverse
                 }
                 Text {
-                    text: "先审阅，再移到废纸篓。\n让重要文件留在原处。"
+                    text: Words.sidebarReassurance
                     font.pixelSize: 11
                     lineHeightMode: Text.FixedHeight
                     lineHeight: 16

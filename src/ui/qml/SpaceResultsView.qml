@@ -4,10 +4,14 @@ import QtQuick.Layouts
 import Varnoll.Model
 
 // The space page's read-only browser: the children of the measured folder with
-// their sizes and shares. Nothing here selects or removes files.
+// their sizes and shares, as a list (the default) or as a map of the folder. Nothing
+// here selects or removes files.
 ColumnLayout {
+    id: view
     objectName: "spaceResultsView"
     spacing: 14
+    // Purely visual: which of the two the page shows.
+    property bool showsMap: false
 
     RowLayout {
         Layout.fillWidth: true
@@ -18,11 +22,47 @@ ColumnLayout {
             font.weight: Font.Medium
         }
         Item { Layout.fillWidth: true }
+        Row {
+            spacing: 0
+            Repeater {
+                model: [{ name: "listToggle", text: "列表", map: false }, { name: "mapToggle", text: "地图", map: true }]
+                delegate: AbstractButton {
+                    required property var modelData
+                    required property int index
+                    objectName: modelData.name
+                    implicitWidth: toggleText.implicitWidth + 24
+                    implicitHeight: 24
+                    checkable: true
+                    checked: view.showsMap === modelData.map
+                    focusPolicy: Qt.TabFocus
+                    Accessible.name: modelData.text
+                    Accessible.role: Accessible.RadioButton
+                    Accessible.onPressAction: view.showsMap = modelData.map
+                    onClicked: view.showsMap = modelData.map
+                    background: Rectangle {
+                        radius: 6
+                        color: parent.checked ? Ink.selected : Ink.card
+                        border.width: 1
+                        border.color: parent.checked ? Ink.green : Ink.border
+                    }
+                    contentItem: Text {
+                        id: toggleText
+                        text: modelData.text
+                        font.pixelSize: 11
+                        font.weight: Font.Medium
+                        color: Ink.green
+                        horizontalAlignment: Text.AlignHCenter
+                        verticalAlignment: Text.AlignVCenter
+                    }
+                }
+            }
+        }
         Tag { objectName: "coverageTag"; text: Space.coverageTag }
     }
     Text {
+        objectName: "spaceHint"
         Layout.fillWidth: true
-        text: "点击文件夹继续查看，右侧图标可在 Finder 中打开；这里不会删除文件。"
+        text: view.showsMap ? Words.spaceMapHint : Words.spaceHint
         font.pixelSize: 11
         color: Ink.secondary
         wrapMode: Text.Wrap
@@ -41,9 +81,119 @@ ColumnLayout {
         }
     }
 
+    // The map: made only while shown, so the list alone costs nothing more.
+    Loader {
+        objectName: "spaceMapView"
+        active: view.showsMap
+        visible: active
+        Layout.fillWidth: true
+        Layout.fillHeight: true
+        sourceComponent: ColumnLayout {
+            spacing: 8
+
+            Flow {
+                objectName: "spaceLegend"
+                Layout.fillWidth: true
+                spacing: 12
+                Repeater {
+                    // Folders, the type classes in the map's colours, and the hatching.
+                    model: [{ text: "文件夹", color: Ink.selected, hatched: false }]
+                           .concat(map.legendNames.map((name, i) => ({ text: name, color: map.classColors[(i + 1) % map.classColors.length], hatched: false })))
+                           .concat([{ text: "未统计完整", color: Ink.card, hatched: true }])
+                    delegate: Row {
+                        required property var modelData
+                        spacing: 5
+                        Rectangle {
+                            anchors.verticalCenter: parent.verticalCenter
+                            width: 10
+                            height: 10
+                            radius: 2
+                            color: modelData.color
+                            border.width: 1
+                            border.color: modelData.hatched ? Ink.clay : Qt.darker(modelData.color, 1.15)
+                            Text {
+                                visible: modelData.hatched
+                                anchors.centerIn: parent
+                                text: "⁄"
+                                font.pixelSize: 9
+                                color: Ink.clay
+                            }
+                        }
+                        Text { text: modelData.text; font.pixelSize: 11; color: Ink.secondary }
+                    }
+                }
+            }
+
+            Rectangle {
+                Layout.fillWidth: true
+                Layout.fillHeight: true
+                radius: 12
+                color: Ink.card
+                border.width: 1
+                border.color: Ink.border
+
+                SpaceMap {
+                    id: map
+                    objectName: "spaceMap"
+                    anchors.fill: parent
+                    anchors.margins: 8
+                    source: Space
+                    focus: true
+                    fillColor: Ink.card
+                    // Indexed by type class: other files, 文档, 图片, 视频, 音频, 压缩与安装文件.
+                    classColors: [Ink.border, Ink.navMuted, Ink.clay, Ink.green, Ink.secondary, Qt.tint(Ink.clay, "#88FFFFFF")]
+                    folderColor: Ink.card
+                    bandColor: Ink.selected
+                    frameColor: Ink.navMuted
+                    restColor: Ink.muted
+                    hatchColor: Ink.clay
+                    textColor: Ink.text
+                    inverseTextColor: Ink.inverse
+                    focusColor: Ink.forest
+                    Accessible.role: Accessible.List
+                    Accessible.name: map.accessibleName
+                    Accessible.focusable: true
+                    Accessible.onPressAction: map.openCurrent()
+                    onMenuRequested: (node, x, y) => {
+                        cellMenu.node = node
+                        cellMenu.popup(map, x, y)
+                    }
+
+                    ToolTip {
+                        objectName: "spaceMapTip"
+                        parent: map
+                        visible: map.hovering && !cellMenu.visible
+                        delay: 300
+                        text: map.hoverText
+                        x: Math.min(map.hoverPoint.x + 14, Math.max(0, map.width - implicitWidth))
+                        y: Math.min(map.hoverPoint.y + 18, Math.max(0, map.height - implicitHeight))
+                    }
+                }
+
+                // The row menu's actions, for the cell under the pointer or the keys.
+                Menu {
+                    id: cellMenu
+                    property int node: -1
+                    MenuItem {
+                        objectName: "mapRevealItem"
+                        text: Words.reveal
+                        onTriggered: Space.revealNode(cellMenu.node)
+                    }
+                    MenuItem {
+                        objectName: "mapIgnoreItem"
+                        text: "忽略此项目"
+                        enabled: !Cleaner.busy
+                        onTriggered: Space.ignoreNode(cellMenu.node)
+                    }
+                }
+            }
+        }
+    }
+
     ListView {
         id: children
         objectName: "spaceChildren"
+        visible: !view.showsMap
         Layout.fillWidth: true
         Layout.fillHeight: true
         clip: true

@@ -1,5 +1,7 @@
 #include "FakeCore.h"
 
+#include "core/scan/SpaceTree.h"
+
 #include <QDir>
 #include <QTest>
 
@@ -140,6 +142,7 @@ std::unique_ptr<Varnoll::CleanerModel> Fixture::makeModel(std::optional<QSet<QSt
     options.store = store;
     options.runningBundleIDs = std::move(running);
     options.systemLibrary = QStringLiteral("/Library");
+    options.baseDirectories = BaseDirectories {}; // the defaults, whatever this process's environment says
     auto model = std::make_unique<Varnoll::CleanerModel>(core, options);
     // The history is read on a worker: tests start from a loaded model.
     if (!QTest::qWaitFor([&] { return model->historyLoaded(); }, 10000))
@@ -176,6 +179,47 @@ ScanResult makeResult(
 DuplicateGroup makeGroup(const QList<FileEntry> &files)
 {
     return { QUuid::createUuid(), files };
+}
+
+ScanResult makeSpaceResult(
+    const QString &root, const QList<std::pair<QString, std::int64_t>> &files, const QStringList &cut)
+{
+    struct stat folderStat { };
+    folderStat.st_mode = S_IFDIR | 0755;
+    folderStat.st_size = 4096;
+    SpaceTreeBuilder builder(1);
+    QHash<QString, SpaceTreeBuilder::Folder> folders { { QString(), SpaceTreeBuilder::rootFolder } };
+    std::uint64_t inode = 100;
+    const auto folderOf = [&](const QString &relative, const auto &self) -> SpaceTreeBuilder::Folder {
+        if (const auto it = folders.constFind(relative); it != folders.constEnd())
+            return *it;
+        const qsizetype slash = relative.lastIndexOf(u'/');
+        const SpaceTreeBuilder::Folder parent = self(slash < 0 ? QString() : relative.left(slash), self);
+        folderStat.st_ino = ino_t(++inode);
+        const SpaceTreeBuilder::Folder folder
+            = builder.add(0, parent, relative.mid(slash + 1).toStdString(), SpaceTree::Type::folder, folderStat);
+        folders.insert(relative, folder);
+        return folder;
+    };
+    for (const auto &[relative, bytes] : files) {
+        const qsizetype slash = relative.lastIndexOf(u'/');
+        const SpaceTreeBuilder::Folder parent = folderOf(slash < 0 ? QString() : relative.left(slash), folderOf);
+        struct stat fileStat { };
+        fileStat.st_mode = S_IFREG | 0644;
+        fileStat.st_size = bytes;
+        fileStat.st_ino = ino_t(++inode);
+        builder.add(0, parent, relative.mid(slash + 1).toStdString(), SpaceTree::Type::file, fileStat);
+    }
+    for (auto it = folders.cbegin(); it != folders.cend(); ++it)
+        builder.folderListed(*it, !cut.contains(it.key()));
+    SpaceTree::Facts facts;
+    facts.stop = cut.isEmpty() ? WalkStop::none : WalkStop::visitLimit;
+    facts.root = root;
+    facts.date = QDateTime::currentDateTimeUtc();
+    facts.visitLimit = 200000;
+    facts.timeLimit = 45;
+    folderStat.st_ino = 1;
+    return builder.finish(std::move(facts), folderStat)->level(SpaceTree::rootIndex);
 }
 
 CleanupRecord recordFor(const QList<FileEntry> &snapshot, const QSet<QUuid> &ids, const QSet<QString> &movedPaths)

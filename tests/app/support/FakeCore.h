@@ -35,6 +35,8 @@ public:
     QHash<QUuid, QList<int>> gone; // what goneFromTrash() answers
     TrashUsage trashUsage { 3000000, 4, true, 1, 0 }; // what measureTrash() answers
     std::function<void()> onMeasureTrash; // called before it answers (a test may hold it)
+    bool opens = true; // whether the desktop hand-offs show something
+    bool privacySettings = true;
 
     // What the model asked for (read after the work ended).
     QList<ScanConfiguration> configurations;
@@ -61,9 +63,23 @@ public:
     QSet<QString> runningApplicationIDs() override;
     std::optional<VolumeCapacity> homeVolumeCapacity() override;
     QString resolveSymlinks(const QString &path) override;
-    void revealFile(const QString &path) override { revealed.append(path); }
-    void openTrash() override { ++trashOpened; }
-    void openPrivacySettings() override { ++privacyOpened; }
+    // Each hand-off is recorded and reports `opens` at once.
+    void revealFile(const QString &path, Opened done) override
+    {
+        revealed.append(path);
+        done(opens);
+    }
+    void openTrash(Opened done) override
+    {
+        ++trashOpened;
+        done(opens);
+    }
+    void openPrivacySettings(Opened done) override
+    {
+        ++privacyOpened;
+        done(opens);
+    }
+    bool hasPrivacySettings() override { return privacySettings; }
 
     QMutex mutex; // guards the recorded lists written from the worker
 };
@@ -96,6 +112,11 @@ FileEntry makeEntry(const QString &path, std::int64_t bytes, FileCategory catego
 ScanResult makeResult(
     ScanKind kind, QList<FileEntry> entries, std::uint8_t coverageState = 0, QList<FileCategory> categories = {});
 DuplicateGroup makeGroup(const QList<FileEntry> &files);
+/// A space scan of `root` that holds its whole tree, built in memory: `files` are paths
+/// relative to `root` with their sizes; every folder is 4096 bytes and fully listed but
+/// those in `cut`, which a budget stopped part-way.
+ScanResult makeSpaceResult(
+    const QString &root, const QList<std::pair<QString, std::int64_t>> &files, const QStringList &cut = {});
 /// A clean-up record in which the items at `movedPaths` went to the Trash.
 CleanupRecord recordFor(const QList<FileEntry> &snapshot, const QSet<QUuid> &ids, const QSet<QString> &movedPaths);
 

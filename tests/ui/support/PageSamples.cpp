@@ -5,6 +5,7 @@
 #include "app/LocalPreferences.h"
 #include "app/StoreFiles.h"
 #include "core/RecordJson.h"
+#include "core/Vocabulary.h"
 
 #include <QJsonDocument>
 
@@ -112,6 +113,39 @@ ScanResult sampleSpace(const UiHarness &h)
     return result;
 }
 
+ScanResult sampleSpaceTree(const UiHarness &h)
+{
+    QList<std::pair<QString, std::int64_t>> files {
+        { "旅行视频/2023 冰岛/day1.mp4", 2'400'000'000 },
+        { "旅行视频/2023 冰岛/day2.mp4", 1'900'000'000 },
+        { "旅行视频/2023 冰岛/notes.txt", 4'000 },
+        { "旅行视频/2024 京都/temple.mov", 1'300'000'000 },
+        { "旅行视频/2024 京都/配乐.mp3", 9'000'000 },
+        { "debian-12.5.0-amd64-DVD-1.iso", 3'994'091'520 },
+        { "photos/2024/IMG_0001.jpg", 4'200'000 },
+        { "photos/2024/IMG_0002.jpg", 3'900'000 },
+        { "photos/2024/IMG_0003.heic", 2'800'000 },
+        { "photos/raw/DSC_1001.nef", 31'000'000 },
+        { "photos/raw/DSC_1002.nef", 30'500'000 },
+        { "dataset/train.tar.zst", 820'000'000 },
+        { "dataset/labels.csv", 48'000'000 },
+        { "dataset/README.md", 6'000 },
+        { "会议录音 0312.m4a", 402'653'184 },
+        { "报告/年度报告.pdf", 12'000'000 },
+        { "报告/附件.docx", 3'000'000 },
+        { "node-v20.tar.gz", 45'000'000 },
+        { "archive/2019/backup-a.tar", 600'000'000 },
+        { "archive/2020/backup-b.tar", 420'000'000 },
+    };
+    for (int i = 0; i < 40; ++i)
+        files.append({ QStringLiteral("photos/2023/IMG_%1.jpg").arg(2000 + i), 2'000'000 + 50'000 * i });
+    // The walk stopped inside archive/2020: its folders read "≥" and are hatched.
+    ScanResult result
+        = makeSpaceResult(h.fixture.home + QStringLiteral("/Downloads"), files, { QStringLiteral("archive/2020") });
+    result.date = sampleDate();
+    return result;
+}
+
 QList<CleanupRecord> sampleRecords(const UiHarness &h)
 {
     const QString home = h.fixture.home;
@@ -119,8 +153,10 @@ QList<CleanupRecord> sampleRecords(const UiHarness &h)
     mixed.id = QUuid::createUuid();
     mixed.date = QDateTime(QDate(2026, 3, 14), QTime(15, 42));
     mixed.items = {
-        item(home + QStringLiteral("/.cache/thumbnails"), 412'300'000, true, QStringLiteral("已移到废纸篓")),
-        item(home + QStringLiteral("/.gradle/caches"), 1'530'000'000, true, QStringLiteral("已移到废纸篓")),
+        item(home + QStringLiteral("/.cache/thumbnails"), 412'300'000, true,
+            trashWorded(QStringLiteral("已移到废纸篓"))),
+        item(
+            home + QStringLiteral("/.gradle/caches"), 1'530'000'000, true, trashWorded(QStringLiteral("已移到废纸篓"))),
         item(home + QStringLiteral("/.cache/pip"), 268'450'000, false,
             QStringLiteral("扫描后内容已变化，已跳过；请重新扫描后再选择。")),
     };
@@ -128,12 +164,12 @@ QList<CleanupRecord> sampleRecords(const UiHarness &h)
     failed.id = QUuid::createUuid();
     failed.date = QDateTime(QDate(2026, 3, 2), QTime(9, 5));
     failed.items = { item(QStringLiteral("/media/backup/photos-2019.tar.gz"), 1'288'490'189, false,
-        QStringLiteral("无法移到废纸篓：该卷没有可用的废纸篓。")) };
+        trashWorded(QStringLiteral("无法移到废纸篓：该卷没有可用的废纸篓。"))) };
     CleanupRecord partial;
     partial.id = QUuid::createUuid();
     partial.date = QDateTime(QDate(2026, 2, 20), QTime(21, 30));
-    partial.items
-        = { item(home + QStringLiteral("/Downloads/旅行视频"), 2'147'483'648, true, QStringLiteral("已移到废纸篓")) };
+    partial.items = { item(home + QStringLiteral("/Downloads/旅行视频"), 2'147'483'648, true,
+        trashWorded(QStringLiteral("已移到废纸篓"))) };
     partial.items[0].sizeIsComplete = false;
     return { mixed, failed, partial };
 }

@@ -9,6 +9,9 @@ namespace VarnollTest {
 ScanResult sampleApplications(const UiHarness &h);
 ScanResult sampleDuplicates(const UiHarness &h);
 ScanResult sampleSpace(const UiHarness &h);
+/// A space scan of ~/Downloads with its whole tree: folders two levels deep and files
+/// of every type class.
+ScanResult sampleSpaceTree(const UiHarness &h);
 /// Three clean-ups, newest first: a mixed one, one where everything failed, and one
 /// with a size that could not be counted fully.
 QList<CleanupRecord> sampleRecords(const UiHarness &h);

@@ -16,9 +16,22 @@ namespace VarnollTest {
 class RecordingServices : public Varnoll::DesktopCoreServices {
 public:
     std::unique_ptr<Varnoll::ScanRunner> makeScanner(const Morvane::ScanConfiguration &configuration) override;
-    void revealFile(const QString &path) override { revealed.append(path); }
-    void openTrash() override { ++trashOpened; }
-    void openPrivacySettings() override { ++privacyOpened; }
+    void revealFile(const QString &path, Opened done) override
+    {
+        revealed.append(path);
+        done(true);
+    }
+    void openTrash(Opened done) override
+    {
+        ++trashOpened;
+        done(true);
+    }
+    void openPrivacySettings(Opened done) override
+    {
+        ++privacyOpened;
+        done(true);
+    }
+    bool hasPrivacySettings() override { return true; }
 
     /// When set, each real scan waits at its first progress report until the gate
     /// opens, so that a test can press buttons while the scan is running.

@@ -3,6 +3,8 @@
 #include "WindowContext.h"
 #include "app/presentation/HistoryListModel.h"
 
+#include <QGuiApplication>
+#include <QMouseEvent>
 #include <QQuickItem>
 #include <QSet>
 #include <QTest>
@@ -91,9 +93,9 @@ UiHarness::~UiHarness()
     context.reset();
 }
 
-bool UiHarness::load()
+bool UiHarness::load(const QString &version)
 {
-    context = std::make_unique<Varnoll::WindowContext>(model.get(), QStringLiteral("0.1.0"));
+    context = std::make_unique<Varnoll::WindowContext>(model.get(), version);
     engine = std::make_unique<QQmlApplicationEngine>();
     QObject::connect(
         engine.get(), &QQmlApplicationEngine::warnings, engine.get(), [this](const QList<QQmlError> &list) {
@@ -185,6 +187,18 @@ bool UiHarness::clickItem(QQuickItem *item)
     QTest::mouseClick(window, Qt::LeftButton, {}, centre.toPoint());
     settle();
     return true;
+}
+
+void UiHarness::hover(const QPoint &scenePoint)
+{
+    // QTest::mouseMove reaches no item's hover handling offscreen in Qt 6.4: the pointer
+    // enters the window, then moves.
+    const QPointF at(scenePoint);
+    QEnterEvent enter(at, at, window->mapToGlobal(at));
+    QGuiApplication::sendEvent(window, &enter);
+    QMouseEvent move(QEvent::MouseMove, at, window->mapToGlobal(at), Qt::NoButton, Qt::NoButton, {});
+    QGuiApplication::sendEvent(window, &move);
+    settle();
 }
 
 bool UiHarness::click(const QString &name)

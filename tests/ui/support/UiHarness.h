@@ -24,7 +24,8 @@ public:
     ~UiHarness();
 
     /// Loads Main.qml and waits until the window is exposed. False on QML errors.
-    [[nodiscard]] bool load();
+    /// Loads the window; `version` is the application's short version.
+    [[nodiscard]] bool load(const QString &version = QStringLiteral("0.1.0"));
 
     Fixture fixture;
     std::unique_ptr<Varnoll::CleanerModel> model;
@@ -51,6 +52,8 @@ public:
     /// A mouse click in the middle of the item; false when it is not shown.
     bool click(const QString &name);
     bool clickItem(QQuickItem *item);
+    /// Moves the pointer to `scenePoint` (without a button), as hovering does.
+    void hover(const QPoint &scenePoint);
     /// Opens the first `count` records of the history page (all when negative).
     void openHistoryRecords(int count = -1);
     /// Lets bindings, loaders and the scene graph settle.

@@ -8,10 +8,13 @@
 
 #include "WindowContext.h"
 #include "app/presentation/ResultListModel.h"
+#include "core/Scanner.h"
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
+#include <QQuickItem>
 #include <QTest>
 
 #include <cstdio>
@@ -33,6 +36,23 @@ void expand(UiHarness &h, const QString &name)
     if (QObject *disclosure = h.find(name, true))
         disclosure->setProperty("expanded", true);
     h.settle();
+}
+
+// The space page's map instead of its list, with the pointer over the cell named `hover`.
+void showMap(UiHarness &h, const QString &hover = {})
+{
+    h.click(QStringLiteral("mapToggle"));
+    h.settle(100);
+    QObject *map = h.find(QStringLiteral("spaceMap"), true);
+    if (!map || hover.isEmpty())
+        return;
+    QRectF cell;
+    QMetaObject::invokeMethod(map, "cellRect", Q_RETURN_ARG(QRectF, cell), Q_ARG(QString, hover));
+    const auto *item = qobject_cast<QQuickItem *>(map);
+    if (cell.isEmpty() || !item)
+        return;
+    h.hover(item->mapToScene(cell.topLeft() + QPointF(8, 6)).toPoint());
+    h.settle(700); // the tip's delay
 }
 
 void tickFirst(UiHarness &h, int count)
@@ -188,6 +208,30 @@ QList<Shot> tour()
                 h.publish(sampleApplications(h));
                 expand(h, QStringLiteral("associatedDisclosure"));
             } },
+        { QStringLiteral("applications-flatpak"),
+            [](UiHarness &h) {
+                // Scanned by the real core: data of two Flatpak applications installed nowhere.
+                for (const char *id : { "org.gimp.GIMP", "com.example.Notes" }) {
+                    const QString data = h.fixture.home + QStringLiteral("/.var/app/") + QLatin1String(id);
+                    QDir().mkpath(data + QStringLiteral("/config"));
+                    QFile file(data + QStringLiteral("/config/settings.json"));
+                    if (file.open(QIODevice::WriteOnly))
+                        file.write(QByteArray(200'000, 'x'));
+                }
+                ScanConfiguration configuration = h.model->makeConfiguration();
+                configuration.platform = RulePlatform::Linux;
+                configuration.flatpakInstallations = QStringList {};
+                configuration.runningBundleIDs = { QStringLiteral("com.example.Notes") };
+                h.model->navigate(Page::applications);
+                h.publish(Scanner(configuration).scan(ScanKind::applications, {}, {}, {}, CancellationToken()));
+            } },
+        { QStringLiteral("largeFiles-missing"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::largeFiles);
+                ScanResult missing = makeResult(ScanKind::largeFiles, {}, 5, { FileCategory::largeFile });
+                missing.scopeNotes = { QStringLiteral("文件夹不存在：~/Downloads") };
+                h.publish(missing);
+            } },
         { QStringLiteral("applications-search"),
             [](UiHarness &h) {
                 h.model->navigate(Page::applications);
@@ -228,6 +272,22 @@ QList<Shot> tour()
                 h.model->navigate(Page::space);
                 h.publish(sampleSpace(h));
                 expand(h, QStringLiteral("sizeNote"));
+            } },
+        { QStringLiteral("space-map"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::space);
+                h.publish(sampleSpaceTree(h));
+                showMap(h, QStringLiteral("dataset"));
+            } },
+        { QStringLiteral("space-map-folder"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::space);
+                h.publish(sampleSpaceTree(h));
+                for (const FileEntry &entry : h.model->visibleEntries()) {
+                    if (entry.name == QStringLiteral("photos"))
+                        h.model->drillInto(entry);
+                }
+                showMap(h);
             } },
         { QStringLiteral("space-empty"),
             [](UiHarness &h) {
@@ -360,6 +420,18 @@ QList<RealShot> realTour()
                 }
                 waitIdle(*h.model, 60000);
             } },
+        { QStringLiteral("real-space-map"),
+            [](UiHarness &h, RealHome &) {
+                h.scanPage(Page::space);
+                showMap(h, QStringLiteral("photos"));
+            } },
+        { QStringLiteral("real-space-map-home"),
+            [](UiHarness &h, RealHome &home) {
+                h.model->navigate(Page::space);
+                h.model->setDirectory(home.home());
+                h.scanPage(Page::space);
+                showMap(h);
+            } },
         { QStringLiteral("real-history-records"),
             [stale](UiHarness &h, RealHome &home) {
                 h.scanPage(Page::junk);
@@ -431,6 +503,27 @@ int realSnapshots(const QString &out, const QString &only)
     return failures == 0 ? 0 : 1;
 }
 
+// The space page's list and map of any folder, scanned by the real core.
+int folderSnapshots(const QString &out, const QString &folder)
+{
+    int failures = 0;
+    for (const bool map : { false, true }) {
+        UiHarness h(std::make_shared<RecordingServices>(), QDir::homePath());
+        const QString name = QStringLiteral("space-folder-") + (map ? QStringLiteral("map") : QStringLiteral("list"));
+        failures += shoot(h, out, name,
+                        [&] {
+                            h.model->navigate(Page::space);
+                            h.model->setDirectory(folder);
+                            h.scanPage(Page::space, 600000);
+                            if (map)
+                                showMap(h);
+                        })
+            ? 0
+            : 1;
+    }
+    return failures == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -447,6 +540,9 @@ int main(int argc, char *argv[])
         QStringLiteral("TEXT") });
     parser.addOption({ QStringLiteral("real"),
         QStringLiteral("Scan a generated home folder with the real core instead of fixed data.") });
+    parser.addOption({ QStringLiteral("space"),
+        QStringLiteral("Render the space page's list and map of FOLDER, scanned by the real core."),
+        QStringLiteral("FOLDER") });
     parser.process(app);
     const QString out = parser.value(QStringLiteral("out"));
     if (out.isEmpty()) {
@@ -456,6 +552,8 @@ int main(int argc, char *argv[])
     QDir().mkpath(out);
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     Varnoll::prepareApplicationLook();
+    if (parser.isSet(QStringLiteral("space")))
+        return folderSnapshots(out, parser.value(QStringLiteral("space")));
     if (parser.isSet(QStringLiteral("real")))
         return realSnapshots(out, parser.value(QStringLiteral("only")));
 
