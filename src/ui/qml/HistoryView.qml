@@ -150,8 +150,29 @@ ListView {
                             font.pixelSize: 10
                             color: Ink.secondary
                         }
+                        Text {
+                            objectName: "restoredSummary"
+                            visible: text !== ""
+                            text: row.restoredSummary
+                            font.pixelSize: 10
+                            color: Ink.green
+                        }
                     }
                     Item { Layout.fillWidth: true }
+                    InkButton {
+                        id: restoreAll
+                        objectName: "restoreAllButton"
+                        visible: row.canRestoreAll
+                        enabled: !Cleaner.busy
+                        text: row.restoreAllLabel
+                        implicitHeight: 30
+                        font.pixelSize: 12
+                        leftPadding: 14
+                        rightPadding: 14
+                        onClicked: Cleaner.restoreRecord(row.recordIndex)
+                        Accessible.name: row.restoreAllName
+                        Accessible.onPressAction: restoreAll.clicked()
+                    }
                     Text {
                         objectName: "recordSize"
                         text: row.sizeText
@@ -160,9 +181,6 @@ ListView {
                         color: Ink.forest
                     }
                 }
-                RowLayout {
-                    Layout.fillWidth: true
-                    spacing: 12
                 MouseArea {
                     id: details
                     objectName: "recordDetails"
@@ -191,28 +209,6 @@ ListView {
                             color: Ink.secondary
                         }
                     }
-                }
-                Text {
-                    objectName: "restoredSummary"
-                    visible: text !== ""
-                    text: row.restoredSummary
-                    font.pixelSize: 11
-                    color: Ink.secondary
-                }
-                InkButton {
-                    id: restoreAll
-                    objectName: "restoreAllButton"
-                    visible: row.canRestoreAll
-                    enabled: !Cleaner.busy
-                    text: row.restoreAllLabel
-                    implicitHeight: 30
-                    font.pixelSize: 12
-                    leftPadding: 14
-                    rightPadding: 14
-                    onClicked: Cleaner.restoreRecord(row.recordIndex)
-                    Accessible.name: row.restoreAllName
-                    Accessible.onPressAction: restoreAll.clicked()
-                }
                 }
             }
 
