@@ -102,22 +102,31 @@ int listTrash()
     return Varnoll::Cli::exitDone;
 }
 
-int restore(const QStringList &originals, bool parents)
+int restore(const QStringList &given, bool parents)
 {
-    const Morvane::RestoreService service;
     Morvane::RestoreOptions options;
     options.recreateFolders = parents;
-    bool allBack = true;
     const std::optional<QByteArray> cwd = workingFolder();
-    for (const QString &given : originals) {
-        if (!given.startsWith(u'/') && !cwd) {
+    // Absolute paths first, then one call for all of them (each trash is listed once);
+    // the lines keep the order of the arguments.
+    QStringList originals;
+    for (const QString &path : given) {
+        if (path.startsWith(u'/'))
+            originals.append(Morvane::lexicallyNormal(path));
+        else if (cwd)
+            originals.append(Morvane::lexicallyNormal(Morvane::joinPath(Morvane::pathFromBytes(*cwd), path)));
+    }
+    const QList<Morvane::RestoreOutcome> outcomes = Morvane::RestoreService().restoreOriginals(originals, options);
+    bool allBack = true;
+    qsizetype next = 0;
+    for (const QString &path : given) {
+        if (!path.startsWith(u'/') && !cwd) {
             allBack = false;
-            writeLine(stderr, given + QStringLiteral(": 当前工作文件夹已不存在，无法确定相对路径所指的位置，未放回。"));
+            writeLine(stderr, path + QStringLiteral(": 当前工作文件夹已不存在，无法确定相对路径所指的位置，未放回。"));
             continue;
         }
-        const QString original = Morvane::lexicallyNormal(
-            given.startsWith(u'/') ? given : Morvane::joinPath(Morvane::pathFromBytes(*cwd), given));
-        const Morvane::RestoreOutcome outcome = service.restoreOriginal(original, options);
+        const Morvane::RestoreOutcome &outcome = outcomes.at(next);
+        const QString &original = originals.at(next++);
         if (outcome.restored) {
             writeLine(stdout, outcome.originalPath + QStringLiteral(" <- ") + outcome.trashedPath);
         } else {

@@ -160,10 +160,22 @@ RestoreOutcome RestoreService::restoreItem(const CleanupItemResult &item, const 
 
 RestoreOutcome RestoreService::restoreOriginal(const QString &original, const RestoreOptions &options) const
 {
-    return worded(restoreNewest(original, options));
+    return restoreOriginals({ original }, options).constFirst();
 }
 
-RestoreOutcome RestoreService::restoreNewest(const QString &original, const RestoreOptions &options) const
+QList<RestoreOutcome> RestoreService::restoreOriginals(
+    const QStringList &originals, const RestoreOptions &options) const
+{
+    Listings listings;
+    QList<RestoreOutcome> outcomes;
+    outcomes.reserve(originals.size());
+    for (const QString &original : originals)
+        outcomes.append(worded(restoreNewest(original, options, listings)));
+    return outcomes;
+}
+
+RestoreOutcome RestoreService::restoreNewest(
+    const QString &original, const RestoreOptions &options, Listings &listings) const
 {
     RestoreOutcome outcome;
     outcome.originalPath = original;
@@ -187,7 +199,10 @@ RestoreOutcome RestoreService::restoreNewest(const QString &original, const Rest
         candidates += volumeTrashesAt(top, os().userID());
     std::optional<TrashEntry> newest;
     for (const TrashLocation &trash : candidates) {
-        for (const TrashEntry &entry : listTrash(trash, false)) {
+        auto listing = listings.find(trash.path);
+        if (listing == listings.end())
+            listing = listings.insert(trash.path, listTrash(trash, false));
+        for (const TrashEntry &entry : std::as_const(*listing)) {
             if (!names.contains(lexicallyNormal(entry.originalPath)))
                 continue;
             // The most recent; an entry without a readable date counts as the oldest.
@@ -202,7 +217,13 @@ RestoreOutcome RestoreService::restoreNewest(const QString &original, const Rest
     }
     Expectation expected;
     expected.original = newest->originalPath;
-    return restoreFrom(newest->trashedPath, expected, options);
+    RestoreOutcome restored = restoreFrom(newest->trashedPath, expected, options);
+    if (restored.restored) {
+        // Gone from that trash: a later path of the same call must not find it there.
+        QList<TrashEntry> &listing = listings[newest->trash.path];
+        listing.removeIf([&](const TrashEntry &entry) { return entry.trashedPath == newest->trashedPath; });
+    }
+    return restored;
 }
 
 RestoreOutcome RestoreService::restoreFrom(

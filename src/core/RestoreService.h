@@ -68,6 +68,11 @@ public:
     /// (absolute), from the home trash or the trash of the file system holding that
     /// path, whichever client put it there. freedesktop.org trashes only. Never throws.
     [[nodiscard]] RestoreOutcome restoreOriginal(const QString &original, const RestoreOptions &options = {}) const;
+    /// The same for several original paths, one after the other, in order; each trash
+    /// is listed once for the whole call (a script that restores many items does not
+    /// read every info file once per item). Never throws.
+    [[nodiscard]] QList<RestoreOutcome> restoreOriginals(
+        const QStringList &originals, const RestoreOptions &options = {}) const;
 
     /// For each item: true while it still lies in the Trash as recorded. False for an
     /// item not moved, already restored, gone from the Trash, or replaced there by
@@ -82,7 +87,10 @@ public:
 private:
     struct Expectation;
     [[nodiscard]] RestoreOutcome restoreItem(const CleanupItemResult &item, const RestoreOptions &options) const;
-    [[nodiscard]] RestoreOutcome restoreNewest(const QString &original, const RestoreOptions &options) const;
+    /// The listings of the trashes looked at so far, by trash folder.
+    using Listings = QHash<QString, QList<TrashEntry>>;
+    [[nodiscard]] RestoreOutcome restoreNewest(
+        const QString &original, const RestoreOptions &options, Listings &listings) const;
     [[nodiscard]] RestoreOutcome restoreFrom(
         const QString &trashedPath, const Expectation &expected, const RestoreOptions &options) const;
     [[nodiscard]] const OsCalls &os() const;
