@@ -181,6 +181,8 @@ private Q_SLOTS:
         // A later measurement keeps the last figures on screen; a cut walk says "≥".
         QCOMPARE(T::trashUsageText(TrashUsage { 1500000, 12, true, 1, 0 }, true), QStringLiteral("12 项 · 1.5 MB"));
         QCOMPARE(T::trashUsageText(TrashUsage { 1500000, 12, false, 1, 0 }, false), QStringLiteral("12 项 · ≥ 1.5 MB"));
+        QCOMPARE(T::trashLineName(QStringLiteral("没有项目")),
+            trashWorded(QStringLiteral("废纸篓：没有项目。清空废纸篓后才会释放这些空间；本应用不会清空它。")));
     }
 
     void settingsTexts()

@@ -316,6 +316,19 @@ private Q_SLOTS:
         QVERIFY(!h.isShown(QStringLiteral("historyRecord")));
     }
 
+    void overviewShowsWhatTheTrashHoldsAndOpensIt()
+    {
+        UiHarness h;
+        QVERIFY(h.load());
+        h.settle();
+        QCOMPARE(h.text(QStringLiteral("trashUsage")), QStringLiteral("4 项 · ") + Varnoll::formatBytes(3'000'000));
+        // The checked hand-off: a notice says where the Trash is when nothing opened it.
+        h.fixture.core->opens = false;
+        QVERIFY(h.click(QStringLiteral("overviewOpenTrash")));
+        QCOMPARE(h.fixture.core->trashOpened, 1);
+        QVERIFY(!h.model->noticeText().isEmpty());
+    }
+
     void settingsIgnoreListRemovesTheStoredPath()
     {
         UiHarness h;

@@ -279,6 +279,11 @@ QString trashHint()
     return trashWorded(QStringLiteral("清空废纸篓后才会释放这些空间；本应用不会清空它。"));
 }
 
+QString trashLineName(const QString &usage)
+{
+    return trashTitle() + QStringLiteral("：") + usage + QStringLiteral("。") + trashHint();
+}
+
 QString openTrashAction()
 {
     return vocabulary().openTrash;

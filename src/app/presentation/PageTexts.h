@@ -123,6 +123,8 @@ struct Option {
 /// runs "正在统计…".
 [[nodiscard]] QString trashUsageText(const std::optional<Morvane::TrashUsage> &usage, bool measuring);
 [[nodiscard]] QString trashHint();
+/// What a screen reader says for the whole line: "回收站：4 项 · 3 MB。" and the hint.
+[[nodiscard]] QString trashLineName(const QString &usage);
 /// The button that opens the Trash in the file manager.
 [[nodiscard]] QString openTrashAction();
 

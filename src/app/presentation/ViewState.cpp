@@ -304,6 +304,11 @@ QString ViewState::trashHint() const
     return PageTexts::trashHint();
 }
 
+QString ViewState::trashLineName() const
+{
+    return PageTexts::trashLineName(trashUsage());
+}
+
 QString ViewState::openTrashLabel() const
 {
     return PageTexts::openTrashAction();

@@ -64,6 +64,7 @@ class ViewState : public QObject {
     Q_PROPERTY(QString trashUsage READ trashUsage NOTIFY trashStateChanged)
     Q_PROPERTY(bool trashMeasuring READ trashMeasuring NOTIFY trashStateChanged)
     Q_PROPERTY(QString trashHint READ trashHint CONSTANT)
+    Q_PROPERTY(QString trashLineName READ trashLineName NOTIFY trashStateChanged)
     Q_PROPERTY(QString openTrashLabel READ openTrashLabel CONSTANT)
     // Sidebar.
     Q_PROPERTY(QString versionText READ versionText CONSTANT)
@@ -118,6 +119,7 @@ public:
     [[nodiscard]] QString trashUsage() const;
     [[nodiscard]] bool trashMeasuring() const;
     [[nodiscard]] QString trashHint() const;
+    [[nodiscard]] QString trashLineName() const;
     [[nodiscard]] QString openTrashLabel() const;
     [[nodiscard]] QString versionText() const;
     /// Sidebar entries and file tabs: page, title and symbol of each, in order.

@@ -79,7 +79,7 @@ ScrollView {
             radius: 14
             color: Ink.card
             Accessible.role: Accessible.StaticText
-            Accessible.name: View.trashTitle + "：" + View.trashUsage + "。" + View.trashHint
+            Accessible.name: View.trashLineName
             RowLayout {
                 id: trashRow
                 anchors.fill: parent
