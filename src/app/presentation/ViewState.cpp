@@ -2,6 +2,7 @@
 
 #include "app/CleanerModel.h"
 #include "app/Format.h"
+#include "app/presentation/PageTexts.h"
 #include "app/presentation/Texts.h"
 #include "core/Paths.h"
 
@@ -29,6 +30,7 @@ ViewState::ViewState(CleanerModel *model, QString version, QObject *parent)
         connect(model, source, this, &ViewState::resultStateChanged);
     connect(model, &M::selectionSummaryChanged, this, &ViewState::selectionStateChanged);
     connect(model, &M::diskChanged, this, &ViewState::diskStateChanged);
+    connect(model, &M::trashUsageChanged, this, &ViewState::trashStateChanged);
 }
 
 QString ViewState::contentView() const
@@ -285,6 +287,36 @@ QString ViewState::reviewSummary() const
 bool ViewState::reviewShowsDuplicateRule() const
 {
     return m_model->page() == Page::duplicates;
+}
+
+QString ViewState::trashTitle() const
+{
+    return PageTexts::trashTitle();
+}
+
+QString ViewState::trashUsage() const
+{
+    return PageTexts::trashUsageText(m_model->trashUsage(), m_model->trashMeasuring());
+}
+
+bool ViewState::trashMeasuring() const
+{
+    return m_model->trashMeasuring();
+}
+
+QString ViewState::trashHint() const
+{
+    return PageTexts::trashHint();
+}
+
+QString ViewState::trashLineName() const
+{
+    return PageTexts::trashLineName(trashUsage());
+}
+
+QString ViewState::openTrashLabel() const
+{
+    return PageTexts::openTrashAction();
 }
 
 QString ViewState::capacityText() const

@@ -61,6 +61,12 @@ class ViewState : public QObject {
     Q_PROPERTY(bool reviewShowsDuplicateRule READ reviewShowsDuplicateRule NOTIFY pageStateChanged)
     // Overview.
     Q_PROPERTY(QString capacityText READ capacityText NOTIFY diskStateChanged)
+    Q_PROPERTY(QString trashTitle READ trashTitle CONSTANT)
+    Q_PROPERTY(QString trashUsage READ trashUsage NOTIFY trashStateChanged)
+    Q_PROPERTY(bool trashMeasuring READ trashMeasuring NOTIFY trashStateChanged)
+    Q_PROPERTY(QString trashHint READ trashHint CONSTANT)
+    Q_PROPERTY(QString trashLineName READ trashLineName NOTIFY trashStateChanged)
+    Q_PROPERTY(QString openTrashLabel READ openTrashLabel CONSTANT)
     // Sidebar.
     Q_PROPERTY(QString versionText READ versionText CONSTANT)
     Q_PROPERTY(QVariantList mainPages READ mainPages CONSTANT)
@@ -113,6 +119,12 @@ public:
     [[nodiscard]] QString reviewSummary() const;
     [[nodiscard]] bool reviewShowsDuplicateRule() const;
     [[nodiscard]] QString capacityText() const;
+    [[nodiscard]] QString trashTitle() const;
+    [[nodiscard]] QString trashUsage() const;
+    [[nodiscard]] bool trashMeasuring() const;
+    [[nodiscard]] QString trashHint() const;
+    [[nodiscard]] QString trashLineName() const;
+    [[nodiscard]] QString openTrashLabel() const;
     [[nodiscard]] QString versionText() const;
     /// Sidebar entries and file tabs: page, title and symbol of each, in order.
     [[nodiscard]] QVariantList mainPages() const;
@@ -137,6 +149,7 @@ Q_SIGNALS:
     void resultStateChanged();
     void selectionStateChanged();
     void diskStateChanged();
+    void trashStateChanged();
 
 private:
     /// Count and size of the selected entries of the current result.

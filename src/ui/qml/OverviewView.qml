@@ -72,6 +72,62 @@ ScrollView {
             }
         }
 
+        // The Trash: what it holds now, measured in the background; emptying it is
+        // left to the file manager.
+        Rectangle {
+            objectName: "trashLine"
+            Layout.fillWidth: true
+            implicitHeight: trashRow.implicitHeight + 32
+            radius: 14
+            color: Ink.card
+            Accessible.role: Accessible.StaticText
+            Accessible.name: View.trashLineName
+            RowLayout {
+                id: trashRow
+                anchors.fill: parent
+                anchors.leftMargin: 22
+                anchors.rightMargin: 22
+                anchors.topMargin: 16
+                anchors.bottomMargin: 16
+                spacing: 18
+                Symbol { name: "trash"; weight: "light"; size: 24; tint: Ink.green }
+                ColumnLayout {
+                    Layout.fillWidth: true
+                    spacing: 4
+                    RowLayout {
+                        spacing: 10
+                        Text {
+                            text: View.trashTitle
+                            font.pixelSize: 14
+                            font.weight: Font.DemiBold
+                        }
+                        Text {
+                            objectName: "trashUsage"
+                            text: View.trashUsage
+                            font.pixelSize: 13
+                            color: Ink.secondary
+                        }
+                    }
+                    Text {
+                        Layout.fillWidth: true
+                        text: View.trashHint
+                        font.pixelSize: 12
+                        color: Ink.secondary
+                        wrapMode: Text.Wrap
+                    }
+                }
+                InkButton {
+                    id: openTrash
+                    objectName: "overviewOpenTrash"
+                    text: View.openTrashLabel
+                    implicitHeight: 34
+                    onClicked: Cleaner.openTrash()
+                    Accessible.name: View.openTrashLabel
+                    Accessible.onPressAction: openTrash.clicked()
+                }
+            }
+        }
+
         // Hero card.
         Rectangle {
             Layout.fillWidth: true

@@ -8,6 +8,7 @@
 
 #include "Look.h"
 #include "WindowContext.h"
+#include "app/presentation/HistoryListModel.h"
 #include "app/presentation/ResultListModel.h"
 #include "core/Scanner.h"
 
@@ -360,6 +361,35 @@ QList<Shot> tour()
                 h.openHistoryRecords(2);
             },
             [](UiHarness &h) { restartWithStore(h, sampleRecords(h), {}); } },
+        { QStringLiteral("history-restore"),
+            [](UiHarness &h) {
+                // "全部放回" on the first record: one item comes back, the other's place is taken.
+                h.fixture.core->onRestore = [](const CleanupItemResult &item) {
+                    RestoreOutcome outcome;
+                    outcome.restored = item.name == QStringLiteral("thumbnails");
+                    outcome.message = outcome.restored ? QStringLiteral("已放回原处。")
+                                                       : QStringLiteral("原处已有同名项目，为免覆盖，未放回。");
+                    return outcome;
+                };
+                h.model->navigate(Page::history);
+                h.settle();
+                h.openHistoryRecords();
+                // The failed clean-up closed, so that the third record's item shows too.
+                if (auto *history = h.engine->singletonInstance<Varnoll::HistoryListModel *>(
+                        qmlTypeId("Varnoll.Model", 1, 0, "History")))
+                    history->setExpanded(1, false);
+                h.model->restoreRecord(0);
+                waitIdle(*h.model);
+                h.settle();
+                if (QObject *list = h.find(QStringLiteral("historyView"), true))
+                    QMetaObject::invokeMethod(list, "positionViewAtEnd");
+                h.settle();
+            },
+            [](UiHarness &h) {
+                const QList<CleanupRecord> records = sampleRecords(h);
+                h.fixture.core->gone.insert(records.last().id, { 0 }); // emptied from the Trash since
+                restartWithStore(h, records, {});
+            } },
         { QStringLiteral("settings-filled"),
             [](UiHarness &h) {
                 h.model->navigate(Page::settings);
