@@ -171,7 +171,6 @@ ListView {
                         rightPadding: 14
                         onClicked: Cleaner.restoreRecord(row.recordIndex)
                         Accessible.name: row.restoreAllName
-                        Accessible.onPressAction: restoreAll.clicked()
                     }
                     Text {
                         objectName: "recordSize"
@@ -283,7 +282,6 @@ ListView {
                     rightPadding: 12
                     onClicked: Cleaner.restoreItem(row.recordIndex, row.itemIndex)
                     Accessible.name: row.restoreName
-                    Accessible.onPressAction: restoreOne.clicked()
                 }
             }
         }

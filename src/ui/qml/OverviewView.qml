@@ -123,7 +123,6 @@ ScrollView {
                     implicitHeight: 34
                     onClicked: Cleaner.openTrash()
                     Accessible.name: View.openTrashLabel
-                    Accessible.onPressAction: openTrash.clicked()
                 }
             }
         }
