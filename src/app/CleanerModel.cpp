@@ -30,6 +30,8 @@ const QString kPreparing = QStringLiteral("正在准备扫描");
 const QString kKeepOneCopy = QStringLiteral("每组至少保留一份。先取消另一份的选择，再调整保留文件。");
 const QString kLocked = QStringLiteral("请先退出对应应用及其辅助程序，再选择此项目。");
 const QString kKeptFirst = QStringLiteral("每组已保留列表第一份；可逐项调整。扫描不会自动选择文件。");
+const QString kRestoring = QStringLiteral("正在放回原处");
+const QString kFinishingRestoreBeforeQuit = QStringLiteral("正在把项目放回原处并保存清理记录，完成后将自动退出。");
 
 /// Runs `work` on its own low-priority thread; nobody waits for it.
 void runInBackground(std::function<void()> work)
@@ -180,6 +182,15 @@ struct CleanerModel::StoreTask {
     }
 };
 
+/// The outcomes of a running restore, kept where the model's destructor can wait for
+/// them: items already put back must not stay "in the Trash" in the history.
+struct CleanerModel::PendingRestore {
+    QMutex mutex;
+    QWaitCondition done;
+    std::optional<QList<RestoreOutcome>> outcomes;
+    QList<ItemRef> targets;
+};
+
 struct CleanerModel::ScanOutcome {
     std::optional<ScanResult> result;
     bool cancelled = false;
@@ -249,6 +260,7 @@ CleanerModel::CleanerModel(std::shared_ptr<CoreServices> services, ModelOptions 
     });
     refreshRunning();
     refreshDisk();
+    refreshTrashUsage();
 }
 
 CleanerModel::~CleanerModel()
@@ -269,6 +281,15 @@ CleanerModel::~CleanerModel()
         m_saveWanted = true;
     }
     if (m_cleanupAwaitingSave)
+        m_saveWanted = true;
+    if (m_restore && !m_restoreApplied) {
+        QMutexLocker lock(&m_restore->mutex);
+        while (!m_restore->outcomes)
+            m_restore->done.wait(&m_restore->mutex);
+        (void)markRestored(m_restore->targets, *m_restore->outcomes);
+        m_saveWanted = true;
+    }
+    if (m_restoreAwaitingSave)
         m_saveWanted = true;
     // A read or write under way finishes first: a late save must not overwrite a later
     // one, and a history still being read must not be written over with less.
@@ -579,6 +600,11 @@ void CleanerModel::navigate(Page page)
         results.remove(*kind);
         setResults(std::move(results));
     }
+    // What the pages say of the Trash is read afresh when they are shown.
+    if (page == Page::overview)
+        refreshTrashUsage();
+    else if (page == Page::history)
+        refreshTrashPresence();
 }
 
 void CleanerModel::refreshDisk()
@@ -898,12 +924,14 @@ void CleanerModel::cleanSelection()
 
 bool CleanerModel::requestQuit()
 {
-    if (!m_cleanup && !storeBusy())
+    if (!m_cleanup && !m_restore && !storeBusy())
         return true;
     // The store files are written within moments: the window closes when they are.
     m_quitRequested = true;
     if (m_cleanup)
         setNotice(vocabulary().finishingBeforeQuit);
+    else if (m_restore)
+        setNotice(kFinishingRestoreBeforeQuit);
     return false;
 }
 
@@ -959,6 +987,7 @@ void CleanerModel::completeCleanup(const QString &saveText)
     m_cleanup.reset();
     setBusy(false);
     refreshDisk();
+    refreshTrashUsage();
     setStatus(vocabulary().cleanedStatus.arg(finish.count));
     QString notice = finish.untreated < 1 ? vocabulary().cleanedAll.arg(finish.count)
                                           : vocabulary().cleanedSome.arg(finish.count).arg(finish.untreated);
@@ -990,6 +1019,277 @@ void CleanerModel::revealPath(const QString &path)
 {
     m_services->revealFile(
         path, noticeUnless(vocabulary().revealNotOpened.arg(homeShortened(path, m_home, wholePath))));
+}
+
+// --- Restore from the history and the Trash --------------------------------------------
+
+const CleanupItemResult *CleanerModel::historyItem(int record, int item) const
+{
+    if (record < 0 || record >= m_records.size())
+        return nullptr;
+    const QList<CleanupItemResult> &items = m_records.at(record).items;
+    return item >= 0 && item < items.size() ? &items.at(item) : nullptr;
+}
+
+ItemTrashState CleanerModel::itemTrashState(int record, int item) const
+{
+    const CleanupItemResult *entry = historyItem(record, item);
+    if (!entry || !entry->moved)
+        return ItemTrashState::notMoved;
+    if (entry->restoredDate)
+        return ItemTrashState::restored;
+    const auto gone = m_goneFromTrash.constFind(m_records.at(record).id);
+    if (entry->trashPath.isEmpty() || (gone != m_goneFromTrash.constEnd() && gone->contains(item)))
+        return ItemTrashState::gone;
+    return ItemTrashState::inTrash;
+}
+
+QString CleanerModel::restoreFailure(int record, int item) const
+{
+    if (record < 0 || record >= m_records.size())
+        return {};
+    return m_restoreFailures.value(m_records.at(record).id).value(item);
+}
+
+void CleanerModel::restoreItem(int record, int item)
+{
+    if (m_busy || itemTrashState(record, item) != ItemTrashState::inTrash)
+        return;
+    startRestore({ { m_records.at(record).id, item } });
+}
+
+void CleanerModel::restoreRecord(int record)
+{
+    if (m_busy || record < 0 || record >= m_records.size())
+        return;
+    QList<ItemRef> targets;
+    for (int i = 0; i < m_records.at(record).items.size(); ++i) {
+        if (itemTrashState(record, i) == ItemTrashState::inTrash)
+            targets.append({ m_records.at(record).id, i });
+    }
+    if (!targets.isEmpty())
+        startRestore(targets);
+}
+
+void CleanerModel::startRestore(const QList<ItemRef> &targets)
+{
+    QHash<QUuid, qsizetype> recordAt;
+    for (qsizetype r = 0; r < m_records.size(); ++r)
+        recordAt.insert(m_records.at(r).id, r);
+    QList<CleanupItemResult> items;
+    for (const auto &[id, index] : targets)
+        items.append(m_records.at(recordAt.value(id)).items.at(index));
+
+    setBusy(true);
+    setStatus(kRestoring);
+    setNotice(std::nullopt);
+    const std::shared_ptr<MainThreadRelay> relay = m_relay;
+    const std::shared_ptr<CoreServices> services = m_services;
+    const auto pending = std::make_shared<PendingRestore>();
+    pending->targets = targets;
+    m_restore = pending;
+    m_restoreApplied = false;
+    runInBackground([relay, services, pending, items, targets] {
+        QList<RestoreOutcome> outcomes;
+        try {
+            outcomes = services->restore(items);
+        } catch (...) {
+            outcomes.clear();
+        }
+        // One outcome per item, whatever the service returned: a missing one stayed.
+        while (outcomes.size() < items.size()) {
+            RestoreOutcome failed;
+            failed.message = QStringLiteral("放回时出现内部错误，未放回。");
+            outcomes.append(failed);
+        }
+        {
+            QMutexLocker lock(&pending->mutex);
+            pending->outcomes = outcomes;
+            pending->done.wakeAll();
+        }
+        relay->post([targets, outcomes](CleanerModel *model) { model->finishRestore(targets, outcomes); });
+    });
+}
+
+QSet<QString> CleanerModel::markRestored(const QList<ItemRef> &targets, const QList<RestoreOutcome> &outcomes)
+{
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    QSet<QString> restored;
+    for (qsizetype t = 0; t < targets.size() && t < outcomes.size(); ++t) {
+        if (!outcomes.at(t).restored)
+            continue;
+        const auto &[id, index] = targets.at(t);
+        for (CleanupRecord &record : m_records) {
+            if (record.id == id && index < record.items.size()) {
+                record.items[index].restoredDate = now;
+                restored.insert(record.items.at(index).path);
+            }
+        }
+    }
+    return restored;
+}
+
+void CleanerModel::finishRestore(const QList<ItemRef> &targets, const QList<RestoreOutcome> &outcomes)
+{
+    m_restoreApplied = true;
+    RestoreFinish finish;
+    for (qsizetype t = 0; t < targets.size() && t < outcomes.size(); ++t) {
+        const auto &[id, index] = targets.at(t);
+        const RestoreOutcome &outcome = outcomes.at(t);
+        if (outcome.restored) {
+            ++finish.restored;
+            m_restoreFailures[id].remove(index);
+        } else {
+            ++finish.failed;
+            m_restoreFailures[id].insert(index, outcome.message);
+        }
+        if (targets.size() == 1) {
+            for (const CleanupRecord &record : std::as_const(m_records)) {
+                if (record.id == id && index < record.items.size())
+                    finish.name = displayPath(record.items.at(index).name);
+            }
+            finish.reason = outcome.message;
+        }
+    }
+    // The records keep their order and number: the page updates its rows in place.
+    const QSet<QString> restored = markRestored(targets, outcomes);
+    Q_EMIT trashStateChanged();
+    dropResultsAround(restored);
+    m_restoreAwaitingSave = finish;
+    if (restored.isEmpty()) {
+        // Nothing changed in the history: nothing to save.
+        completeRestore({});
+        return;
+    }
+    persist();
+}
+
+void CleanerModel::completeRestore(const QString &saveText)
+{
+    const RestoreFinish finish = *m_restoreAwaitingSave;
+    m_restoreAwaitingSave.reset();
+    m_restore.reset();
+    setBusy(false);
+    setStatus(QStringLiteral("已放回原处 %1 项").arg(finish.restored));
+    QString notice;
+    if (finish.failed == 0)
+        notice = finish.restored == 1 && !finish.name.isEmpty()
+            ? QStringLiteral("已将“%1”放回原处。").arg(finish.name)
+            : QStringLiteral("已将 %1 项放回原处。").arg(finish.restored);
+    else if (finish.restored == 0 && finish.failed == 1 && !finish.name.isEmpty())
+        notice = QStringLiteral("未能放回“%1”：%2").arg(finish.name, finish.reason);
+    else
+        notice = QStringLiteral("%1 项已放回原处，%2 项未能放回。可在清理记录查看原因。")
+                     .arg(finish.restored)
+                     .arg(finish.failed);
+    if (!saveText.isEmpty())
+        notice += u'\n' + saveText;
+    setNotice(notice);
+    refreshTrashUsage();
+    refreshTrashPresence();
+    if (m_quitRequested && !m_cleanup && !storeBusy()) {
+        m_quitRequested = false;
+        Q_EMIT quitReady();
+    }
+}
+
+void CleanerModel::dropResultsAround(const QSet<QString> &paths)
+{
+    if (paths.isEmpty())
+        return;
+    const PathCover restored(paths);
+    auto results = m_results;
+    bool dropped = false;
+    for (auto it = results.begin(); it != results.end();) {
+        // The places this result speaks for: its entries, the folders they were found
+        // in, and for the file pages the folder searched.
+        QSet<QString> places;
+        for (const FileEntry &entry : it->entries) {
+            places.insert(entry.path);
+            if (!entry.scope.isEmpty())
+                places.insert(entry.scope);
+        }
+        const ScanKind kind = it.key();
+        if (kind == ScanKind::largeFiles || kind == ScanKind::duplicates || kind == ScanKind::space
+            || kind == ScanKind::installers)
+            places.insert(m_largeDirectory);
+        const PathCover cover(places);
+        bool stale = false;
+        for (const FileEntry &entry : it->entries) {
+            if (restored.covers(entry.path)) {
+                stale = true;
+                break;
+            }
+        }
+        for (auto p = paths.cbegin(); !stale && p != paths.cend(); ++p)
+            stale = cover.covers(*p);
+        if (stale) {
+            it = results.erase(it);
+            dropped = true;
+        } else {
+            ++it;
+        }
+    }
+    if (!dropped)
+        return;
+    setResults(std::move(results));
+    setSelection({});
+}
+
+void CleanerModel::refreshTrashPresence()
+{
+    if (m_presenceQueryActive) {
+        m_presenceQueryAgain = true;
+        return;
+    }
+    m_presenceQueryActive = true;
+    const std::shared_ptr<MainThreadRelay> relay = m_relay;
+    const std::shared_ptr<CoreServices> services = m_services;
+    runInBackground([relay, services, records = m_records] {
+        QHash<QUuid, QList<int>> gone;
+        try {
+            gone = services->goneFromTrash(records);
+        } catch (...) {
+            // Unknown: the items keep their buttons; a restore still checks for itself.
+        }
+        relay->post([gone](CleanerModel *model) {
+            model->m_presenceQueryActive = false;
+            model->m_goneFromTrash.clear();
+            for (auto it = gone.cbegin(); it != gone.cend(); ++it)
+                model->m_goneFromTrash.insert(it.key(), QSet<int>(it->cbegin(), it->cend()));
+            Q_EMIT model->trashStateChanged();
+            if (std::exchange(model->m_presenceQueryAgain, false))
+                model->refreshTrashPresence();
+        });
+    });
+}
+
+void CleanerModel::refreshTrashUsage()
+{
+    if (m_trashQueryActive) {
+        m_trashQueryAgain = true;
+        return;
+    }
+    m_trashQueryActive = true;
+    Q_EMIT trashUsageChanged();
+    const std::shared_ptr<MainThreadRelay> relay = m_relay;
+    const std::shared_ptr<CoreServices> services = m_services;
+    runInBackground([relay, services] {
+        std::optional<TrashUsage> usage;
+        try {
+            usage = services->measureTrash();
+        } catch (...) {
+        }
+        relay->post([usage](CleanerModel *model) {
+            model->m_trashQueryActive = false;
+            if (usage)
+                model->m_trashUsage = usage;
+            if (std::exchange(model->m_trashQueryAgain, false))
+                model->refreshTrashUsage();
+            else
+                Q_EMIT model->trashUsageChanged();
+        });
+    });
 }
 
 // --- Ignore list and store -------------------------------------------------------------
@@ -1061,17 +1361,21 @@ StoreSnapshot CleanerModel::storeSnapshot() const
 void CleanerModel::startSave()
 {
     m_saveWanted = false;
-    // This save carries the clean-up's record when one waits for it.
+    // This save carries the clean-up's record (or a restore's marks) when one waits for it.
     const bool forCleanup = m_cleanupAwaitingSave && !m_cleanupAwaitingSave->saveStarted;
     if (forCleanup)
         m_cleanupAwaitingSave->saveStarted = true;
+    const bool forRestore = m_restoreAwaitingSave && !m_restoreAwaitingSave->saveStarted;
+    if (forRestore)
+        m_restoreAwaitingSave->saveStarted = true;
     const auto task = std::make_shared<StoreTask>();
     m_storeTask = task;
     const std::shared_ptr<MainThreadRelay> relay = m_relay;
-    runInBackground([relay, task, snapshot = storeSnapshot(), home = m_home, forCleanup] {
+    runInBackground([relay, task, snapshot = storeSnapshot(), home = m_home, forCleanup, forRestore] {
         const StoreSaveOutcome outcome = saveStore(snapshot, home);
         task->finish(std::nullopt, outcome);
-        relay->post([outcome, forCleanup](CleanerModel *model) { model->finishSave(outcome, forCleanup); });
+        relay->post([outcome, forCleanup, forRestore](
+                        CleanerModel *model) { model->finishSave(outcome, forCleanup, forRestore); });
     });
 }
 
@@ -1083,7 +1387,7 @@ void CleanerModel::applySaveFlags(const StoreSaveOutcome &outcome)
         m_setAsideHistory = false;
 }
 
-void CleanerModel::finishSave(const StoreSaveOutcome &outcome, bool forCleanup)
+void CleanerModel::finishSave(const StoreSaveOutcome &outcome, bool forCleanup, bool forRestore)
 {
     m_storeTask.reset();
     applySaveFlags(outcome);
@@ -1093,6 +1397,8 @@ void CleanerModel::finishSave(const StoreSaveOutcome &outcome, bool forCleanup)
     const QString text = lines.join(u'\n');
     if (forCleanup && m_cleanupAwaitingSave)
         completeCleanup(text);
+    else if (forRestore && m_restoreAwaitingSave)
+        completeRestore(text);
     else if (!text.isEmpty())
         setNotice(text);
     storeWentIdle();
@@ -1103,6 +1409,7 @@ void CleanerModel::applyLoadedHistory(LoadedHistory loaded)
     m_storeTask.reset();
     mergeLoadedHistory(std::move(loaded));
     Q_EMIT recordsChanged();
+    refreshTrashPresence();
     storeWentIdle();
 }
 
@@ -1129,7 +1436,7 @@ void CleanerModel::storeWentIdle()
         return;
     }
     Q_EMIT storeIdle();
-    if (m_quitRequested && !m_cleanup) {
+    if (m_quitRequested && !m_cleanup && !m_restore) {
         m_quitRequested = false;
         Q_EMIT quitReady();
     }

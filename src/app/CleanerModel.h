@@ -19,6 +19,14 @@ namespace Varnoll {
 
 class MainThreadRelay;
 
+/// Where a moved item of the history stands now, for the history page.
+enum class ItemTrashState : std::uint8_t {
+    notMoved, // the clean-up left it where it was
+    inTrash, // moved and, as far as known, still in the Trash: it can be put back
+    restored, // put back where it was
+    gone, // moved, but no longer in the Trash as recorded (emptied, put back elsewhere, replaced)
+};
+
 /// What the application passes when it creates the model. Absent values take the
 /// model's defaults.
 struct ModelOptions {
@@ -162,6 +170,27 @@ public:
     [[nodiscard]] bool cleaning() const { return m_cleanup != nullptr; }
     // Hand-offs to the desktop; when nothing could be shown, the notice says so.
     Q_INVOKABLE void openTrash();
+
+    /// Puts one moved item of the history back where it was (positions in `records`
+    /// and in its items), on a worker; `busy` until the history is saved. Nothing while
+    /// busy or for an item that is not in the Trash.
+    Q_INVOKABLE void restoreItem(int record, int item);
+    /// Puts back every item of a record that still lies in the Trash.
+    Q_INVOKABLE void restoreRecord(int record);
+    /// True between a restore starting and its history entry being saved.
+    [[nodiscard]] bool restoring() const { return m_restore != nullptr; }
+    [[nodiscard]] ItemTrashState itemTrashState(int record, int item) const;
+    /// Why the last attempt to put this item back failed; empty otherwise (kept until
+    /// the application quits, not stored).
+    [[nodiscard]] QString restoreFailure(int record, int item) const;
+    /// Asks on a worker which moved items are no longer in the Trash; the answer
+    /// updates `itemTrashState` (signal `trashStateChanged`).
+    Q_INVOKABLE void refreshTrashPresence();
+    /// Measures on a worker how much the Trashes hold (signal `trashUsageChanged`).
+    Q_INVOKABLE void refreshTrashUsage();
+    /// The last measurement; none before the first one ends.
+    [[nodiscard]] const std::optional<Morvane::TrashUsage> &trashUsage() const { return m_trashUsage; }
+    [[nodiscard]] bool trashMeasuring() const { return m_trashQueryActive; }
     Q_INVOKABLE void openPrivacy();
     Q_INVOKABLE void revealPath(const QString &path);
 
@@ -231,6 +260,11 @@ Q_SIGNALS:
     void storeIdle();
     /// A quit asked for during a clean-up (or a save) may go ahead now: the record is saved.
     void quitReady();
+    /// What is known of the moved items changed: put back (marked in `records`, whose
+    /// order and number stay), gone from the Trash, or a restore failed.
+    void trashStateChanged();
+    /// A measurement of the Trashes began or ended.
+    void trashUsageChanged();
     /// The window shows its folder dialog with these texts.
     void directoryRequested(const QString &prompt, const QString &message, const QString &currentFolder);
 
@@ -244,6 +278,15 @@ private:
     };
     struct PendingCleanup;
     struct StoreTask;
+    using ItemRef = std::pair<QUuid, int>; // a record's id and an item's position in it
+    struct RestoreFinish {
+        qint64 restored = 0;
+        qint64 failed = 0;
+        QString name; // of the only item, when there was one
+        QString reason; // why that one stayed
+        bool saveStarted = false;
+    };
+    struct PendingRestore;
 
     [[nodiscard]] const Morvane::ScanResult *currentResultPointer() const;
     void setPage(Page page);
@@ -262,12 +305,21 @@ private:
     void finishScan(quint64 generation, Morvane::ScanKind kind, const ScanOutcome &outcome);
     void finishCleanup(Morvane::ScanKind kind, const Morvane::CleanupRecord &record);
     void completeCleanup(const QString &saveText);
+    void startRestore(const QList<ItemRef> &targets);
+    void finishRestore(const QList<ItemRef> &targets, const QList<Morvane::RestoreOutcome> &outcomes);
+    /// Marks the restored items in `m_records`; the restored paths.
+    QSet<QString> markRestored(const QList<ItemRef> &targets, const QList<Morvane::RestoreOutcome> &outcomes);
+    void completeRestore(const QString &saveText);
+    /// Drops the results a restored path makes stale: those that list it, anything
+    /// inside it or a folder holding it, or that searched a folder holding it.
+    void dropResultsAround(const QSet<QString> &paths);
+    [[nodiscard]] const Morvane::CleanupItemResult *historyItem(int record, int item) const;
     /// Asks for preferences, then history, to be written on the store worker; the
     /// outcome reaches `finishSave`. Writes wait for the history to be loaded.
     void persist();
     void startSave();
     [[nodiscard]] StoreSnapshot storeSnapshot() const;
-    void finishSave(const StoreSaveOutcome &outcome, bool forCleanup);
+    void finishSave(const StoreSaveOutcome &outcome, bool forCleanup, bool forRestore);
     void applySaveFlags(const StoreSaveOutcome &outcome);
     void applyLoadedHistory(LoadedHistory loaded);
     void mergeLoadedHistory(LoadedHistory loaded);
@@ -340,6 +392,18 @@ private:
     bool m_setAsidePreferences = false; // the file there did not load: keep it before writing
     bool m_setAsideHistory = false;
     std::optional<CleanupFinish> m_cleanupAwaitingSave;
+
+    // Restores from the history, and what is known of the moved items.
+    std::shared_ptr<PendingRestore> m_restore; // present from a restore's start until its history is saved
+    bool m_restoreApplied = false;
+    std::optional<RestoreFinish> m_restoreAwaitingSave;
+    QHash<QUuid, QSet<int>> m_goneFromTrash;
+    QHash<QUuid, QHash<int, QString>> m_restoreFailures;
+    bool m_presenceQueryActive = false;
+    bool m_presenceQueryAgain = false;
+    std::optional<Morvane::TrashUsage> m_trashUsage;
+    bool m_trashQueryActive = false;
+    bool m_trashQueryAgain = false;
 
     // The running applications, as last reported by a worker.
     QSet<QString> m_running;

@@ -111,6 +111,35 @@ CleanupRecord DesktopCoreServices::clean(const QSet<QUuid> &ids, const QList<Fil
     return CleanupService().clean(ids, snapshot, runningBundleIDs, duplicateGroups, ownerApplications);
 }
 
+QList<RestoreOutcome> DesktopCoreServices::restore(const QList<CleanupItemResult> &items)
+{
+    const RestoreService service;
+    QList<RestoreOutcome> outcomes;
+    for (const CleanupItemResult &item : items)
+        outcomes.append(service.restore(item));
+    return outcomes;
+}
+
+QHash<QUuid, QList<int>> DesktopCoreServices::goneFromTrash(const QList<CleanupRecord> &records)
+{
+    const RestoreService service;
+    QHash<QUuid, QList<int>> gone;
+    for (const CleanupRecord &record : records) {
+        const QList<bool> present = service.stillInTrash(record.items);
+        for (qsizetype i = 0; i < record.items.size(); ++i) {
+            const CleanupItemResult &item = record.items.at(i);
+            if (item.moved && !item.restoredDate && !present.at(i))
+                gone[record.id].append(int(i));
+        }
+    }
+    return gone;
+}
+
+TrashUsage DesktopCoreServices::measureTrash()
+{
+    return measureTrashes(RestoreService().trashes());
+}
+
 void DesktopCoreServices::validatePath(const QString &path, const QString &inside)
 {
     PathSafety::validate(path, inside);

@@ -4,6 +4,8 @@
 #include "core/Errors.h"
 #include "core/Platform.h"
 #include "core/Records.h"
+#include "core/RestoreService.h"
+#include "core/trash/TrashContents.h"
 
 #include <functional>
 #include <memory>
@@ -36,6 +38,16 @@ public:
         const QList<Morvane::FileEntry> &snapshot, const QSet<QString> &runningBundleIDs,
         const QList<Morvane::DuplicateGroup> &duplicateGroups, const QList<Morvane::FileEntry> &ownerApplications)
         = 0;
+
+    /// Worker: puts back items of the history; one outcome per item, in order.
+    [[nodiscard]] virtual QList<Morvane::RestoreOutcome> restore(const QList<Morvane::CleanupItemResult> &items) = 0;
+
+    /// Worker: the items of `records` that were moved and not put back but no longer
+    /// lie in the Trash as recorded, by record id and item position.
+    [[nodiscard]] virtual QHash<QUuid, QList<int>> goneFromTrash(const QList<Morvane::CleanupRecord> &records) = 0;
+
+    /// Worker: how much the Trashes hold (home and mounted volumes). Reads only.
+    [[nodiscard]] virtual Morvane::TrashUsage measureTrash() = 0;
 
     /// UI thread: throws Morvane::PathSafetyError when `path` is not safely inside.
     virtual void validatePath(const QString &path, const QString &inside) = 0;
@@ -72,6 +84,9 @@ public:
     Morvane::CleanupRecord clean(const QSet<QUuid> &ids, const QList<Morvane::FileEntry> &snapshot,
         const QSet<QString> &runningBundleIDs, const QList<Morvane::DuplicateGroup> &duplicateGroups,
         const QList<Morvane::FileEntry> &ownerApplications) override;
+    QList<Morvane::RestoreOutcome> restore(const QList<Morvane::CleanupItemResult> &items) override;
+    QHash<QUuid, QList<int>> goneFromTrash(const QList<Morvane::CleanupRecord> &records) override;
+    Morvane::TrashUsage measureTrash() override;
     void validatePath(const QString &path, const QString &inside) override;
     QSet<QString> runningApplicationIDs() override;
     std::optional<Morvane::VolumeCapacity> homeVolumeCapacity() override;

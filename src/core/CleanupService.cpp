@@ -409,6 +409,7 @@ void CleanupService::moveItem(CleanupItemResult &item, const Located &located, c
     item.moved = outcome.moved;
     if (outcome.moved) {
         item.trashPath = outcome.trashedPath;
+        item.trashIdentity = outcome.trashedIdentity;
         item.message = outcome.warning.isEmpty()
             ? kMoved
             : trashWorded(QStringLiteral("已移到废纸篓（%1）。")).arg(outcome.warning);

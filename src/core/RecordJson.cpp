@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QJsonDocument>
 
+#include <algorithm>
 #include <cmath>
 
 namespace Morvane {
@@ -54,6 +55,43 @@ std::optional<QUuid> takeUuid(const QJsonValue &value)
     return id;
 }
 
+// 64-bit values as decimal text: a JSON number is exact only up to 2^53, and device
+// and inode numbers use every bit.
+QJsonObject identityJson(const TrashedIdentity &identity)
+{
+    const Fingerprint &f = identity.fingerprint;
+    QJsonObject o;
+    o.insert(QStringLiteral("changed"), QString::number(f.changedNs));
+    o.insert(QStringLiteral("device"), QString::number(f.device));
+    o.insert(QStringLiteral("folder"), identity.folder);
+    o.insert(QStringLiteral("inode"), QString::number(f.inode));
+    o.insert(QStringLiteral("modified"), QString::number(f.modifiedNs));
+    o.insert(QStringLiteral("size"), QString::number(f.size));
+    return o;
+}
+
+// None when any field is missing or not a number of its kind: the restore then falls
+// back to the checks an older record allows.
+std::optional<TrashedIdentity> identityFromJson(const QJsonValue &value)
+{
+    if (!value.isObject())
+        return std::nullopt;
+    const QJsonObject o = value.toObject();
+    bool ok[5] = {};
+    TrashedIdentity identity;
+    Fingerprint &f = identity.fingerprint;
+    f.changedNs = o.value(QStringLiteral("changed")).toString().toLongLong(&ok[0]);
+    f.device = o.value(QStringLiteral("device")).toString().toULongLong(&ok[1]);
+    f.inode = o.value(QStringLiteral("inode")).toString().toULongLong(&ok[2]);
+    f.modifiedNs = o.value(QStringLiteral("modified")).toString().toLongLong(&ok[3]);
+    f.size = o.value(QStringLiteral("size")).toString().toLongLong(&ok[4]);
+    const QJsonValue folder = o.value(QStringLiteral("folder"));
+    if (!folder.isBool() || !std::all_of(std::begin(ok), std::end(ok), [](bool b) { return b; }))
+        return std::nullopt;
+    identity.folder = folder.toBool();
+    return identity;
+}
+
 } // namespace
 
 double secondsSinceReferenceDate(const QDateTime &date)
@@ -86,6 +124,10 @@ QJsonObject toJson(const CleanupItemResult &item)
     o.insert(QStringLiteral("category"), int(item.category));
     if (!item.trashPath.isEmpty())
         putPath(o, QStringLiteral("trashPath"), item.trashPath);
+    if (item.trashIdentity)
+        o.insert(QStringLiteral("trashIdentity"), identityJson(*item.trashIdentity));
+    if (item.restoredDate)
+        o.insert(QStringLiteral("restoredDate"), secondsSinceReferenceDate(*item.restoredDate));
     return o;
 }
 
@@ -138,6 +180,11 @@ std::optional<CleanupItemResult> itemFromJson(const QJsonObject &o)
         item.category = *c;
     if (o.contains(QStringLiteral("trashPath")))
         item.trashPath = takePath(o, QStringLiteral("trashPath")).value_or(QString());
+    item.trashIdentity = identityFromJson(o.value(QStringLiteral("trashIdentity")));
+    if (const QJsonValue restored = o.value(QStringLiteral("restoredDate")); restored.isDouble()) {
+        if (const QDateTime date = dateFromReferenceSeconds(restored.toDouble()); date.isValid())
+            item.restoredDate = date;
+    }
     return item;
 }
 
@@ -283,9 +330,25 @@ QByteArray encodeHistory(const QList<CleanupRecord> &records)
             appendJsonString(out, displayPath(item.name));
             out += ',';
             appendPath(out, "path", "pathBytes", item.path);
+            if (item.restoredDate) {
+                out += ',';
+                appendKey(out, "restoredDate");
+                appendJsonNumber(out, secondsSinceReferenceDate(*item.restoredDate));
+            }
             out += ',';
             appendKey(out, "sizeIsComplete");
             out += item.sizeIsComplete ? "true" : "false";
+            if (item.trashIdentity) {
+                const Fingerprint &f = item.trashIdentity->fingerprint;
+                out += ',';
+                appendKey(out, "trashIdentity");
+                out += "{\"changed\":\"" + QByteArray::number(qint64(f.changedNs)) + "\",\"device\":\""
+                    + QByteArray::number(quint64(f.device))
+                    + "\",\"folder\":" + (item.trashIdentity->folder ? "true" : "false") + ",\"inode\":\""
+                    + QByteArray::number(quint64(f.inode)) + "\",\"modified\":\""
+                    + QByteArray::number(qint64(f.modifiedNs)) + "\",\"size\":\"" + QByteArray::number(qint64(f.size))
+                    + "\"}";
+            }
             if (!item.trashPath.isEmpty()) {
                 out += ',';
                 appendPath(out, "trashPath", "trashPathBytes", item.trashPath);

@@ -39,6 +39,14 @@ struct Fingerprint {
     friend bool operator==(const Fingerprint &, const Fingerprint &) = default;
 };
 
+/// An item as it lay in the Trash right after it was moved there.
+struct TrashedIdentity {
+    Fingerprint fingerprint; // without a tree digest
+    bool folder = false;
+
+    friend bool operator==(const TrashedIdentity &, const TrashedIdentity &) = default;
+};
+
 /// `FileEntry.kind`: case 0 a file, case 1 a folder the space view can open, case 2
 /// an application bundle or folder; every case carries the identity to check again.
 struct EntryKind {
@@ -168,6 +176,12 @@ struct CleanupItemResult {
     bool sizeIsComplete = true;
     FileCategory category = FileCategory::other;
     QString trashPath; // where the item now lies in the Trash; empty when not moved
+    /// What lay at `trashPath` right after the move (device, inode, size, times), so
+    /// that a restore brings back this very object and nothing that took its name
+    /// later; none for records written before it was kept, or by a path-based mover.
+    std::optional<TrashedIdentity> trashIdentity;
+    /// When the item was put back at `path`; none while it is still in the Trash.
+    std::optional<QDateTime> restoredDate;
 
     friend bool operator==(const CleanupItemResult &, const CleanupItemResult &) = default;
 };

@@ -7,6 +7,7 @@
 #include "core/CleanupService.h"
 #include "core/PathSafety.h"
 #include "core/RecordJson.h"
+#include "core/RestoreService.h"
 #include "core/Scanner.h"
 
 #include <QTemporaryDir>
@@ -55,6 +56,17 @@ public:
     QSet<QString> runningApplicationIDs() override { return {}; }
     std::optional<VolumeCapacity> homeVolumeCapacity() override { return VolumeCapacity { 1000, 500 }; }
     QString resolveSymlinks(const QString &path) override { return path; }
+    QList<RestoreOutcome> restore(const QList<CleanupItemResult> &items) override
+    {
+        RestoreEnvironment restoring;
+        restoring.home = environment.home;
+        QList<RestoreOutcome> outcomes;
+        for (const CleanupItemResult &item : items)
+            outcomes.append(RestoreService(restoring).restore(item));
+        return outcomes;
+    }
+    QHash<QUuid, QList<int>> goneFromTrash(const QList<CleanupRecord> &) override { return {}; }
+    TrashUsage measureTrash() override { return {}; }
     void revealFile(const QString &, Opened) override { }
     void openTrash(Opened) override { }
     void openPrivacySettings(Opened) override { }
@@ -176,6 +188,32 @@ private Q_SLOTS:
         QCOMPARE(stored->first().count(), 3);
         QCOMPARE(stored->first().items.at(0).trashPath, joinPath(trash, QStringLiteral("files/%1").arg(names.at(0))));
         QVERIFY(!stored->first().items.at(2).moved);
+
+        // Back from the history: one item, then the rest of the record; each restore is
+        // marked in history.json, and the result that listed their folder is dropped.
+        QCOMPARE(model.itemTrashState(0, 1), ItemTrashState::inTrash);
+        QCOMPARE(model.itemTrashState(0, 2), ItemTrashState::notMoved);
+        model.restoreItem(0, 1);
+        QVERIFY(model.busy());
+        QTRY_VERIFY_WITH_TIMEOUT(!model.busy(), 10000);
+        QCOMPARE(readFile(entries.at(2).path), names.at(2).toUtf8().repeated(100));
+        QCOMPARE(model.notice().value_or(QString()), QStringLiteral("已将“%1”放回原处。").arg(names.at(2)));
+        QCOMPARE(model.itemTrashState(0, 1), ItemTrashState::restored);
+        QVERIFY(!model.results().contains(ScanKind::largeFiles));
+        model.restoreRecord(0);
+        QTRY_VERIFY_WITH_TIMEOUT(!model.busy(), 10000);
+        QCOMPARE(readFile(joinPath(entries.at(4).path, QStringLiteral("src/main.cpp"))), "int main() {}");
+        QVERIFY(exists(entries.at(0).path));
+        QCOMPARE(entriesOf(joinPath(trash, QStringLiteral("files"))), QStringList());
+        QCOMPARE(entriesOf(joinPath(trash, QStringLiteral("info"))), QStringList());
+        QCOMPARE(model.notice().value_or(QString()), QStringLiteral("已将 2 项放回原处。"));
+        QTRY_VERIFY(!model.storeBusy());
+        const auto marked = recordsFromJson(readFile(joinPath(store, QStringLiteral("history.json"))));
+        QVERIFY(marked.has_value());
+        for (const int i : { 0, 1, 3 })
+            QVERIFY(marked->first().items.at(i).restoredDate.has_value());
+        QVERIFY(!marked->first().items.at(2).restoredDate.has_value());
+        QCOMPARE(marked->first().count(), 3); // the record still tells what the clean-up did
     }
 
     void realDuplicateScanOfAFolderOutsideHomeKeepsOneCopy()

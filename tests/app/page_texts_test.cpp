@@ -169,6 +169,24 @@ private Q_SLOTS:
         }
     }
 
+    void restoreAndTrashTexts()
+    {
+        const QDateTime moment(QDate(2026, 12, 7), QTime(22, 3));
+        QCOMPARE(T::restoredNote(moment, QLocale(QLocale::Chinese, QLocale::China)),
+            QStringLiteral("已于 2026年12月7日 22:03 放回原处"));
+        QCOMPARE(T::restoredSummary(0), QString());
+        QCOMPARE(T::restoredSummary(3), QStringLiteral("其中 3 项已放回原处"));
+        QCOMPARE(T::trashUsageText(std::nullopt, true), QStringLiteral("正在统计…"));
+        QCOMPARE(T::trashUsageText(std::nullopt, false), QStringLiteral("暂时无法统计"));
+        QCOMPARE(T::trashUsageText(TrashUsage { 0, 0, true, 2, 0 }, false), QStringLiteral("没有项目"));
+        QCOMPARE(T::trashUsageText(TrashUsage { 0, 0, false, 1, 1 }, false), QStringLiteral("无法读取"));
+        // A later measurement keeps the last figures on screen; a cut walk says "≥".
+        QCOMPARE(T::trashUsageText(TrashUsage { 1500000, 12, true, 1, 0 }, true), QStringLiteral("12 项 · 1.5 MB"));
+        QCOMPARE(T::trashUsageText(TrashUsage { 1500000, 12, false, 1, 0 }, false), QStringLiteral("12 项 · ≥ 1.5 MB"));
+        QCOMPARE(T::trashLineName(QStringLiteral("没有项目")),
+            trashWorded(QStringLiteral("废纸篓：没有项目。清空废纸篓后才会释放这些空间；本应用不会清空它。")));
+    }
+
     void settingsTexts()
     {
         QCOMPARE(T::ignoreCount(0), QStringLiteral("0 项"));

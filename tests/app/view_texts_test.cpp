@@ -140,8 +140,17 @@ private Q_SLOTS:
         QCOMPARE(view.sidebarPage(), int(Page::largeFiles));
         QCOMPARE(view.filterSummary(), QStringLiteral("筛选：不限大小 · 30 天前"));
         QCOMPARE(view.body(), QStringLiteral("introduction"));
+        // A sheet holds the page's commands back.
+        model->setShowPolicy(true);
+        QVERIFY(view.sheetShown() && !view.canRescan());
+        model->setShowPolicy(false);
+        QVERIFY(view.canRescan());
         model->navigate(Page::history);
         QVERIFY(!view.canRescan());
+        // What a screen reader says for a row: the parts that are there, in order.
+        QCOMPARE(view.spoken(
+                     { QStringLiteral("a.iso"), QString(), QStringLiteral(" 4.2 GB "), QStringLiteral("~/Downloads") }),
+            QStringLiteral("a.iso，4.2 GB，~/Downloads"));
 
         // "上一级" stops below the root.
         model->navigate(Page::space);

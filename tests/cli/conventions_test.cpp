@@ -160,6 +160,11 @@ private Q_SLOTS:
         QTest::newRow("unknown option before a path") << QStringList { "--force", "FILE" };
         QTest::newRow("unknown option after a path") << QStringList { "FILE", "-f" };
         QTest::newRow("empty path beside a path") << QStringList { "FILE", "" };
+        QTest::newRow("restore without a path") << QStringList { "--restore" };
+        QTest::newRow("restore and list") << QStringList { "--restore", "--list", "FILE" };
+        QTest::newRow("list with a path") << QStringList { "--list", "FILE" };
+        QTest::newRow("parents without restore") << QStringList { "--parents", "FILE" };
+        QTest::newRow("restore an empty path") << QStringList { "--restore", "" };
     }
     void trashUsageErrorsMoveNothing()
     {
@@ -221,6 +226,37 @@ private Q_SLOTS:
         const QJsonObject coverage = result.value(QStringLiteral("coverage")).toArray().at(0).toObject();
         QCOMPARE(coverage.value(QStringLiteral("categoryName")).toString(), QStringLiteral("largeFile"));
         QCOMPARE(coverage.value(QStringLiteral("coverageName")).toString(), QStringLiteral("complete"));
+    }
+
+    void trashListsAndRestoresForScripts()
+    {
+        const QString folder = joinPath(m_home, QStringLiteral("put back"));
+        const QString plain = joinPath(folder, QStringLiteral("a 100%.txt"));
+        const QString tabbed = joinPath(folder, QStringLiteral("tab\there"));
+        makeFile(plain, 3);
+        makeFile(tabbed, 5);
+        QCOMPARE(run(trashTool, { plain, tabbed }, m_home).exitCode, 0);
+
+        // One item per line: date, bytes, original path with control characters escaped.
+        const Run listed = run(trashTool, { "--list" }, m_home);
+        QCOMPARE(listed.exitCode, 0);
+        QVERIFY2(listed.out.contains(QStringLiteral("\t3\t") + plain + u'\n'), qPrintable(listed.out));
+        QVERIFY2(listed.out.contains(QStringLiteral("\t5\t") + folder + QStringLiteral("/tab\\there\n")),
+            qPrintable(listed.out));
+        const QStringList fields = listed.out.section(u'\n', 0, 0).split(u'\t');
+        QCOMPARE(fields.size(), 3);
+        QVERIFY(QDateTime::fromString(fields.at(0), Qt::ISODate).isValid());
+
+        // Exit 1 when any stayed, each with its reason; the rest came back.
+        const QString never = joinPath(folder, QStringLiteral("never trashed"));
+        const Run restored = run(trashTool, { "--restore", plain, never, tabbed }, m_home);
+        QCOMPARE(restored.exitCode, 1);
+        QCOMPARE(restored.out.count(u'\n'), 2);
+        QVERIFY(restored.out.startsWith(plain + QStringLiteral(" <- ")));
+        QCOMPARE(restored.err.count(u'\n'), 1);
+        QVERIFY2(restored.err.startsWith(never + QStringLiteral(": ")), qPrintable(restored.err));
+        QVERIFY(QFileInfo::exists(plain) && QFileInfo::exists(tabbed));
+        QCOMPARE(run(trashTool, { "--list" }, m_home).out, QString());
     }
 };
 

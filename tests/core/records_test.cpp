@@ -164,10 +164,21 @@ private Q_SLOTS:
                 item.sizeIsComplete = i == 0;
                 item.category = FileCategory::installer;
                 item.trashPath = item.moved ? QStringLiteral("/home/u/.local/share/Trash/files/a") : QString();
+                if (item.moved) {
+                    // Device and inode numbers use all 64 bits; a JSON number would round them.
+                    item.trashIdentity
+                        = TrashedIdentity { { 0xFFFF'FFFF'FFFF'FFF1ULL, 0x8000'0000'0000'0003ULL, 42, -1'000'000'007LL,
+                                                1'765'000'000'123'456'789LL, 0, 0, false },
+                              r == 2 };
+                    if (r == 2)
+                        item.restoredDate = QDateTime::fromMSecsSinceEpoch(1'766'000'000'500LL, Qt::UTC);
+                }
                 record.items.append(item);
             }
             records.append(record);
         }
+        // The writer for large histories writes what the generic one writes.
+        QCOMPARE(encodeHistory(records), compactEscapedJson(QJsonDocument(toJson(records))));
         const QByteArray json = compactEscapedJson(QJsonDocument(toJson(records)));
         QVERIFY(!json.contains("\n"));
         QVERIFY(json.contains("\\/home\\/u"));
@@ -180,6 +191,13 @@ private Q_SLOTS:
         QByteArray plain = json;
         plain.replace("\\/", "/");
         QCOMPARE(*recordsFromJson(plain), records);
+        // A damaged identity leaves the item without one (the restore then checks the
+        // size), never the record unreadable.
+        plain.replace("\"device\":\"18446744073709551601\"", "\"device\":\"x\"");
+        const auto damaged = recordsFromJson(plain);
+        QVERIFY(damaged.has_value());
+        QVERIFY(!damaged->at(2).items.at(0).trashIdentity.has_value());
+        QCOMPARE(damaged->at(2).items.at(0).restoredDate, records.at(2).items.at(0).restoredDate);
     }
 
     void referenceDateIsTwoThousandOne()

@@ -8,6 +8,7 @@
 #include "WindowContext.h"
 #include "app/Format.h"
 
+#include <QAccessible>
 #include <QQuickItem>
 #include <QTest>
 
@@ -260,6 +261,52 @@ private Q_SLOTS:
         QCOMPARE(h.fixture.core->trashOpened, 1);
     }
 
+    void historyPutsItemsBackByButtonAndScreenReader()
+    {
+        UiHarness h;
+        restartWithStore(h, sampleRecords(h), {});
+        QVERIFY(h.load());
+        h.model->navigate(Page::history);
+        h.openHistoryRecords();
+        // Every moved item still in the Trash, and every record holding one, has a button.
+        QCOMPARE(h.findAll(QStringLiteral("restoreButton"), true).size(), 3);
+        QCOMPARE(h.findAll(QStringLiteral("restoreAllButton"), true).size(), 2);
+
+        // A screen reader names the item and presses it.
+        QQuickItem *first = item(h.findAll(QStringLiteral("restoreButton"), true).first());
+        QAccessibleInterface *button = QAccessible::queryAccessibleInterface(first);
+        QVERIFY(button && button->actionInterface());
+        QCOMPARE(button->text(QAccessible::Name), QStringLiteral("把“thumbnails”放回原处"));
+        button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QVERIFY(waitIdle(*h.model));
+        h.settle();
+        QCOMPARE(h.fixture.core->restored.size(), 1);
+        QCOMPARE(h.fixture.core->restored.first().name, QStringLiteral("thumbnails"));
+        QCOMPARE(h.findAll(QStringLiteral("restoreButton"), true).size(), 2);
+        QVERIFY(texts(h.findAll(QStringLiteral("restoreNote"), true)).first().startsWith(QStringLiteral("已于 ")));
+        QCOMPARE(texts(h.findAll(QStringLiteral("restoredSummary"), true)),
+            QStringList { QStringLiteral("其中 1 项已放回原处") });
+
+        // The record's button takes the rest of that clean-up; meanwhile every button is off.
+        auto gate = std::make_shared<Gate>();
+        h.fixture.core->onRestore = [gate](const CleanupItemResult &) {
+            gate->wait();
+            RestoreOutcome outcome;
+            outcome.restored = true;
+            return outcome;
+        };
+        QVERIFY(h.click(QStringLiteral("restoreAllButton")));
+        h.settle();
+        for (QObject *other : h.findAll(QStringLiteral("restoreButton"), true))
+            QVERIFY(!other->property("enabled").toBool());
+        gate->open();
+        QVERIFY(waitIdle(*h.model));
+        h.settle();
+        QCOMPARE(h.fixture.core->restored.size(), 2);
+        QCOMPARE(h.fixture.core->restored.last().name, QStringLiteral("caches"));
+        QCOMPARE(h.findAll(QStringLiteral("restoreAllButton"), true).size(), 1);
+    }
+
     void historyWithoutRecordsShowsItsEmptyPanel()
     {
         UiHarness h;
@@ -268,6 +315,19 @@ private Q_SLOTS:
         h.settle();
         QVERIFY(h.isShown(QStringLiteral("historyEmpty")));
         QVERIFY(!h.isShown(QStringLiteral("historyRecord")));
+    }
+
+    void overviewShowsWhatTheTrashHoldsAndOpensIt()
+    {
+        UiHarness h;
+        QVERIFY(h.load());
+        h.settle();
+        QCOMPARE(h.text(QStringLiteral("trashUsage")), QStringLiteral("4 项 · ") + Varnoll::formatBytes(3'000'000));
+        // The checked hand-off: a notice says where the Trash is when nothing opened it.
+        h.fixture.core->opens = false;
+        QVERIFY(h.click(QStringLiteral("overviewOpenTrash")));
+        QCOMPARE(h.fixture.core->trashOpened, 1);
+        QVERIFY(!h.model->noticeText().isEmpty());
     }
 
     void settingsIgnoreListRemovesTheStoredPath()

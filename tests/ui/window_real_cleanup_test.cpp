@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QTest>
 
+#include <functional>
+
 #include <sys/stat.h>
 #include <utime.h>
 
@@ -82,6 +84,74 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(stale));
         QVERIFY(QFileInfo::exists(home + QStringLiteral("/.local/share/Trash/files/old-thumbnails/b.png")));
         QVERIFY(!h.rowTexts(QStringLiteral("rowName")).contains(QStringLiteral("old-thumbnails")));
+        QCOMPARE(h.model->records().size(), 1);
+    }
+
+    void theWholeCleanUpByKeyboard()
+    {
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        const QString home = root.filePath(QStringLiteral("home"));
+        qputenv("HOME", QFile::encodeName(home));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(home + QStringLiteral("/.local/share")));
+        const QString stale = home + QStringLiteral("/.cache/old-thumbnails");
+        QVERIFY(writeFile(stale + QStringLiteral("/a.png"), QByteArray(40'000, 'a')));
+        QVERIFY(makeOld(stale + QStringLiteral("/a.png"), 40));
+        QVERIFY(makeOld(stale, 40));
+
+        UiHarness h(std::make_shared<Varnoll::GuiDesktopServices>(), home);
+        QVERIFY(h.load());
+        QVERIFY(QTest::qWaitForWindowActive(h.window));
+        const auto focused = [&h] { return h.window->activeFocusItem(); };
+        const auto tabTo = [&](const std::function<bool(QQuickItem *)> &wanted) {
+            for (int i = 0; i < 80; ++i) {
+                QTest::keyClick(h.window, Qt::Key_Tab);
+                if (focused() && wanted(focused()))
+                    return true;
+            }
+            return false;
+        };
+        const auto named
+            = [](const QString &name) { return [name](QQuickItem *it) { return it->objectName() == name; }; };
+
+        // Scan: Tab to the hero button and press Space.
+        QVERIFY(tabTo(named(QStringLiteral("heroButton"))));
+        QVERIFY(focused()->property("visualFocus").toBool());
+        QVERIFY(item(inside(focused(), QStringLiteral("focusRing")))->isVisible());
+        QTest::keyClick(h.window, Qt::Key_Space);
+        QVERIFY(waitIdle(*h.model, 60000));
+        h.settle(60);
+        QCOMPARE(h.model->page(), Page::junk);
+
+        // Tab into the list, walk down to the item, tick it with Space.
+        QVERIFY(tabTo(named(QStringLiteral("fileRow"))));
+        QVERIFY(item(inside(focused(), QStringLiteral("focusRing")))->isVisible());
+        for (int i = 0; i < 40 && focused()->property("name").toString() != QStringLiteral("old-thumbnails"); ++i)
+            QTest::keyClick(h.window, Qt::Key_Down);
+        QCOMPARE(focused()->property("name").toString(), QStringLiteral("old-thumbnails"));
+        QTest::keyClick(h.window, Qt::Key_Space);
+        h.settle();
+        QCOMPARE(h.model->selection().size(), 1);
+        // The row's "…" menu by Shift+F10; Escape closes it and the row keeps the focus.
+        QTest::keyClick(h.window, Qt::Key_F10, Qt::ShiftModifier);
+        QTRY_VERIFY(h.find(QStringLiteral("rowMenu"))->property("visible").toBool());
+        QTest::keyClick(h.window, Qt::Key_Escape);
+        QTRY_VERIFY(!h.find(QStringLiteral("rowMenu"))->property("visible").toBool());
+        QCOMPARE(focused()->property("name").toString(), QStringLiteral("old-thumbnails"));
+
+        // Tab to "查看并确认…", Return; in the sheet Tab to the confirm button, Space.
+        QVERIFY(tabTo(named(QStringLiteral("reviewButton"))));
+        QTest::keyClick(h.window, Qt::Key_Return);
+        h.settle();
+        QVERIFY(h.model->showReview());
+        QVERIFY(tabTo(named(QStringLiteral("reviewConfirm"))));
+        QVERIFY(item(inside(focused(), QStringLiteral("focusRing")))->isVisible());
+        QTest::keyClick(h.window, Qt::Key_Space);
+        QVERIFY(waitIdle(*h.model, 60000));
+        h.settle();
+
+        QVERIFY(!QFileInfo::exists(stale));
+        QVERIFY(QFileInfo::exists(home + QStringLiteral("/.local/share/Trash/files/old-thumbnails/a.png")));
         QCOMPARE(h.model->records().size(), 1);
     }
 };

@@ -1,8 +1,10 @@
 // The results page, the file rows and the two sheets, driven through the real QML.
 #include "core/Vocabulary.h"
+#include "support/PageSamples.h"
 #include "support/SampleData.h"
 #include "support/UiHarness.h"
 
+#include "Look.h"
 #include "WindowContext.h"
 
 #include <QDir>
@@ -319,6 +321,161 @@ private Q_SLOTS:
         QCOMPARE(h.text(QStringLiteral("noticeText")),
             trashWorded(QStringLiteral("已将 2 项移到废纸篓。清空废纸篓后才会释放相应空间。")));
         QCOMPARE(h.text(QStringLiteral("countText")), QStringLiteral("6 项结果 · 部分范围"));
+    }
+
+    void scopeNotesOpenClosedAndFullOnEveryPage()
+    {
+        UiHarness h;
+        QVERIFY(h.load());
+        h.model->navigate(Page::junk);
+        QVERIFY(h.publish(sampleJunk(h)));
+        auto *notes = item(h.find(QStringLiteral("scopeNotes"), true));
+        QVERIFY(notes);
+        notes->setProperty("expanded", true);
+        h.settle();
+        notes->setProperty("expanded", false);
+        // Another page's result, then back: the notes start closed and open with their lines.
+        h.model->navigate(Page::largeFiles);
+        ScanResult large = sampleLargeFiles(h);
+        large.scopeNotes = { QStringLiteral("已跳过云端项目") };
+        QVERIFY(h.publish(large));
+        notes = item(h.find(QStringLiteral("scopeNotes"), true));
+        QVERIFY(!notes->property("expanded").toBool());
+        notes->setProperty("expanded", true);
+        h.settle();
+        QVERIFY(notes->height() > 30);
+        h.model->navigate(Page::junk);
+        h.settle();
+        QVERIFY(!notes->property("expanded").toBool());
+        notes->setProperty("expanded", true);
+        h.settle();
+        QVERIFY2(notes->height() > 3 * 14, qPrintable(QString::number(notes->height())));
+    }
+
+    void firstJunkResultPlacesItsCardsSideBySideAndTicksAtOnce()
+    {
+        UiHarness h;
+        QVERIFY(h.load());
+        h.model->navigate(Page::junk);
+        QVERIFY(h.publish(sampleJunk(h)));
+        QList<QQuickItem *> cards;
+        for (int raw : { 0, 1, 2 })
+            cards.append(item(h.find(QStringLiteral("category_%1").arg(raw), true)));
+        QVERIFY(cards.at(0) && cards.at(1) && cards.at(2));
+        for (int i = 1; i < 3; ++i) {
+            const QRectF previous = cards.at(i - 1)->mapRectToScene(cards.at(i - 1)->boundingRect());
+            const QRectF card = cards.at(i)->mapRectToScene(cards.at(i)->boundingRect());
+            QVERIFY2(card.left() >= previous.right() + 8, qPrintable(QStringLiteral("card %1 overlaps").arg(i)));
+            QVERIFY(card.width() > 200);
+        }
+        // The header's rescan button sits at the right, clear of the title.
+        auto *rescan = item(h.find(QStringLiteral("rescanButton"), true));
+        QVERIFY(rescan);
+        QVERIFY2(rescan->mapToScene(QPointF(rescan->width(), 0)).x()
+                > cards.at(2)->mapToScene(QPointF(cards.at(2)->width() - 2, 0)).x(),
+            qPrintable(QString::number(rescan->mapToScene(QPointF(0, 0)).x())));
+        const QList<QQuickItem *> rows = h.rows();
+        QVERIFY(!rows.isEmpty());
+        QVERIFY(h.clickItem(item(inside(rows.constFirst(), QStringLiteral("rowCheck")))));
+        QCOMPARE(h.model->selection().size(), 1);
+    }
+
+    void diagnosticsKeepTheirRowsUnderTheWarningAndShowThereAreMore()
+    {
+        UiHarness h;
+        QVERIFY(h.load());
+        h.model->navigate(Page::applications);
+        ScanResult result = sampleApplications(h);
+        for (int i = 0; i < 12; ++i)
+            result.diagnostics.append({ QStringLiteral("x%1").arg(i), QStringLiteral("/opt/more/%1").arg(i),
+                QStringLiteral("无法读取启动器，归属未核实") });
+        QVERIFY(h.publish(result));
+        auto *view = h.find(QStringLiteral("scanDiagnosticsView"), true);
+        QVERIFY(view);
+        view->setProperty("expanded", true);
+        h.settle();
+        auto *rows = item(h.find(QStringLiteral("diagnosticRows"), true));
+        QVERIFY(rows);
+        QCOMPARE(rows->property("topMargin").toReal(), 0.0);
+        QVERIFY(rows->clip());
+        QVERIFY(rows->property("contentHeight").toReal() > rows->height());
+        auto *bar = h.find(QStringLiteral("diagnosticScrollBar"));
+        QVERIFY(bar);
+        QCOMPARE(bar->property("policy").toInt(), 2); // ScrollBar.AlwaysOn
+    }
+
+    void pickersAndMenusHighlightWithDarkTextOnLight()
+    {
+        UiHarness h;
+        QVERIFY(h.load());
+        // The Basic style's highlighted options (the folder dialog's too) and selected text.
+        auto *palette = h.window->property("palette").value<QObject *>();
+        QVERIFY(palette);
+        const auto color = [palette](const char *role) { return palette->property(role).value<QColor>(); };
+        for (const char *behind : { "light", "highlight" })
+            QVERIFY(color(behind).lightnessF() - color("highlightedText").lightnessF() > 0.5);
+        h.model->navigate(Page::largeFiles);
+        h.settle();
+        h.find(QStringLiteral("filterPanel"), true)->setProperty("expanded", true);
+        h.settle();
+        QObject *combo = inside(h.find(QStringLiteral("sizePicker"), true), QStringLiteral("combo"));
+        QVERIFY(combo);
+        QMetaObject::invokeMethod(combo->property("popup").value<QObject *>(), "open");
+        QTRY_VERIFY(!h.findAll(QStringLiteral("pickerOption"), true).isEmpty());
+        combo->setProperty("highlightedIndex", 1);
+        h.settle();
+        for (QObject *option : h.findAll(QStringLiteral("pickerOption"), true)) {
+            const auto *face = option->property("contentItem").value<QQuickItem *>();
+            QVERIFY(face->property("color").value<QColor>().lightnessF() < 0.3);
+        }
+    }
+
+    void everyResultsPageKeepsFiveRowsAtTheMinimumSize()
+    {
+        UiHarness h;
+        QVERIFY(h.load());
+        // A 1366 × 768 screen under a 32-pixel panel: the first size and the minimum
+        // leave room for a title bar within 700.
+        const QSize first = Varnoll::Look::windowSize(QSize(1366, 736));
+        QVERIFY(first.width() <= 1366 && first.height() + 37 <= 700);
+        QVERIFY(Varnoll::Look::minimumWindowSize().height() + 37 <= 700);
+        QCOMPARE(Varnoll::Look::windowSize(QSize(1920, 1050)), QSize(1180, 820));
+        h.window->resize(Varnoll::Look::minimumWindowSize());
+        h.settle();
+        struct Case {
+            Page page;
+            ScanResult result;
+            QString list;
+            qreal rows;
+        };
+        const QList<Case> cases = {
+            { Page::junk, sampleJunk(h), QStringLiteral("resultRows"), 5 * 56 },
+            { Page::largeFiles, manyLargeFiles(h, 40), QStringLiteral("resultRows"), 5 * 56 },
+            { Page::applications, sampleApplications(h), QStringLiteral("applicationCards"), 5 * 56 },
+            { Page::duplicates, sampleDuplicates(h), QStringLiteral("duplicateGroups"), 5 * 56 },
+            { Page::space, sampleSpace(h), QStringLiteral("spaceChildren"), 5 * 56 },
+        };
+        for (const Case &c : cases) {
+            h.model->navigate(c.page);
+            QVERIFY(h.publish(c.result));
+            // The panels that make the page tallest are open.
+            for (const QString &panel : { QStringLiteral("filterPanel"), QStringLiteral("scopeNotes") })
+                if (QObject *open = h.find(panel, true))
+                    open->setProperty("expanded", true);
+            h.settle(60);
+            auto *list = item(h.find(c.list, true));
+            QVERIFY2(list, qPrintable(c.list));
+            QVERIFY2(list->height() >= c.rows, qPrintable(QStringLiteral("%1: %2").arg(c.list).arg(list->height())));
+            // What must be pressed can be scrolled to: the whole page is within the scroller.
+            auto *scroller = item(h.find(QStringLiteral("pageScroller"), true));
+            QVERIFY(scroller->property("contentHeight").toReal() >= scroller->height());
+            // The selection bar stays in sight, under what scrolls.
+            if (auto *bar = item(h.find(QStringLiteral("selectionBar"), true))) {
+                const QRectF shown = bar->mapRectToScene(bar->boundingRect());
+                QVERIFY(shown.bottom() <= h.window->height());
+                QVERIFY(shown.top() >= scroller->mapToScene(QPointF(0, scroller->height())).y());
+            }
+        }
     }
 };
 

@@ -3,6 +3,7 @@
 #include "support/SampleData.h"
 #include "support/UiHarness.h"
 
+#include "Look.h"
 #include "WindowContext.h"
 
 #include <QGuiApplication>
@@ -23,7 +24,7 @@ private Q_SLOTS:
         QVERIFY(h.load());
         QVERIFY2(h.errors.isEmpty(), qPrintable(h.errors.join(u'\n')));
         QCOMPARE(h.window->title(), QStringLiteral("VarnollMac清理"));
-        QCOMPARE(h.window->minimumSize(), QSize(1060, 720));
+        QCOMPARE(h.window->minimumSize(), Varnoll::Look::minimumWindowSize());
         QVERIFY(h.isShown(QStringLiteral("overviewView")));
         QCOMPARE(h.text(QStringLiteral("topBarTitle")), QStringLiteral("首页"));
         QCOMPARE(h.text(QStringLiteral("versionText")), QStringLiteral("v0.1.0"));
@@ -128,6 +129,10 @@ private Q_SLOTS:
         gate->open();
         QVERIFY(waitIdle(*h.model));
         h.settle();
+        // The page's commands wait behind an open sheet.
+        QVERIFY(!command->property("enabled").toBool());
+        h.model->setShowPolicy(false);
+        h.settle();
         QVERIFY(command->property("enabled").toBool());
     }
 
@@ -190,6 +195,132 @@ private Q_SLOTS:
         QVERIFY(h.click(QStringLiteral("closeNotice")));
         QVERIFY(!h.model->hasNotice());
         QVERIFY(!h.isShown(QStringLiteral("noticeBanner")));
+    }
+
+    void noticeBannerTakesItsOwnClicks()
+    {
+        UiHarness h;
+        QVERIFY(h.load());
+        h.model->navigate(Page::largeFiles);
+        QVERIFY(h.publish(sampleLargeFiles(h)));
+        h.fixture.core->onScan
+            = [](ScanKind, const QString &, const FileQuery &, const ProgressFn &,
+                  const CancellationToken &) -> ScanResult { throw Morvane::ScanError(QString(120, u'长')); };
+        h.model->scan();
+        QVERIFY(waitIdle(*h.model));
+        h.settle();
+        QCOMPARE(h.model->page(), Page::largeFiles);
+        QVERIFY(h.model->hasNotice());
+        auto *banner = item(h.find(QStringLiteral("noticeBanner"), true));
+        QVERIFY(banner);
+        const QRectF over = banner->mapRectToScene(banner->boundingRect());
+        // Click every spot of the banner that lies over a tab: the page stays.
+        int tried = 0;
+        for (Page tab : { Page::duplicates, Page::installers }) {
+            auto *button = item(h.find(QStringLiteral("tab_%1").arg(int(tab)), true));
+            const QRectF under = over.intersected(button->mapRectToScene(button->boundingRect()));
+            if (under.isEmpty())
+                continue;
+            ++tried;
+            QTest::mouseClick(h.window, Qt::LeftButton, {}, under.center().toPoint());
+            h.settle();
+            QCOMPARE(h.model->page(), Page::largeFiles);
+        }
+        QVERIFY(tried > 0);
+        QVERIFY(h.model->hasNotice());
+    }
+
+    void pageCommandsWaitBehindASheet()
+    {
+        UiHarness h;
+        QVERIFY(h.load());
+        QVERIFY(QTest::qWaitForWindowActive(h.window));
+        h.model->navigate(Page::largeFiles);
+        const ScanResult result = sampleLargeFiles(h);
+        QVERIFY(h.publish(result));
+        h.model->toggle(result.entries.constFirst());
+        QVERIFY(h.click(QStringLiteral("reviewButton")));
+        QVERIFY(h.model->showReview());
+        int scans = 0;
+        h.fixture.core->onScan = [&scans](ScanKind kind, const QString &, const FileQuery &, const ProgressFn &,
+                                     const CancellationToken &) {
+            ++scans;
+            ScanResult r;
+            r.kind = kind;
+            return r;
+        };
+        QTest::keyClick(h.window, Qt::Key_R, Qt::ControlModifier);
+        QTest::keyClick(h.window, Qt::Key_Comma, Qt::ControlModifier);
+        h.settle();
+        QCOMPARE(scans, 0);
+        QCOMPARE(h.model->page(), Page::largeFiles);
+        QVERIFY(h.model->showReview());
+        QCOMPARE(h.model->selection().size(), 1);
+
+        // A focus nobody sees on the confirm button: Space and Return do nothing.
+        bool cleaned = false;
+        h.fixture.core->onClean = [&cleaned](const QSet<QUuid> &ids, const QList<FileEntry> &snapshot,
+                                      const QSet<QString> &, const QList<DuplicateGroup> &, const QList<FileEntry> &) {
+            cleaned = true;
+            return recordFor(snapshot, ids, {});
+        };
+        auto *confirm = item(h.find(QStringLiteral("reviewConfirm"), true));
+        confirm->forceActiveFocus(Qt::OtherFocusReason);
+        QVERIFY(!confirm->property("visualFocus").toBool());
+        QVERIFY(!item(inside(confirm, QStringLiteral("focusRing")))->isVisible());
+        for (Qt::Key key : { Qt::Key_Space, Qt::Key_Return })
+            QTest::keyClick(h.window, key);
+        h.settle();
+        QVERIFY(!cleaned);
+        QVERIFY(h.model->showReview());
+        // A selection emptied under the sheet leaves nothing to confirm.
+        h.model->toggle(result.entries.constFirst());
+        h.settle();
+        QVERIFY(!confirm->isEnabled());
+        QTest::keyClick(h.window, Qt::Key_Escape);
+        h.settle();
+        QVERIFY(!h.model->showReview());
+        QTest::keyClick(h.window, Qt::Key_Comma, Qt::ControlModifier);
+        h.settle();
+        QCOMPARE(h.model->page(), Page::settings);
+    }
+
+    void menusShowShortcutsAndCloseOnAnOffCommand()
+    {
+        UiHarness h;
+        QVERIFY(h.load());
+        QVERIFY(QTest::qWaitForWindowActive(h.window));
+        h.model->navigate(Page::settings); // "扫描当前范围" is off here
+        h.settle();
+        auto *bar = item(h.find(QStringLiteral("menuBar")));
+        QVERIFY(bar);
+        QQuickItem *fileTitle = nullptr;
+        QMetaObject::invokeMethod(bar, "itemAt", Q_RETURN_ARG(QQuickItem *, fileTitle), Q_ARG(int, 0));
+        QVERIFY(fileTitle);
+        QObject *menu = fileTitle->property("menu").value<QObject *>();
+        const auto open = [&] {
+            h.clickItem(fileTitle);
+            return menu->property("visible").toBool();
+        };
+        QVERIFY(open());
+        QStringList hints;
+        for (QObject *hint : h.findAll(QStringLiteral("shortcutHint"), true))
+            hints.append(hint->property("text").toString());
+        QVERIFY2(hints.contains(QStringLiteral("Ctrl+R")) && hints.contains(QStringLiteral("Ctrl+,")),
+            qPrintable(hints.join(u',')));
+        QQuickItem *rescan = nullptr;
+        for (QObject *command : h.findAll(QStringLiteral("menuCommand"), true))
+            if (command->property("text").toString() == QStringLiteral("扫描当前范围"))
+                rescan = item(command);
+        QVERIFY(rescan && !rescan->isEnabled());
+        h.clickItem(rescan);
+        QTRY_VERIFY(!menu->property("visible").toBool());
+        QCOMPARE(h.model->page(), Page::settings);
+        // Escape closes a menu; the next click on its title opens it again.
+        QVERIFY(open());
+        QTest::keyClick(h.window, Qt::Key_Escape);
+        QTRY_VERIFY(!menu->property("visible").toBool());
+        QVERIFY(open());
     }
 };
 

@@ -19,6 +19,15 @@ HistoryListModel::HistoryListModel(CleanerModel *model, const QLocale &locale, Q
 {
     layOut();
     connect(model, &CleanerModel::recordsChanged, this, &HistoryListModel::reload);
+    connect(model, &CleanerModel::trashStateChanged, this, &HistoryListModel::restoreStateChanged);
+}
+
+void HistoryListModel::restoreStateChanged()
+{
+    if (rowCount() > 0)
+        Q_EMIT dataChanged(index(0), index(rowCount() - 1),
+            { TrashStateRole, CanRestoreRole, IsRestoredRole, RestoreNoteRole, CanRestoreAllRole, RestoreAllNameRole,
+                RestoredSummaryRole });
 }
 
 void HistoryListModel::layOut()
@@ -100,12 +109,18 @@ QVariant HistoryListModel::data(const QModelIndex &index, int role) const
         return record.id.toString(QUuid::WithoutBraces);
     case RecordIndexRole:
         return recordIndex;
+    case ItemIndexRole:
+        return itemIndex;
     case IsRecordRole:
         return isRecord;
     case IsLastRole:
         return isRecord ? !expanded || record.items.isEmpty() : itemIndex == record.items.size() - 1;
     case ExpandedRole:
         return expanded;
+    case RestoreLabelRole:
+        return PageTexts::restoreAction();
+    case RestoreAllLabelRole:
+        return PageTexts::restoreAllAction();
     default:
         break;
     }
@@ -123,11 +138,27 @@ QVariant HistoryListModel::data(const QModelIndex &index, int role) const
         case DetailsLabelRole:
             return PageTexts::historyDetails(record.items.size());
         case MovedRole:
+        case CanRestoreRole:
+        case IsRestoredRole:
             return false;
+        case TrashStateRole:
+            return int(ItemTrashState::notMoved);
+        case CanRestoreAllRole:
+            return restorable(recordIndex) > 0;
+        case RestoreAllNameRole:
+            return PageTexts::restoreAllActionName(restorable(recordIndex));
+        case RestoredSummaryRole: {
+            qsizetype restored = 0;
+            for (const CleanupItemResult &item : record.items)
+                restored += item.restoredDate ? 1 : 0;
+            return PageTexts::restoredSummary(restored);
+        }
         case NameRole:
         case PathTextRole:
         case MessageRole:
         case SymbolRole:
+        case RestoreNoteRole:
+        case RestoreNameRole:
             return QString();
         default:
             return {};
@@ -146,10 +177,36 @@ QVariant HistoryListModel::data(const QModelIndex &index, int role) const
         return item.moved;
     case SymbolRole:
         return item.moved ? QStringLiteral("checkmark.circle") : QStringLiteral("exclamationmark.circle");
+    case TrashStateRole:
+        return int(m_model->itemTrashState(recordIndex, itemIndex));
+    case CanRestoreRole:
+        return m_model->itemTrashState(recordIndex, itemIndex) == ItemTrashState::inTrash;
+    case IsRestoredRole:
+        return item.restoredDate.has_value();
+    case RestoreNoteRole:
+        switch (m_model->itemTrashState(recordIndex, itemIndex)) {
+        case ItemTrashState::restored:
+            return PageTexts::restoredNote(*item.restoredDate, m_locale);
+        case ItemTrashState::gone:
+            return PageTexts::goneFromTrashNote();
+        case ItemTrashState::inTrash:
+            if (const QString failure = m_model->restoreFailure(recordIndex, itemIndex); !failure.isEmpty())
+                return PageTexts::restoreFailedNote(failure);
+            return QString();
+        case ItemTrashState::notMoved:
+            return QString();
+        }
+        return QString();
+    case RestoreNameRole:
+        return PageTexts::restoreActionName(displayPath(item.name));
+    case CanRestoreAllRole:
+        return false;
     case HeadlineRole:
     case DateTextRole:
     case SizeTextRole:
     case DetailsLabelRole:
+    case RestoreAllNameRole:
+    case RestoredSummaryRole:
         return QString();
     default:
         return {};
@@ -173,7 +230,26 @@ QHash<int, QByteArray> HistoryListModel::roleNames() const
         { MessageRole, "message" },
         { MovedRole, "moved" },
         { SymbolRole, "symbol" },
+        { ItemIndexRole, "itemIndex" },
+        { TrashStateRole, "trashState" },
+        { CanRestoreRole, "canRestore" },
+        { IsRestoredRole, "isRestored" },
+        { RestoreNoteRole, "restoreNote" },
+        { RestoreNameRole, "restoreName" },
+        { CanRestoreAllRole, "canRestoreAll" },
+        { RestoreAllNameRole, "restoreAllName" },
+        { RestoredSummaryRole, "restoredSummary" },
+        { RestoreLabelRole, "restoreLabel" },
+        { RestoreAllLabelRole, "restoreAllLabel" },
     };
+}
+
+qsizetype HistoryListModel::restorable(int record) const
+{
+    qsizetype count = 0;
+    for (int i = 0; i < m_model->records().at(record).items.size(); ++i)
+        count += m_model->itemTrashState(record, i) == ItemTrashState::inTrash ? 1 : 0;
+    return count;
 }
 
 void HistoryListModel::reload()

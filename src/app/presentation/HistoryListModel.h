@@ -15,11 +15,13 @@ class CleanerModel;
 
 /// The history page as one flat list a view can recycle: each record is a row, followed
 /// by one row per processed item while the record is open. Record rows carry headline,
-/// dateText, sizeText, detailsLabel and expanded; item rows carry name, pathText,
-/// message, moved and symbol; every row says which record it belongs to and whether it
-/// is the last row of that record's card. Nothing is built for a closed record, so a
-/// history of any size costs one row per record. Rebuilt whenever the model's records
-/// change (open records stay open). UI thread only.
+/// dateText, sizeText, detailsLabel, expanded and the restore-all button (canRestoreAll,
+/// restoredSummary); item rows carry name, pathText, message, moved, symbol and where
+/// the item stands now (trashState, restoreNote, canRestore); every row says which
+/// record it belongs to and whether it is the last row of that record's card. Nothing
+/// is built for a closed record, so a history of any size costs one row per record.
+/// Rebuilt whenever the model's records change (open records stay open); the restore
+/// roles change in place. UI thread only.
 class HistoryListModel : public QAbstractListModel {
     Q_OBJECT
     Q_PROPERTY(int count READ count NOTIFY countChanged)
@@ -41,6 +43,17 @@ public:
         MessageRole,
         MovedRole,
         SymbolRole,
+        ItemIndexRole, // the item's position in its record; -1 on a record's row
+        TrashStateRole, // an ItemTrashState value
+        CanRestoreRole,
+        IsRestoredRole,
+        RestoreNoteRole,
+        RestoreNameRole, // the item button's accessible name
+        CanRestoreAllRole,
+        RestoreAllNameRole,
+        RestoredSummaryRole,
+        RestoreLabelRole,
+        RestoreAllLabelRole,
     };
     Q_ENUM(Role)
 
@@ -64,9 +77,12 @@ Q_SIGNALS:
 
 private:
     void reload();
+    void restoreStateChanged();
     void layOut();
     /// The record a row belongs to, and the item (-1 for the record's own row).
     [[nodiscard]] std::pair<int, int> locate(int row) const;
+    /// Items of a record that can be put back now.
+    [[nodiscard]] qsizetype restorable(int record) const;
 
     CleanerModel *m_model;
     QLocale m_locale;

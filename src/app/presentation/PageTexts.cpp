@@ -218,6 +218,77 @@ QString historyDate(const QDateTime &date, const QLocale &locale)
     return locale.toString(date.toLocalTime(), historyDatePattern(locale));
 }
 
+QString restoreAction()
+{
+    return QStringLiteral("放回原处");
+}
+
+QString restoreAllAction()
+{
+    return QStringLiteral("全部放回");
+}
+
+QString restoreActionName(const QString &name)
+{
+    return QStringLiteral("把“%1”放回原处").arg(name);
+}
+
+QString restoreAllActionName(qsizetype items)
+{
+    return trashWorded(QStringLiteral("把这次清理中仍在废纸篓里的 %1 项全部放回原处")).arg(items);
+}
+
+QString restoredNote(const QDateTime &date, const QLocale &locale)
+{
+    return QStringLiteral("已于 ") + historyDate(date, locale) + QStringLiteral(" 放回原处");
+}
+
+QString goneFromTrashNote()
+{
+    return trashWorded(QStringLiteral("已不在废纸篓中"));
+}
+
+QString restoreFailedNote(const QString &reason)
+{
+    return QStringLiteral("未能放回：") + reason;
+}
+
+QString restoredSummary(qsizetype restored)
+{
+    if (restored < 1)
+        return {};
+    return QStringLiteral("其中 ") + QString::number(restored) + QStringLiteral(" 项已放回原处");
+}
+
+QString trashTitle()
+{
+    return vocabulary().trash;
+}
+
+QString trashUsageText(const std::optional<Morvane::TrashUsage> &usage, bool measuring)
+{
+    if (!usage)
+        return measuring ? QStringLiteral("正在统计…") : QStringLiteral("暂时无法统计");
+    if (usage->items < 1)
+        return usage->unreadable > 0 ? QStringLiteral("无法读取") : QStringLiteral("没有项目");
+    return QString::number(usage->items) + QStringLiteral(" 项 · ") + prefixedSize(usage->bytes, usage->complete);
+}
+
+QString trashHint()
+{
+    return trashWorded(QStringLiteral("清空废纸篓后才会释放这些空间；本应用不会清空它。"));
+}
+
+QString trashLineName(const QString &usage)
+{
+    return trashTitle() + QStringLiteral("：") + usage + QStringLiteral("。") + trashHint();
+}
+
+QString openTrashAction()
+{
+    return vocabulary().openTrash;
+}
+
 QString ignoreCount(qsizetype count)
 {
     return QString::number(count) + QStringLiteral(" 项");

@@ -3,6 +3,7 @@
 #include "app/Format.h"
 #include "app/Page.h"
 #include "core/Records.h"
+#include "core/trash/TrashContents.h"
 
 #include <QDateTime>
 #include <QList>
@@ -11,6 +12,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <optional>
 
 // The texts the filter bar, the application, duplicate, space and diagnostics lists,
 // the history and the settings pages compose from model values. The views only
@@ -95,6 +97,36 @@ struct Option {
 [[nodiscard]] QString historyDate(const QDateTime &date, const QLocale &locale = interfaceLocale());
 /// The date pattern historyDate uses for `locale`.
 [[nodiscard]] QString historyDatePattern(const QLocale &locale);
+
+// --- Restore and the Trash ---------------------------------------------------------
+// One function per text, so that the texts naming the Trash can take the platform's word.
+
+/// The button of an item in the Trash: "放回原处".
+[[nodiscard]] QString restoreAction();
+/// The button of a record: "全部放回".
+[[nodiscard]] QString restoreAllAction();
+/// What a screen reader says for an item's button: "把“name”放回原处".
+[[nodiscard]] QString restoreActionName(const QString &name);
+/// What a screen reader says for a record's button, with the items it would put back.
+[[nodiscard]] QString restoreAllActionName(qsizetype items);
+/// "已于 2026年12月8日 15:12 放回原处", in the history's date form.
+[[nodiscard]] QString restoredNote(const QDateTime &date, const QLocale &locale = QLocale());
+/// An item moved earlier that is no longer in the Trash.
+[[nodiscard]] QString goneFromTrashNote();
+/// "未能放回：" and the reason.
+[[nodiscard]] QString restoreFailedNote(const QString &reason);
+/// "其中 2 项已放回原处"; empty when none was.
+[[nodiscard]] QString restoredSummary(qsizetype restored);
+/// The overview's Trash line: its title, its figures and its hint.
+[[nodiscard]] QString trashTitle();
+/// "4 项 · 3 MB"; "≥ " before a size not fully counted; while the first measurement
+/// runs "正在统计…".
+[[nodiscard]] QString trashUsageText(const std::optional<Morvane::TrashUsage> &usage, bool measuring);
+[[nodiscard]] QString trashHint();
+/// What a screen reader says for the whole line: "回收站：4 项 · 3 MB。" and the hint.
+[[nodiscard]] QString trashLineName(const QString &usage);
+/// The button that opens the Trash in the file manager.
+[[nodiscard]] QString openTrashAction();
 
 // --- Settings --------------------------------------------------------------------
 

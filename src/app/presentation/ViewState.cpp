@@ -2,6 +2,7 @@
 
 #include "app/CleanerModel.h"
 #include "app/Format.h"
+#include "app/presentation/PageTexts.h"
 #include "app/presentation/Texts.h"
 #include "core/Paths.h"
 
@@ -18,7 +19,7 @@ ViewState::ViewState(CleanerModel *model, QString version, QObject *parent)
 {
     using M = CleanerModel;
     for (auto source : { &M::pageChanged, &M::busyChanged, &M::minimumSizeMBChanged, &M::olderThanDaysChanged,
-             &M::fileTypeChanged, &M::currentResultChanged })
+             &M::fileTypeChanged, &M::currentResultChanged, &M::showReviewChanged, &M::showPolicyChanged })
         connect(model, source, this, &ViewState::pageStateChanged);
     connect(model, &M::junkBytesChanged, this, &ViewState::junkStateChanged);
     for (auto source : { &M::statusChanged, &M::examinedChanged, &M::busyChanged })
@@ -29,6 +30,7 @@ ViewState::ViewState(CleanerModel *model, QString version, QObject *parent)
         connect(model, source, this, &ViewState::resultStateChanged);
     connect(model, &M::selectionSummaryChanged, this, &ViewState::selectionStateChanged);
     connect(model, &M::diskChanged, this, &ViewState::diskStateChanged);
+    connect(model, &M::trashUsageChanged, this, &ViewState::trashStateChanged);
 }
 
 QString ViewState::contentView() const
@@ -63,7 +65,12 @@ int ViewState::sidebarPage() const
 bool ViewState::canRescan() const
 {
     const Page page = m_model->page();
-    return !m_model->busy() && pageIsVisible(page) && page != Page::history && page != Page::settings;
+    return !m_model->busy() && !sheetShown() && pageIsVisible(page) && page != Page::history && page != Page::settings;
+}
+
+bool ViewState::sheetShown() const
+{
+    return m_model->showReview() || m_model->showPolicy();
 }
 
 bool ViewState::showsJunkDot() const
@@ -282,6 +289,36 @@ bool ViewState::reviewShowsDuplicateRule() const
     return m_model->page() == Page::duplicates;
 }
 
+QString ViewState::trashTitle() const
+{
+    return PageTexts::trashTitle();
+}
+
+QString ViewState::trashUsage() const
+{
+    return PageTexts::trashUsageText(m_model->trashUsage(), m_model->trashMeasuring());
+}
+
+bool ViewState::trashMeasuring() const
+{
+    return m_model->trashMeasuring();
+}
+
+QString ViewState::trashHint() const
+{
+    return PageTexts::trashHint();
+}
+
+QString ViewState::trashLineName() const
+{
+    return PageTexts::trashLineName(trashUsage());
+}
+
+QString ViewState::openTrashLabel() const
+{
+    return PageTexts::openTrashAction();
+}
+
 QString ViewState::capacityText() const
 {
     return Texts::capacityText(m_model->totalDisk(), m_model->freeDisk());
@@ -333,6 +370,17 @@ QString ViewState::symbolOf(int page) const
 {
     const auto known = pageFromRaw(page);
     return known ? Varnoll::pageSymbol(*known) : QString();
+}
+
+QString ViewState::spoken(const QStringList &parts) const
+{
+    QStringList said;
+    for (const QString &part : parts) {
+        const QString trimmed = part.trimmed();
+        if (!trimmed.isEmpty())
+            said.append(trimmed);
+    }
+    return said.join(QStringLiteral("，"));
 }
 
 void ViewState::revealEntry(const QString &id)

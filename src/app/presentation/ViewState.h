@@ -21,6 +21,7 @@ class ViewState : public QObject {
     Q_PROPERTY(QString contentView READ contentView NOTIFY pageStateChanged)
     Q_PROPERTY(int sidebarPage READ sidebarPage NOTIFY pageStateChanged)
     Q_PROPERTY(bool canRescan READ canRescan NOTIFY pageStateChanged)
+    Q_PROPERTY(bool sheetShown READ sheetShown NOTIFY pageStateChanged)
     Q_PROPERTY(bool showsJunkDot READ showsJunkDot NOTIFY junkStateChanged)
     Q_PROPERTY(QString pageSymbol READ pageSymbol NOTIFY pageStateChanged)
     Q_PROPERTY(QString description READ description NOTIFY pageStateChanged)
@@ -60,6 +61,12 @@ class ViewState : public QObject {
     Q_PROPERTY(bool reviewShowsDuplicateRule READ reviewShowsDuplicateRule NOTIFY pageStateChanged)
     // Overview.
     Q_PROPERTY(QString capacityText READ capacityText NOTIFY diskStateChanged)
+    Q_PROPERTY(QString trashTitle READ trashTitle CONSTANT)
+    Q_PROPERTY(QString trashUsage READ trashUsage NOTIFY trashStateChanged)
+    Q_PROPERTY(bool trashMeasuring READ trashMeasuring NOTIFY trashStateChanged)
+    Q_PROPERTY(QString trashHint READ trashHint CONSTANT)
+    Q_PROPERTY(QString trashLineName READ trashLineName NOTIFY trashStateChanged)
+    Q_PROPERTY(QString openTrashLabel READ openTrashLabel CONSTANT)
     // Sidebar.
     Q_PROPERTY(QString versionText READ versionText CONSTANT)
     Q_PROPERTY(QVariantList mainPages READ mainPages CONSTANT)
@@ -72,7 +79,10 @@ public:
     [[nodiscard]] QString contentView() const;
     /// The page whose sidebar entry is drawn selected (a Page value), -1 for none.
     [[nodiscard]] int sidebarPage() const;
+    /// False while a sheet is shown: the page's commands wait behind it.
     [[nodiscard]] bool canRescan() const;
+    /// The review or the policy sheet is shown.
+    [[nodiscard]] bool sheetShown() const;
     [[nodiscard]] bool showsJunkDot() const;
     [[nodiscard]] QString pageSymbol() const;
     [[nodiscard]] QString description() const;
@@ -109,12 +119,21 @@ public:
     [[nodiscard]] QString reviewSummary() const;
     [[nodiscard]] bool reviewShowsDuplicateRule() const;
     [[nodiscard]] QString capacityText() const;
+    [[nodiscard]] QString trashTitle() const;
+    [[nodiscard]] QString trashUsage() const;
+    [[nodiscard]] bool trashMeasuring() const;
+    [[nodiscard]] QString trashHint() const;
+    [[nodiscard]] QString trashLineName() const;
+    [[nodiscard]] QString openTrashLabel() const;
     [[nodiscard]] QString versionText() const;
     /// Sidebar entries and file tabs: page, title and symbol of each, in order.
     [[nodiscard]] QVariantList mainPages() const;
     [[nodiscard]] QVariantList filePages() const;
     Q_INVOKABLE QString titleOf(int page) const;
     Q_INVOKABLE QString symbolOf(int page) const;
+    /// What a screen reader says for an object shown as several texts (a row's name,
+    /// size and folder): the non-empty parts in order, as one sentence.
+    Q_INVOKABLE QString spoken(const QStringList &parts) const;
 
     /// A category card was pressed: it filters the list, or clears the filter when it
     /// was already the filter.
@@ -130,6 +149,7 @@ Q_SIGNALS:
     void resultStateChanged();
     void selectionStateChanged();
     void diskStateChanged();
+    void trashStateChanged();
 
 private:
     /// Count and size of the selected entries of the current result.

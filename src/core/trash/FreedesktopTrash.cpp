@@ -6,8 +6,7 @@
 #include "core/Paths.h"
 #include "core/Platform.h"
 #include "core/Posix.h"
-
-#include <QRandomGenerator>
+#include "core/trash/TrashInfo.h"
 
 #include <cerrno>
 #include <cstring>
@@ -23,9 +22,6 @@ namespace {
 constexpr qsizetype kNameMax = 255;
 const QByteArray kInfoSuffix = QByteArrayLiteral(".trashinfo");
 constexpr int kMaxNameAttempts = 100000;
-// Larger than any folder-size cache a trash of this world holds; a bigger file is
-// not read at all.
-constexpr qint64 kSizesFileLimit = 64 * 1024 * 1024;
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NONBLOCK;
 
 QByteArray join(const QByteArray &folder, QByteArrayView name)
@@ -486,6 +482,7 @@ TrashOutcome FreedesktopTrash::place(
         outcome.moved = true;
         outcome.trashedPath = pathFromBytes(trashed);
         outcome.infoPath = pathFromBytes(infoPath);
+        outcome.trashedIdentity = TrashedIdentity { fingerprintFromStat(moved), S_ISDIR(moved.st_mode) };
         if (isFolder)
             outcome.warning = updateDirectorySizes(trash, candidate);
         return outcome;
@@ -493,13 +490,12 @@ TrashOutcome FreedesktopTrash::place(
     return fail(trashWorded(QStringLiteral("废纸篓中没有可用的名称")), EEXIST);
 }
 
-// Keeps the trash's folder-size cache right when the trash has one; written to a
-// temporary file and renamed over, so a reader never sees half a file.
+// Keeps the trash's folder-size cache right when the trash has one.
 QString FreedesktopTrash::updateDirectorySizes(const Folders &trash, const QByteArray &name) const
 {
-    static const char sizesName[] = "directorysizes";
     struct stat sizesStat { };
-    if (m_os.fstatat(trash.root.get(), sizesName, &sizesStat, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(sizesStat.st_mode))
+    if (m_os.fstatat(trash.root.get(), "directorysizes", &sizesStat, AT_SYMLINK_NOFOLLOW) != 0
+        || !S_ISREG(sizesStat.st_mode))
         return {};
     const QString problem = trashWorded(QStringLiteral("废纸篓的文件夹大小记录未能更新"));
     std::int64_t bytes = 0;
@@ -508,53 +504,15 @@ QString FreedesktopTrash::updateDirectorySizes(const Folders &trash, const QByte
     struct stat infoStat { };
     if (m_os.fstatat(trash.info.get(), (name + kInfoSuffix).constData(), &infoStat, AT_SYMLINK_NOFOLLOW) != 0)
         return problem;
-
-    QByteArray contents;
-    {
-        const UniqueFd file(m_os.openat(trash.root.get(), sizesName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK, 0));
-        struct stat st { };
-        if (!file || m_os.fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kSizesFileLimit)
-            return problem;
-        char buffer[65536];
-        for (;;) {
-            const ssize_t n = m_os.read(file.get(), buffer, sizeof buffer);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0 || contents.size() + n > kSizesFileLimit)
-                return problem;
-            if (n == 0)
-                break;
-            contents.append(buffer, n);
-        }
-    }
-    if (!contents.isEmpty() && !contents.endsWith('\n'))
-        contents += '\n';
-    contents += QByteArray::number(qint64(bytes)) + ' ' + QByteArray::number(qint64(infoStat.st_mtime)) + ' '
-        + encodePath(name) + '\n';
-
-    const QByteArray temporary
-        = QByteArray(sizesName) + '.' + QByteArray::number(QRandomGenerator::global()->generate64(), 16) + ".tmp";
-    UniqueFd file(m_os.openat(trash.root.get(), temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600));
-    if (!file)
-        return problem;
-    qsizetype written = 0;
-    while (written < contents.size()) {
-        const ssize_t n = m_os.write(file.get(), contents.constData() + written, size_t(contents.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            (void)m_os.close(file.release());
-            m_os.unlinkOwnFileAt(trash.root.get(), temporary.constData());
-            return problem;
-        }
-        written += n;
-    }
-    if (m_os.close(file.release()) != 0
-        || m_os.renameReplaceAt(trash.root.get(), temporary.constData(), trash.root.get(), sizesName) != 0) {
-        m_os.unlinkOwnFileAt(trash.root.get(), temporary.constData());
-        return problem;
-    }
-    return {};
+    const QByteArray line = QByteArray::number(qint64(bytes)) + ' ' + QByteArray::number(qint64(infoStat.st_mtime))
+        + ' ' + encodePath(name) + '\n';
+    const bool written = rewriteDirectorySizes(m_os, trash.root.get(), [&line](const QByteArray &current) {
+        QByteArray contents = current;
+        if (!contents.isEmpty() && !contents.endsWith('\n'))
+            contents += '\n';
+        return contents + line;
+    });
+    return written ? QString() : problem;
 }
 
 } // namespace Morvane

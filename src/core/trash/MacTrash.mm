@@ -2,6 +2,7 @@
 // Apple platforms (see src/core/CMakeLists.txt); Linux uses FreedesktopTrash.
 #include "core/trash/Trash.h"
 
+#include "core/Identity.h"
 #include "core/Paths.h"
 #include "core/Platform.h"
 #include "core/Posix.h"
@@ -59,6 +60,8 @@ TrashOutcome moveToPlatformTrash(const TrashItem &item)
                 struct stat moved { };
                 if (::lstat(resulting.fileSystemRepresentation, &moved) != 0 || !sameObject(moved, item.st))
                     outcome.warning = QStringLiteral("移到废纸篓的项目与检查时的不是同一个，请在废纸篓中核对");
+                else
+                    outcome.trashedIdentity = TrashedIdentity { fingerprintFromStat(moved), S_ISDIR(moved.st_mode) };
             }
         } else {
             outcome.error = QStringLiteral("无法移到废纸篓：")

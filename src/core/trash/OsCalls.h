@@ -30,8 +30,8 @@ struct OsCalls {
     std::function<int(int fromDir, const char *from, int toDir, const char *to)> renameNoReplaceAt;
     /// Renames over an existing target; used only for our own bookkeeping files.
     std::function<int(int fromDir, const char *from, int toDir, const char *to)> renameReplaceAt;
-    /// Removes a file this code created itself (a .trashinfo whose move failed, a
-    /// temporary file), never a user's item.
+    /// Removes a bookkeeping file of the Trash (a .trashinfo whose move failed or
+    /// whose item was put back, a temporary file), never a user's item.
     std::function<int(int dirFd, const char *name)> unlinkOwnFileAt;
     std::function<uid_t()> userID;
     std::function<QDateTime()> now;

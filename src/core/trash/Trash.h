@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Records.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -26,6 +28,8 @@ struct TrashOutcome {
     QString error; // Chinese reason when not moved
     int errorCode = 0; // errno of the failing call, 0 when not from a call
     QString warning; // moved, but some bookkeeping failed (Chinese)
+    /// What lies at `trashedPath` right after the move, for a later restore to check.
+    std::optional<TrashedIdentity> trashedIdentity;
 };
 
 /// Moves one judged item to the platform's Trash: our freedesktop.org Trash on Linux,

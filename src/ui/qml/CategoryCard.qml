@@ -4,10 +4,14 @@ import QtQuick.Layouts
 import Varnoll.Model
 
 // One junk category: its amount and how far the scan got; pressing it filters the list.
-AbstractButton {
+FlatButton {
     id: card
     property var info
     objectName: "category_" + info.raw
+    text: View.spoken([info.title, info.amount, info.coverage])
+    checkable: false
+    Accessible.checkable: true
+    Accessible.checked: info.selected
     implicitHeight: face.implicitHeight + 34
     onClicked: View.pressCategory(info.raw)
     opacity: down ? 0.8 : 1

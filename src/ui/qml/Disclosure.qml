@@ -7,15 +7,38 @@ ColumnLayout {
     property string label
     property bool expanded: false
     property int labelSize: 12
+    // False inside a list that moves the focus itself.
+    property bool tabStop: true
     default property alias content: holder.data
     spacing: 0
 
+    // A Tab stop: Space or Return opens or closes it; screen readers see a toggle.
     MouseArea {
+        id: toggle
         objectName: "disclosureLabel"
         Layout.fillWidth: true
         implicitHeight: header.implicitHeight
         cursorShape: Qt.PointingHandCursor
+        activeFocusOnTab: disclosure.tabStop
         onClicked: disclosure.expanded = !disclosure.expanded
+        Keys.onSpacePressed: disclosure.expanded = !disclosure.expanded
+        Keys.onReturnPressed: disclosure.expanded = !disclosure.expanded
+        Keys.onEnterPressed: disclosure.expanded = !disclosure.expanded
+        Accessible.role: Accessible.Button
+        Accessible.name: disclosure.label
+        Accessible.checkable: true
+        Accessible.checked: disclosure.expanded
+        Accessible.focusable: true
+        Accessible.onPressAction: disclosure.expanded = !disclosure.expanded
+        Accessible.onToggleAction: disclosure.expanded = !disclosure.expanded
+        // Only the keyboard gives it focus: a click does not.
+        FocusRing {
+            shown: toggle.activeFocus
+            // Around the chevron and the label, not the whole row.
+            anchors.leftMargin: -6
+            anchors.rightMargin: Math.max(-6, toggle.width - header.implicitWidth - 6)
+            radius: 6
+        }
         RowLayout {
             id: header
             spacing: 6

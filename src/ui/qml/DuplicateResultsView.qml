@@ -13,6 +13,8 @@ ColumnLayout {
         Layout.fillWidth: true
         Text {
             objectName: "duplicateSummary"
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
             text: Duplicates.summaryText
             font.pixelSize: 12
             font.weight: Font.Medium
@@ -41,7 +43,28 @@ ColumnLayout {
         clip: true
         model: Duplicates
         reuseItems: true
+        // A first scroll used to run past the estimated end into blank space.
+        boundsBehavior: Flickable.StopAtBounds
         ScrollBar.vertical: ScrollBar {}
+        // A group and four of its files at least; the page scrolls rather than show fewer.
+        implicitHeight: 44 + 5 * 57
+
+        // One Tab stop: the arrows move among group headers and files, Space ticks the
+        // current file, the Menu key or Shift+F10 opens its "…" menu.
+        activeFocusOnTab: true
+        keyNavigationEnabled: true
+        highlightMoveDuration: 0
+        Accessible.role: Accessible.List
+        Accessible.name: Duplicates.summaryText
+        onActiveFocusChanged: if (activeFocus && currentIndex < 0 && count > 0) currentIndex = 0
+        Keys.onSpacePressed: if (currentItem && !currentItem.isHeader) currentItem.fileRow.toggle()
+        Keys.onPressed: (event) => {
+            if (currentItem && !currentItem.isHeader
+                && (event.key === Qt.Key_Menu || (event.key === Qt.Key_F10 && (event.modifiers & Qt.ShiftModifier)))) {
+                currentItem.fileRow.openActions()
+                event.accepted = true
+            }
+        }
 
         Text {
             objectName: "duplicatesEmpty"
@@ -56,8 +79,9 @@ ColumnLayout {
 
         // One recycled row per group header and per file; a card is drawn in slices
         // (its border shows its rounded edge only where it begins and ends).
-        delegate: Item {
+        delegate: FocusScope {
             id: row
+            readonly property alias fileRow: fileRow
             required property int index
             required property bool isHeader
             required property bool isLast
@@ -77,6 +101,12 @@ ColumnLayout {
 
             width: ListView.view.width
             height: slice.height + (isLast ? gap : 0)
+
+            // A group's header speaks its title; its files speak as rows.
+            Accessible.role: Accessible.ListItem
+            Accessible.name: row.isHeader ? View.spoken([row.title, row.eachSize]) : ""
+            Accessible.ignored: !row.isHeader
+            FocusRing { shown: row.isHeader && row.activeFocus; outset: -2; radius: 10 }
 
             Item {
                 id: slice
@@ -127,6 +157,7 @@ ColumnLayout {
                 FileRow {
                     id: fileRow
                     visible: !row.isHeader
+                    focus: !row.isHeader
                     x: 1
                     width: parent.width - 2
                     index: row.index

@@ -20,7 +20,27 @@ Item {
     // One menu serves every row; rows are many and built while scrolling.
     property var actionsMenu: null
 
+    objectName: "fileRow"
     implicitHeight: 56
+    // The row is what a list gives the keyboard focus to; the list's keys act on it.
+    Accessible.role: Accessible.ListItem
+    Accessible.name: View.spoken([row.name, row.isApplicationData ? "关联文件" : "", row.sizeText, row.folder])
+    Accessible.focusable: true
+    Accessible.checkable: true
+    Accessible.checked: row.checked
+    Accessible.onPressAction: row.toggle()
+    Accessible.onToggleAction: row.toggle()
+
+    function toggle() {
+        if (!Cleaner.busy)
+            Cleaner.toggleId(row.entryId)
+    }
+    function openActions() {
+        if (row.actionsMenu)
+            row.actionsMenu.openFor(row.entryId, actions)
+    }
+
+    FocusRing { shown: row.activeFocus; outset: -2; radius: 10 }
 
     // Rows are built while the list scrolls and when a result first shows, so they are
     // plain items placed by anchors: no layouts and no controls.
@@ -35,7 +55,8 @@ Item {
         Accessible.role: Accessible.CheckBox
         Accessible.name: "选择 " + row.name
         Accessible.checked: row.checked
-        Accessible.onPressAction: Cleaner.toggleId(row.entryId)
+        Accessible.onPressAction: row.toggle()
+        Accessible.onToggleAction: row.toggle()
         onClicked: Cleaner.toggleId(row.entryId)
         Symbol {
             anchors.centerIn: parent
@@ -145,12 +166,8 @@ Item {
         height: 30
         Accessible.role: Accessible.Button
         Accessible.name: "项目操作"
-        Accessible.onPressAction: openMenu()
-        onClicked: openMenu()
-        function openMenu() {
-            if (row.actionsMenu)
-                row.actionsMenu.openFor(row.entryId, actions)
-        }
+        Accessible.onPressAction: row.openActions()
+        onClicked: row.openActions()
         Symbol { anchors.centerIn: parent; name: "ellipsis"; size: 14; tint: Ink.secondary }
     }
 }

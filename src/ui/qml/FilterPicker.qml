@@ -28,6 +28,25 @@ RowLayout {
         currentIndex: picker.selected
         displayText: currentIndex < 0 ? "" : currentText
         font.pixelSize: 11
+        Accessible.name: picker.title
+        // The highlighted option: dark text on the light selection colour.
+        delegate: ItemDelegate {
+            required property int index
+            required property var modelData
+            objectName: "pickerOption"
+            width: combo.width
+            text: modelData
+            font: combo.font
+            highlighted: combo.highlightedIndex === index
+            contentItem: Text {
+                text: parent.text
+                font: parent.font
+                color: Ink.text
+                elide: Text.ElideRight
+                verticalAlignment: Text.AlignVCenter
+            }
+            background: Rectangle { color: parent.highlighted ? Ink.selected : Ink.card }
+        }
         onActivated: index => {
             picker.chosen(index)
             // The model decides: show its value again, not the raw pick.
@@ -38,6 +57,7 @@ RowLayout {
             color: Ink.card
             border.width: 1
             border.color: Ink.border
+            FocusRing { shown: combo.visualFocus; radius: 9 }
         }
     }
 }

@@ -89,6 +89,16 @@ ListView {
         required property string message
         required property bool moved
         required property string symbol
+        required property int itemIndex
+        required property bool isRestored
+        required property bool canRestore
+        required property string restoreNote
+        required property string restoreName
+        required property bool canRestoreAll
+        required property string restoreAllName
+        required property string restoredSummary
+        required property string restoreLabel
+        required property string restoreAllLabel
 
         readonly property int padding: 22
         readonly property int gap: 22 // between cards
@@ -140,8 +150,28 @@ ListView {
                             font.pixelSize: 10
                             color: Ink.secondary
                         }
+                        Text {
+                            objectName: "restoredSummary"
+                            visible: text !== ""
+                            text: row.restoredSummary
+                            font.pixelSize: 10
+                            color: Ink.green
+                        }
                     }
                     Item { Layout.fillWidth: true }
+                    InkButton {
+                        id: restoreAll
+                        objectName: "restoreAllButton"
+                        visible: row.canRestoreAll
+                        enabled: !Cleaner.busy
+                        text: row.restoreAllLabel
+                        implicitHeight: 30
+                        font.pixelSize: 12
+                        leftPadding: 14
+                        rightPadding: 14
+                        onClicked: Cleaner.restoreRecord(row.recordIndex)
+                        Accessible.name: row.restoreAllName
+                    }
                     Text {
                         objectName: "recordSize"
                         text: row.sizeText
@@ -162,6 +192,10 @@ ListView {
                     Accessible.role: Accessible.Button
                     Accessible.name: row.detailsLabel
                     Accessible.onPressAction: toggle()
+                    activeFocusOnTab: true
+                    Keys.onSpacePressed: toggle()
+                    Keys.onReturnPressed: toggle()
+                    FocusRing { shown: details.activeFocus; radius: 6 }
                     RowLayout {
                         id: detailsHeader
                         spacing: 6
@@ -222,6 +256,32 @@ ListView {
                         wrapMode: Text.Wrap
                         textFormat: Text.PlainText
                     }
+                    Text {
+                        objectName: "restoreNote"
+                        Layout.fillWidth: true
+                        visible: text !== ""
+                        text: row.restoreNote
+                        font.pixelSize: 11
+                        font.weight: Font.Medium
+                        // Put back: green; a failed attempt: clay; gone from the Trash: grey.
+                        color: row.isRestored ? Ink.green : (row.canRestore ? Ink.clay : Ink.secondary)
+                        wrapMode: Text.Wrap
+                        textFormat: Text.PlainText
+                    }
+                }
+                InkButton {
+                    id: restoreOne
+                    objectName: "restoreButton"
+                    Layout.alignment: Qt.AlignTop
+                    visible: row.canRestore
+                    enabled: !Cleaner.busy
+                    text: row.restoreLabel
+                    implicitHeight: 28
+                    font.pixelSize: 12
+                    leftPadding: 12
+                    rightPadding: 12
+                    onClicked: Cleaner.restoreItem(row.recordIndex, row.itemIndex)
+                    Accessible.name: row.restoreName
                 }
             }
         }

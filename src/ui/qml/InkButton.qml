@@ -6,6 +6,8 @@ Button {
     id: control
     property bool primary: false
     property bool inverse: false
+    // Return presses a focused button, except where a sheet says it must not.
+    property bool returnPresses: true
 
     font.family: Ink.sans
     font.pixelSize: 13
@@ -19,6 +21,21 @@ Button {
     // Dimmed when disabled: Qt draws no disabled look for a styled button of its own.
     opacity: !enabled ? 0.45 : (down ? 0.72 : 1)
     focusPolicy: Qt.TabFocus
+    Accessible.name: text
+    Accessible.onPressAction: if (control.enabled) control.clicked()
+    // Space or Return act only on a button whose focus is drawn: a sheet's confirm
+    // holding a focus nobody sees must not move files on a stray key.
+    Keys.onSpacePressed: (event) => event.accepted = !control.visualFocus
+    Keys.onReturnPressed: (event) => event.accepted = control.pressByReturn()
+    Keys.onEnterPressed: (event) => event.accepted = control.pressByReturn()
+
+    function pressByReturn() {
+        if (!returnPresses)
+            return false
+        if (visualFocus)
+            clicked()
+        return true
+    }
 
     contentItem: Text {
         text: control.text
@@ -33,4 +50,6 @@ Button {
         border.width: 1
         border.color: control.primary ? "transparent" : Ink.border
     }
+
+    FocusRing { radius: 13; border.color: control.inverse ? Ink.inverse : Ink.green }
 }

@@ -1,16 +1,19 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Dialogs
+import QtQuick.Window
 import Varnoll.Model
 
 // The one window: menu commands, the content and the folder dialog.
 ApplicationWindow {
     id: window
     title: "VarnollMac清理"
-    width: 1180
-    height: 820
-    minimumWidth: 1060
-    minimumHeight: 720
+    // The designed size where the screen has room for it; on Linux the minimum fits a
+    // laptop screen with a panel, title bar included.
+    width: Look.windowSize(Qt.size(Screen.desktopAvailableWidth, Screen.desktopAvailableHeight)).width
+    height: Look.windowSize(Qt.size(Screen.desktopAvailableWidth, Screen.desktopAvailableHeight)).height
+    minimumWidth: Look.minimumWindowSize.width
+    minimumHeight: Look.minimumWindowSize.height
     visible: true
     color: Ink.canvas
     font.family: Ink.sans
@@ -22,8 +25,14 @@ ApplicationWindow {
     palette.text: Ink.text
     palette.button: Ink.card
     palette.buttonText: Ink.forest
-    palette.highlight: Ink.green
-    palette.highlightedText: Ink.inverse
+    // The Basic style marks a highlighted option (pickers, the folder dialog, menus) with
+    // `light` behind `highlightedText`, and selected text with `highlight`: both light,
+    // with dark text on them.
+    palette.highlight: Ink.selected
+    palette.highlightedText: Ink.text
+    palette.light: Ink.selected
+    palette.midlight: Ink.muted
+    palette.mid: Ink.selected
     palette.toolTipBase: Ink.card
     palette.toolTipText: Ink.text
     palette.placeholderText: Ink.secondary
@@ -36,9 +45,33 @@ ApplicationWindow {
 
     menuBar: MenuBar {
         objectName: "menuBar"
-        background: Rectangle { color: Ink.canvas; Rectangle { anchors.bottom: parent.bottom; width: parent.width; height: 1; color: Ink.border } }
-        Menu {
+        background: Rectangle {
+            implicitHeight: 30
+            color: Ink.canvas
+            Rectangle { anchors.bottom: parent.bottom; width: parent.width; height: 1; color: Ink.border }
+        }
+        delegate: MenuBarItem {
+            id: title
+            topPadding: 5
+            bottomPadding: 5
+            leftPadding: 12
+            rightPadding: 12
+            Accessible.name: text
+            Accessible.onPressAction: title.triggered()
+            // After Escape closed its menu, Qt 6.4's bar takes the next click on the
+            // title for closing the menu again: a click on the title of a closed menu
+            // that leaves it closed opens it.
+            property bool openAtPress: false
+            onPressedChanged: if (pressed) openAtPress = menu.visible
+            onTriggered: Qt.callLater(() => { if (!title.openAtPress && !title.menu.visible) title.menu.open() })
+            background: Rectangle {
+                implicitHeight: 29
+                color: title.down || title.highlighted ? Ink.selected : "transparent"
+            }
+        }
+        CommandMenu {
             title: "文件"
+            // The page's commands wait while a sheet is open over it.
             Action {
                 objectName: "rescanCommand"
                 text: "扫描当前范围"
@@ -50,6 +83,7 @@ ApplicationWindow {
                 objectName: "settingsCommand"
                 text: "设置…"
                 shortcut: "Ctrl+,"
+                enabled: !View.sheetShown
                 onTriggered: Cleaner.navigate(Varnoll.Page.settings)
             }
             MenuSeparator {}
@@ -59,7 +93,7 @@ ApplicationWindow {
                 onTriggered: window.close()
             }
         }
-        Menu {
+        CommandMenu {
             title: "帮助"
             Action {
                 objectName: "policyCommand"

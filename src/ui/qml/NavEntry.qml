@@ -3,8 +3,8 @@ import QtQuick.Controls.Basic
 import QtQuick.Layouts
 import Varnoll.Model
 
-// One sidebar entry: the whole row is the button.
-AbstractButton {
+// One sidebar entry: the whole row is the button; the arrow keys move between entries.
+FlatButton {
     id: entry
     property int page
     property string title
@@ -20,7 +20,9 @@ AbstractButton {
     bottomPadding: 5
     topPadding: 0
     hoverEnabled: true
-    Accessible.name: title
+    text: title
+    arrowGroup: "sidebar"
+    drawsRing: false
     onClicked: Cleaner.navigate(page)
 
     background: null
@@ -28,6 +30,8 @@ AbstractButton {
         radius: 10
         color: entry.selected ? Ink.inverse : "transparent"
         opacity: entry.enabled ? 1 : 0.6
+        // The accent does not show on the dark sidebar: its ring is light.
+        FocusRing { shown: entry.visualFocus; radius: 12; border.color: Ink.inverse }
         RowLayout {
             anchors.fill: parent
             anchors.leftMargin: 14

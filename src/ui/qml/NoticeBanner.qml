@@ -9,6 +9,9 @@ Item {
     property real maxWidth: 560
     width: Math.min(maxWidth, row.implicitWidth + 32)
     height: row.height + 32
+    // Read out as soon as it shows, and again whenever its text changes.
+    Accessible.role: Accessible.AlertMessage
+    Accessible.name: Cleaner.notice
 
     Loader {
         // A real blur where the scene graph has shaders; stacked soft edges elsewhere.
@@ -47,6 +50,14 @@ Item {
         border.width: 1
         border.color: Ink.border
     }
+    // The banner is a surface: clicks and the wheel on it never reach what lies under it.
+    MouseArea {
+        objectName: "noticeSurface"
+        anchors.fill: parent
+        acceptedButtons: Qt.AllButtons
+        hoverEnabled: true
+        onWheel: (wheel) => wheel.accepted = true
+    }
 
     RowLayout {
         id: row
@@ -70,12 +81,13 @@ Item {
             wrapMode: Text.Wrap
             textFormat: Text.PlainText
         }
-        AbstractButton {
+        FlatButton {
             objectName: "closeNotice"
             Layout.alignment: Qt.AlignTop
             implicitWidth: 16
             implicitHeight: 16
-            Accessible.name: "关闭提示"
+            text: "关闭提示"
+            ring.radius: 5
             onClicked: Cleaner.clearNotice()
             contentItem: Symbol { name: "xmark"; size: 12; tint: Ink.secondary }
             background: null

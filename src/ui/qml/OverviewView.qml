@@ -47,6 +47,8 @@ ScrollView {
                         Item { Layout.fillWidth: true }
                         Text {
                             objectName: "capacityText"
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: View.spoken(["磁盘空间", text])
                             text: View.capacityText
                             font.pixelSize: 13
                             color: Ink.secondary
@@ -66,6 +68,61 @@ ScrollView {
                             color: Ink.green
                         }
                     }
+                }
+            }
+        }
+
+        // The Trash: what it holds now, measured in the background; emptying it is
+        // left to the file manager.
+        Rectangle {
+            objectName: "trashLine"
+            Layout.fillWidth: true
+            implicitHeight: trashRow.implicitHeight + 32
+            radius: 14
+            color: Ink.card
+            Accessible.role: Accessible.StaticText
+            Accessible.name: View.trashLineName
+            RowLayout {
+                id: trashRow
+                anchors.fill: parent
+                anchors.leftMargin: 22
+                anchors.rightMargin: 22
+                anchors.topMargin: 16
+                anchors.bottomMargin: 16
+                spacing: 18
+                Symbol { name: "trash"; weight: "light"; size: 24; tint: Ink.green }
+                ColumnLayout {
+                    Layout.fillWidth: true
+                    spacing: 4
+                    RowLayout {
+                        spacing: 10
+                        Text {
+                            text: View.trashTitle
+                            font.pixelSize: 14
+                            font.weight: Font.DemiBold
+                        }
+                        Text {
+                            objectName: "trashUsage"
+                            text: View.trashUsage
+                            font.pixelSize: 13
+                            color: Ink.secondary
+                        }
+                    }
+                    Text {
+                        Layout.fillWidth: true
+                        text: View.trashHint
+                        font.pixelSize: 12
+                        color: Ink.secondary
+                        wrapMode: Text.Wrap
+                    }
+                }
+                InkButton {
+                    id: openTrash
+                    objectName: "overviewOpenTrash"
+                    text: View.openTrashLabel
+                    implicitHeight: 34
+                    onClicked: Cleaner.openTrash()
+                    Accessible.name: View.openTrashLabel
                 }
             }
         }
@@ -136,10 +193,13 @@ ScrollView {
                     { page: Varnoll.Page.largeFiles, text: "查找大文件、重复文件和旧安装包" },
                     { page: Varnoll.Page.space, text: "看看哪个文件夹占空间" }
                 ]
-                AbstractButton {
+                FlatButton {
                     id: shortcut
                     required property var modelData
                     objectName: "shortcut_" + modelData.page
+                    text: View.titleOf(modelData.page)
+                    Accessible.description: modelData.text
+                    ring.radius: 16
                     Layout.fillWidth: true
                     Layout.preferredWidth: 1
                     Layout.alignment: Qt.AlignTop
@@ -192,12 +252,15 @@ ScrollView {
             Symbol { name: "trash"; size: 12; tint: Ink.secondary }
             Text { text: Words.overviewFooter; font.pixelSize: 12; color: Ink.secondary }
             Item { Layout.fillWidth: true }
-            AbstractButton {
+            FlatButton {
                 objectName: "historyLink"
+                text: "查看清理记录"
+                ring.radius: 5
+                Accessible.role: Accessible.Link
                 implicitWidth: linkText.implicitWidth
                 implicitHeight: linkText.implicitHeight
                 onClicked: Cleaner.navigate(Varnoll.Page.history)
-                contentItem: Text { id: linkText; text: "查看清理记录"; font.pixelSize: 12; color: Ink.green }
+                contentItem: Text { id: linkText; text: parent.text; font.pixelSize: 12; color: Ink.green }
                 background: null
             }
         }

@@ -10,6 +10,8 @@ ColumnLayout {
     Text {
         id: titleText
         objectName: "headingTitle"
+        Accessible.role: Accessible.Heading
+        Accessible.name: text
         Layout.fillWidth: true
         font.family: Ink.serif
         font.pixelSize: 30
@@ -21,6 +23,8 @@ ColumnLayout {
     Text {
         id: subtitleText
         objectName: "headingSubtitle"
+        Accessible.role: Accessible.StaticText
+        Accessible.name: text
         Layout.fillWidth: true
         visible: text !== ""
         font.family: Ink.sans

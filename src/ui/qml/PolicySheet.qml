@@ -40,6 +40,8 @@ Popup {
         focus: true
         Keys.onReturnPressed: Cleaner.showPolicy = false
         Keys.onEnterPressed: Cleaner.showPolicy = false
+        Accessible.role: Accessible.Dialog
+        Accessible.name: "清楚范围，放心整理。"
 
         Eyebrow { text: "SCAN SCOPE · V1" }
         Text {

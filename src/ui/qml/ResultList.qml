@@ -6,6 +6,8 @@ import Varnoll.Model
 // The item list: header with select-all and search, the rows, and the footer.
 Item {
     id: list
+    // The header, five rows and the footer at least; the page scrolls rather than show fewer.
+    implicitHeight: 60 + 5 * 57 + 36
 
     Rectangle {
         anchors.fill: parent
@@ -50,15 +52,20 @@ Item {
                 anchors.topMargin: 12
                 anchors.bottomMargin: 12
                 spacing: 8
-                AbstractButton {
+                FlatButton {
                     objectName: "selectAll"
                     implicitWidth: 20
                     implicitHeight: 20
                     enabled: !Cleaner.busy
+                    text: "选择或取消当前列表的全部项目"
+                    ring.radius: 5
+                    Accessible.role: Accessible.CheckBox
+                    Accessible.checked: Results.allSelected
+                    Accessible.onToggleAction: if (enabled) Cleaner.toggleVisible()
                     onClicked: Cleaner.toggleVisible()
                     ToolTip.visible: hovered
                     ToolTip.delay: 600
-                    ToolTip.text: "选择或取消当前列表的全部项目"
+                    ToolTip.text: text
                     hoverEnabled: true
                     background: null
                     contentItem: Item {
@@ -73,6 +80,8 @@ Item {
                 }
                 Text {
                     objectName: "countText"
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     text: Results.countText
                     font.pixelSize: 11
                     font.weight: Font.Medium
@@ -86,6 +95,7 @@ Item {
                     color: Ink.card
                     border.width: 1
                     border.color: Ink.border
+                    FocusRing { shown: searchField.activeFocus; radius: 10 }
                     RowLayout {
                         anchors.fill: parent
                         anchors.margins: 8
@@ -96,6 +106,8 @@ Item {
                             objectName: "searchField"
                             Layout.fillWidth: true
                             placeholderText: "搜索文件或路径"
+                            Accessible.name: placeholderText
+                            Accessible.searchEdit: true
                             placeholderTextColor: Ink.secondary
                             font.pixelSize: 11
                             padding: 0
@@ -133,14 +145,32 @@ Item {
             reuseItems: true
             boundsBehavior: Flickable.StopAtBounds
             ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
-            delegate: Item {
+            // One Tab stop: the arrows move among the rows, Space ticks the current one,
+            // the Menu key or Shift+F10 opens its "…" menu.
+            activeFocusOnTab: true
+            keyNavigationEnabled: true
+            highlightMoveDuration: 0
+            Accessible.role: Accessible.List
+            Accessible.name: Results.countText
+            onActiveFocusChanged: if (activeFocus && currentIndex < 0 && count > 0) currentIndex = 0
+            Keys.onSpacePressed: if (currentItem) currentItem.row.toggle()
+            Keys.onPressed: (event) => {
+                if (currentItem && (event.key === Qt.Key_Menu
+                                    || (event.key === Qt.Key_F10 && (event.modifiers & Qt.ShiftModifier)))) {
+                    currentItem.row.openActions()
+                    event.accepted = true
+                }
+            }
+            delegate: FocusScope {
                 id: cell
                 required property int index
                 required property var model
+                readonly property alias row: fileRow
                 width: rows.width
                 height: fileRow.implicitHeight + 1
                 FileRow {
                     id: fileRow
+                    focus: true
                     width: parent.width
                     index: cell.index
                     entryId: cell.model.entryId
@@ -182,6 +212,8 @@ Item {
                 }
                 Text {
                     objectName: "emptyTitle"
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     anchors.horizontalCenter: parent.horizontalCenter
                     text: View.emptyTitle
                     font.pixelSize: 13
@@ -208,26 +240,7 @@ Item {
         }
     }
 
-    Menu {
-        id: rowMenu
-        objectName: "rowMenu"
-        property string entryId
-        function openFor(id, anchor) {
-            entryId = id
-            popup(anchor, 0, anchor.height)
-        }
-        MenuItem {
-            objectName: "revealItem"
-            text: Words.reveal
-            onTriggered: View.revealEntry(rowMenu.entryId)
-        }
-        MenuItem {
-            objectName: "ignoreItem"
-            text: "忽略此项目"
-            enabled: !Cleaner.busy
-            onTriggered: Cleaner.ignoreId(rowMenu.entryId)
-        }
-    }
+    RowMenu { id: rowMenu; objectName: "rowMenu" }
 
     Rectangle {
         anchors.fill: parent

@@ -28,9 +28,15 @@ Popup {
 
     contentItem: ColumnLayout {
         spacing: 18
-        // Return must not confirm anything here.
+        // The sheet holds the focus when it opens, on no button: Tab reaches "取消",
+        // then the confirm button, each with its ring drawn; Space presses the one that
+        // shows it. Return must not confirm anything here.
+        focus: true
         Keys.onReturnPressed: (event) => event.accepted = true
         Keys.onEnterPressed: (event) => event.accepted = true
+        Accessible.role: Accessible.Dialog
+        Accessible.name: Words.reviewTitle
+        Accessible.description: View.reviewSummary
 
         RowLayout {
             Layout.fillWidth: true
@@ -40,6 +46,8 @@ Popup {
         }
         Text {
             text: Words.reviewTitle
+            Accessible.role: Accessible.Heading
+            Accessible.name: text
             font.family: Ink.serif
             font.pixelSize: 27
             font.bold: true
@@ -47,6 +55,8 @@ Popup {
         }
         Text {
             objectName: "reviewSummary"
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
             Layout.fillWidth: true
             text: View.reviewSummary
             font.pixelSize: 12
@@ -77,7 +87,10 @@ Popup {
                 spacing: 12
                 model: Review
                 reuseItems: true
+                boundsBehavior: Flickable.StopAtBounds
                 ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
+                Accessible.role: Accessible.List
+                Accessible.name: View.reviewSummary
                 delegate: Column {
                     required property string name
                     required property string path
@@ -85,6 +98,8 @@ Popup {
                     x: 16
                     width: reviewList.width - 32
                     spacing: 4
+                    Accessible.role: Accessible.ListItem
+                    Accessible.name: View.spoken([name, path, isApplicationData ? "包含应用关联数据，请确认不再需要。" : ""])
                     Text { text: name; font.pixelSize: 12; font.weight: Font.Medium; width: parent.width; elide: Text.ElideRight; textFormat: Text.PlainText }
                     TextEdit {
                         text: path
@@ -108,6 +123,8 @@ Popup {
         }
         Text {
             text: Words.reviewFootnote
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
             font.pixelSize: 11
             color: Ink.secondary
         }
@@ -118,12 +135,16 @@ Popup {
             InkButton {
                 objectName: "reviewCancel"
                 text: "取消"
+                returnPresses: false
                 onClicked: Cleaner.showReview = false
             }
             InkButton {
                 objectName: "reviewConfirm"
                 primary: true
                 text: Words.reviewConfirm
+                returnPresses: false
+                // Off when nothing is left to move (a selection emptied under the sheet).
+                enabled: View.hasSelection && !Cleaner.busy
                 onClicked: Cleaner.cleanSelection()
             }
         }

@@ -6,6 +6,7 @@ import Varnoll.Model
 // The locations that stopped the ownership check, folded into one line until opened.
 Rectangle {
     objectName: "scanDiagnosticsView"
+    property alias expanded: disclosure.expanded
     implicitHeight: disclosure.implicitHeight + 28
     radius: 10
     color: Ink.muted
@@ -29,17 +30,25 @@ Rectangle {
                 color: Ink.secondary
                 wrapMode: Text.Wrap
             }
+            Item { width: 1; height: 8 }
+            // The 8 above are a gap, not a margin of the list: rows scrolled away must
+            // not show there. The bar stays drawn while rows lie out of sight.
             ListView {
                 id: rows
                 objectName: "diagnosticRows"
                 width: parent.width
-                height: Math.min(160, contentHeight + 8)
-                topMargin: 8
+                height: Math.min(160, contentHeight)
                 clip: true
                 spacing: 12
                 model: Diagnostics
                 reuseItems: true
-                ScrollBar.vertical: ScrollBar {}
+                boundsBehavior: Flickable.StopAtBounds
+                Accessible.role: Accessible.List
+                Accessible.name: Diagnostics.title
+                ScrollBar.vertical: ScrollBar {
+                    objectName: "diagnosticScrollBar"
+                    policy: rows.contentHeight > rows.height ? ScrollBar.AlwaysOn : ScrollBar.AsNeeded
+                }
                 delegate: RowLayout {
                     id: row
                     required property int index

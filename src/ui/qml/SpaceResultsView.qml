@@ -17,6 +17,8 @@ ColumnLayout {
         Layout.fillWidth: true
         Text {
             objectName: "spaceSummary"
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
             text: Space.summaryText
             font.pixelSize: 14
             font.weight: Font.Medium
@@ -37,6 +39,9 @@ ColumnLayout {
                     focusPolicy: Qt.TabFocus
                     Accessible.name: modelData.text
                     Accessible.role: Accessible.RadioButton
+                    Accessible.checked: checked
+                    Keys.onReturnPressed: view.showsMap = modelData.map
+                    FocusRing { shown: parent.visualFocus; radius: 8 }
                     Accessible.onPressAction: view.showsMap = modelData.map
                     onClicked: view.showsMap = modelData.map
                     background: Rectangle {
@@ -199,7 +204,20 @@ ColumnLayout {
         clip: true
         spacing: 10
         model: Space
+        boundsBehavior: Flickable.StopAtBounds
         ScrollBar.vertical: ScrollBar {}
+        // Five folders at least; the page scrolls rather than show fewer.
+        implicitHeight: 5 * 72
+
+        // One Tab stop: the arrows move among the folders, Return opens the current one.
+        activeFocusOnTab: true
+        keyNavigationEnabled: true
+        highlightMoveDuration: 0
+        Accessible.role: Accessible.List
+        Accessible.name: Space.summaryText
+        onActiveFocusChanged: if (activeFocus && currentIndex < 0 && count > 0) currentIndex = 0
+        Keys.onReturnPressed: if (currentItem && Space.namesEnabled) Space.open(currentIndex)
+        Keys.onEnterPressed: if (currentItem && Space.namesEnabled) Space.open(currentIndex)
 
         Text {
             objectName: "spaceEmpty"
@@ -222,6 +240,11 @@ ColumnLayout {
             required property string revealLabel
             objectName: "spaceChild"
             width: ListView.view.width
+            Accessible.role: Accessible.ListItem
+            Accessible.name: View.spoken([card.name, card.sizeText])
+            Accessible.focusable: true
+            Accessible.onPressAction: if (Space.namesEnabled) Space.open(card.index)
+            FocusRing { shown: card.activeFocus; outset: 0; radius: 12 }
             implicitHeight: cardColumn.implicitHeight + 30
             radius: 12
             color: Ink.card
@@ -246,7 +269,9 @@ ColumnLayout {
                         implicitHeight: nameText.implicitHeight
                         padding: 0
                         enabled: Space.namesEnabled
+                        focusPolicy: Qt.NoFocus
                         Accessible.name: card.name
+                        Accessible.onPressAction: if (enabled) Space.open(card.index)
                         onClicked: Space.open(card.index)
                         background: null
                         contentItem: Text {
@@ -271,7 +296,9 @@ ColumnLayout {
                         objectName: "revealButton"
                         implicitWidth: 22
                         implicitHeight: 22
+                        focusPolicy: Qt.NoFocus
                         Accessible.name: card.revealLabel
+                        Accessible.onPressAction: Space.reveal(card.index)
                         onClicked: Space.reveal(card.index)
                         background: null
                         contentItem: Item {

@@ -15,7 +15,14 @@ Item {
         anchors.bottomMargin: 18
         Text { text: "VarnollMac清理"; font.pixelSize: 11; color: Ink.secondary }
         Symbol { name: "chevron.right"; weight: "bold"; size: 8; tint: Ink.secondary }
-        Text { objectName: "topBarTitle"; text: Cleaner.pageTitle; font.pixelSize: 11; color: Ink.forest }
+        Text {
+            objectName: "topBarTitle"
+            text: Cleaner.pageTitle
+            font.pixelSize: 11
+            color: Ink.forest
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
+        }
         Item { Layout.fillWidth: true }
         Text { text: "文件留在本机"; font.pixelSize: 11; color: Ink.secondary }
     }

@@ -62,6 +62,43 @@ CleanupRecord FakeCore::clean(const QSet<QUuid> &ids, const QList<FileEntry> &sn
     return recordFor(snapshot, ids, all);
 }
 
+QList<RestoreOutcome> FakeCore::restore(const QList<CleanupItemResult> &items)
+{
+    QList<RestoreOutcome> outcomes;
+    for (const CleanupItemResult &item : items) {
+        {
+            QMutexLocker lock(&mutex);
+            restored.append(item);
+        }
+        if (onRestore) {
+            outcomes.append(onRestore(item));
+            continue;
+        }
+        RestoreOutcome outcome;
+        outcome.restored = true;
+        outcome.message = QStringLiteral("已放回原处。");
+        outcome.originalPath = item.path;
+        outcome.trashedPath = item.trashPath;
+        outcomes.append(outcome);
+    }
+    return outcomes;
+}
+
+QHash<QUuid, QList<int>> FakeCore::goneFromTrash(const QList<CleanupRecord> &)
+{
+    QMutexLocker lock(&mutex);
+    return gone;
+}
+
+TrashUsage FakeCore::measureTrash()
+{
+    if (onMeasureTrash)
+        onMeasureTrash();
+    ++trashMeasurements;
+    QMutexLocker lock(&mutex);
+    return trashUsage;
+}
+
 void FakeCore::validatePath(const QString &path, const QString &inside)
 {
     if (onValidate)
@@ -200,6 +237,8 @@ CleanupRecord recordFor(const QList<FileEntry> &snapshot, const QSet<QUuid> &ids
         item.bytes = e.bytes;
         item.moved = movedPaths.contains(e.path);
         item.message = item.moved ? QStringLiteral("已移到废纸篓") : QStringLiteral("已跳过");
+        if (item.moved)
+            item.trashPath = QStringLiteral("/fake-trash/files/") + e.name;
         record.items.append(item);
     }
     return record;

@@ -30,6 +30,11 @@ public:
     std::optional<VolumeCapacity> volume = VolumeCapacity { 500, 125 };
     std::function<void(const QString &, const QString &)> onValidate;
     QString resolvedPrefix; // resolveSymlinks() replaces a leading "/link" with this when set
+    /// Restore: by default every item comes back.
+    std::function<RestoreOutcome(const CleanupItemResult &)> onRestore;
+    QHash<QUuid, QList<int>> gone; // what goneFromTrash() answers
+    TrashUsage trashUsage { 3000000, 4, true, 1, 0 }; // what measureTrash() answers
+    std::function<void()> onMeasureTrash; // called before it answers (a test may hold it)
     bool opens = true; // whether the desktop hand-offs show something
     bool privacySettings = true;
 
@@ -42,6 +47,8 @@ public:
     std::atomic<int> runningQueries { 0 };
     std::atomic<int> runningQueriesOnUiThread { 0 };
     std::atomic<int> volumeQueries { 0 };
+    QList<CleanupItemResult> restored; // every item handed to restore()
+    std::atomic<int> trashMeasurements { 0 };
     QStringList revealed;
     int trashOpened = 0;
     int privacyOpened = 0;
@@ -49,6 +56,9 @@ public:
     std::unique_ptr<Varnoll::ScanRunner> makeScanner(const ScanConfiguration &configuration) override;
     CleanupRecord clean(const QSet<QUuid> &ids, const QList<FileEntry> &snapshot, const QSet<QString> &running,
         const QList<DuplicateGroup> &groups, const QList<FileEntry> &owners) override;
+    QList<RestoreOutcome> restore(const QList<CleanupItemResult> &items) override;
+    QHash<QUuid, QList<int>> goneFromTrash(const QList<CleanupRecord> &records) override;
+    TrashUsage measureTrash() override;
     void validatePath(const QString &path, const QString &inside) override;
     QSet<QString> runningApplicationIDs() override;
     std::optional<VolumeCapacity> homeVolumeCapacity() override;

@@ -30,6 +30,8 @@ CleanupItemResult item(const QString &path, std::int64_t bytes, bool moved, cons
     i.bytes = bytes;
     i.moved = moved;
     i.message = message;
+    if (moved) // where a moved item lies now, which the history page can bring back
+        i.trashPath = QStringLiteral("/trash/files/") + i.name;
     return i;
 }
 

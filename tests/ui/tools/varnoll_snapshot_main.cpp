@@ -6,7 +6,9 @@
 #include "support/SampleData.h"
 #include "support/UiHarness.h"
 
+#include "Look.h"
 #include "WindowContext.h"
+#include "app/presentation/HistoryListModel.h"
 #include "app/presentation/ResultListModel.h"
 #include "core/Scanner.h"
 
@@ -62,9 +64,67 @@ void tickFirst(UiHarness &h, int count)
         h.model->toggle(visible.at(i));
 }
 
+// Presses Tab until the item named `name` has the keyboard focus (its ring drawn).
+void tabTo(UiHarness &h, const QString &name)
+{
+    h.window->requestActivate();
+    if (!QTest::qWaitForWindowActive(h.window))
+        std::fprintf(stderr, "varnoll-snapshot: the window did not become active\n");
+    for (int i = 0; i < 80; ++i) {
+        QTest::keyClick(h.window, Qt::Key_Tab);
+        if (h.window->activeFocusItem() && h.window->activeFocusItem()->objectName() == name)
+            break;
+    }
+    h.settle();
+}
+
+// The window at its smallest, with the panels that make a page tallest open.
+void atMinimum(UiHarness &h, Page page, const ScanResult &result)
+{
+    h.window->resize(Varnoll::Look::minimumWindowSize());
+    h.model->navigate(page);
+    h.publish(result);
+    for (const QString &panel : { QStringLiteral("filterPanel"), QStringLiteral("scopeNotes") })
+        expand(h, panel);
+    h.settle(100);
+}
+
 QList<Shot> tour()
 {
     return {
+        { QStringLiteral("focus-sidebar"), [](UiHarness &h) { tabTo(h, QStringLiteral("nav_1")); } },
+        { QStringLiteral("focus-row"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::junk);
+                h.publish(sampleJunk(h));
+                tabTo(h, QStringLiteral("fileRow"));
+                QTest::keyClick(h.window, Qt::Key_Down);
+                QTest::keyClick(h.window, Qt::Key_Space);
+                h.settle();
+            } },
+        { QStringLiteral("focus-review"),
+            [](UiHarness &h) {
+                h.model->navigate(Page::largeFiles);
+                h.publish(sampleLargeFiles(h));
+                tickFirst(h, 2);
+                h.model->setShowReview(true);
+                h.settle();
+                tabTo(h, QStringLiteral("reviewConfirm"));
+            } },
+        { QStringLiteral("minimum-junk"), [](UiHarness &h) { atMinimum(h, Page::junk, sampleJunk(h)); } },
+        { QStringLiteral("minimum-largeFiles"),
+            [](UiHarness &h) { atMinimum(h, Page::largeFiles, manyLargeFiles(h, 40)); } },
+        { QStringLiteral("minimum-largeFiles-scrolled"),
+            [](UiHarness &h) {
+                atMinimum(h, Page::largeFiles, manyLargeFiles(h, 40));
+                tickFirst(h, 1);
+                tabTo(h, QStringLiteral("reviewButton"));
+            } },
+        { QStringLiteral("minimum-applications"),
+            [](UiHarness &h) { atMinimum(h, Page::applications, sampleApplications(h)); } },
+        { QStringLiteral("minimum-duplicates"),
+            [](UiHarness &h) { atMinimum(h, Page::duplicates, sampleDuplicates(h)); } },
+        { QStringLiteral("minimum-space"), [](UiHarness &h) { atMinimum(h, Page::space, sampleSpace(h)); } },
         { QStringLiteral("overview-default"), [](UiHarness &) {} },
         { QStringLiteral("overview-policy"), [](UiHarness &h) { h.model->setShowPolicy(true); } },
         { QStringLiteral("junk-introduction"), [](UiHarness &h) { h.model->navigate(Page::junk); } },
@@ -302,6 +362,35 @@ QList<Shot> tour()
                 h.openHistoryRecords(2);
             },
             [](UiHarness &h) { restartWithStore(h, sampleRecords(h), {}); } },
+        { QStringLiteral("history-restore"),
+            [](UiHarness &h) {
+                // "全部放回" on the first record: one item comes back, the other's place is taken.
+                h.fixture.core->onRestore = [](const CleanupItemResult &item) {
+                    RestoreOutcome outcome;
+                    outcome.restored = item.name == QStringLiteral("thumbnails");
+                    outcome.message = outcome.restored ? QStringLiteral("已放回原处。")
+                                                       : QStringLiteral("原处已有同名项目，为免覆盖，未放回。");
+                    return outcome;
+                };
+                h.model->navigate(Page::history);
+                h.settle();
+                h.openHistoryRecords();
+                // The failed clean-up closed, so that the third record's item shows too.
+                if (auto *history = h.engine->singletonInstance<Varnoll::HistoryListModel *>(
+                        qmlTypeId("Varnoll.Model", 1, 0, "History")))
+                    history->setExpanded(1, false);
+                h.model->restoreRecord(0);
+                waitIdle(*h.model);
+                h.settle();
+                if (QObject *list = h.find(QStringLiteral("historyView"), true))
+                    QMetaObject::invokeMethod(list, "positionViewAtEnd");
+                h.settle();
+            },
+            [](UiHarness &h) {
+                const QList<CleanupRecord> records = sampleRecords(h);
+                h.fixture.core->gone.insert(records.last().id, { 0 }); // emptied from the Trash since
+                restartWithStore(h, records, {});
+            } },
         { QStringLiteral("settings-filled"),
             [](UiHarness &h) {
                 h.model->navigate(Page::settings);
