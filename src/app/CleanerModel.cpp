@@ -308,6 +308,7 @@ CleanerModel::~CleanerModel()
 
 void CleanerModel::setPage(Page page)
 {
+    // Announced even when equal: the values derived from the page follow this signal.
     m_page = page;
     Q_EMIT pageChanged();
 }
@@ -327,24 +328,41 @@ void CleanerModel::setSelection(QSet<QUuid> selection)
 
 void CleanerModel::setBusy(bool busy)
 {
+    if (m_busy == busy)
+        return;
     m_busy = busy;
     Q_EMIT busyChanged();
 }
 
+void CleanerModel::setActivity(Activity activity)
+{
+    if (m_activity != activity) {
+        m_activity = activity;
+        Q_EMIT activityChanged();
+    }
+    setBusy(activity != Activity::idle);
+}
+
 void CleanerModel::setStatus(const QString &status)
 {
+    if (m_status == status)
+        return;
     m_status = status;
     Q_EMIT statusChanged();
 }
 
 void CleanerModel::setExamined(qint64 examined)
 {
+    if (m_examined == examined)
+        return;
     m_examined = examined;
     Q_EMIT examinedChanged();
 }
 
 void CleanerModel::setNotice(std::optional<QString> notice)
 {
+    if (m_notice == notice)
+        return;
     m_notice = std::move(notice);
     Q_EMIT noticeChanged();
 }
@@ -363,12 +381,15 @@ void CleanerModel::setPreferences(LocalPreferences preferences)
 
 void CleanerModel::setLargeDirectory(const QString &path)
 {
+    if (m_largeDirectory == path)
+        return;
     m_largeDirectory = path;
     Q_EMIT largeDirectoryChanged();
 }
 
 void CleanerModel::setDisk(qint64 total, qint64 free)
 {
+    // Each refresh is announced: the overview's figures follow it.
     m_totalDisk = total;
     Q_EMIT totalDiskChanged();
     m_freeDisk = free;
@@ -377,24 +398,32 @@ void CleanerModel::setDisk(qint64 total, qint64 free)
 
 void CleanerModel::setSearch(const QString &search)
 {
+    if (m_search == search)
+        return;
     m_search = search;
     Q_EMIT searchChanged();
 }
 
 void CleanerModel::setMinimumSizeMB(qint64 value)
 {
+    if (m_minimumSizeMB == value)
+        return;
     m_minimumSizeMB = value;
     Q_EMIT minimumSizeMBChanged();
 }
 
 void CleanerModel::setOlderThanDays(int value)
 {
+    if (m_olderThanDays == value)
+        return;
     m_olderThanDays = value;
     Q_EMIT olderThanDaysChanged();
 }
 
 void CleanerModel::setFileType(FileTypeFilter type)
 {
+    if (m_fileType == type)
+        return;
     m_fileType = type;
     Q_EMIT fileTypeChanged();
 }
@@ -407,6 +436,8 @@ void CleanerModel::setFileTypeRaw(int raw)
 
 void CleanerModel::setCategory(std::optional<FileCategory> category)
 {
+    if (m_category == category)
+        return;
     m_category = category;
     Q_EMIT categoryChanged();
 }
@@ -418,12 +449,16 @@ void CleanerModel::setCategoryRaw(int raw)
 
 void CleanerModel::setShowReview(bool show)
 {
+    if (m_showReview == show)
+        return;
     m_showReview = show;
     Q_EMIT showReviewChanged();
 }
 
 void CleanerModel::setShowPolicy(bool show)
 {
+    if (m_showPolicy == show)
+        return;
     m_showPolicy = show;
     Q_EMIT showPolicyChanged();
 }
@@ -666,7 +701,7 @@ void CleanerModel::scan(std::optional<ScanKind> requested)
         navigate(Page::junk);
     setSelection({});
     setNotice(std::nullopt);
-    setBusy(true);
+    setActivity(Activity::scanning);
     setExamined(0);
     setStatus(kPreparing);
 
@@ -742,7 +777,7 @@ void CleanerModel::finishScan(quint64 generation, ScanKind kind, const ScanOutco
         setNotice(outcome.error);
         setStatus(QStringLiteral("扫描未完成"));
     }
-    setBusy(false);
+    setActivity(Activity::idle);
     m_worker.reset();
     refreshDisk();
 }
@@ -884,7 +919,7 @@ void CleanerModel::cleanSelection()
     const QList<FileEntry> owners = result ? result->ownerApplications : QList<FileEntry>();
 
     setShowReview(false);
-    setBusy(true);
+    setActivity(Activity::cleaning);
     setStatus(vocabulary().cleaningStatus);
     setNotice(std::nullopt);
 
@@ -985,7 +1020,7 @@ void CleanerModel::completeCleanup(const QString &saveText)
     const CleanupFinish finish = *m_cleanupAwaitingSave;
     m_cleanupAwaitingSave.reset();
     m_cleanup.reset();
-    setBusy(false);
+    setActivity(Activity::idle);
     refreshDisk();
     refreshTrashUsage();
     setStatus(vocabulary().cleanedStatus.arg(finish.count));
@@ -1080,7 +1115,7 @@ void CleanerModel::startRestore(const QList<ItemRef> &targets)
     for (const auto &[id, index] : targets)
         items.append(m_records.at(recordAt.value(id)).items.at(index));
 
-    setBusy(true);
+    setActivity(Activity::restoring);
     setStatus(kRestoring);
     setNotice(std::nullopt);
     const std::shared_ptr<MainThreadRelay> relay = m_relay;
@@ -1169,7 +1204,7 @@ void CleanerModel::completeRestore(const QString &saveText)
     const RestoreFinish finish = *m_restoreAwaitingSave;
     m_restoreAwaitingSave.reset();
     m_restore.reset();
-    setBusy(false);
+    setActivity(Activity::idle);
     setStatus(QStringLiteral("已放回原处 %1 项").arg(finish.restored));
     QString notice;
     if (finish.failed == 0)

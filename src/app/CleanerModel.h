@@ -50,6 +50,7 @@ class CleanerModel : public QObject {
     Q_PROPERTY(Varnoll::Page page READ page NOTIFY pageChanged)
     Q_PROPERTY(QString pageTitle READ currentPageTitle NOTIFY pageChanged)
     Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
+    Q_PROPERTY(Varnoll::Activity activity READ activity NOTIFY activityChanged)
     Q_PROPERTY(QString status READ status NOTIFY statusChanged)
     Q_PROPERTY(qint64 examined READ examined NOTIFY examinedChanged)
     Q_PROPERTY(qint64 totalDisk READ totalDisk NOTIFY totalDiskChanged)
@@ -82,6 +83,8 @@ public:
     [[nodiscard]] const QHash<Morvane::ScanKind, Morvane::ScanResult> &results() const { return m_results; }
     [[nodiscard]] const QSet<QUuid> &selection() const { return m_selection; }
     [[nodiscard]] bool busy() const { return m_busy; }
+    /// Views decide on this, never on the status text.
+    [[nodiscard]] Activity activity() const { return m_activity; }
     [[nodiscard]] QString status() const { return m_status; }
     [[nodiscard]] qint64 examined() const { return m_examined; }
     [[nodiscard]] qint64 totalDisk() const { return m_totalDisk; }
@@ -234,6 +237,7 @@ Q_SIGNALS:
     void resultsChanged();
     void selectionChanged();
     void busyChanged();
+    void activityChanged();
     void statusChanged();
     void examinedChanged();
     void totalDiskChanged();
@@ -293,6 +297,8 @@ private:
     void setResults(QHash<Morvane::ScanKind, Morvane::ScanResult> results);
     void setSelection(QSet<QUuid> selection);
     void setBusy(bool busy);
+    /// Sets the activity and `busy` with it.
+    void setActivity(Activity activity);
     void setStatus(const QString &status);
     void setExamined(qint64 examined);
     void setNotice(std::optional<QString> notice);
@@ -352,6 +358,7 @@ private:
     QHash<Morvane::ScanKind, Morvane::ScanResult> m_results;
     QSet<QUuid> m_selection;
     bool m_busy = false;
+    Activity m_activity = Activity::idle;
     QString m_status;
     qint64 m_examined = 0;
     qint64 m_totalDisk = 0;

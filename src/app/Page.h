@@ -30,6 +30,15 @@ enum class Page {
 };
 Q_ENUM_NS(Page)
 
+/// What the model is doing; `busy` while it is anything but idle.
+enum class Activity {
+    idle,
+    scanning,
+    cleaning, // items moving to the Trash: cannot be cancelled
+    restoring, // items put back from the Trash
+};
+Q_ENUM_NS(Activity)
+
 inline constexpr std::array<Page, 13> allPages = {
     Page::overview,
     Page::junk,

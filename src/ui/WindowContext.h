@@ -13,11 +13,14 @@ class ResultListModel;
 class ReviewListModel;
 class ViewState;
 
-/// Everything the QML views reach besides their own files: the model and the
-/// presentation objects over it, published as singletons of the module
-/// "Varnoll.Model" (Cleaner, View, Results, Review, Look, Words and the namespace Varnoll with the Page
-/// enumeration).
-/// One context serves one engine; the application makes exactly one.
+/// Everything the QML views reach besides their own files, registered in one place as
+/// the module "Varnoll.Model": the model and the presentation objects over it
+/// (Cleaner, View, Results, Review, Look, Words; the namespace Varnoll with the Page
+/// and Activity enumerations), each page's lists and texts (Filters, Applications,
+/// Duplicates, Space, Diagnostics, History, Ignored, SettingsInfo: one per engine,
+/// made over its Cleaner on first use and deleted with the engine) and the space
+/// page's map item SpaceMap. One context serves one engine; the application makes
+/// exactly one.
 class WindowContext : public QObject {
     Q_OBJECT
 
@@ -26,9 +29,10 @@ public:
     WindowContext(CleanerModel *model, const QString &version, QObject *parent = nullptr);
     ~WindowContext() override;
 
-    /// Registers the singletons (once per process), the symbol images and the
-    /// Controls style on `engine`, and makes this the context its singletons
-    /// resolve to. Call before loading any QML.
+    /// Registers the QML types (once per process), gives `engine` the symbol images,
+    /// the application icons ("image://appicon/…") and the version for the About
+    /// text, and makes this the context its singletons resolve to. Call before
+    /// loading any QML.
     void install(QQmlEngine &engine);
 
     /// The URL of the window's root file.

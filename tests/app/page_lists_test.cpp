@@ -11,8 +11,8 @@
 #include "app/presentation/FileFilterOptions.h"
 #include "app/presentation/HistoryListModel.h"
 #include "app/presentation/IgnoreListModel.h"
-#include "app/presentation/ItemListKind.h"
 #include "app/presentation/SpaceListModel.h"
+#include "app/presentation/ViewState.h"
 #include "core/RecordJson.h"
 
 #include <QAbstractItemModelTester>
@@ -454,8 +454,8 @@ private Q_SLOTS:
     {
         Fixture f;
         auto model = f.makeModel();
-        ItemListKind list(model.get());
-        QSignalSpy changed(&list, &ItemListKind::kindChanged);
+        ViewState list(model.get(), {});
+        QSignalSpy changed(&list, &ViewState::itemListChanged);
         const QList<std::pair<Page, QString>> expected = {
             { Page::junk, "plain" },
             { Page::applications, "applications" },
@@ -466,7 +466,7 @@ private Q_SLOTS:
         };
         for (const auto &[page, kind] : expected) {
             model->navigate(page);
-            QCOMPARE(list.kind(), kind);
+            QCOMPARE(list.itemList(), kind);
             QCOMPARE(list.showsSelectionBar(), page != Page::space); // the space page only reads
         }
         QCOMPARE(changed.count(), expected.size());

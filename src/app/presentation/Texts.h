@@ -14,9 +14,6 @@
 // Every text the window composes from model values. The views only place them.
 namespace Varnoll::Texts {
 
-/// The progress status of a running clean-up; the progress block has no cancel button then.
-inline const QString cleaningStatus = Morvane::vocabulary().cleaningStatus;
-
 /// The subtitle under a results page's title.
 [[nodiscard]] QString pageDescription(Page page);
 

@@ -21,8 +21,9 @@ ViewState::ViewState(CleanerModel *model, QString version, QObject *parent)
     for (auto source : { &M::pageChanged, &M::busyChanged, &M::minimumSizeMBChanged, &M::olderThanDaysChanged,
              &M::fileTypeChanged, &M::currentResultChanged, &M::showReviewChanged, &M::showPolicyChanged })
         connect(model, source, this, &ViewState::pageStateChanged);
+    connect(model, &M::pageChanged, this, &ViewState::itemListChanged);
     connect(model, &M::junkBytesChanged, this, &ViewState::junkStateChanged);
-    for (auto source : { &M::statusChanged, &M::examinedChanged, &M::busyChanged })
+    for (auto source : { &M::statusChanged, &M::examinedChanged, &M::busyChanged, &M::activityChanged })
         connect(model, source, this, &ViewState::progressStateChanged);
     for (auto source : { &M::largeDirectoryChanged, &M::busyChanged })
         connect(model, source, this, &ViewState::folderStateChanged);
@@ -153,7 +154,26 @@ QString ViewState::examinedText() const
 
 bool ViewState::showsCancel() const
 {
-    return m_model->status() != Texts::cleaningStatus;
+    return m_model->activity() != Activity::cleaning;
+}
+
+QString ViewState::itemList() const
+{
+    switch (m_model->page()) {
+    case Page::applications:
+        return QStringLiteral("applications");
+    case Page::duplicates:
+        return QStringLiteral("duplicates");
+    case Page::space:
+        return QStringLiteral("space");
+    default:
+        return QStringLiteral("plain");
+    }
+}
+
+bool ViewState::showsSelectionBar() const
+{
+    return m_model->page() != Page::space;
 }
 
 QString ViewState::folderTitle() const

@@ -36,6 +36,8 @@ class ViewState : public QObject {
     Q_PROPERTY(bool introShowsSteps READ introShowsSteps NOTIFY pageStateChanged)
     Q_PROPERTY(QString introSteps READ introSteps CONSTANT)
     Q_PROPERTY(QString body READ body NOTIFY pageStateChanged)
+    Q_PROPERTY(QString itemList READ itemList NOTIFY itemListChanged)
+    Q_PROPERTY(bool showsSelectionBar READ showsSelectionBar NOTIFY itemListChanged)
     // Progress.
     Q_PROPERTY(QString examinedText READ examinedText NOTIFY progressStateChanged)
     Q_PROPERTY(bool showsCancel READ showsCancel NOTIFY progressStateChanged)
@@ -98,6 +100,11 @@ public:
     [[nodiscard]] QString introSteps() const;
     /// Which body a results page shows: "progress", "result" or "introduction".
     [[nodiscard]] QString body() const;
+    /// Which item list a results page shows: "applications", "duplicates" and "space"
+    /// have their own; every other scan page has the plain list ("plain").
+    [[nodiscard]] QString itemList() const;
+    /// The space page, read-only, has no selection bar.
+    [[nodiscard]] bool showsSelectionBar() const;
     [[nodiscard]] QString examinedText() const;
     [[nodiscard]] bool showsCancel() const;
     [[nodiscard]] QString folderTitle() const;
@@ -143,6 +150,7 @@ public:
 
 Q_SIGNALS:
     void pageStateChanged();
+    void itemListChanged();
     void junkStateChanged();
     void progressStateChanged();
     void folderStateChanged();

@@ -206,7 +206,7 @@ Item {
     Rectangle {
         id: selectionBar
         objectName: "selectionBar"
-        visible: View.body === "result" && ItemList.showsSelectionBar
+        visible: View.body === "result" && View.showsSelectionBar
         anchors.left: parent.left
         anchors.right: parent.right
         anchors.bottom: parent.bottom
@@ -502,9 +502,9 @@ Item {
                 objectName: "itemList"
                 Layout.fillWidth: true
                 Layout.fillHeight: true
-                sourceComponent: ItemList.kind === "applications" ? applicationList
-                               : ItemList.kind === "duplicates" ? duplicateList
-                               : ItemList.kind === "space" ? spaceList : plainList
+                sourceComponent: View.itemList === "applications" ? applicationList
+                               : View.itemList === "duplicates" ? duplicateList
+                               : View.itemList === "space" ? spaceList : plainList
                 Component { id: plainList; ResultList {} }
                 Component { id: applicationList; ApplicationResultsView {} }
                 Component { id: duplicateList; DuplicateResultsView {} }
