@@ -2,6 +2,7 @@
 #include "core/Vocabulary.h"
 #include "support/FakeCore.h"
 
+#include "app/presentation/ViewState.h"
 #include "core/RecordJson.h"
 
 #include <QDir>
@@ -14,8 +15,10 @@
 #include <thread>
 
 using namespace VarnollTest;
+using Varnoll::Activity;
 using Varnoll::CleanerModel;
 using Varnoll::Page;
+using Varnoll::ViewState;
 
 namespace {
 
@@ -201,8 +204,11 @@ private Q_SLOTS:
             gate.wait();
             return recordFor(snapshot, ids, {});
         };
+        QSignalSpy activity(model.get(), &CleanerModel::activityChanged);
         model->cleanSelection();
         QVERIFY(model->busy());
+        QCOMPARE(model->activity(), Activity::cleaning);
+        QVERIFY(!ViewState(model.get(), {}).showsCancel()); // a clean-up cannot be stopped
         model->setShowReview(true);
         model->cleanSelection(); // second one while busy: nothing
         model->scan(); // and no scan either
@@ -210,6 +216,9 @@ private Q_SLOTS:
         gate.open();
         QVERIFY(waitIdle(*model));
         QCOMPARE(f.core->cleanedIds.size(), 1);
+        QCOMPARE(model->activity(), Activity::idle);
+        QCOMPARE(activity.count(), 2);
+        QVERIFY(ViewState(model.get(), {}).showsCancel());
     }
 
     void quittingDuringACleanupKeepsItsRecord()
