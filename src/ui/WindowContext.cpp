@@ -1,5 +1,7 @@
 #include "WindowContext.h"
 
+#include "AccessibleStates.h"
+
 #include "Look.h"
 #include "PageModels.h"
 #include "SymbolImages.h"
@@ -95,6 +97,8 @@ void prepareApplicationLook()
         QCoreApplication::installTranslator(translator);
     else
         delete translator;
+
+    installAccessibleStates();
 
     // The views draw their own controls; Basic is the style that lets them.
     QQuickStyle::setStyle(QStringLiteral("Basic"));

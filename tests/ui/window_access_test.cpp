@@ -216,6 +216,13 @@ private Q_SLOTS:
         QVERIFY(waitIdle(*h.model));
         QVERIFY(h.publish(sampleLargeFiles(h)));
 
+        // With nothing ticked the review button is off: heard as off, and Press does nothing.
+        QObject *review = h.find(QStringLiteral("reviewButton"), true);
+        QCOMPARE(accessibleOf(review)->state().disabled, 1);
+        act(review, QAccessibleActionInterface::pressAction());
+        h.settle();
+        QVERIFY(!h.model->showReview());
+
         // Check boxes: a row's and select-all; the row itself toggles as its default action.
         QList<QQuickItem *> rows = h.rows();
         QVERIFY(rows.size() >= 2);
@@ -229,6 +236,7 @@ private Q_SLOTS:
         h.settle();
         QCOMPARE(h.model->selection().size(), h.model->visibleEntries().size());
         QCOMPARE(accessibleOf(h.find(QStringLiteral("selectAll"), true))->state().checked, 1);
+        QCOMPARE(accessibleOf(review)->state().disabled, 0);
 
         // The selection bar opens the review; its cancel closes it.
         QVERIFY(act(h.find(QStringLiteral("reviewButton"), true), QAccessibleActionInterface::pressAction()));
