@@ -4,6 +4,7 @@
 
 #ifdef VARNOLL_HAVE_QUICK_PRIVATE
 #include <QtQuick/private/qaccessiblequickitem_p.h>
+#include <QtQuick/private/qquickaccessibleattached_p.h>
 #include <QtQuick/private/qquickitem_p.h>
 #endif
 
@@ -13,10 +14,20 @@ namespace Varnoll {
 namespace {
 
 // Qt 6.4 reports every Qt Quick item as enabled: a screen reader would announce an off
-// "查看并确认…" as a button that works. Everything else is Qt's own item interface.
+// "查看并确认…" as a button that works. And a control's role is its class's, whatever
+// the view declared (a file tab was heard as a push button). Everything else is Qt's own
+// item interface.
 class QuickItemWithEnabledState : public QAccessibleQuickItem {
 public:
     using QAccessibleQuickItem::QAccessibleQuickItem;
+
+    QAccessible::Role role() const override
+    {
+        const auto *attached = QQuickAccessibleAttached::attachedProperties(item());
+        if (attached && attached->role() != QAccessible::NoRole)
+            return attached->role();
+        return QAccessibleQuickItem::role();
+    }
 
     QAccessible::State state() const override
     {

@@ -207,6 +207,12 @@ private Q_SLOTS:
             QAccessibleActionInterface::pressAction()));
         h.settle();
         QCOMPARE(h.model->page(), Page::installers);
+        // A screen reader that starts after the window keeps hearing the tabs as tabs
+        // (Qt's controls reset their role when accessibility switches on).
+        QAccessible::setActive(false);
+        QAccessible::setActive(true);
+        QCOMPARE(accessibleOf(h.find(QStringLiteral("tab_%1").arg(int(Page::installers)), true))->role(),
+            QAccessible::PageTab);
         QObject *filters = h.find(QStringLiteral("filterPanel"), true);
         QVERIFY(act(inside(filters, QStringLiteral("disclosureLabel")), QAccessibleActionInterface::toggleAction()));
         QVERIFY(filters->property("expanded").toBool());
