@@ -38,6 +38,11 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
 qml6-module-qtquick-layouts, qml6-module-qtquick-dialogs, qml6-module-qtquick-window, \
 qml6-module-qtqml-workerscript, qml6-module-qt-labs-folderlistmodel, \
 qml6-module-qt5compat-graphicaleffects, qt6-qpa-plugins, libqt6svg6, fonts-noto-cjk")
+get_property(varnoll_extra_depends GLOBAL PROPERTY VARNOLL_PACKAGE_DEPENDS)
+if(varnoll_extra_depends)
+  list(JOIN varnoll_extra_depends ", " varnoll_extra_depends)
+  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", ${varnoll_extra_depends}")
+endif()
 # Qt's own Chinese texts (dialog buttons and the like); without them those stay English.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, qt6-translations-l10n")
 

@@ -1,5 +1,6 @@
 #include "WindowContext.h"
 
+#include "AccessibleStates.h"
 #include "ApplicationIcons.h"
 #include "Look.h"
 #include "SpaceMap.h"
@@ -137,6 +138,8 @@ void prepareApplicationLook()
         QCoreApplication::installTranslator(translator);
     else
         delete translator;
+
+    installAccessibleStates();
 
     // The views draw their own controls; Basic is the style that lets them.
     QQuickStyle::setStyle(QStringLiteral("Basic"));

@@ -207,6 +207,12 @@ private Q_SLOTS:
             QAccessibleActionInterface::pressAction()));
         h.settle();
         QCOMPARE(h.model->page(), Page::installers);
+        // A screen reader that starts after the window keeps hearing the tabs as tabs
+        // (Qt's controls reset their role when accessibility switches on).
+        QAccessible::setActive(false);
+        QAccessible::setActive(true);
+        QCOMPARE(accessibleOf(h.find(QStringLiteral("tab_%1").arg(int(Page::installers)), true))->role(),
+            QAccessible::PageTab);
         QObject *filters = h.find(QStringLiteral("filterPanel"), true);
         QVERIFY(act(inside(filters, QStringLiteral("disclosureLabel")), QAccessibleActionInterface::toggleAction()));
         QVERIFY(filters->property("expanded").toBool());
@@ -215,6 +221,13 @@ private Q_SLOTS:
         QVERIFY(act(h.find(QStringLiteral("startButton"), true), QAccessibleActionInterface::pressAction()));
         QVERIFY(waitIdle(*h.model));
         QVERIFY(h.publish(sampleLargeFiles(h)));
+
+        // With nothing ticked the review button is off: heard as off, and Press does nothing.
+        QObject *review = h.find(QStringLiteral("reviewButton"), true);
+        QCOMPARE(accessibleOf(review)->state().disabled, 1);
+        act(review, QAccessibleActionInterface::pressAction());
+        h.settle();
+        QVERIFY(!h.model->showReview());
 
         // Check boxes: a row's and select-all; the row itself toggles as its default action.
         QList<QQuickItem *> rows = h.rows();
@@ -229,6 +242,7 @@ private Q_SLOTS:
         h.settle();
         QCOMPARE(h.model->selection().size(), h.model->visibleEntries().size());
         QCOMPARE(accessibleOf(h.find(QStringLiteral("selectAll"), true))->state().checked, 1);
+        QCOMPARE(accessibleOf(review)->state().disabled, 0);
 
         // The selection bar opens the review; its cancel closes it.
         QVERIFY(act(h.find(QStringLiteral("reviewButton"), true), QAccessibleActionInterface::pressAction()));

@@ -13,8 +13,14 @@ AbstractButton {
     property string arrowGroup: ""
     property int arrowAxis: Qt.Vertical
 
+    // The role screen readers hear (a tab, a link). Qt's controls put back their own role
+    // when accessibility switches on after the window was made, so it is set again then.
+    property int spokenRole: Accessible.Button
+
     focusPolicy: Qt.TabFocus
     Accessible.name: text
+    Accessible.role: spokenRole
+    Accessible.onRoleChanged: if (Accessible.role !== spokenRole) Accessible.role = spokenRole
     Accessible.onPressAction: if (control.enabled) control.clicked()
     // Space or Return act only on a button whose focus is drawn.
     Keys.onSpacePressed: (event) => event.accepted = !control.visualFocus

@@ -256,7 +256,7 @@ ScrollView {
                 objectName: "historyLink"
                 text: "查看清理记录"
                 ring.radius: 5
-                Accessible.role: Accessible.Link
+                spokenRole: Accessible.Link
                 implicitWidth: linkText.implicitWidth
                 implicitHeight: linkText.implicitHeight
                 onClicked: Cleaner.navigate(Varnoll.Page.history)

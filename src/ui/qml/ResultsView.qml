@@ -57,7 +57,7 @@ Item {
                         arrowGroup: "fileTabs"
                         arrowAxis: Qt.Horizontal
                         ring.radius: 12
-                        Accessible.role: Accessible.PageTab
+                        spokenRole: Accessible.PageTab
                         Accessible.selected: Cleaner.page === tab.modelData.page
                         onClicked: Cleaner.navigate(modelData.page)
                         opacity: enabled ? 1 : 0.6

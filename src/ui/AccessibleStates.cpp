@@ -1,0 +1,67 @@
+#include "AccessibleStates.h"
+
+#include <QAccessible>
+
+#ifdef VARNOLL_HAVE_QUICK_PRIVATE
+#include <QtQuick/private/qaccessiblequickitem_p.h>
+#include <QtQuick/private/qquickaccessibleattached_p.h>
+#include <QtQuick/private/qquickitem_p.h>
+#endif
+
+namespace Varnoll {
+
+#ifdef VARNOLL_HAVE_QUICK_PRIVATE
+namespace {
+
+// Qt 6.4 reports every Qt Quick item as enabled: a screen reader would announce an off
+// "查看并确认…" as a button that works. And a control's role is its class's, whatever
+// the view declared (a file tab was heard as a push button). Everything else is Qt's own
+// item interface.
+class QuickItemWithEnabledState : public QAccessibleQuickItem {
+public:
+    using QAccessibleQuickItem::QAccessibleQuickItem;
+
+    QAccessible::Role role() const override
+    {
+        const auto *attached = QQuickAccessibleAttached::attachedProperties(item());
+        if (attached && attached->role() != QAccessible::NoRole)
+            return attached->role();
+        return QAccessibleQuickItem::role();
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleQuickItem::state();
+        if (!item()->isEnabled()) {
+            state.disabled = true;
+            state.focusable = false;
+        }
+        return state;
+    }
+};
+
+QAccessibleInterface *quickItemFactory(const QString &className, QObject *object)
+{
+    // Asked for each class up the chain; answering at QQuickItem covers every item the
+    // way Qt's own factory does, and only items that took part in accessibility.
+    if (className != QLatin1String("QQuickItem"))
+        return nullptr;
+    auto *item = qobject_cast<QQuickItem *>(object);
+    if (!item || !QQuickItemPrivate::get(item)->isAccessible)
+        return nullptr;
+    return new QuickItemWithEnabledState(item);
+}
+
+} // namespace
+#endif
+
+void installAccessibleStates()
+{
+#ifdef VARNOLL_HAVE_QUICK_PRIVATE
+    // The last factory installed is asked first; installing again moves ours to the end.
+    QAccessible::removeFactory(quickItemFactory);
+    QAccessible::installFactory(quickItemFactory);
+#endif
+}
+
+} // namespace Varnoll
