@@ -21,6 +21,20 @@ class QuickItemWithEnabledState : public QAccessibleQuickItem {
 public:
     using QAccessibleQuickItem::QAccessibleQuickItem;
 
+    QString text(QAccessible::Text kind) const override
+    {
+        const QString text = QAccessibleQuickItem::text(kind);
+        if (kind != QAccessible::Name || !text.isEmpty() || role() != QAccessible::Dialog)
+            return text;
+        // A popup's own item is an unnamed dialog around the sheet: it takes the sheet's name.
+        for (const QQuickItem *child : item()->childItems()) {
+            const auto *attached = QQuickAccessibleAttached::attachedProperties(child);
+            if (attached && attached->role() == QAccessible::Dialog && !attached->name().isEmpty())
+                return attached->name();
+        }
+        return text;
+    }
+
     QAccessible::Role role() const override
     {
         const auto *attached = QQuickAccessibleAttached::attachedProperties(item());
@@ -43,8 +57,10 @@ public:
 QAccessibleInterface *quickItemFactory(const QString &className, QObject *object)
 {
     // Asked for each class up the chain; answering at QQuickItem covers every item the
-    // way Qt's own factory does, and only items that took part in accessibility.
-    if (className != QLatin1String("QQuickItem"))
+    // way Qt's own factory does, and only items that took part in accessibility. A popup's
+    // own item is answered before Qt's page interface takes it: it has no header or footer
+    // to order, and its name comes from the sheet inside.
+    if (className != QLatin1String("QQuickItem") && className != QLatin1String("QQuickPopupItem"))
         return nullptr;
     auto *item = qobject_cast<QQuickItem *>(object);
     if (!item || !QQuickItemPrivate::get(item)->isAccessible)

@@ -183,6 +183,9 @@ private Q_SLOTS:
                 state.prepare(h);
             }
             h.settle(100);
+            // As a screen reader started after the window finds it (controls reset their roles).
+            QAccessible::setActive(false);
+            QAccessible::setActive(true);
             const Seen seen = survey(h.window);
             QVERIFY2(
                 seen.unnamed.isEmpty(), qPrintable(QStringLiteral("%1: %2").arg(state.name, seen.unnamed.join(u'\n'))));

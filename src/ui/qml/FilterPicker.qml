@@ -29,6 +29,17 @@ RowLayout {
         displayText: currentIndex < 0 ? "" : currentText
         font.pixelSize: 11
         Accessible.name: picker.title
+        // Plain text where Basic puts a read-only text field: a screen reader would find an
+        // unnamed editable text inside every picker.
+        contentItem: Text {
+            leftPadding: 12
+            rightPadding: 1
+            text: combo.displayText
+            font: combo.font
+            color: combo.palette.buttonText
+            elide: Text.ElideRight
+            verticalAlignment: Text.AlignVCenter
+        }
         // The highlighted option: dark text on the light selection colour.
         delegate: ItemDelegate {
             required property int index
