@@ -13,11 +13,11 @@ namespace Varnoll {
 #ifdef VARNOLL_HAVE_QUICK_PRIVATE
 namespace {
 
-// Qt 6.4 reports every Qt Quick item as enabled: a screen reader would announce an off
-// "查看并确认…" as a button that works. And a control's role is its class's, whatever
-// the view declared (a file tab was heard as a push button). Everything else is Qt's own
-// item interface.
-class QuickItemWithEnabledState : public QAccessibleQuickItem {
+// Qt's own item interface, told what the view declares. Qt 6.4 reports every Qt Quick
+// item as enabled (a screen reader would announce an off "查看并确认…" as a button that
+// works), gives a control its class's role whatever the view declared (a file tab was
+// heard as a push button), and leaves a popup's own item unnamed.
+class QuickItemAsDeclared : public QAccessibleQuickItem {
 public:
     using QAccessibleQuickItem::QAccessibleQuickItem;
 
@@ -65,7 +65,7 @@ QAccessibleInterface *quickItemFactory(const QString &className, QObject *object
     auto *item = qobject_cast<QQuickItem *>(object);
     if (!item || !QQuickItemPrivate::get(item)->isAccessible)
         return nullptr;
-    return new QuickItemWithEnabledState(item);
+    return new QuickItemAsDeclared(item);
 }
 
 } // namespace
