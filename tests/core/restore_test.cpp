@@ -15,33 +15,10 @@
 
 #include <cerrno>
 
-#ifdef __linux__
-#include <sys/mount.h>
-#endif
-
 using namespace Morvane;
 using namespace TrashFixtures;
 
 namespace {
-
-bool mountTmpfs(const QString &folder)
-{
-#ifdef __linux__
-    return ::mount("tmpfs", pathToBytes(folder).constData(), "tmpfs", 0, "size=1m,mode=0755") == 0;
-#else
-    Q_UNUSED(folder);
-    return false;
-#endif
-}
-
-void unmount(const QString &folder)
-{
-#ifdef __linux__
-    ::umount2(pathToBytes(folder).constData(), MNT_DETACH);
-#else
-    Q_UNUSED(folder);
-#endif
-}
 
 // A throwaway home whose Trash is its own, with the services pointed at it.
 struct Home {

@@ -8,37 +8,8 @@
 
 #include <cerrno>
 
-#ifdef __linux__
-#include <sys/mount.h>
-#endif
-
 using namespace Morvane;
 using namespace TrashFixtures;
-
-namespace {
-
-// A small tmpfs at `folder`, when this machine lets us mount one (root, no sandbox).
-bool mountTmpfs(const QString &folder, const char *options)
-{
-#ifdef __linux__
-    return ::mount("tmpfs", pathToBytes(folder).constData(), "tmpfs", 0, options) == 0;
-#else
-    Q_UNUSED(folder);
-    Q_UNUSED(options);
-    return false;
-#endif
-}
-
-void unmount(const QString &folder)
-{
-#ifdef __linux__
-    ::umount2(pathToBytes(folder).constData(), MNT_DETACH);
-#else
-    Q_UNUSED(folder);
-#endif
-}
-
-} // namespace
 
 class TrashTest : public QObject {
     Q_OBJECT

@@ -102,6 +102,15 @@ QByteArray candidateName(const QByteArray &name, int attempt)
     return cutName(stem, limit - suffix.size()) + suffix;
 }
 
+// Every refusal of a move reads the same way, whichever step refused it.
+TrashOutcome fail(const QString &text, int code)
+{
+    TrashOutcome outcome;
+    outcome.error = trashWorded(QStringLiteral("无法移到废纸篓：")) + text + u'。';
+    outcome.errorCode = code;
+    return outcome;
+}
+
 } // namespace
 
 struct FreedesktopTrash::Failure {
@@ -272,12 +281,6 @@ bool FreedesktopTrash::openTrash(int parent, const QByteArray &name, const QByte
 
 TrashOutcome FreedesktopTrash::moveToTrash(const QString &path) const
 {
-    TrashOutcome outcome;
-    auto fail = [&outcome](const QString &text, int code) {
-        outcome.error = trashWorded(QStringLiteral("无法移到废纸篓：")) + text + u'。';
-        outcome.errorCode = code;
-        return outcome;
-    };
     if (!path.startsWith(u'/'))
         return fail(QStringLiteral("路径不是绝对路径"), EINVAL);
     const QByteArray normal = pathToBytes(lexicallyNormal(path));
@@ -294,12 +297,6 @@ TrashOutcome FreedesktopTrash::moveToTrash(const QString &path) const
 
 TrashOutcome FreedesktopTrash::moveToTrash(const TrashItem &item) const
 {
-    TrashOutcome outcome;
-    auto fail = [&outcome](const QString &text, int code) {
-        outcome.error = trashWorded(QStringLiteral("无法移到废纸篓：")) + text + u'。';
-        outcome.errorCode = code;
-        return outcome;
-    };
     if (item.folder < 0 || item.name.isEmpty() || item.name.contains('/') || item.name == "." || item.name == "..")
         return fail(QStringLiteral("项目名称无效"), EINVAL);
     const bool isFolder = S_ISDIR(item.st.st_mode);
@@ -335,12 +332,6 @@ TrashOutcome FreedesktopTrash::moveToTrash(const TrashItem &item) const
 // Another mounted file system: only that volume's own trash will do; never copy across.
 TrashOutcome FreedesktopTrash::moveToVolumeTrash(const TrashItem &item) const
 {
-    TrashOutcome outcome;
-    auto fail = [&outcome](const QString &text, int code) {
-        outcome.error = trashWorded(QStringLiteral("无法移到废纸篓：")) + text + u'。';
-        outcome.errorCode = code;
-        return outcome;
-    };
     struct stat parentStat { };
     if (m_os.fstat(item.folder, &parentStat) != 0) {
         const int code = errno;
@@ -407,11 +398,6 @@ TrashOutcome FreedesktopTrash::place(
     const Folders &trash, const TrashItem &item, const QByteArray &pathField, bool isFolder) const
 {
     TrashOutcome outcome;
-    auto fail = [&outcome](const QString &text, int code) {
-        outcome.error = trashWorded(QStringLiteral("无法移到废纸篓：")) + text + u'。';
-        outcome.errorCode = code;
-        return outcome;
-    };
     const QByteArray info = infoContents(pathField, m_os.now());
     for (int attempt = 1; attempt <= kMaxNameAttempts; ++attempt) {
         const QByteArray candidate = candidateName(item.name, attempt);

@@ -22,7 +22,32 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#ifdef __linux__
+#include <sys/mount.h>
+#endif
+
 namespace TrashFixtures {
+
+// A small tmpfs at `folder`, when this machine lets us mount one (root, no sandbox).
+inline bool mountTmpfs(const QString &folder, const char *options = "size=1m,mode=0755")
+{
+#ifdef __linux__
+    return ::mount("tmpfs", Morvane::pathToBytes(folder).constData(), "tmpfs", 0, options) == 0;
+#else
+    Q_UNUSED(folder);
+    Q_UNUSED(options);
+    return false;
+#endif
+}
+
+inline void unmount(const QString &folder)
+{
+#ifdef __linux__
+    ::umount2(Morvane::pathToBytes(folder).constData(), MNT_DETACH);
+#else
+    Q_UNUSED(folder);
+#endif
+}
 
 inline bool writeFile(const QString &path, const QByteArray &content)
 {
